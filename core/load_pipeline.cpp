@@ -1,0 +1,229 @@
+#include "core/load_pipeline.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/decoder_dispatch.h"
+#include "core/front_end.h"
+#include "core/limits.h"
+#include "core/stream_io.h"
+#include "core/trace.h"
+#include "core/viewer_state.h"
+#include "detect/detect.h"
+
+namespace {
+
+constexpr std::size_t PALETTE_BYTES = 256 * 3;
+constexpr unsigned ICON_PALETTE_ENTRIES = 64;
+constexpr unsigned ICON_PALETTE_HEADER = 16;
+
+std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string format_text(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    return text;
+}
+
+void write_info_text(ViewerState& state)
+{
+    const LogoDescriptor& d = state.descriptor;
+    state.infoText = format_text(
+        "Original Filename: %s\nLOGO Type: %s\nTotal Length: %i (bytes)\nColors: %i (total), %i (used)\n"
+        "Complexity: %s\nImage Width (aligned): %i (pixels)\nImage Height: %i (pixels)\n",
+        state.fileName.c_str(), d.formatName, static_cast<int>(d.dataSize), d.colorCount, d.colorCount,
+        "Single Image", d.width, d.height);
+}
+
+// Zero-filled buffer for a picture or panel of the descriptor's size; an empty picture
+// gets no buffer and no complaint, one beyond the limits takes the allocation-failure path.
+std::uint8_t* alloc_picture(const LogoDescriptor& d)
+{
+    if (d.width == 0 || d.height == 0)
+        return nullptr;
+    std::uint8_t* buffer = alloc_rgb_buffer(d.width, d.height);
+    if (!buffer)
+        front_end().alert(viewer_state().strings->noMemory);
+    return buffer;
+}
+
+// Returns the descriptor to its empty state; the buffers must already be freed.
+void clear_descriptor(LogoDescriptor& d)
+{
+    d.formatName = nullptr;
+    d.reservedWord = 0;
+    d.stream = nullptr;
+    d.colorCount = 0;
+    d.frameCount = 0;
+    d.dataSize = 0;
+    d.width = 0;
+    d.height = 0;
+    d.formatId = 0;
+}
+
+void free_buffers(ViewerState& state)
+{
+    LogoDescriptor& d = state.descriptor;
+    if (state.frames) {
+        for (unsigned f = 0; f < d.frameCount; ++f) {
+            front_end().release_display_image(state.frames[f].displayImage);
+            std::free(state.frames[f].pixels);
+        }
+        std::free(state.frames);
+        state.frames = nullptr;
+    }
+    std::free(state.fontMapPanel);
+    std::free(state.colorMapPanel);
+    state.fontMapPanel = state.colorMapPanel = nullptr;
+    std::free(d.image);
+    std::free(d.palette);
+    d.image = d.palette = nullptr;
+    state.currentImage = nullptr;
+}
+
+}  // namespace
+
+bool shows_side_panels(LogoFormatId id)
+{
+    return id == 1 || id == 10 || id == 11;
+}
+
+void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_t& winH)
+{
+    winW = d.width >= 200 ? d.width : 200;
+    winH = d.height >= 125 ? d.height : 125;
+    if (shows_side_panels(d.formatId)) {
+        winW = static_cast<std::uint16_t>(static_cast<float>(winW) * 3.0f + 90.0f);
+        winH = static_cast<std::uint16_t>(winH + 12);
+    }
+}
+
+int load_logo(const std::string& path)
+{
+    ViewerState& state = viewer_state();
+    LogoDescriptor& d = state.descriptor;
+    state.fileName = path;
+    reset_load_budget();
+
+    std::FILE* stream = std::fopen(path.c_str(), "rb");
+    if (!stream) {
+        front_end().alert(format_text("%s \"%s\"", state.strings->cantOpen, path.c_str()));
+        std::fflush(stdout);
+        return 0;
+    }
+    clear_descriptor(d);
+    d.stream = stream;
+
+    detect_format(d);
+    d.formatName = format_name(d.formatId);
+    trace("===>>> LOGO: FileIO for \"%s\" Opened\n", state.fileName.c_str());
+    trace("====>>> SYMBOLIC NAME: %s, ID: %i\n", d.formatName, d.formatId);
+    trace("====>>> PROPERTIES (WxHxF): (%X px) x (%X px), %i frame(s)\n", d.width, d.height, d.frameCount);
+
+    if (d.frameCount != 0)
+        state.frames = static_cast<LogoFrame*>(checked_calloc(d.frameCount, sizeof(LogoFrame)));
+    std::uint16_t winW = 0, winH = 0;
+    logo_window_size(d, winW, winH);
+    if (format_frame_kind(d.formatId) == FrameKind::characterCell) {
+        state.fontMapPanel = alloc_picture(d);
+        state.colorMapPanel = alloc_picture(d);
+    }
+    d.image = alloc_picture(d);
+    d.palette = static_cast<std::uint8_t*>(std::calloc(PALETTE_BYTES, 1));
+    state.currentImage = d.image;
+
+    bool decoded = run_decoder(d);
+    if (d.stream)
+        std::fclose(d.stream);
+    d.stream = nullptr;
+    if (!decoded) {
+        front_end().message(state.strings->unknownType);
+        free_buffers(state);
+        clear_descriptor(d);
+        std::fflush(stdout);
+        return 0;
+    }
+    trace("===>>> LOGO: FileIO for \"%s\" Closed\n", state.fileName.c_str());
+
+    if (d.frameCount != 0) {
+        front_end().show_frame_window(winW, winH);
+    } else {
+        write_info_text(state);
+        front_end().show_logo_window(winW, winH);
+    }
+    std::fflush(stdout);
+    return 1;
+}
+
+void flush_frames(void*, void* window)
+{
+    ViewerState& state = viewer_state();
+    front_end().hide_window(window);
+    front_end().stop_frame_timer();
+    free_buffers(state);
+    state.loaded = 0;
+    state.playing = 0;
+    state.currentFrame = 0;
+    clear_descriptor(state.descriptor);
+    trace("===>>> MEMORY: Dynamic Buffers Flushed\n");
+    std::fflush(stdout);
+}
+
+void flush_single(void*, void* window)
+{
+    ViewerState& state = viewer_state();
+    front_end().hide_window(window);
+    state.loaded = 0;
+    free_buffers(state);
+    clear_descriptor(state.descriptor);
+    trace("===>>> MEMORY: Static Buffers Flushed\n");
+    std::fflush(stdout);
+}
+
+void unload_logo()
+{
+    ViewerState& state = viewer_state();
+    if (state.descriptor.frameCount != 0)
+        flush_frames(nullptr, nullptr);
+    else
+        flush_single(nullptr, nullptr);
+}
+
+int read_Palette(LogoDescriptor d)
+{
+    ViewerState& state = viewer_state();
+    state.paletteFile = front_end().choose_palette_file();
+    if (state.paletteFile.empty()) {
+        std::printf("===>>> PALETTE: External Palette not valid!\n");
+        return 0;
+    }
+    std::FILE* file = std::fopen(state.paletteFile.c_str(), "rb");
+    if (!file) {
+        std::printf("===>>> PALETTE: FATAL Error in read_Palette();\n");
+        state.paletteFile.clear();
+        return 1;
+    }
+    std::uint8_t entries[ICON_PALETTE_ENTRIES * 3];
+    read_at(file, ICON_PALETTE_HEADER, entries, sizeof entries);
+    std::fclose(file);
+    for (unsigned i = 0; i < ICON_PALETTE_ENTRIES; ++i) {
+        if (d.palette) {
+            d.palette[i * 3] = entries[i * 3];
+            d.palette[i * 3 + 1] = entries[i * 3 + 1];
+            d.palette[i * 3 + 2] = entries[i * 3 + 2];
+        }
+        trace("====>>>[%2.2X].R{%2.2X}.G{%2.2X}.B{%2.2X}\n", i, entries[i * 3], entries[i * 3 + 1],
+              entries[i * 3 + 2]);
+    }
+    state.paletteFile.clear();
+    return 0;
+}

@@ -1,0 +1,29 @@
+// The load pipeline: open, detect, allocate, decode, show; and the flushes that undo a load.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/logo.h"
+
+// Loads the logo at path into viewer_state(); 1 when a decoder ran and the views were
+// opened, 0 when the file cannot be opened or its format has no decoder.
+int load_logo(const std::string& path);
+
+// Undo a multi-frame load / a single-picture load. Toolkit-callback shape: the widget is
+// not used, the window is the one to hide.
+void flush_frames(void* widget, void* window);
+void flush_single(void* widget, void* window);
+
+// Flushes whatever is loaded, with no window to hide (headless use).
+void unload_logo();
+
+// Reads the external palette of a Phoenix FirstBIOS ICON into d.palette entries 0 to 63.
+int read_Palette(LogoDescriptor d);
+
+// Window area of a loaded logo: at least 200 x 125; three pictures wide for the
+// character-cell identifiers 1, 10 and 11.
+void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_t& winH);
+
+// True for the identifiers whose views show the FontMap and ColorMap panels.
+bool shows_side_panels(LogoFormatId id);

@@ -1,0 +1,79 @@
+// What every probe of the detection chain shares within one run.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "core/logo.h"
+
+constexpr std::size_t HEADER_BLOCK_SIZE = 32;
+
+struct DetectContext {
+    std::uint8_t header[HEADER_BLOCK_SIZE] = {};  // first 32 bytes of the file, zero past its end
+    std::uint32_t fileSize = 0;
+};
+
+// A probe claims the file (fills the descriptor, returns true) or declines (returns
+// false and leaves the descriptor as it was). Probes read beyond the header block
+// only through the bounded helpers of core/stream_io.h.
+using Probe = bool (*)(DetectContext& ctx, LogoDescriptor& d);
+
+// Width rounded up to a multiple of 8, kept to 16 bits.
+inline std::uint16_t round_up_8(std::uint16_t width)
+{
+    return width % 8 ? static_cast<std::uint16_t>((width / 8) * 8 + 8) : width;
+}
+
+// Byte count rounded up to a multiple of 16.
+inline std::uint32_t round_up_16(std::uint32_t count)
+{
+    return count % 16 ? (count / 16) * 16 + 16 : count;
+}
+
+// Width and height of a 128-byte PCX header, in 16-bit arithmetic.
+inline void pcx_geometry(const std::uint8_t* pcx, std::uint16_t& width, std::uint16_t& height)
+{
+    auto u16 = [pcx](int off) { return static_cast<std::uint16_t>(pcx[off] | (pcx[off + 1] << 8)); };
+    width = static_cast<std::uint16_t>(u16(8) - u16(4) + 1);    // xmax - xmin + 1
+    height = static_cast<std::uint16_t>(u16(10) - u16(6) + 1);  // ymax - ymin + 1
+}
+
+// Award AWBM, AMI GLE and ROM PCX, plain PCX and BMP, EPA, SystemSoft raw and TriGem probes.
+bool probe_awbm_with_trailer(DetectContext& ctx, LogoDescriptor& d);
+bool probe_awbm_compressed(DetectContext& ctx, LogoDescriptor& d);
+bool probe_ami_gle(DetectContext& ctx, LogoDescriptor& d);
+bool probe_ami_option_rom_pcx(DetectContext& ctx, LogoDescriptor& d);
+bool probe_systemsoft_rom_pcx(DetectContext& ctx, LogoDescriptor& d);
+bool probe_pcx8(DetectContext& ctx, LogoDescriptor& d);
+bool probe_pcx4(DetectContext& ctx, LogoDescriptor& d);
+bool probe_biostar_pcx(DetectContext& ctx, LogoDescriptor& d);
+bool probe_qdi_bmp(DetectContext& ctx, LogoDescriptor& d);
+bool probe_plain_bmp(DetectContext& ctx, LogoDescriptor& d);
+bool probe_systemsoft_raw(DetectContext& ctx, LogoDescriptor& d);
+bool probe_epa(DetectContext& ctx, LogoDescriptor& d);
+bool probe_trigem(DetectContext& ctx, LogoDescriptor& d);
+
+// Intel, Phoenix PG and Dell probes (four of them unpack into a temporary stream).
+bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d);
+bool probe_intel_grfx(DetectContext& ctx, LogoDescriptor& d);
+bool probe_intel_textlogo(DetectContext& ctx, LogoDescriptor& d);
+bool probe_intel_grfxlogo(DetectContext& ctx, LogoDescriptor& d);
+bool probe_intel_compressed_pg(DetectContext& ctx, LogoDescriptor& d);
+bool probe_intel_compressed_grfx(DetectContext& ctx, LogoDescriptor& d);
+bool probe_dell_nvram(DetectContext& ctx, LogoDescriptor& d);
+bool probe_dell_v2(DetectContext& ctx, LogoDescriptor& d);
+
+// ASUS probes.
+bool probe_asus2(DetectContext& ctx, LogoDescriptor& d);
+bool probe_asus_4osb_v2(DetectContext& ctx, LogoDescriptor& d);
+bool probe_asus_dynamic_v3(DetectContext& ctx, LogoDescriptor& d);
+bool probe_asus_dynamic_logo(DetectContext& ctx, LogoDescriptor& d);
+bool probe_asus_osb640(DetectContext& ctx, LogoDescriptor& d);
+
+// JPEG, Phoenix envelope and $OSB container probes.
+bool probe_jpeg(DetectContext& ctx, LogoDescriptor& d);
+bool probe_phoenix_scn(DetectContext& ctx, LogoDescriptor& d);
+bool probe_osb_bmp(DetectContext& ctx, LogoDescriptor& d);
+bool probe_osb(DetectContext& ctx, LogoDescriptor& d);
+bool probe_phoenix_icon(DetectContext& ctx, LogoDescriptor& d);
+bool probe_phoenix_scrn(DetectContext& ctx, LogoDescriptor& d);

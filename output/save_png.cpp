@@ -1,0 +1,113 @@
+#include "output/save_png.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "core/trace.h"
+#include "core/version.h"
+#include "core/viewer_state.h"
+#include "output/png_file.h"
+
+namespace {
+
+constexpr const char* AUTHOR = "Dravenko";
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+bool write_picture(const std::string& path, const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height)
+{
+    const ViewerState& state = viewer_state();
+    if (same_file(path, state.fileName)) {
+        std::fprintf(stderr, "Not writing %s: it is the input file\n", path.c_str());
+        return false;
+    }
+    PngTexts texts;
+    texts.title = "\n" + path;
+    texts.author = std::string("\n") + AUTHOR;
+    texts.description = std::string("\nOriginal format: ") +
+                        (state.descriptor.formatName ? state.descriptor.formatName : "");
+    texts.software = std::string("\n") + PROGRAM_NAME + ", subversion: " + PROGRAM_VERSION;
+    std::vector<std::uint8_t> bytes;
+    if (!encode_png_rgb16(rgb, width, height, texts, bytes)) {
+        std::fprintf(stderr, "Cannot write %s: no picture to save\n", path.c_str());
+        return false;
+    }
+    std::string error;
+    if (!write_file_atomically(path, bytes, error)) {
+        std::fprintf(stderr, "Cannot write %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string join_out_dir(const std::string& outDir, const std::string& base)
+{
+    if (outDir.empty())
+        return base;
+    std::size_t slash = base.rfind('/');
+    std::string leaf = slash == std::string::npos ? base : base.substr(slash + 1);
+    return outDir.back() == '/' ? outDir + leaf : outDir + "/" + leaf;
+}
+
+}  // namespace
+
+std::string png_base_name(const std::string& fileName)
+{
+    std::size_t slash = fileName.rfind('/');
+    std::size_t leafStart = slash == std::string::npos ? 0 : slash + 1;
+    // A leaf that begins with dots (".logo.bin") keeps them: its base is ".logo".
+    std::size_t nameStart = fileName.find_first_not_of('.', leafStart);
+    if (nameStart == std::string::npos)
+        return fileName;
+    std::size_t dot = fileName.find('.', nameStart);
+    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+SaveResult save_png_files(const std::string& outDir)
+{
+    SaveResult result;
+    const ViewerState& state = viewer_state();
+    if (!state.loaded)
+        return result;
+    const LogoDescriptor& d = state.descriptor;
+    std::string base = join_out_dir(outDir, png_base_name(state.fileName));
+
+    if (d.frameCount != 0) {
+        for (unsigned f = 0; f < d.frameCount && state.frames; ++f) {
+            const LogoFrame& frame = state.frames[f];
+            char suffix[32];
+            std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
+            std::string name = base + suffix;
+            trace("====>>> FRAME: Output PNG -> %s\n", name.c_str());
+            if (!write_picture(name, frame.pixels, frame.width, frame.height)) {
+                result.ok = false;
+                continue;
+            }
+            result.written.push_back(name);
+            trace("====>>> FRAME: PNG Saved!\n");
+        }
+    } else {
+        std::string name = base + ".png";
+        trace("====>>> IMAGE: Output PNG -> %s\n", name.c_str());
+        if (write_picture(name, state.currentImage, d.width, d.height)) {
+            result.written.push_back(name);
+            trace("====>>> IMAGE: PNG Saved!\n");
+        } else {
+            result.ok = false;
+        }
+    }
+    std::fflush(stdout);
+    return result;
+}
+
+int save_png(void*, void*)
+{
+    save_png_files("");
+    return 0;
+}

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs every build, test and benchmark dependency from Debian packages.
+# Runs as root or through sudo; does nothing for packages already present.
+set -e
+
+PACKAGES="build-essential cmake pkg-config ccache
+libfltk1.3-dev libpng-dev zlib1g-dev libjpeg-dev
+libgtest-dev libgmock-dev libbenchmark-dev
+clang-14 libclang-rt-14-dev
+imagemagick netpbm libjpeg-turbo-progs jlha-utils lhasa liblhasa-dev
+xvfb xauth xdotool x11-utils pngcheck"
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends $missing

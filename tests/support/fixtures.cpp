@@ -1,0 +1,267 @@
+#include "support/fixtures.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "core/front_end.h"
+#include "core/load_pipeline.h"
+#include "core/viewer_state.h"
+#include "detect/detect.h"
+
+ByteBuilder& ByteBuilder::u8(unsigned v)
+{
+    data_.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+}
+
+ByteBuilder& ByteBuilder::u16(unsigned v)
+{
+    return u8(v & 0xFF).u8((v >> 8) & 0xFF);
+}
+
+ByteBuilder& ByteBuilder::u32(std::uint32_t v)
+{
+    return u16(v & 0xFFFF).u16(v >> 16);
+}
+
+ByteBuilder& ByteBuilder::u16be(unsigned v)
+{
+    return u8((v >> 8) & 0xFF).u8(v & 0xFF);
+}
+
+ByteBuilder& ByteBuilder::text(const std::string& s)
+{
+    data_.insert(data_.end(), s.begin(), s.end());
+    return *this;
+}
+
+ByteBuilder& ByteBuilder::bytes(const Bytes& b)
+{
+    data_.insert(data_.end(), b.begin(), b.end());
+    return *this;
+}
+
+ByteBuilder& ByteBuilder::fill(std::size_t count, std::uint8_t v)
+{
+    data_.insert(data_.end(), count, v);
+    return *this;
+}
+
+ByteBuilder& ByteBuilder::pad_to(std::size_t size, std::uint8_t v)
+{
+    if (data_.size() < size)
+        data_.resize(size, v);
+    return *this;
+}
+
+ByteBuilder& ByteBuilder::put_u8(std::size_t offset, unsigned v)
+{
+    pad_to(offset + 1);
+    data_[offset] = static_cast<std::uint8_t>(v);
+    return *this;
+}
+
+ByteBuilder& ByteBuilder::put_u16(std::size_t offset, unsigned v)
+{
+    return put_u8(offset, v & 0xFF).put_u8(offset + 1, (v >> 8) & 0xFF);
+}
+
+ByteBuilder& ByteBuilder::put_u32(std::size_t offset, std::uint32_t v)
+{
+    return put_u16(offset, v & 0xFFFF).put_u16(offset + 2, v >> 16);
+}
+
+ByteBuilder& ByteBuilder::put_text(std::size_t offset, const std::string& s)
+{
+    for (std::size_t i = 0; i < s.size(); ++i)
+        put_u8(offset + i, static_cast<unsigned char>(s[i]));
+    return *this;
+}
+
+std::string test_temp_dir()
+{
+    static std::string dir = [] {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/zarpo2-test-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        return pattern;
+    }();
+    return dir;
+}
+
+std::string write_temp_file(const Bytes& bytes, const std::string& name)
+{
+    std::string path = test_temp_dir() + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+Bytes read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+LogoDescriptor detect_file(const std::string& path)
+{
+    LogoDescriptor d;
+    d.stream = std::fopen(path.c_str(), "rb");
+    if (!d.stream)
+        return d;
+    detect_format(d);
+    d.formatName = format_name(d.formatId);
+    std::fclose(d.stream);
+    d.stream = nullptr;
+    return d;
+}
+
+LogoDescriptor detect_bytes(const Bytes& bytes)
+{
+    return detect_file(write_temp_file(bytes, "detect.bin"));
+}
+
+namespace {
+
+Bytes copy_buffer(const std::uint8_t* data, std::size_t size)
+{
+    return data ? Bytes(data, data + size) : Bytes();
+}
+
+// Captures what the process writes on standard output while it lives.
+class StdoutCapture {
+public:
+    StdoutCapture()
+    {
+        std::fflush(stdout);
+        file_ = std::tmpfile();
+        saved_ = dup(STDOUT_FILENO);
+        if (file_)
+            dup2(fileno(file_), STDOUT_FILENO);
+    }
+    std::string finish()
+    {
+        std::fflush(stdout);
+        dup2(saved_, STDOUT_FILENO);
+        close(saved_);
+        std::string text;
+        if (file_) {
+            std::rewind(file_);
+            char buf[4096];
+            std::size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0)
+                text.append(buf, n);
+            std::fclose(file_);
+        }
+        return text;
+    }
+
+private:
+    std::FILE* file_ = nullptr;
+    int saved_ = -1;
+};
+
+}  // namespace
+
+LoadResult load_file(const std::string& path, const std::string& paletteFile, bool verbose)
+{
+    HeadlessFrontEnd frontEnd;
+    frontEnd.quiet = true;
+    frontEnd.paletteFile = paletteFile;
+    set_front_end(&frontEnd);
+    ViewerState& state = viewer_state();
+    state.verbose = verbose ? 1 : 0;
+
+    LoadResult result;
+    StdoutCapture capture;
+    state.loaded = load_logo(path);
+    result.loaded = state.loaded;
+    const LogoDescriptor& d = state.descriptor;
+    result.descriptor = d;
+    std::size_t size = static_cast<std::size_t>(d.width) * d.height * 3;
+    if (state.loaded) {
+        result.image = copy_buffer(d.image, size);
+        result.fontMap = copy_buffer(state.fontMapPanel, size);
+        result.colorMap = copy_buffer(state.colorMapPanel, size);
+        result.palette = copy_buffer(d.palette, 256 * 3);
+        for (unsigned f = 0; f < d.frameCount && state.frames; ++f) {
+            const LogoFrame& frame = state.frames[f];
+            result.frames.push_back({frame.width, frame.height,
+                                     copy_buffer(frame.pixels, static_cast<std::size_t>(frame.width) * frame.height * 3)});
+        }
+        unload_logo();
+    }
+    result.stdoutText = capture.finish();
+    state.verbose = 0;
+    set_front_end(nullptr);
+    return result;
+}
+
+LoadResult load_bytes(const Bytes& bytes, const std::string& name)
+{
+    return load_file(write_temp_file(bytes, name));
+}
+
+std::uint32_t LoadResult::rgb(unsigned x, unsigned y) const
+{
+    std::size_t i = (static_cast<std::size_t>(y) * descriptor.width + x) * 3;
+    if (i + 2 >= image.size())
+        return 0xFFFFFFFF;
+    return (image[i] << 16) | (image[i + 1] << 8) | image[i + 2];
+}
+
+std::uint32_t LoadResult::frame_rgb(unsigned f, unsigned x, unsigned y) const
+{
+    if (f >= frames.size())
+        return 0xFFFFFFFF;
+    const Frame& frame = frames[f];
+    std::size_t i = (static_cast<std::size_t>(y) * frame.width + x) * 3;
+    if (i + 2 >= frame.pixels.size())
+        return 0xFFFFFFFF;
+    return (frame.pixels[i] << 16) | (frame.pixels[i + 1] << 8) | frame.pixels[i + 2];
+}
+
+std::uint32_t crc32_of(const Bytes& bytes)
+{
+    return static_cast<std::uint32_t>(crc32(0L, bytes.data(), static_cast<uInt>(bytes.size())));
+}
+
+int run_command(const std::string& command, std::string* output)
+{
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    std::string text;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        text.append(buf.data(), n);
+    int status = pclose(pipe);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string cli_path()
+{
+    return ZARPO2_CLI_PATH;
+}
+
+std::string test_data_dir()
+{
+    return ZARPO2_TEST_DATA_DIR;
+}
+
+bool have_program(const std::string& name)
+{
+    return run_command("command -v " + name + " >/dev/null 2>&1") == 0;
+}
