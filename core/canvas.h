@@ -9,7 +9,7 @@ struct RgbCanvas {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
 
-    void put(std::uint32_t x, std::uint32_t y, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+    void put(std::uint32_t x, std::uint32_t y, std::uint8_t r, std::uint8_t g, std::uint8_t b) const
     {
         if (!data || x >= width || y >= height)
             return;
@@ -18,5 +18,5 @@ struct RgbCanvas {
         p[1] = g;
         p[2] = b;
     }
-    void put(std::uint32_t x, std::uint32_t y, const std::uint8_t* rgb) { put(x, y, rgb[0], rgb[1], rgb[2]); }
+    void put(std::uint32_t x, std::uint32_t y, const std::uint8_t* rgb) const { put(x, y, rgb[0], rgb[1], rgb[2]); }
 };
