@@ -1,10 +1,139 @@
+// Probes for PCX pictures (AMI option ROM, SystemSoft ROM, plain 8-bit and 4-bit RLE,
+// BioStar 8-bit) and BMP pictures (QDI's BMP with a zeroed signature, plain BMP).
+#include "core/stream_io.h"
 #include "detect/probe_context.h"
 
-// TODO: probes of this family are not written yet.
-bool probe_ami_option_rom_pcx(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_systemsoft_rom_pcx(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_pcx8(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_pcx4(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_biostar_pcx(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_qdi_bmp(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_plain_bmp(DetectContext&, LogoDescriptor&) { return false; }
+namespace {
+
+constexpr std::size_t PCX_HEADER_SIZE = 128;
+constexpr std::uint8_t PCX_MAKER = 0x0A;
+constexpr std::uint8_t PCX_VERSION_5 = 0x05;
+constexpr std::uint8_t PCX_VERSION_2 = 0x02;
+constexpr std::uint8_t PCX_RLE = 0x01;
+constexpr std::size_t PCX_BITS_PER_PIXEL = 3;
+constexpr std::uint8_t ROM_SIGNATURE_0 = 0x55;
+constexpr std::uint8_t ROM_SIGNATURE_1 = 0xAA;
+constexpr std::uint8_t AMI_ROM_JUMP = 0xE9;  // byte 3 of an AMI option ROM with a logo
+constexpr std::size_t AMI_PCX_WINDOW = 4096;
+constexpr std::size_t SYSTEMSOFT_PCX_WINDOW = 8192;
+constexpr std::uint32_t QDI_PIXEL_OFFSET = 0x436;  // 14 + 40 + 1,024: a 256-entry colour table
+constexpr std::uint32_t BMP_HEADERS_SIZE = 54;      // file header and BITMAPINFOHEADER
+constexpr std::uint32_t BMP_COLOR_ENTRY_SIZE = 4;
+
+void claim(LogoDescriptor& d, LogoFormatId id, std::uint16_t width, std::uint16_t height, std::uint32_t dataSize,
+           std::uint16_t colors)
+{
+    d.formatId = id;
+    d.width = width;
+    d.height = height;
+    d.dataSize = dataSize;
+    d.frameCount = 0;
+    d.colorCount = colors;
+}
+
+// Finds the first offset below window where the PCX pair 0A 05 starts, and reads the
+// 128-byte header there. False when the window holds no such pair: a ROM without an
+// embedded PCX is not taken for a picture made of whatever bytes follow the window.
+bool find_rom_pcx_header(std::FILE* stream, std::size_t window, std::uint8_t header[PCX_HEADER_SIZE])
+{
+    std::uint8_t bytes[SYSTEMSOFT_PCX_WINDOW + 1];  // one more, for the pair at the last offset
+    read_at(stream, 0, bytes, window + 1);
+    for (std::size_t k = 0; k < window; ++k) {
+        if (bytes[k] == PCX_MAKER && bytes[k + 1] == PCX_VERSION_5) {
+            read_at(stream, k, header, PCX_HEADER_SIZE);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool probe_ami_option_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (h[0] != ROM_SIGNATURE_0 || h[1] != ROM_SIGNATURE_1 || h[2] != 0x00 || h[3] != AMI_ROM_JUMP)
+        return false;
+    std::uint8_t pcx[PCX_HEADER_SIZE];
+    if (!find_rom_pcx_header(d.stream, AMI_PCX_WINDOW, pcx))
+        return false;
+    std::uint16_t width, height;
+    pcx_geometry(pcx, width, height);
+    claim(d, 16, width, height, ctx.fileSize, 16);
+    return true;
+}
+
+bool probe_systemsoft_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (h[0] != ROM_SIGNATURE_0 || h[1] != ROM_SIGNATURE_1 || h[3] != 0x00)  // byte 2: ROM length, free
+        return false;
+    std::uint8_t pcx[PCX_HEADER_SIZE];
+    if (!find_rom_pcx_header(d.stream, SYSTEMSOFT_PCX_WINDOW, pcx))
+        return false;
+    std::uint16_t width, height;
+    pcx_geometry(pcx, width, height);
+    claim(d, 20, width, height, ctx.fileSize, pcx[PCX_BITS_PER_PIXEL] == 8 ? 256 : 0);
+    return true;
+}
+
+bool probe_pcx8(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (h[0] != PCX_MAKER || h[1] != PCX_VERSION_5 || h[2] != PCX_RLE || h[3] != 8)
+        return false;
+    std::uint16_t width, height;
+    pcx_geometry(h, width, height);  // the geometry fields all lie in the header block
+    claim(d, 27, width, height, ctx.fileSize, 256);
+    return true;
+}
+
+bool probe_pcx4(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    // The bits-per-pixel byte is not tested: 4-bit planar files carry 1 there.
+    if (h[0] != PCX_MAKER || (h[1] != PCX_VERSION_5 && h[1] != PCX_VERSION_2) || h[2] != PCX_RLE)
+        return false;
+    std::uint16_t width, height;
+    pcx_geometry(h, width, height);
+    claim(d, 25, width, height, ctx.fileSize, 16);
+    return true;
+}
+
+bool probe_biostar_pcx(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (h[0] != PCX_MAKER || h[1] != PCX_VERSION_5 || h[3] != 8)
+        return false;
+    std::uint16_t width, height;
+    pcx_geometry(h, width, height);
+    claim(d, 5, width, height, ctx.fileSize, 256);
+    return true;
+}
+
+bool probe_qdi_bmp(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    // A BMP whose "BM" signature is zeroed, with a 256-entry colour table.
+    if (h[0] != 0x00 || h[1] != 0x00 || rd_u32(h, 10) != QDI_PIXEL_OFFSET)  // bfOffBits
+        return false;
+    claim(d, 4, rd_u16(h, 18), rd_u16(h, 22), ctx.fileSize, 256);  // biWidth, biHeight
+    return true;
+}
+
+bool probe_plain_bmp(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (h[0] != 'B' || h[1] != 'M')
+        return false;
+    std::uint32_t width = rd_u32(h, 18);  // biWidth
+    if (width % 4)
+        width = (width / 4) * 4 + 4;
+    std::uint16_t height = rd_u16(h, 22);      // biHeight
+    std::uint16_t bitsPerPixel = rd_u16(h, 28);  // biBitCount
+    std::uint16_t colors = 0;
+    if (bitsPerPixel == 8 || bitsPerPixel == 4)
+        colors = static_cast<std::uint16_t>((rd_u32(h, 10) - BMP_HEADERS_SIZE) / BMP_COLOR_ENTRY_SIZE);  // bfOffBits
+    claim(d, 32, static_cast<std::uint16_t>(width), height, ctx.fileSize, colors);
+    return true;
+}
