@@ -1,4 +1,51 @@
+// Award EPA character-cell logos, Standard (17 x 6 cells) and NonStandard (any grid):
+// a 2-byte header (columns, rows), one attribute byte per cell, then a 14-row glyph
+// bitmap per cell, both in row-major cell order.
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/limits.h"
+#include "core/stream_io.h"
+#include "decode/character_cell.h"
 #include "decode/decoders.h"
 
-// TODO: decoders of this family are not written yet.
-void decode_EPA(std::uint8_t*, std::uint8_t*, std::uint8_t*, LogoDescriptor) {}
+namespace {
+
+constexpr unsigned EPA_CELL_WIDTH = 8;
+constexpr unsigned EPA_CELL_HEIGHT = 14;
+constexpr std::uint64_t EPA_ATTRIBUTES_OFFSET = 2;
+// Drawn when the attribute table cannot be had, so the glyphs still show.
+constexpr unsigned FALLBACK_ATTRIBUTE = 7;
+
+}  // namespace
+
+void decode_EPA(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d)
+{
+    const unsigned columns = static_cast<std::uint8_t>(d.width / EPA_CELL_WIDTH);
+    const unsigned rows = static_cast<std::uint8_t>(d.height / EPA_CELL_HEIGHT);
+    const std::size_t cells = static_cast<std::size_t>(columns) * rows;
+    if (cells == 0)
+        return;
+
+    ByteReader in(d.stream, EPA_ATTRIBUTES_OFFSET);
+    auto* attributes = static_cast<std::uint8_t*>(checked_calloc(cells, 1));
+    if (attributes)
+        in.read(attributes, cells);
+    else {
+        std::printf("decode_EPA(): palette alloc error\n");
+        in.skip(cells);
+    }
+
+    // Attribute values above 15 are masked to the 16-colour table by render_cell: the
+    // low nibble is the foreground colour of a VGA text attribute.
+    const CellTargets targets = cell_targets(image, fontMap, colorMap, d.width, d.height);
+    std::uint8_t glyph[EPA_CELL_HEIGHT];
+    for (unsigned r = 0; r < rows; ++r) {
+        for (unsigned c = 0; c < columns; ++c) {
+            in.read(glyph, sizeof glyph);
+            unsigned attribute = attributes ? attributes[r * columns + c] : FALLBACK_ATTRIBUTE;
+            render_cell(targets, r, c, glyph, EPA_CELL_HEIGHT, attribute);
+        }
+    }
+    std::free(attributes);
+}
