@@ -1,0 +1,16 @@
+// The load pipeline's user-facing side in the viewer: FLTK dialogs and windows.
+#pragma once
+
+#include "core/front_end.h"
+
+class FltkFrontEnd : public FrontEnd {
+public:
+    void alert(const std::string& text) override;
+    void message(const std::string& text) override;
+    std::string choose_palette_file() override;
+    void show_frame_window(int winW, int winH) override;
+    void show_logo_window(int winW, int winH) override;
+    void hide_window(void* window) override;
+    void stop_frame_timer() override;
+    void release_display_image(void* image) override;
+};

@@ -1,0 +1,229 @@
+// The English, German and Russian menu trees. English and German share structure,
+// shortcuts and callbacks; the Russian tree is smaller (no Export, Documentation, Verbose).
+#include "ui/menus.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Menu_Bar.H>
+
+#include "core/load_pipeline.h"
+#include "core/viewer_state.h"
+#include "output/export_menu.h"
+#include "output/save_png.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/ui_state.h"
+#include "ui/views.h"
+
+// Menu tables name only the leading fields of each item; the rest are zero.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+// User data of the two toggle items, read by the menu bar's default callback.
+constexpr long TOGGLE_AUTO_INFO = 64;
+constexpr long TOGGLE_VERBOSE = 65;
+// The first face Fl::set_fonts adds: the first KOI8-R Times the X server has.
+constexpr Fl_Font FIRST_REGISTERED_FACE = FL_FREE_FONT;
+
+constexpr const char* LATIN1_TIMES = "-*-times-*-*-*--*-*-*-*-*-*-iso8859-1";
+constexpr const char* KOI8R_TIMES = "-*-times-*-*-*--*-*-*-*-*-*-koi8-r";
+
+// Faces the toolkit knows after the last registration.
+int g_faceCount = FL_FREE_FONT;
+
+void register_fonts(const char* pattern)
+{
+    g_faceCount = Fl::set_fonts(pattern);
+}
+
+void on_save_png(Fl_Widget*, void*)
+{
+    save_png(nullptr, nullptr);
+}
+
+void on_export(Fl_Widget*, void* target)
+{
+    const ViewerState& state = viewer_state();
+    if (state.loaded)
+        export_logo(*static_cast<const ExportTarget*>(target), state.descriptor, state.fileName);
+}
+
+void* export_target(ExportTargetId id)
+{
+    return const_cast<ExportTarget*>(&EXPORT_TARGETS[id]);
+}
+
+// The Export As submenu; its labels are the same in English and German.
+#define EXPORT_SUBMENU                                                                                       \
+    {"---AWARD---", 0, nullptr, nullptr, FL_SUBMENU},                                                     \
+        {"&AWBM16", 0, on_export, export_target(EXPORT_AWBM16), 0},                                       \
+        {"A&WBM256", 0, on_export, export_target(EXPORT_AWBM256), 0},                                     \
+        {"AW&BM16PLIN (compressed 'Plugin AWBM')", 0, on_export, export_target(EXPORT_AWBM16PLIN), 0},    \
+        {"AWB&M256PLIN (compressed 'Plugin AWBM')", 0, on_export, export_target(EXPORT_AWBM256PLIN), 0},  \
+        {nullptr},                                                                                        \
+    {"---AMI/INTEL---", 0, nullptr, nullptr, FL_SUBMENU},                                                 \
+        {"&GRFX", 0, on_export, export_target(EXPORT_GRFX), 0},                                           \
+        {"&Compressed GRFX", 0, on_export, export_target(EXPORT_COMPRESSED_GRFX), 0},                     \
+        {nullptr},                                                                                        \
+    {"---PHOENIX---", 0, nullptr, nullptr, FL_SUBMENU},                                                   \
+        {"&PG", 0, on_export, export_target(EXPORT_PG), 0},                                               \
+        {"&Compressed PG", 0, on_export, export_target(EXPORT_COMPRESSED_PG), 0},                         \
+        {"&Envelope SCN (2)", 0, nullptr, nullptr, FL_MENU_INACTIVE},                                     \
+        {nullptr},                                                                                        \
+    {"---DELL---", 0, nullptr, nullptr, FL_SUBMENU | FL_MENU_INACTIVE},                                   \
+        {"&DELL LOGO (NVRAM)", 0, nullptr, nullptr, 0},                                                   \
+        {"&DELL LOGO (2)", 0, nullptr, nullptr, 0},                                                       \
+        {nullptr},                                                                                        \
+    {"---INSYDE/SYSO---", 0, nullptr, nullptr, FL_SUBMENU | FL_MENU_INACTIVE},                            \
+        {"&SystemSoft EPA (2)", 0, nullptr, nullptr, 0},                                                  \
+        {nullptr},                                                                                        \
+    {nullptr}
+
+// clang-format off
+const Fl_Menu_Item ENGLISH_MENU[] = {
+    {"&File", 0, nullptr, nullptr, FL_SUBMENU},
+        {"&Open LOGO", FL_CTRL + 'o', on_open_logo, nullptr, 0},
+        {"&Save as PNG", FL_CTRL + 's', on_save_png, nullptr, 0},
+        {"E&xit", FL_CTRL + 'q', on_exit, nullptr, 0},
+        {nullptr},
+    {"&I/O", 0, nullptr, nullptr, FL_SUBMENU},
+        {"I&nfo", FL_CTRL + 'n', on_info, nullptr, 0},
+        {"&Export As ...", FL_CTRL + 'e', nullptr, nullptr, FL_SUBMENU},
+            EXPORT_SUBMENU,
+        {nullptr},
+    {"&Extras", 0, nullptr, nullptr, FL_SUBMENU},
+        {"Language", 0, nullptr, nullptr, FL_SUBMENU},
+            {"English", 0, on_menu_default, nullptr, FL_MENU_DIVIDER},
+            {"Russian", 0, switch_russian, nullptr, FL_MENU_INACTIVE | FL_MENU_DIVIDER},
+            {"Deutsch", 0, switch_german, nullptr, FL_MENU_DIVIDER},
+            {nullptr},
+        {"Verbose", 0, nullptr, reinterpret_cast<void*>(TOGGLE_VERBOSE), FL_MENU_TOGGLE},
+        {nullptr},
+    {"&Help", 0, nullptr, nullptr, FL_SUBMENU},
+        {"&About", FL_CTRL + 'a', show_about, nullptr, 0},
+        {"&Documentation", FL_CTRL + 'd', show_documentation, nullptr, 0},
+        {nullptr},
+    {nullptr},
+};
+
+const Fl_Menu_Item GERMAN_MENU[] = {
+    {"&Datei", 0, nullptr, nullptr, FL_SUBMENU},
+        {"L&OGO \u00f6ffnen", FL_CTRL + 'o', on_open_logo, nullptr, 0},
+        {"Als PNG &Speichern", FL_CTRL + 's', on_save_png, nullptr, 0},
+        {"&Beenden", FL_CTRL + 'q', on_exit, nullptr, 0},
+        {nullptr},
+    {"&I/O", 0, nullptr, nullptr, FL_SUBMENU},
+        {"I&nfo", FL_CTRL + 'n', on_info, nullptr, 0},
+        {"&Exportieren Als ...", FL_CTRL + 'e', nullptr, nullptr, FL_SUBMENU},
+            EXPORT_SUBMENU,
+        {nullptr},
+    {"&Extras", 0, nullptr, nullptr, FL_SUBMENU},
+        {"Sprache", 0, nullptr, nullptr, FL_SUBMENU},
+            {"Englisch", 0, on_menu_default, nullptr, FL_MENU_DIVIDER},
+            {"Russisch", 0, switch_russian, nullptr, FL_MENU_INACTIVE | FL_MENU_DIVIDER},
+            {"Deutsch", 0, switch_german, nullptr, FL_MENU_DIVIDER},
+            {nullptr},
+        {"Verbose", 0, nullptr, reinterpret_cast<void*>(TOGGLE_VERBOSE), FL_MENU_TOGGLE},
+        {nullptr},
+    {"&Hilfe", 0, nullptr, nullptr, FL_SUBMENU},
+        {"&Ueber", FL_CTRL + 'a', show_about, nullptr, 0},
+        {"&Dokumentation", FL_CTRL + 'd', show_documentation, nullptr, 0},
+        {nullptr},
+    {nullptr},
+};
+
+// The Russian labels were KOI8-R; here they are UTF-8 with the same wording.
+const Fl_Menu_Item RUSSIAN_MENU[] = {
+    {"&Файл", 0, nullptr, nullptr, FL_SUBMENU},
+        {"&Открыть...", FL_CTRL + 'o', on_open_logo, nullptr, 0},
+        {"&Сохранить...", FL_CTRL + 's', on_save_png, nullptr, 0},
+        {"Выход", FL_CTRL + 'q', on_exit, nullptr, 0},
+        {nullptr},
+    {"&Обмен", 0, nullptr, nullptr, FL_SUBMENU},
+        {"Информация", FL_CTRL + 'n', on_info, nullptr, 0},
+        {nullptr},
+    {"&Интерфейс", 0, nullptr, nullptr, FL_SUBMENU},
+        {"Язык", 0, nullptr, nullptr, FL_SUBMENU},
+            {"Аглийский", 0, on_menu_default, nullptr, FL_MENU_DIVIDER},
+            {"Русский", 0, switch_russian, nullptr, FL_MENU_DIVIDER},
+            {"Немецкий", 0, switch_german, nullptr, FL_MENU_DIVIDER},
+            {nullptr},
+        {"АвтоТип", 0, nullptr, reinterpret_cast<void*>(TOGGLE_AUTO_INFO), FL_MENU_TOGGLE | FL_MENU_VALUE},
+        {nullptr},
+    {"&Помощь", 0, nullptr, nullptr, FL_SUBMENU},
+        {"О программе", FL_CTRL + 'a', show_about, nullptr, 0},
+        {nullptr},
+    {nullptr},
+};
+// clang-format on
+
+#undef EXPORT_SUBMENU
+
+void install_menu(const Fl_Menu_Item* tree, int language, const UiStrings* strings)
+{
+    Fl_Menu_Bar* bar = ui_state().menuBar;
+    bar->copy(tree);
+    bar->box(FL_UP_BOX);
+    bar->textsize(MENU_TEXT_SIZE);
+    ViewerState& state = viewer_state();
+    state.language = language;
+    state.strings = strings;
+}
+
+void switch_english()
+{
+    install_menu(ENGLISH_MENU, LANGUAGE_ENGLISH, &ENGLISH_STRINGS);
+    register_fonts(LATIN1_TIMES);
+    ui_state().menuBar->redraw();
+}
+
+}  // namespace
+
+const Fl_Menu_Item* english_menu()
+{
+    return ENGLISH_MENU;
+}
+
+const Fl_Menu_Item* russian_menu()
+{
+    return RUSSIAN_MENU;
+}
+
+const Fl_Menu_Item* german_menu()
+{
+    return GERMAN_MENU;
+}
+
+void register_koi8r_fonts()
+{
+    register_fonts(KOI8R_TIMES);
+}
+
+void on_menu_default(Fl_Widget* widget, void*)
+{
+    const Fl_Menu_Item* picked = static_cast<Fl_Menu_*>(widget)->mvalue();
+    long action = picked ? picked->argument() : 0;
+    ViewerState& state = viewer_state();
+    if (action == TOGGLE_AUTO_INFO)
+        state.autoInfo = !state.autoInfo;
+    else if (action == TOGGLE_VERBOSE)
+        state.verbose = !state.verbose;
+    else
+        switch_english();
+}
+
+void switch_russian(Fl_Widget*, void*)
+{
+    install_menu(RUSSIAN_MENU, LANGUAGE_RUSSIAN, &RUSSIAN_STRINGS);
+    register_koi8r_fonts();
+    // An X server without KOI8-R faces registers none; the menu then keeps its face.
+    if (g_faceCount > FIRST_REGISTERED_FACE)
+        ui_state().menuBar->textfont(FIRST_REGISTERED_FACE);
+    ui_state().menuBar->redraw();
+}
+
+void switch_german(Fl_Widget*, void*)
+{
+    install_menu(GERMAN_MENU, LANGUAGE_GERMAN, &GERMAN_STRINGS);
+    ui_state().menuBar->redraw();
+}

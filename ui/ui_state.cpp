@@ -1,0 +1,7 @@
+#include "ui/ui_state.h"
+
+UiState& ui_state()
+{
+    static UiState state;
+    return state;
+}
