@@ -1,8 +1,125 @@
+// Probes for the uncompressed Phoenix and Intel pictures and the Dell logo of version 2:
+//   Phoenix PG ("PG", standard colours or its own palette table),
+//   Intel GRFX ("GRFX" or "XFRG"), Intel TEXTLOGO ("TEXTLOGO" at 0x80),
+//   Dell logo version 2 (00 00 then mode 03 or 04),
+//   Phoenix FirstBIOS ICON ("ICON").
+#include <cstring>
+
+#include "core/stream_io.h"
+#include "core/trace.h"
 #include "detect/probe_context.h"
 
-// TODO: probes of this family are not written yet.
-bool probe_phoenix_pg(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_intel_grfx(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_intel_textlogo(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_dell_v2(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_phoenix_icon(DetectContext&, LogoDescriptor&) { return false; }
+namespace {
+
+constexpr LogoFormatId ID_PHOENIX_PG = 6;
+constexpr LogoFormatId ID_INTEL_GRFX = 8;
+constexpr LogoFormatId ID_INTEL_TEXTLOGO = 11;
+constexpr LogoFormatId ID_PHOENIX_ICON = 12;
+constexpr LogoFormatId ID_DELL_V2 = 37;
+
+constexpr std::uint16_t SIXTEEN_COLORS = 16;
+constexpr std::uint16_t ICON_16_COLORS = 16;
+constexpr std::uint16_t ICON_256_COLORS = 256;
+
+// A PG picture with byte 3 set to this carries its own palette table of 4-byte entries
+// from offset 12; its width and height follow the table.
+constexpr std::uint8_t PG_OWN_PALETTE = 1;
+constexpr std::uint64_t PG_TABLE_OFFSET = 12;
+constexpr std::uint64_t PG_TABLE_ENTRY_SIZE = 4;
+
+// The Intel containers keep their tag and fields from 0x80 on; a file starting "TEXT"
+// is never one of them.
+constexpr std::uint64_t INTEL_TAG_OFFSET = 0x80;
+constexpr std::size_t INTEL_TAG_BLOCK = 21;
+constexpr std::size_t TEXTLOGO_COLUMNS = 0x90 - INTEL_TAG_OFFSET;  // cell columns
+constexpr std::size_t TEXTLOGO_ROWS = 0x92 - INTEL_TAG_OFFSET;     // cell rows
+constexpr unsigned TEXT_CELL_WIDTH = 8;
+constexpr unsigned TEXT_CELL_HEIGHT = 16;
+
+constexpr std::uint8_t DELL_MODE_4BIT = 3;
+constexpr std::uint8_t DELL_MODE_8BIT = 4;
+
+constexpr std::uint8_t ICON_4BIT = 4;
+
+bool starts_with(const std::uint8_t* bytes, const char* tag)
+{
+    return std::memcmp(bytes, tag, std::strlen(tag)) == 0;
+}
+
+void claim_single(LogoDescriptor& d, LogoFormatId id, std::uint32_t dataSize, std::uint16_t colorCount)
+{
+    d.formatId = id;
+    d.dataSize = dataSize;
+    d.frameCount = 0;
+    d.colorCount = colorCount;
+}
+
+}  // namespace
+
+bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (!starts_with(h, "PG"))
+        return false;
+    d.width = rd_u16(h, 10);
+    d.height = rd_u16(h, 12);
+    if (h[3] == PG_OWN_PALETTE) {
+        // The value at 10 then counts the palette entries, and the size follows them.
+        std::uint64_t sizeOffset = rd_u16(h, 10) * PG_TABLE_ENTRY_SIZE + PG_TABLE_OFFSET;
+        std::uint8_t size[4];
+        read_at(d.stream, sizeOffset, size, sizeof size);
+        d.width = rd_u16(size, 0);
+        d.height = rd_u16(size, 2);
+        std::rewind(d.stream);
+    }
+    claim_single(d, ID_PHOENIX_PG, ctx.fileSize, SIXTEEN_COLORS);
+    return true;
+}
+
+bool probe_intel_grfx(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (!starts_with(h, "GRFX") && !starts_with(h, "XFRG"))
+        return false;
+    d.width = rd_u16(h, 18);
+    d.height = rd_u16(h, 20);
+    claim_single(d, ID_INTEL_GRFX, ctx.fileSize, SIXTEEN_COLORS);
+    return true;
+}
+
+bool probe_intel_textlogo(DetectContext& ctx, LogoDescriptor& d)
+{
+    if (starts_with(ctx.header, "TEXT"))
+        return false;
+    std::uint8_t block[INTEL_TAG_BLOCK];
+    read_at(d.stream, INTEL_TAG_OFFSET, block, sizeof block);
+    if (!starts_with(block, "TEXTLOGO"))
+        return false;
+    d.width = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_COLUMNS) * TEXT_CELL_WIDTH);
+    d.height = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_ROWS) * TEXT_CELL_HEIGHT);
+    claim_single(d, ID_INTEL_TEXTLOGO, ctx.fileSize, SIXTEEN_COLORS);
+    return true;
+}
+
+bool probe_dell_v2(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (h[0] != 0 || h[1] != 0 || (h[2] != DELL_MODE_4BIT && h[2] != DELL_MODE_8BIT))
+        return false;
+    trace("==>>>DETECT: DELL LOGO (V2)\n");
+    d.width = round_up_8(rd_u16(h, 3));  // stored width
+    d.height = rd_u16(h, 5);
+    claim_single(d, ID_DELL_V2, ctx.fileSize, rd_u16(h, 7));  // palette entries
+    return true;
+}
+
+bool probe_phoenix_icon(DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    if (!starts_with(h, "ICON"))
+        return false;
+    d.width = rd_u16(h, 5);
+    d.height = rd_u16(h, 7);
+    claim_single(d, ID_PHOENIX_ICON, ctx.fileSize, h[4] == ICON_4BIT ? ICON_16_COLORS : ICON_256_COLORS);
+    return true;
+}

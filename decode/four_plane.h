@@ -1,0 +1,45 @@
+// Four-plane 16-colour pictures (Phoenix PG, Intel GRFXLOGO): four bit planes stored one
+// after the other, plane 0 first, each holding the picture's rows of width / 8 bytes.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+constexpr unsigned PLANE_COUNT = 4;
+
+// What reading the planes of a picture came to.
+enum class PlanesRead { done, empty, tooLarge };
+
+class FourPlanes {
+public:
+    FourPlanes() = default;
+    ~FourPlanes();
+    FourPlanes(const FourPlanes&) = delete;
+    FourPlanes& operator=(const FourPlanes&) = delete;
+
+    // Allocates the four planes of a width x height picture and reads them from offset,
+    // zero past the end of the stream. An empty picture reads nothing; one beyond the
+    // picture limits is refused before anything is allocated. A failed allocation of a
+    // picture within the limits ends the process with the four-plane decoders' message.
+    PlanesRead read(std::FILE* stream, std::uint64_t offset, std::uint32_t width, std::uint32_t height);
+
+    // Colour index 0..15 of pixel x of stored row: plane n gives bit n. Pixels past
+    // the stored bytes of a row (a width that is not a multiple of 8) take index 0.
+    unsigned color_index(std::uint32_t x, std::uint32_t row) const
+    {
+        std::uint32_t column = x / 8;
+        if (column >= rowBytes_ || row >= height_)
+            return 0;
+        std::size_t at = static_cast<std::size_t>(row) * rowBytes_ + column;
+        unsigned shift = 7 - x % 8;
+        unsigned index = 0;
+        for (unsigned p = 0; p < PLANE_COUNT; ++p)
+            index |= ((planes_[p][at] >> shift) & 1u) << p;
+        return index;
+    }
+
+private:
+    std::uint32_t height_ = 0;
+    std::uint32_t rowBytes_ = 0;
+    std::uint8_t* planes_[PLANE_COUNT] = {};
+};
