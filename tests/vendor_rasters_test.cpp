@@ -1,0 +1,214 @@
+// AMI GLE, TriGem TM, Dell logo version 2 and SystemSoft EPA (2) pictures through the
+// whole load pipeline.
+#include <gtest/gtest.h>
+
+#include "support/fixtures.h"
+
+namespace {
+
+constexpr std::uint32_t BLACK = 0x000000;
+constexpr std::uint32_t GREY = 0xA8A8A8;
+constexpr std::uint32_t LIGHT_RED = 0xFC5454;
+constexpr std::uint32_t YELLOW = 0xFCFC54;
+constexpr std::uint32_t WHITE = 0xFCFCFC;
+
+std::uint32_t pixel(const Bytes& rgb, unsigned width, unsigned x, unsigned y)
+{
+    std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+    return i + 2 < rgb.size() ? (rgb[i] << 16) | (rgb[i + 1] << 8) | rgb[i + 2] : 0xFFFFFFFF;
+}
+
+// GLE: columns at 4, rows at 5, the colour at 6, then 14 bitmap bytes per cell.
+Bytes gle(unsigned columns, unsigned rows, unsigned color, const Bytes& cells)
+{
+    return ByteBuilder().text("GLE").u8(0).u8(columns).u8(rows).u8(color).u8(0).bytes(cells).data();
+}
+
+// TriGem: the pixel-data offset at 10, the size at 18 and 22, 16 entries of (R, G, B, 0)
+// at 54, count/value pairs at 118.
+Bytes trigem(unsigned width, unsigned height, const Bytes& pairs, std::uint32_t dataOffset = 118)
+{
+    ByteBuilder b;
+    b.text("TM").pad_to(10).u32(dataOffset).pad_to(18).u16(width).pad_to(22).u16(height).pad_to(54);
+    b.u8(0).u8(0).u8(0).u8(0).u8(10).u8(20).u8(30).u8(0).u8(200).u8(100).u8(50).u8(0).u8(1).u8(2).u8(3).u8(0);
+    b.pad_to(118).bytes(pairs);
+    return b.data();
+}
+
+// Dell version 2: mode at 2, stored width at 3, stored height at 5, N at 7, N entries of
+// (B, G, R, 0) at 9, then the pixels.
+Bytes dell2(unsigned mode, unsigned width, unsigned height, const Bytes& pixels)
+{
+    ByteBuilder b;
+    b.u8(0).u8(0).u8(mode).u16(width).u16(height).u16(3);
+    b.u8(0).u8(0).u8(0).u8(0).u8(30).u8(20).u8(10).u8(0).u8(50).u8(100).u8(200).u8(0);
+    return b.bytes(pixels).data();
+}
+
+}  // namespace
+
+TEST(AmiGle, OneColourForEveryCell)
+{
+    // Two cells of 14 rows: the first has its top row 0x80, the second is full.
+    Bytes cells(28, 0);
+    cells[0] = 0x80;
+    for (unsigned j = 14; j < 28; ++j)
+        cells[j] = 0xFF;
+    LoadResult r = load_bytes(gle(2, 1, 0x0F, cells));
+    ASSERT_EQ(r.descriptor.formatId, 10);
+    ASSERT_EQ(r.descriptor.width, 16);
+    ASSERT_EQ(r.descriptor.height, 14);
+    EXPECT_EQ(r.rgb(0, 0), WHITE);
+    EXPECT_EQ(r.rgb(1, 0), BLACK);
+    EXPECT_EQ(r.rgb(0, 1), BLACK);
+    EXPECT_EQ(r.rgb(15, 13), WHITE);
+    EXPECT_EQ(pixel(r.fontMap, 16, 0, 13), LIGHT_RED);  // grid on row 13
+    EXPECT_EQ(pixel(r.fontMap, 16, 8, 12), GREY);
+    EXPECT_EQ(pixel(r.colorMap, 16, 1, 1), WHITE);
+    EXPECT_EQ(pixel(r.colorMap, 16, 1, 13), BLACK);
+
+    // A colour past the table keeps its low four bits: 0x1E draws yellow.
+    r = load_bytes(gle(2, 1, 0x1E, cells));
+    EXPECT_EQ(r.rgb(8, 0), YELLOW);
+}
+
+TEST(TriGem, RunsOfPackedPixelsBottomRowFirst)
+{
+    // Row 0 (the bottom): three times 0x12; row 1 (the top): a count of 0 writes nothing,
+    // then 0x21 three times.
+    LoadResult r = load_bytes(trigem(6, 2, {3, 0x12, 0, 0x33, 3, 0x21}));
+    ASSERT_EQ(r.descriptor.formatId, 21);
+    const std::uint32_t one = 0x0A141E, two = 0xC86432;
+    const std::uint32_t bottom[6] = {one, two, one, two, one, two};
+    for (unsigned x = 0; x < 6; ++x) {
+        EXPECT_EQ(r.rgb(x, 1), bottom[x]) << x;
+        EXPECT_EQ(r.rgb(x, 0), bottom[5 - x]) << x;
+    }
+
+    // A run longer than the picture is cut; one value byte missing at the end is ignored.
+    r = load_bytes(trigem(4, 1, {255, 0x22, 7}));
+    EXPECT_EQ(r.rgb(3, 0), two);
+    r = load_bytes(trigem(4, 1, {1, 0x12, 9}));
+    EXPECT_EQ(r.rgb(1, 0), two);
+    EXPECT_EQ(r.rgb(2, 0), BLACK);
+}
+
+TEST(DellVersion2, PackedAndBytePixels)
+{
+    // Mode 3, 13 pixels stored (width 16): pixels 0..11 shown, 12..15 black.
+    LoadResult r = load_bytes(dell2(3, 13, 1, Bytes(8, 0x12)));
+    ASSERT_EQ(r.descriptor.formatId, 37);
+    ASSERT_EQ(r.descriptor.width, 16);
+    for (unsigned x = 0; x < 12; ++x)
+        EXPECT_EQ(r.rgb(x, 0), x % 2 ? 0xC86432u : 0x0A141Eu) << x;
+    for (unsigned x = 12; x < 16; ++x)
+        EXPECT_EQ(r.rgb(x, 0), BLACK) << x;
+
+    // Mode 4, 3 pixels stored per row (width 8), two rows; index 5 is past the 3 entries.
+    r = load_bytes(dell2(4, 3, 2, {1, 2, 5, 2, 1, 0}));
+    EXPECT_EQ(r.rgb(0, 0), 0x0A141Eu);
+    EXPECT_EQ(r.rgb(1, 0), 0xC86432u);
+    EXPECT_EQ(r.rgb(2, 0), BLACK);
+    EXPECT_EQ(r.rgb(3, 0), BLACK);
+    EXPECT_EQ(r.rgb(0, 1), 0xC86432u);
+    EXPECT_EQ(r.rgb(1, 1), 0x0A141Eu);
+
+    r = load_file(write_temp_file(dell2(3, 13, 1, Bytes(8, 0x12)), "dell.bin"), "", true);
+    EXPECT_NE(r.stdoutText.find("===>>> DATA IMAGE: (D) x (1)\n===>>> DATA IMAGE: 0015h\n"), std::string::npos)
+        << r.stdoutText;
+}
+
+TEST(SystemSoftEpa2, StandardColourBytes)
+{
+    LoadResult r = load_bytes(ByteBuilder().u16(4).u16(1).pad_to(16).u8(0x0E).u8(0x1E).u8(0x0F).u8(0).data());
+    ASSERT_EQ(r.descriptor.formatId, 38);
+    EXPECT_EQ(r.rgb(0, 0), YELLOW);
+    EXPECT_EQ(r.rgb(1, 0), YELLOW);  // past the table: the low four bits
+    EXPECT_EQ(r.rgb(2, 0), WHITE);
+    EXPECT_EQ(r.rgb(3, 0), BLACK);
+}
+
+namespace {
+
+struct MalformedCase {
+    const char* name;
+    Bytes bytes;
+    const char* message;  // expected on standard output, or nullptr
+};
+
+Bytes pg_header(unsigned flag, unsigned value10, unsigned value12)
+{
+    return ByteBuilder().text("PG").u8(0).u8(flag).pad_to(10).u16(value10).u16(value12).pad_to(18).data();
+}
+
+}  // namespace
+
+// Headers that promise more than the file holds, or sizes no buffer can take: every load
+// ends, with a partial picture or a message.
+TEST(VendorMalformed, LoadsEndCleanly)
+{
+    // Own-table PG with 3 entries: detection takes the size at 24 (8 x 1), the decoder
+    // the one at 76, here far beyond the picture limits.
+    Bytes hugePlanes = ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 8).put_u16(26, 1)
+                           .put_u16(76, 0xFFFF).put_u16(78, 0xFFFF).pad_to(100).data();
+    const std::vector<MalformedCase> cases = {
+        {"pg 0 x 0", pg_header(0, 0, 0), nullptr},
+        {"pg 65535 x 65535", pg_header(0, 0xFFFF, 0xFFFF), nullptr},
+        {"pg width 65535 height 1", pg_header(0, 0xFFFF, 1), nullptr},
+        {"pg width not a multiple of 8", pg_header(0, 13, 2), nullptr},
+        {"pg width under 8", pg_header(0, 7, 2), nullptr},
+        {"pg planes beyond the limits", hugePlanes, "decode_PGBM() img buffer allocation error\n"},
+        {"pg own table header only", ByteBuilder().text("PG").u8(0).u8(1).data(), nullptr},
+        {"grfx 65535 x 65535", ByteBuilder().text("GRFX").pad_to(18).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
+        {"grfx data beyond the file", ByteBuilder().text("GRFX").pad_to(12).u16(0xFFFF).pad_to(18).u16(64).u16(64).data(), nullptr},
+        {"grfx header only", ByteBuilder().text("GRFX").data(), nullptr},
+        {"textlogo font beyond the file", ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(0xFFFF).pad_to(0x90).u16(200).u16(3).data(), nullptr},
+        {"textlogo 0 columns", ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x90).u16(0x100).u16(4).data(), nullptr},
+        {"icon 65535 x 65535", ByteBuilder().text("ICON").u8(4).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
+        {"icon header only", ByteBuilder().text("ICON").data(), nullptr},
+        {"gle cells beyond the file", ByteBuilder().text("GLE").u8(0).u8(255).u8(255).u8(3).data(), nullptr},
+        {"trigem data beyond the file", trigem(64, 64, {}, 0xFFFFFFFF), nullptr},
+        {"trigem 65535 x 65535", trigem(0xFFFF, 0xFFFF, {255, 0x11}), nullptr},
+        {"trigem only zero counts", trigem(8, 8, Bytes(4000, 0)), nullptr},
+        {"dell width x height x 3 past 32 bits", dell2(4, 0xFFF0, 0xFFFF, {1, 2}), nullptr},
+        {"dell palette beyond the file", ByteBuilder().u8(0).u8(0).u8(3).u16(16).u16(16).u16(0xFFFF).data(), nullptr},
+        {"dell height 65535", dell2(3, 0x13, 0xFFFF, {}), nullptr},
+        {"dell width 0", dell2(3, 0, 5, {}), nullptr},
+        {"systemsoft 0 x 5", ByteBuilder().u16(0).u16(5).pad_to(16).data(), nullptr},
+    };
+    for (const MalformedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadResult r = load_bytes(c.bytes);
+        EXPECT_NE(r.descriptor.formatId, 0);
+        EXPECT_EQ(r.loaded, 1);
+        if (c.message) {
+            EXPECT_NE(r.stdoutText.find(c.message), std::string::npos) << r.stdoutText;
+        }
+    }
+}
+
+// Every prefix of well-formed pictures of each decoder loads without harm.
+TEST(VendorMalformed, TruncatedFiles)
+{
+    Bytes planes(4 * 2 * 3, 0x5A);
+    Bytes ownTable = ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(16).pad_to(76).u16(16).u16(3).u16(0).u16(0).bytes(planes).data();
+    Bytes font(32, 0xF0);
+    const std::vector<Bytes> files = {
+        ByteBuilder().bytes(pg_header(0, 16, 3)).bytes(planes).data(),
+        ownTable,
+        ByteBuilder().text("GRFX").pad_to(12).u16(72).pad_to(18).u16(8).u16(2).pad_to(88).fill(8, 0x1F).data(),
+        ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(16).pad_to(0x90).u16(2).u16(1).pad_to(0x95).bytes(font).u8(1).u8(0x1E).u8(0).u8(7).data(),
+        ByteBuilder().text("ICON").u8(4).u16(4).u16(2).pad_to(35).fill(4, 0x31).data(),
+        ByteBuilder().text("ICON").u8(8).u16(4).u16(2).pad_to(19).fill(8, 0x10).data(),
+        gle(2, 1, 7, Bytes(28, 0xAA)),
+        trigem(6, 2, {3, 0x12, 3, 0x21}),
+        dell2(3, 13, 2, Bytes(16, 0x12)),
+        dell2(4, 3, 2, {1, 2, 0, 2, 1, 0}),
+    };
+    for (const Bytes& file : files) {
+        for (std::size_t n = 0; n <= file.size(); ++n) {
+            SCOPED_TRACE(n);
+            load_bytes(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)));
+        }
+    }
+}
