@@ -1,0 +1,594 @@
+// Composite containers: Phoenix SCRN and SCN envelopes, "$OSB" chains of PCX and BMP pictures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/catalogue.h"
+#include "decode/standard_colors.h"
+#include "support/fixtures.h"
+
+namespace {
+
+// ---- Fixture builders ----
+
+// A Phoenix picture: the 19-byte head, a 4-bit picture's substitution table, the pixels.
+Bytes phoenix_picture(unsigned bits, unsigned width, unsigned height, const Bytes& pixels,
+                      const Bytes& substitution = {})
+{
+    ByteBuilder b;
+    b.fill(4).u8(bits).u16(width).u16(height).pad_to(19);
+    if (bits == 4) {
+        Bytes table = substitution;
+        for (std::size_t i = table.size(); i < 16; ++i)
+            table.push_back(static_cast<std::uint8_t>(i));
+        b.bytes(table);
+    }
+    return b.bytes(pixels).data();
+}
+
+// A 6-bit palette whose entry i is (i, 63 - i, i / 2).
+Bytes ramp_palette(unsigned entries)
+{
+    ByteBuilder b;
+    for (unsigned i = 0; i < entries; ++i)
+        b.u8(i).u8(63 - i).u8(i / 2);
+    return b.data();
+}
+
+std::uint32_t ramp_rgb(unsigned i)
+{
+    return (i * 4 << 16) | ((63 - i) * 4 << 8) | (i / 2 * 4);
+}
+
+std::uint32_t standard_rgb(unsigned n)
+{
+    std::uint8_t rgb[3];
+    standard_color_rgb(n, rgb);
+    return (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
+}
+
+// SCRN composite: header, 64-entry palette, the pictures, the directory at dirAt.
+Bytes scrn_file(const std::vector<Bytes>& pictures, std::size_t dirAt, unsigned count)
+{
+    ByteBuilder b;
+    b.text("SCRN").u16(0).u16(dirAt).pad_to(16).bytes(ramp_palette(64));
+    std::vector<std::size_t> offsets;
+    for (const Bytes& picture : pictures) {
+        offsets.push_back(b.size());
+        b.bytes(picture);
+    }
+    b.pad_to(dirAt).u8(count);
+    for (std::size_t off : offsets)
+        b.u8(0xEE).u16(off);
+    b.put_u16(4, b.size());
+    return b.data();
+}
+
+// SCN envelope: header with the picture count, a 36-entry palette, the pictures, then the
+// directory, which ends at dataSize (padded to dataSizeAtLeast); trailing bytes follow it.
+Bytes scn_file(const std::vector<Bytes>& pictures, std::size_t dataSizeAtLeast = 0, std::size_t trailing = 0)
+{
+    ByteBuilder b;
+    b.text("SCN").pad_to(16).put_u8(9, pictures.size()).bytes(ramp_palette(36));
+    std::vector<std::size_t> offsets;
+    for (const Bytes& picture : pictures) {
+        offsets.push_back(b.size());
+        b.bytes(picture);
+    }
+    if (dataSizeAtLeast > 5 * pictures.size())
+        b.pad_to(dataSizeAtLeast - 5 * pictures.size());
+    for (std::size_t off : offsets)
+        b.u8(0xEE).u32(off);
+    b.put_u32(4, b.size());
+    return b.fill(trailing).data();
+}
+
+// A "$OSB" record; mark FF ends the chain.
+Bytes osb_record(std::uint32_t length, unsigned mark = 0)
+{
+    return ByteBuilder().text("$OSB").u8(mark).u32(length).pad_to(16).data();
+}
+
+// A "$OSB" chain of pictures, closed by an end record.
+Bytes osb_chain(const std::vector<Bytes>& pictures)
+{
+    ByteBuilder b;
+    for (const Bytes& picture : pictures)
+        b.bytes(osb_record(picture.size())).bytes(picture);
+    return b.bytes(osb_record(0, 0xFF)).data();
+}
+
+// An 8-bit run-length PCX file (literal bytes only, values below C0) with its palette.
+Bytes pcx8_file(unsigned width, unsigned height, unsigned bytesPerLine, const Bytes& rows, const Bytes& palette)
+{
+    ByteBuilder b;
+    b.u8(0x0A).u8(5).u8(1).u8(8).u16(0).u16(0).u16(width - 1).u16(height - 1).pad_to(65).u8(1).u16(bytesPerLine);
+    b.pad_to(128).bytes(rows).u8(0x0C).bytes(palette);
+    return b.pad_to(b.size() + 768 - palette.size()).data();
+}
+
+// A BMP file with the given bit count; rows are stored as given (bottom row first).
+Bytes bmp_file(unsigned width, unsigned height, unsigned bits, const Bytes& palette, const Bytes& rows)
+{
+    std::size_t dataOffset = 54 + palette.size();
+    ByteBuilder b;
+    b.text("BM").u32(dataOffset + rows.size()).u32(0).u32(dataOffset);
+    b.u32(40).u32(width).u32(height).u16(1).u16(bits).pad_to(54).bytes(palette).bytes(rows);
+    return b.data();
+}
+
+// ---- Independent oracle: netpbm writes the embedded PCX and BMP pictures ----
+
+struct Picture {
+    unsigned width = 0, height = 0;
+    std::vector<std::uint32_t> rgb;  // 0xRRGGBB, rows top-down
+};
+
+// A picture of 40 distinct colours in diagonal bands.
+Picture banded_picture(unsigned width, unsigned height)
+{
+    Picture p{width, height, {}};
+    for (unsigned y = 0; y < height; ++y)
+        for (unsigned x = 0; x < width; ++x) {
+            unsigned i = (x + 3 * y) % 40;
+            p.rgb.push_back(((i * 6) << 16) | ((255 - i * 5) << 8) | ((i * 37) & 0xFF));
+        }
+    return p;
+}
+
+// Writes the picture as PPM and converts it with a netpbm command; empty when that fails.
+Bytes netpbm_convert(const Picture& p, const std::string& command, const std::string& name)
+{
+    ByteBuilder ppm;
+    ppm.text("P6\n" + std::to_string(p.width) + " " + std::to_string(p.height) + "\n255\n");
+    for (std::uint32_t c : p.rgb)
+        ppm.u8(c >> 16).u8((c >> 8) & 0xFF).u8(c & 0xFF);
+    std::string in = write_temp_file(ppm.data(), name + ".ppm");
+    std::string out = in + ".out";
+    if (run_command(command + " " + in + " > " + out + " 2>/dev/null") != 0)
+        return {};
+    return read_file(out);
+}
+
+// ---- Helpers over the headless pipeline and the command ----
+
+struct Expected {
+    std::string name;
+    Bytes bytes;
+    LogoFormatId id;
+    unsigned width, height, dataSize, frames, colours;
+};
+
+std::string json_line(const std::string& path, const Expected& e)
+{
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "{\"file\": \"%s\", \"formatId\": %u, \"formatName\": \"%s\", \"width\": %u, \"height\": %u, "
+                  "\"dataSize\": %u, \"frameCount\": %u, \"colorCount\": %u}\n",
+                  path.c_str(), e.id, format_name(e.id), e.width, e.height, e.dataSize, e.frames, e.colours);
+    return text;
+}
+
+// Runs a container through the pipeline and expects every frame's size.
+LoadResult load_frames(const Bytes& bytes, const std::vector<std::pair<unsigned, unsigned>>& sizes)
+{
+    LoadResult r = load_bytes(bytes);
+    EXPECT_EQ(r.loaded, 1);
+    EXPECT_EQ(r.frames.size(), sizes.size());
+    for (std::size_t k = 0; k < sizes.size() && k < r.frames.size(); ++k) {
+        EXPECT_EQ(r.frames[k].width, sizes[k].first) << "frame " << k;
+        EXPECT_EQ(r.frames[k].height, sizes[k].second) << "frame " << k;
+    }
+    return r;
+}
+
+Bytes solid(std::size_t n, std::uint8_t v)
+{
+    return Bytes(n, v);
+}
+
+const Bytes JPEG_WITH_TABLES_FIRST = ByteBuilder()
+                                         .u8(0xFF).u8(0xD8)
+                                         .u8(0xFF).u8(0xE0).u16be(16).text("JFIF").fill(10)
+                                         .u8(0xFF).u8(0xC4).u16be(5).fill(3)
+                                         .u8(0xFF).u8(0xC0).u16be(17).u8(8).u16be(48).u16be(64).fill(10)
+                                         .u8(0xFF).u8(0xD9)
+                                         .data();
+
+// An SCN envelope around one JPEG: the last 4 bytes point at the JPEG's start.
+Bytes scn_jpeg_file(const Bytes& jpeg)
+{
+    ByteBuilder b;
+    b.text("SCN").pad_to(16).put_u8(9, 1).put_u32(4, 0x1234).fill(20);
+    std::size_t at = b.size();
+    return b.bytes(jpeg).u8(0).u32(at).data();
+}
+
+}  // namespace
+
+// ---- Detection through zarpo2-cli identify --json ----
+
+TEST(Containers, IdentifyReportsFramesAndLargestSize)
+{
+    Bytes pic4x2 = phoenix_picture(4, 4, 2, solid(4, 0x12));
+    Bytes pic8x3x5 = phoenix_picture(8, 3, 5, solid(15, 1));
+    Bytes pic2x9 = phoenix_picture(8, 2, 9, solid(18, 1));
+    Bytes bmp31 = bmp_file(31, 4, 8, solid(1024, 0), solid(32 * 4, 0));
+    Bytes bmp12 = bmp_file(12, 7, 8, solid(1024, 0), solid(12 * 7, 0));
+    Bytes pcx321 = pcx8_file(321, 2, 322, solid(644, 1), {});
+    Bytes pcx10 = pcx8_file(10, 3, 10, solid(30, 1), {});
+    Bytes scrn = scrn_file({pic4x2, pic8x3x5, pic2x9}, 0x300, 3);
+    Bytes scn = scn_file({pic4x2, pic8x3x5, pic2x9});
+    Bytes scnJpeg = scn_jpeg_file(JPEG_WITH_TABLES_FIRST);
+    Bytes scnNotJpeg = scn_jpeg_file(ByteBuilder().u8(0xFF).u8(0xD8).u8(0x00).fill(20).data());
+    Bytes osbBmp = osb_chain({bmp31, bmp12});
+    Bytes osbPcx = osb_chain({pcx10, pcx321});
+    Bytes osbEmpty = ByteBuilder().bytes(osb_record(0x40, 0xFF)).fill(0x40).data();
+
+    std::vector<Expected> cases = {
+        {"scrn.bin", scrn, 13, 4, 9, static_cast<unsigned>(scrn.size()), 3, 16},
+        {"scn.bin", scn, 26, 4, 9, static_cast<unsigned>(scn.size()), 3, 256},
+        {"scnjpeg.bin", scnJpeg, 29, 64, 48, 0x1234, 0, 256},
+        {"scnbadjpeg.bin", scnNotJpeg, 29, 0, 0, 0x1234, 0, 256},
+        {"osbbmp.bin", osbBmp, 36, 32, 7, static_cast<unsigned>(osbBmp.size()), 2, 256},
+        {"osbpcx.bin", osbPcx, 23, 322, 3, static_cast<unsigned>(osbPcx.size()), 2, 256},
+        {"osbempty.bin", osbEmpty, 23, 0, 0, static_cast<unsigned>(osbEmpty.size()), 0, 256},
+    };
+    std::string command = cli_path() + " identify --json";
+    std::string expected;
+    for (const Expected& e : cases) {
+        std::string path = write_temp_file(e.bytes, e.name);
+        command += " " + path;
+        expected += json_line(path, e);
+    }
+    std::string out;
+    EXPECT_EQ(run_command(command, &out), 0);
+    EXPECT_EQ(out, expected);
+}
+
+TEST(Containers, ScrnSizeFieldIsSixteenBit)
+{
+    Bytes scrn = scrn_file({phoenix_picture(8, 1, 1, {5})}, 0x300, 1);
+    scrn.resize(0x10020);
+    ByteBuilder b;
+    b.bytes(scrn).put_u16(4, 0xBEEF);
+    LogoDescriptor d = detect_bytes(b.data());
+    EXPECT_EQ(d.formatId, 13);
+    EXPECT_EQ(d.dataSize, 0xBEEFu);
+}
+
+TEST(Containers, OsbWithBitmapSecondBytesIsStillPcxUnlessFirstPictureIsBmp)
+{
+    Bytes pcx = pcx8_file(4, 1, 4, solid(4, 1), {});
+    Bytes bmp = bmp_file(4, 1, 8, solid(1024, 0), solid(4, 0));
+    EXPECT_EQ(detect_bytes(osb_chain({pcx, bmp})).formatId, 23);
+    EXPECT_EQ(detect_bytes(osb_chain({bmp, pcx})).formatId, 36);
+}
+
+// ---- Phoenix SCRN ----
+
+TEST(Containers, ScrnDirectoryAt0x200ReadsOffsetsAt0x202And0x205)
+{
+    // Each entry's unused first byte is EE: offsets read one byte early would go astray.
+    Bytes a = phoenix_picture(8, 2, 1, {1, 2});
+    Bytes b = phoenix_picture(8, 3, 1, {3, 4, 5});
+    Bytes file = scrn_file({a, b}, 0x200, 2);
+    LoadResult r = load_frames(file, {{2, 1}, {3, 1}});
+    EXPECT_EQ(r.frame_rgb(0, 1, 0), ramp_rgb(2));
+    EXPECT_EQ(r.frame_rgb(1, 2, 0), ramp_rgb(5));
+}
+
+TEST(Containers, ScrnFourBitPixelsGoThroughSubstitution)
+{
+    // Value 1 maps to 0x21: palette entry 33. Value 2 maps to 0x50, past the 64 entries:
+    // it takes the last entry. Rows run from the top, the high nibble first; a 3-pixel row
+    // takes two bytes.
+    Bytes sub = {0, 0x21, 0x50, 3};
+    Bytes pixels = {0x12, 0x30, 0x03, 0x10};
+    Bytes file = scrn_file({phoenix_picture(4, 3, 2, pixels, sub)}, 0x200, 1);
+    LoadResult r = load_frames(file, {{3, 2}});
+    EXPECT_EQ(r.frame_rgb(0, 0, 0), ramp_rgb(33));
+    EXPECT_EQ(r.frame_rgb(0, 1, 0), ramp_rgb(63));
+    EXPECT_EQ(r.frame_rgb(0, 2, 0), ramp_rgb(3));
+    EXPECT_EQ(r.frame_rgb(0, 0, 1), ramp_rgb(0));
+    EXPECT_EQ(r.frame_rgb(0, 1, 1), ramp_rgb(3));
+    EXPECT_EQ(r.frame_rgb(0, 2, 1), ramp_rgb(33));
+}
+
+TEST(Containers, ScrnEightBitAndOddBitCounts)
+{
+    // 8 bits: a byte per pixel, indexes past 63 take the last entry. A bit count of 2 is
+    // drawn as 4 bits without a table: values are palette entries themselves.
+    Bytes eight = phoenix_picture(8, 2, 2, {7, 200, 9, 63});
+    Bytes odd = phoenix_picture(2, 2, 1, {0x5A});
+    LoadResult r = load_frames(scrn_file({eight, odd}, 0x200, 2), {{2, 2}, {2, 1}});
+    EXPECT_EQ(r.frame_rgb(0, 0, 0), ramp_rgb(7));
+    EXPECT_EQ(r.frame_rgb(0, 1, 0), ramp_rgb(63));
+    EXPECT_EQ(r.frame_rgb(0, 0, 1), ramp_rgb(9));
+    EXPECT_EQ(r.frame_rgb(1, 0, 0), ramp_rgb(5));
+    EXPECT_EQ(r.frame_rgb(1, 1, 0), ramp_rgb(10));
+}
+
+// ---- Phoenix SCN ----
+
+TEST(Containers, ScnDirectoryEndingAt1000ReadsOffsetsAt986_991_996)
+{
+    Bytes file = scn_file({phoenix_picture(8, 1, 1, {1}), phoenix_picture(8, 2, 1, {0, 0}),
+                           phoenix_picture(8, 3, 1, {0, 0, 0})},
+                          1000);
+    ASSERT_EQ(file.size(), 1000u);
+    ASSERT_EQ(file[986 - 1], 0xEE);  // entries start at 985, 990, 995
+    ASSERT_EQ(file[995], 0xEE);
+    load_frames(file, {{1, 1}, {2, 1}, {3, 1}});
+}
+
+TEST(Containers, ScnDecoderFindsItsDirectoryAtTheDataSize)
+{
+    // Bytes after the envelope's data: detection reads the directory from the file's end,
+    // the decoder from dataSize.
+    Bytes file = scn_file({phoenix_picture(8, 2, 3, solid(6, 0)), phoenix_picture(8, 1, 1, {0})}, 0, 40);
+    load_frames(file, {{2, 3}, {1, 1}});
+}
+
+TEST(Containers, ScnColours)
+{
+    // 4 bits through the 36-entry palette (substitution 40 is past it: the last entry);
+    // 8 bits draw standard colour (byte AND 0x10): 0 is black, 16 takes the table's last
+    // colour, white.
+    Bytes four = phoenix_picture(4, 2, 1, {0x12}, {0, 20, 40});
+    Bytes eight = phoenix_picture(8, 3, 1, {0x0F, 0x10, 0xFF});
+    LoadResult r = load_frames(scn_file({four, eight}), {{2, 1}, {3, 1}});
+    EXPECT_EQ(r.frame_rgb(0, 0, 0), ramp_rgb(20));
+    EXPECT_EQ(r.frame_rgb(0, 1, 0), ramp_rgb(35));
+    EXPECT_EQ(r.frame_rgb(1, 0, 0), standard_rgb(0));
+    EXPECT_EQ(r.frame_rgb(1, 1, 0), standard_rgb(15));
+    EXPECT_EQ(r.frame_rgb(1, 2, 0), standard_rgb(15));
+}
+
+TEST(Containers, ScnVerbosePrintsSixteenPaletteEntries)
+{
+    LoadResult r = load_file(write_temp_file(scn_file({phoenix_picture(8, 1, 1, {0}), phoenix_picture(8, 1, 1, {0})}), "v.scn"), "", true);
+    EXPECT_NE(r.stdoutText.find("[00]: {00}-{3F}-{00}\n[01]: {01}-{3E}-{00}\n"), std::string::npos);
+    EXPECT_NE(r.stdoutText.find("[0F]: {0F}-{30}-{07}\n"), std::string::npos);
+    EXPECT_EQ(r.stdoutText.find("[10]:"), std::string::npos);
+}
+
+// ---- "$OSB" chains of PCX pictures ----
+
+TEST(Containers, OsbPcxFramesMatchNetpbm)
+{
+    if (!have_program("ppmtopcx"))
+        GTEST_SKIP() << "ppmtopcx (netpbm) is not installed";
+    Picture first = banded_picture(24, 5);
+    Picture second = banded_picture(17, 9);
+    Bytes a = netpbm_convert(first, "ppmtopcx -8bit", "a");
+    Bytes b = netpbm_convert(second, "ppmtopcx -8bit", "b");
+    ASSERT_FALSE(a.empty());
+    ASSERT_FALSE(b.empty());
+    // The second record starts 16 + L after the first.
+    Bytes file = osb_chain({a, b});
+    ASSERT_EQ(file[16 + a.size()], '$');
+    LoadResult r = load_frames(file, {{24, 5}, {18, 9}});
+    for (int k = 0; k < 2; ++k) {
+        const Picture& p = k == 0 ? first : second;
+        for (unsigned y = 0; y < p.height; ++y)
+            for (unsigned x = 0; x < p.width; ++x)
+                ASSERT_EQ(r.frame_rgb(k, x, y), p.rgb[y * p.width + x]) << "frame " << k << " at " << x << "," << y;
+    }
+}
+
+TEST(Containers, OsbPcxWidth321FillsColumn322FromTheFillByte)
+{
+    // Bytes per line 322: the row's last byte (value 2) is the fill byte; palette values
+    // are used as stored.
+    ByteBuilder rows;
+    for (int y = 0; y < 2; ++y)
+        rows.fill(321, 1).u8(2);
+    Bytes palette = ByteBuilder().u8(0).u8(0).u8(0).u8(255).u8(128).u8(3).u8(9).u8(8).u8(7).data();
+    Bytes pcx = pcx8_file(321, 2, 322, rows.data(), palette);
+    LoadResult r = load_frames(osb_chain({pcx}), {{322, 2}});
+    EXPECT_EQ(r.frame_rgb(0, 0, 0), 0xFF8003u);
+    EXPECT_EQ(r.frame_rgb(0, 320, 1), 0xFF8003u);
+    EXPECT_EQ(r.frame_rgb(0, 321, 0), 0x090807u);
+    EXPECT_EQ(r.frame_rgb(0, 321, 1), 0x090807u);
+}
+
+TEST(Containers, OsbPcxRuns)
+{
+    // C3 05 writes 5 three times; C5 07 runs past the 4-byte line and its rest is dropped.
+    Bytes palette(768, 0);
+    palette[5 * 3] = 50;
+    palette[6 * 3] = 60;
+    palette[7 * 3] = 70;
+    Bytes pcx = pcx8_file(4, 2, 4, {0xC3, 0x05, 0x06, 0xC5, 0x07}, palette);
+    LoadResult r = load_frames(osb_chain({pcx}), {{4, 2}});
+    EXPECT_EQ(r.frame_rgb(0, 2, 0), 50u << 16);
+    EXPECT_EQ(r.frame_rgb(0, 3, 0), 60u << 16);
+    EXPECT_EQ(r.frame_rgb(0, 3, 1), 70u << 16);
+}
+
+TEST(Containers, OsbPcxShorterThanItsPaletteDrawsBlack)
+{
+    ByteBuilder pcx;
+    pcx.u8(0x0A).u8(5).u8(1).u8(8).u16(0).u16(0).u16(3).u16(3).pad_to(65).u8(1).u16(4).pad_to(128);
+    pcx.u8(0xC3).u8(0x05).u8(0x06);
+    LoadResult r = load_frames(ByteBuilder().bytes(osb_record(pcx.size())).bytes(pcx.data()).data(), {{4, 4}});
+    for (std::uint8_t v : r.frames.at(0).pixels)
+        ASSERT_EQ(v, 0);
+}
+
+// ---- "$OSB" chains of BMP pictures ----
+
+TEST(Containers, OsbBmpWidth30GivesFrame32WithBlackFill)
+{
+    if (!have_program("ppmtobmp"))
+        GTEST_SKIP() << "ppmtobmp (netpbm) is not installed";
+    Picture p = banded_picture(30, 6);
+    Bytes bmp = netpbm_convert(p, "ppmtobmp -bpp=8", "w30");
+    ASSERT_FALSE(bmp.empty());
+    LoadResult r = load_frames(osb_chain({bmp, bmp}), {{32, 6}, {32, 6}});
+    for (unsigned y = 0; y < p.height; ++y) {
+        for (unsigned x = 0; x < p.width; ++x)
+            ASSERT_EQ(r.frame_rgb(1, x, y), p.rgb[y * p.width + x] & 0xFCFCFC) << x << "," << y;
+        EXPECT_EQ(r.frame_rgb(1, 30, y), 0u);
+        EXPECT_EQ(r.frame_rgb(1, 31, y), 0u);
+    }
+}
+
+TEST(Containers, OsbBmpRowsAreStoredBottomUp)
+{
+    Bytes palette = ByteBuilder().u8(0).u8(0).u8(0).u8(0).u8(3).u8(128).u8(255).u8(0).data();
+    palette.resize(1024);
+    // Stored first: the bottom row, index 1 at x 0; stored second: the top row, all 0.
+    Bytes rows = {1, 0, 0, 0, 0, 0, 0, 0};
+    LoadResult r = load_frames(osb_chain({bmp_file(4, 2, 8, palette, rows)}), {{4, 2}});
+    EXPECT_EQ(r.frame_rgb(0, 0, 1), 0xFC8000u);
+    EXPECT_EQ(r.frame_rgb(0, 0, 0), 0u);
+}
+
+TEST(Containers, OsbBmpFourBitGivesBlackFrame)
+{
+    Bytes palette(64, 0xFF);
+    Bytes bmp = bmp_file(6, 3, 4, palette, solid(12, 0x11));
+    LoadResult r = load_frames(osb_chain({bmp}), {{8, 3}});
+    for (std::uint8_t v : r.frames.at(0).pixels)
+        ASSERT_EQ(v, 0);
+}
+
+TEST(Containers, OsbBmpVerboseTrace)
+{
+    Bytes bmp = bmp_file(30, 2, 8, solid(1024, 0), solid(64, 0));
+    Bytes file = osb_chain({bmp, bmp});
+    LoadResult r = load_file(write_temp_file(file, "v.osb"), "", true);
+    std::string second = "===>>> IMAGE: Offset = " + [&] {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%zX", 16 + bmp.size());
+        return std::string(hex);
+    }() + "h\n";
+    EXPECT_NE(r.stdoutText.find("===>>> IMAGE: Offset = 0h\n===>>> BMP8i: DataOffset = 436h\n"
+                                "===>>> BMP8i: UsedColors = 256\n===>>> BMP8i: bmp.Bits = 8\n"
+                                "===>>> IMAGE: (20 px) x (2 px)\n"),
+              std::string::npos)
+        << r.stdoutText;
+    EXPECT_NE(r.stdoutText.find(second), std::string::npos);
+}
+
+// ---- Frames through zarpo2-cli png ----
+
+TEST(Containers, CliWritesOnePngPerFrame)
+{
+    Bytes file = scrn_file({phoenix_picture(8, 2, 2, {1, 2, 3, 4}), phoenix_picture(8, 3, 1, {5, 6, 7})}, 0x200, 2);
+    std::string path = write_temp_file(file, "two.scrn");
+    std::string outDir = test_temp_dir() + "/png-out";
+    ASSERT_EQ(run_command("mkdir -p " + outDir), 0);
+    std::string out;
+    EXPECT_EQ(run_command(cli_path() + " png --out-dir " + outDir + " " + path, &out), 0);
+    EXPECT_EQ(out, outDir + "/two-(Frame00).png\n" + outDir + "/two-(Frame01).png\n");
+    if (have_program("identify")) {
+        std::string sizes;
+        ASSERT_EQ(run_command("identify -format '%w %h\\n' '" + outDir + "/two-(Frame00).png' '" + outDir +
+                                  "/two-(Frame01).png'",
+                              &sizes),
+                  0);
+        EXPECT_EQ(sizes, "2 2\n3 1\n");
+    }
+}
+
+// ---- Walks over damaged containers end, and stay within their frames ----
+
+struct CraftedCase {
+    const char* what;
+    std::function<Bytes()> make;
+    LogoFormatId id;
+    unsigned frames;
+};
+
+TEST(Containers, CraftedWalksEnd)
+{
+    Bytes pcx = pcx8_file(2, 1, 2, {1, 1}, {});
+    Bytes bmp = bmp_file(4, 1, 8, solid(1024, 0), solid(4, 1));
+    std::vector<CraftedCase> cases = {
+        // Every step moves 16 bytes; the third one's 128-byte header read runs past the end.
+        {"zero-length records", [] {
+             ByteBuilder b;
+             for (int i = 0; i < 10; ++i)
+                 b.bytes(osb_record(0));
+             return b.data();
+         },
+         23, 3},
+        {"300 records, capped at 255", [] {
+             ByteBuilder b;
+             for (int i = 0; i < 300; ++i)
+                 b.bytes(osb_record(0));
+             return b.data();
+         },
+         23, 255},
+        {"length that wraps to the same record", [&] {
+             return ByteBuilder().bytes(osb_record(0xFFFFFFF0)).bytes(pcx).data();
+         },
+         23, 1},
+        {"two records pointing at each other", [&] {
+             ByteBuilder b;
+             b.bytes(osb_record(pcx.size())).bytes(pcx);
+             std::uint32_t back = static_cast<std::uint32_t>(0) - static_cast<std::uint32_t>(32 + pcx.size());
+             return b.bytes(osb_record(back)).bytes(pcx).data();
+         },
+         23, 2},
+        {"BMP chain with a wrapping second length", [&] {
+             ByteBuilder b;
+             b.bytes(osb_record(bmp.size())).bytes(bmp);
+             return b.bytes(osb_record(0xFFFFFF00)).bytes(bmp).data();
+         },
+         36, 2},
+        {"record cut short by the end of the file", [&] {
+             return ByteBuilder().bytes(osb_record(pcx.size())).bytes(pcx).text("$OS").data();
+         },
+         23, 2},
+        {"SCN count far above its directory", [] {
+             return ByteBuilder().text("SCN").pad_to(16).put_u8(9, 255).put_u32(4, 30).data();
+         },
+         26, 255},
+        {"SCN directory pointing at its own header", [] {
+             ByteBuilder b;
+             b.text("SCN").pad_to(16).put_u8(9, 2).put_u32(4, 0xFFFFFFFF).fill(20);
+             return b.u8(0).u32(0).u8(0).u32(0).data();
+         },
+         26, 2},
+        {"SCRN directory pointing at itself", [] {
+             ByteBuilder b;
+             b.text("SCRN").u16(0).u16(0x100).pad_to(0x100).u8(255);
+             for (int i = 0; i < 255; ++i)
+                 b.u8(0).u16(0x100);
+             return b.data();
+         },
+         13, 255},
+        {"SCRN directory past the end", [] {
+             return ByteBuilder().text("SCRN").u16(0).u16(0xFFFF).pad_to(40).data();
+         },
+         13, 0},
+    };
+    for (const CraftedCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes = c.make();
+        LogoDescriptor d = detect_bytes(bytes);
+        EXPECT_EQ(d.formatId, c.id);
+        EXPECT_EQ(d.frameCount, c.frames);
+        LoadResult r = load_bytes(bytes);
+        EXPECT_EQ(r.frames.size(), c.frames);
+    }
+}
+
+TEST(Containers, HugeFramesAreRefusedWithAMessage)
+{
+    // 60000 x 60000 pixels is past what a frame may hold: the frame stays empty and the
+    // others decode.
+    Bytes file = scrn_file({phoenix_picture(8, 60000, 60000, {}), phoenix_picture(8, 1, 1, {9})}, 0x200, 2);
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 2u);
+    EXPECT_TRUE(r.frames[0].pixels.empty());
+    EXPECT_EQ(r.frame_rgb(1, 0, 0), ramp_rgb(9));
+    EXPECT_NE(r.stdoutText.find("No memory allocated for Image\n"), std::string::npos);
+}
