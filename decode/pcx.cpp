@@ -1,8 +1,201 @@
-#include "decode/decoders.h"
+// PCX pictures with run-length scanlines:
+//   PCX4RLEbm  plain PCX file, 4 bit planes, 16-colour palette in the header
+//   AMIGFXbm   4-plane PCX picture inside an AMI option ROM
+//   PCX8RLEbm  plain PCX file, 8 bits per pixel, 256-colour palette at the end of the file
+//   BIOGFXbm   BioStar 8-bit PCX file
+//   SYSOFXbm   8-bit PCX picture inside a SystemSoft ROM image
+// The plain PCX8/PCX4 decoders clear the two low bits of every palette value; the vendor
+// decoders use the palette values as stored.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
-// TODO: decoders of this family are not written yet.
-void PCX4RLEbm(std::uint8_t*, LogoDescriptor) {}
-void AMIGFXbm(std::uint8_t*, LogoDescriptor) {}
-void PCX8RLEbm(std::uint8_t*, LogoDescriptor) {}
-void BIOGFXbm(std::uint8_t*, LogoDescriptor) {}
-void SYSOFXbm(std::uint8_t*, LogoDescriptor) {}
+#include "core/canvas.h"
+#include "core/limits.h"
+#include "core/stream_io.h"
+#include "decode/decoders.h"
+#include "decode/pcx_scanline.h"
+
+namespace {
+
+constexpr std::uint8_t PCX_MAKER = 0x0A;
+constexpr std::uint8_t PCX_VERSION_5 = 0x05;
+constexpr std::size_t HEADER_PALETTE_OFFSET = 16;  // 16 entries of R, G, B
+constexpr unsigned HEADER_PALETTE_ENTRIES = 16;
+constexpr unsigned PALETTE_ENTRIES = 256;
+constexpr std::size_t TRAILER_PALETTE_SIZE = PALETTE_ENTRIES * 3;  // last bytes of an 8-bit file
+constexpr unsigned PLANE_COUNT = 4;
+constexpr unsigned PIXELS_PER_BYTE = 8;
+constexpr std::uint8_t RUN_FLAGS = 0xC0;  // both top bits set: a run
+constexpr std::uint8_t RUN_LENGTH_MASK = 0x3F;
+constexpr std::uint8_t LOW_BITS_CLEARED = 0xFC;
+// How far the ROM decoders look for the PCX header.
+constexpr std::size_t AMI_SEARCH_WINDOW = 4096;
+constexpr std::size_t SYSTEMSOFT_SEARCH_WINDOW = 8192;
+
+enum class PcxLayout { planar4, indexed8 };
+enum class PaletteSource { header16, trailer256 };
+
+struct PcxVariant {
+    const char* name;
+    std::size_t searchWindow;  // 0: the header is at offset 0
+    PcxLayout layout;
+    PaletteSource paletteSource;
+    bool clearLowBits;
+};
+
+constexpr PcxVariant PCX4_FILE = {"PCX4RLEbm", 0, PcxLayout::planar4, PaletteSource::header16, true};
+constexpr PcxVariant AMI_ROM = {"AMIGFXbm", AMI_SEARCH_WINDOW, PcxLayout::planar4, PaletteSource::header16, false};
+constexpr PcxVariant PCX8_FILE = {"PCX8RLEbm", 0, PcxLayout::indexed8, PaletteSource::trailer256, true};
+constexpr PcxVariant BIOSTAR_FILE = {"BIOGFXbm", 0, PcxLayout::indexed8, PaletteSource::trailer256, false};
+constexpr PcxVariant SYSTEMSOFT_ROM = {"SYSOFXbm", SYSTEMSOFT_SEARCH_WINDOW, PcxLayout::indexed8,
+                                       PaletteSource::trailer256, false};
+
+using RgbPalette = std::uint8_t[PALETTE_ENTRIES][3];
+
+// Offset of the first 0A 05 pair within the window, or 0 when there is none.
+std::uint64_t find_pcx_header(std::FILE* stream, std::size_t window)
+{
+    auto* bytes = static_cast<std::uint8_t*>(checked_calloc(window + 1, 1));
+    if (!bytes)
+        return 0;
+    read_at(stream, 0, bytes, window + 1);
+    std::uint64_t found = 0;
+    for (std::size_t k = 0; k < window; ++k) {
+        if (bytes[k] == PCX_MAKER && bytes[k + 1] == PCX_VERSION_5) {
+            found = k;
+            break;
+        }
+    }
+    std::free(bytes);
+    return found;
+}
+
+// The picture's palette as it is drawn. The trailer palette is the file's last 768 bytes;
+// a file shorter than that has zeros in front, so its last byte is still entry 255's blue.
+void read_palette(const PcxVariant& variant, std::FILE* stream, const std::uint8_t* header, RgbPalette palette)
+{
+    std::uint8_t raw[TRAILER_PALETTE_SIZE] = {};
+    if (variant.paletteSource == PaletteSource::header16) {
+        std::memcpy(raw, header + HEADER_PALETTE_OFFSET, HEADER_PALETTE_ENTRIES * 3);
+    } else {
+        std::uint64_t size = stream_size(stream);
+        if (size >= TRAILER_PALETTE_SIZE)
+            read_at(stream, size - TRAILER_PALETTE_SIZE, raw, TRAILER_PALETTE_SIZE);
+        else
+            read_at(stream, 0, raw + (TRAILER_PALETTE_SIZE - size), static_cast<std::size_t>(size));
+    }
+    for (unsigned i = 0; i < PALETTE_ENTRIES; ++i) {
+        for (unsigned c = 0; c < 3; ++c) {
+            std::uint8_t v = raw[i * 3 + c];
+            palette[i][c] = variant.clearLowBits ? static_cast<std::uint8_t>(v & LOW_BITS_CLEARED) : v;
+        }
+    }
+}
+
+// Four planes of bytesPerLine bytes each; bit 7 of a plane byte is the leftmost pixel and
+// plane p gives bit p of the colour index.
+void draw_planar_row(const RgbCanvas& canvas, std::uint32_t y, const std::uint8_t* line, std::size_t bytesPerLine,
+                     std::uint32_t width, const RgbPalette palette)
+{
+    for (std::size_t j = 0; j < bytesPerLine; ++j) {
+        for (unsigned k = 0; k < PIXELS_PER_BYTE; ++k) {
+            std::uint32_t x = static_cast<std::uint32_t>(j * PIXELS_PER_BYTE + k);
+            if (x >= width)
+                return;
+            unsigned shift = 7 - k;
+            unsigned index = 0;
+            for (unsigned p = 0; p < PLANE_COUNT; ++p)
+                index |= ((line[p * bytesPerLine + j] >> shift) & 1u) << p;
+            canvas.put(x, y, palette[index]);
+        }
+    }
+}
+
+// One palette index per byte; bytes past the picture's width are row fill.
+void draw_indexed_row(const RgbCanvas& canvas, std::uint32_t y, const std::uint8_t* line, std::size_t bytesPerLine,
+                      std::uint32_t width, const RgbPalette palette)
+{
+    std::size_t count = width < bytesPerLine ? width : bytesPerLine;
+    for (std::size_t x = 0; x < count; ++x)
+        canvas.put(static_cast<std::uint32_t>(x), y, palette[line[x]]);
+}
+
+void decode_pcx(const PcxVariant& variant, std::uint8_t* image, const LogoDescriptor& d)
+{
+    std::uint64_t start = variant.searchWindow ? find_pcx_header(d.stream, variant.searchWindow) : 0;
+    std::uint8_t header[PCX_HEADER_SIZE];
+    read_at(d.stream, start, header, PCX_HEADER_SIZE);
+    auto width = static_cast<std::uint16_t>(rd_u16(header, 8) - rd_u16(header, 4) + 1);    // xmax - xmin + 1
+    auto height = static_cast<std::uint16_t>(rd_u16(header, 10) - rd_u16(header, 6) + 1);  // ymax - ymin + 1
+    std::size_t bytesPerLine = rd_u16(header, 66);
+    if (bytesPerLine == 0)
+        return;  // empty scanlines: nothing to draw
+
+    RgbPalette palette;
+    read_palette(variant, d.stream, header, palette);
+
+    auto* line = static_cast<std::uint8_t*>(checked_calloc(PLANE_COUNT, bytesPerLine));
+    if (!line) {
+        std::printf("%s() img buffer allocation error\n", variant.name);
+        return;
+    }
+    std::size_t lineLength = variant.layout == PcxLayout::planar4 ? PLANE_COUNT * bytesPerLine : bytesPerLine;
+    // The header found in a ROM may not be the one detection measured: the canvas keeps
+    // every pixel inside the image, and rows below it are not worth unpacking.
+    RgbCanvas canvas{image, d.width, d.height};
+    std::uint32_t rows = height < canvas.height ? height : canvas.height;
+    ByteReader in(d.stream, start + PCX_HEADER_SIZE);
+    for (std::uint32_t y = 0; y < rows && !in.at_end(); ++y) {
+        unpack_pcx_scanline(in, line, lineLength);
+        if (variant.layout == PcxLayout::planar4)
+            draw_planar_row(canvas, y, line, bytesPerLine, width, palette);
+        else
+            draw_indexed_row(canvas, y, line, bytesPerLine, width, palette);
+    }
+    std::free(line);
+}
+
+}  // namespace
+
+void unpack_pcx_scanline(ByteReader& in, std::uint8_t* line, std::size_t length)
+{
+    std::size_t pos = 0;
+    while (pos < length) {
+        std::uint8_t code = in.u8();
+        std::size_t run = 1;
+        std::uint8_t value = code;
+        if ((code & RUN_FLAGS) == RUN_FLAGS) {
+            run = code & RUN_LENGTH_MASK;
+            value = in.u8();
+        }
+        std::size_t fits = run < length - pos ? run : length - pos;
+        std::memset(line + pos, value, fits);
+        pos += fits;
+    }
+}
+
+void PCX4RLEbm(std::uint8_t* image, LogoDescriptor d)
+{
+    decode_pcx(PCX4_FILE, image, d);
+}
+
+void AMIGFXbm(std::uint8_t* image, LogoDescriptor d)
+{
+    decode_pcx(AMI_ROM, image, d);
+}
+
+void PCX8RLEbm(std::uint8_t* image, LogoDescriptor d)
+{
+    decode_pcx(PCX8_FILE, image, d);
+}
+
+void BIOGFXbm(std::uint8_t* image, LogoDescriptor d)
+{
+    decode_pcx(BIOSTAR_FILE, image, d);
+}
+
+void SYSOFXbm(std::uint8_t* image, LogoDescriptor d)
+{
+    decode_pcx(SYSTEMSOFT_ROM, image, d);
+}

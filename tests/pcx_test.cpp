@@ -1,0 +1,334 @@
+// PCX decoders: run-length scanlines, 4-plane and 8-bit rows, palettes, ROM header search,
+// damaged files, and pictures made by netpbm and ImageMagick.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "core/stream_io.h"
+#include "decode/decoders.h"
+#include "decode/pcx_scanline.h"
+#include "support/fixtures.h"
+#include "support/image_oracle.h"
+
+namespace {
+
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+// A PCX header for a width x height picture with the given bits per pixel, bytes per line
+// and 16-colour header palette; the run-length data follows.
+ByteBuilder pcx_header(unsigned bitsPerPixel, unsigned width, unsigned height, unsigned bytesPerLine,
+                       const std::vector<Rgb>& palette16 = {})
+{
+    ByteBuilder b;
+    b.u8(0x0A).u8(0x05).u8(0x01).u8(bitsPerPixel);
+    b.u16(0).u16(0).u16(width - 1).u16(height - 1);  // xmin, ymin, xmax, ymax
+    b.u16(72).u16(72);
+    for (const Rgb& c : palette16)
+        b.u8(c.r).u8(c.g).u8(c.b);
+    b.pad_to(65).u8(bitsPerPixel == 8 ? 1 : 4).u16(bytesPerLine);
+    return b.pad_to(128);
+}
+
+// The 256-colour trailer of an 8-bit PCX: marker byte 0x0C, then the palette.
+ByteBuilder& add_trailer(ByteBuilder& b, const std::vector<Rgb>& palette)
+{
+    b.u8(0x0C);
+    for (unsigned i = 0; i < 256; ++i) {
+        Rgb c = i < palette.size() ? palette[i] : Rgb{0, 0, 0};
+        b.u8(c.r).u8(c.g).u8(c.b);
+    }
+    return b;
+}
+
+// A run-length literal for any value: values of 0xC0 and more need a run of one.
+void literal(ByteBuilder& b, unsigned v)
+{
+    if (v >= 0xC0)
+        b.u8(0xC1);
+    b.u8(v);
+}
+
+// An option-ROM image: its signature, filler, and the PCX file at offset.
+Bytes in_rom(const Bytes& pcx, std::uint8_t thirdByte, std::uint8_t fourthByte, std::size_t offset)
+{
+    ByteBuilder rom;
+    rom.u8(0x55).u8(0xAA).u8(thirdByte).u8(fourthByte).pad_to(offset, 0x90);
+    return rom.bytes(pcx).data();
+}
+
+std::uint32_t rgb_of(Rgb c)
+{
+    return (c.r << 16) | (c.g << 8) | c.b;
+}
+
+struct ScanlineCase {
+    const char* what;
+    Bytes packed;
+    std::size_t lineLength;
+    Bytes expected;
+    std::uint64_t consumed;
+};
+
+TEST(PcxScanline, CodesRunsAndLineEnds)
+{
+    const ScanlineCase cases[] = {
+        {"run of three", {0xC3, 0x05}, 3, {5, 5, 5}, 2},
+        {"literal", {0x3F}, 1, {0x3F}, 1},
+        {"high value as run of one", {0xC1, 0xC8}, 1, {0xC8}, 2},
+        {"run of zero writes nothing", {0xC0, 0x07, 0x09}, 1, {0x09}, 3},
+        {"run cut at the line end", {0xC5, 0x07, 0x01}, 3, {7, 7, 7}, 2},
+        {"stream ends inside the line", {0xC4, 0xAA}, 6, {0xAA, 0xAA, 0xAA, 0xAA, 0, 0}, 2},
+        {"count byte as the last byte", {0x01, 0xC3}, 4, {1, 0, 0, 0}, 2},
+    };
+    for (const ScanlineCase& c : cases) {
+        std::string path = write_temp_file(c.packed, "scanline.bin");
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        Bytes line(c.lineLength, 0xEE);
+        {
+            ByteReader in(f, 0);
+            unpack_pcx_scanline(in, line.data(), line.size());
+            EXPECT_EQ(std::min<std::uint64_t>(in.tell(), c.packed.size()), c.consumed) << c.what;
+        }
+        std::fclose(f);
+        EXPECT_EQ(line, c.expected) << c.what;
+    }
+}
+
+std::vector<Rgb> grey_ramp()
+{
+    std::vector<Rgb> palette(256);
+    for (unsigned i = 0; i < 256; ++i)
+        palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                      static_cast<std::uint8_t>(i ^ 0x55)};
+    return palette;
+}
+
+TEST(PcxDecoders, EightBitRowsStartAtTheirOwnScanline)
+{
+    // 101 pixels, 102 bytes per line: the fill byte must not shift the next row.
+    const unsigned W = 101, H = 5;
+    std::vector<Rgb> palette = grey_ramp();
+    ByteBuilder b = pcx_header(8, W, H, W + 1);
+    for (unsigned y = 0; y < H; ++y) {
+        for (unsigned x = 0; x < W; ++x)
+            literal(b, (x * 3 + y * 7) & 0xFF);
+        literal(b, 0xEE);  // fill byte
+    }
+    add_trailer(b, palette);
+    Bytes image = decode_bytes_with(BIOGFXbm, b.data(), W, H);
+    for (unsigned y = 0; y < H; ++y)
+        for (unsigned x = 0; x < W; ++x)
+            ASSERT_EQ(pixel_at(image, W, x, y), rgb_of(palette[(x * 3 + y * 7) & 0xFF])) << x << "," << y;
+}
+
+TEST(PcxDecoders, FourPlaneIndexBitsAndWidthBelowTheLine)
+{
+    // 13 pixels in 2 bytes per plane: pixel x has colour index x (planes 0..3 = bits 0..3).
+    const unsigned W = 13, H = 2, B = 2;
+    std::vector<Rgb> palette(16);
+    for (unsigned i = 0; i < 16; ++i)
+        palette[i] = {static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(i * 8), static_cast<std::uint8_t>(i)};
+    ByteBuilder b = pcx_header(1, W, H, B, palette);
+    for (unsigned y = 0; y < H; ++y) {
+        for (unsigned p = 0; p < 4; ++p) {
+            for (unsigned j = 0; j < B; ++j) {
+                unsigned byte = 0;
+                for (unsigned k = 0; k < 8; ++k)
+                    byte |= (((j * 8 + k) >> p) & 1) << (7 - k);
+                literal(b, byte);
+            }
+        }
+    }
+    Bytes image = decode_bytes_with(AMIGFXbm, b.data(), W, H);
+    for (unsigned y = 0; y < H; ++y)
+        for (unsigned x = 0; x < W; ++x)
+            EXPECT_EQ(pixel_at(image, W, x, y), rgb_of(palette[x])) << x << "," << y;
+}
+
+struct PaletteCase {
+    const char* name;
+    SingleDecoder decoder;
+    bool eightBit;
+    bool rom;
+    std::uint32_t expected;
+};
+
+TEST(PcxDecoders, PaletteValuesPerDecoder)
+{
+    const PaletteCase cases[] = {
+        {"PCX4RLEbm", PCX4RLEbm, false, false, 0xFC8000}, {"AMIGFXbm", AMIGFXbm, false, true, 0xFF8003},
+        {"PCX8RLEbm", PCX8RLEbm, true, false, 0xFC8000},  {"BIOGFXbm", BIOGFXbm, true, false, 0xFF8003},
+        {"SYSOFXbm", SYSOFXbm, true, true, 0xFF8003},
+    };
+    const Rgb entry1 = {255, 128, 3};
+    for (const PaletteCase& c : cases) {
+        // A 16 x 1 picture of colour index 1 throughout.
+        ByteBuilder b;
+        if (c.eightBit) {
+            b = pcx_header(8, 16, 1, 16);
+            b.u8(0xC0 | 16).u8(1);
+            add_trailer(b, {{0, 0, 0}, entry1});
+        } else {
+            b = pcx_header(1, 16, 1, 2, {{0, 0, 0}, entry1});
+            b.u8(0xC2).u8(0xFF).u8(0xC6).u8(0x00);  // plane 0 all set, planes 1-3 clear
+        }
+        Bytes file = c.rom ? in_rom(b.data(), c.eightBit ? 0x10 : 0x00, c.eightBit ? 0x00 : 0xE9, 0x300) : b.data();
+        Bytes image = decode_bytes_with(c.decoder, file, 16, 1);
+        EXPECT_EQ(pixel_at(image, 16, 0, 0), c.expected) << c.name;
+        EXPECT_EQ(pixel_at(image, 16, 15, 0), c.expected) << c.name;
+    }
+}
+
+TEST(PcxDecoders, RomSearchWindows)
+{
+    std::vector<Rgb> palette = grey_ramp();
+    ByteBuilder b = pcx_header(8, 4, 1, 4);
+    b.u8(10).u8(20).u8(30).u8(40);
+    add_trailer(b, palette);
+    // Beyond the AMI window but inside the SystemSoft one.
+    Bytes rom = in_rom(b.data(), 0x10, 0x00, 6000);
+    Bytes image = decode_bytes_with(SYSOFXbm, rom, 4, 1);
+    EXPECT_EQ(pixel_at(image, 4, 0, 0), rgb_of(palette[10]));
+    EXPECT_EQ(pixel_at(image, 4, 3, 0), rgb_of(palette[40]));
+}
+
+TEST(PcxDecoders, HeaderLargerThanTheImageStaysInside)
+{
+    // The header says 64 x 64 while the image is 4 x 2 (detection measured another header).
+    std::vector<Rgb> palette = grey_ramp();
+    ByteBuilder b = pcx_header(8, 64, 64, 64);
+    for (unsigned y = 0; y < 64; ++y)
+        b.u8(0xC0 | 63).u8(y).u8(y);
+    add_trailer(b, palette);
+    Bytes image = decode_bytes_with(PCX8RLEbm, b.data(), 4, 2);
+    ASSERT_EQ(image.size(), 4u * 2 * 3);
+    EXPECT_EQ(pixel_at(image, 4, 3, 1), 0x00FC54u);  // index 1 (1, 254, 0x54) with low bits cleared
+
+    // No 0A 05 pair in the AMI window: decoded from offset 0 with whatever W, H and B stand there.
+    Bytes rom = in_rom(b.data(), 0x00, 0xE9, 5000);
+    Bytes romImage = decode_bytes_with(AMIGFXbm, rom, 8, 8);
+    EXPECT_EQ(romImage.size(), 8u * 8 * 3);
+}
+
+struct DamageCase {
+    const char* what;
+    Bytes file;
+    std::uint16_t width, height;
+    std::vector<std::pair<unsigned, unsigned>> black;  // pixels that must stay black
+    std::vector<std::pair<unsigned, unsigned>> drawn;  // pixels that must be drawn (index 1)
+};
+
+TEST(PcxDecoders, DamagedFilesEndCleanly)
+{
+    const std::vector<Rgb> palette = {{0, 0, 0}, {200, 100, 52}};
+    auto eight = [&](unsigned w, unsigned h, unsigned bpl, const Bytes& data, bool trailer = true) {
+        ByteBuilder b = pcx_header(8, w, h, bpl);
+        b.bytes(data);
+        if (trailer)
+            add_trailer(b, palette);
+        return b.data();
+    };
+    auto planar = [&](unsigned w, unsigned h, unsigned bpl, const Bytes& data) {
+        ByteBuilder b = pcx_header(1, w, h, bpl, palette);
+        return b.bytes(data).data();
+    };
+    ByteBuilder reversed = pcx_header(8, 8, 2, 8);
+    reversed.put_u16(4, 20).put_u16(8, 10);  // xmin 20 > xmax 10
+    reversed.u8(0xC8).u8(1).u8(0xC8).u8(1);
+    add_trailer(reversed, palette);
+
+    const DamageCase cases[] = {
+        {"bytes per line below the width", eight(10, 1, 4, {0xC4, 1}), 10, 1, {{4, 0}, {9, 0}}, {{0, 0}, {3, 0}}},
+        {"bytes per line zero", eight(8, 2, 0, {0xC8, 1, 0xC8, 1}), 8, 2, {{0, 0}, {7, 1}}, {}},
+        {"odd bytes per line", planar(9, 2, 3, {0xC3, 0xFF, 0xC9, 0, 0xC3, 0xFF, 0xC9, 0}), 9, 2, {}, {{8, 1}}},
+        {"xmax below xmin", reversed.data(), 8, 2, {}, {{7, 0}, {7, 1}}},
+        {"run crossing the row end", eight(4, 2, 4, {0xC6, 1, 0x00, 0x00, 0x00, 0x00}), 4, 2, {{0, 1}, {3, 1}},
+         {{3, 0}}},
+        {"file ends after one row", eight(4, 3, 4, {0xC4, 1}, false), 4, 3, {{0, 1}, {0, 2}}, {}},
+        {"count byte as the last byte", eight(4, 2, 4, {0xC4, 1, 0xC2}, false), 4, 2, {}, {}},
+    };
+    for (const DamageCase& c : cases) {
+        for (SingleDecoder decoder : {PCX4RLEbm, PCX8RLEbm, BIOGFXbm, AMIGFXbm, SYSOFXbm}) {
+            Bytes image = decode_bytes_with(decoder, c.file, c.width, c.height);
+            ASSERT_EQ(image.size(), static_cast<std::size_t>(c.width) * c.height * 3) << c.what;
+        }
+        SingleDecoder decoder = c.file[3] == 8 ? BIOGFXbm : AMIGFXbm;
+        Bytes image = decode_bytes_with(decoder, c.file, c.width, c.height);
+        for (auto [x, y] : c.black)
+            EXPECT_EQ(pixel_at(image, c.width, x, y), 0u) << c.what << " at " << x << "," << y;
+        for (auto [x, y] : c.drawn)
+            EXPECT_EQ(pixel_at(image, c.width, x, y), rgb_of(palette[1])) << c.what << " at " << x << "," << y;
+    }
+}
+
+// Pictures written by independent tools, decoded directly and compared with the tools' own
+// pixels of the same file.
+struct OracleCase {
+    const char* what;
+    unsigned width, height, colors;
+    std::string command;  // {src} and {out} are replaced
+};
+
+std::string fill_in(std::string command, const std::string& src, const std::string& out)
+{
+    for (auto [key, value] : {std::pair<std::string, std::string>{"{src}", src}, {"{out}", out}}) {
+        for (std::size_t at; (at = command.find(key)) != std::string::npos;)
+            command.replace(at, key.size(), value);
+    }
+    return command;
+}
+
+// A plasma picture of the given size, reduced to at most colors colours, as a PPM file.
+std::string make_source(unsigned width, unsigned height, unsigned colors)
+{
+    std::string path = test_temp_dir() + "/src-" + std::to_string(width) + "x" + std::to_string(height) + "-" +
+                       std::to_string(colors) + ".ppm";
+    std::string command = "convert -size " + std::to_string(width) + "x" + std::to_string(height) +
+                          " -seed 7 plasma: +dither -colors " + std::to_string(colors) + " -depth 8 ppm:'" + path +
+                          "' 2>/dev/null";
+    return run_command(command) == 0 ? path : "";
+}
+
+TEST(PcxOracle, NetpbmAndImageMagickPictures)
+{
+    if (!have_program("convert") || !have_program("ppmtopcx"))
+        GTEST_SKIP() << "convert or ppmtopcx missing";
+    const OracleCase cases[] = {
+        {"netpbm 4 planes", 37, 23, 16, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
+        {"netpbm 4 planes", 40, 9, 16, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
+        {"netpbm 4 planes", 1, 5, 2, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
+        {"netpbm 4 planes", 13, 7, 9, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
+        {"netpbm 8 bit", 37, 23, 16, "ppmtopcx -8bit '{src}' > '{out}' 2>/dev/null"},
+        {"netpbm 8 bit", 101, 11, 200, "ppmtopcx -8bit '{src}' > '{out}' 2>/dev/null"},
+        {"ImageMagick 8 bit", 37, 23, 200, "convert '{src}' -type palette PCX:'{out}'"},
+        {"ImageMagick 8 bit", 64, 20, 256, "convert '{src}' -type palette PCX:'{out}'"},
+        {"ImageMagick 8 bit", 3, 3, 5, "convert '{src}' -type palette PCX:'{out}'"},
+    };
+    for (const OracleCase& c : cases) {
+        std::string label = std::string(c.what) + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
+        std::string src = make_source(c.width, c.height, c.colors);
+        ASSERT_FALSE(src.empty()) << label;
+        std::string out = test_temp_dir() + "/oracle.pcx";
+        ASSERT_EQ(run_command(fill_in(c.command, src, out)), 0) << label;
+        Bytes pcx = read_file(out);
+        Bytes expected;
+        ASSERT_TRUE(convert_to_rgb(out, expected)) << label;
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(c.width) * c.height * 3) << label;
+
+        bool eightBit = pcx[3] == 8;
+        auto w = static_cast<std::uint16_t>(c.width), h = static_cast<std::uint16_t>(c.height);
+        if (eightBit) {
+            EXPECT_EQ(decode_file_with(PCX8RLEbm, out, w, h), clear_low_bits(expected)) << label;
+            EXPECT_EQ(decode_file_with(BIOGFXbm, out, w, h), expected) << label;
+            EXPECT_EQ(decode_bytes_with(SYSOFXbm, in_rom(pcx, 0x10, 0x00, 0x1234), w, h), expected) << label;
+        } else {
+            EXPECT_EQ(decode_file_with(PCX4RLEbm, out, w, h), clear_low_bits(expected)) << label;
+            EXPECT_EQ(decode_bytes_with(AMIGFXbm, in_rom(pcx, 0x00, 0xE9, 0x400), w, h), expected) << label;
+        }
+    }
+}
+
+}  // namespace

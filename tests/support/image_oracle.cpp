@@ -1,0 +1,64 @@
+#include "support/image_oracle.h"
+
+#include <cstdio>
+#include <vector>
+
+Bytes decode_file_with(SingleDecoder decoder, const std::string& path, std::uint16_t width, std::uint16_t height)
+{
+    Bytes image(static_cast<std::size_t>(width) * height * 3, 0);
+    LogoDescriptor d;
+    d.width = width;
+    d.height = height;
+    d.image = image.data();
+    d.stream = std::fopen(path.c_str(), "rb");
+    if (!d.stream)
+        return image;
+    decoder(image.data(), d);
+    std::fclose(d.stream);
+    return image;
+}
+
+Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height)
+{
+    return decode_file_with(decoder, write_temp_file(file, "decode.bin"), width, height);
+}
+
+std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y)
+{
+    std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+    if (i + 2 >= image.size())
+        return 0xFFFFFFFF;
+    return (image[i] << 16) | (image[i + 1] << 8) | image[i + 2];
+}
+
+bool convert_to_rgb(const std::string& path, Bytes& rgb)
+{
+    // Sixteen bits per sample, most significant byte first: the high bytes are exact for
+    // 8-bit pictures (v x 257) and for the viewer's 16-bit PNG files (v x 256) alike.
+    std::string out;
+    if (run_command("convert '" + path + "' -depth 16 -endian MSB rgb:- 2>/dev/null", &out) != 0 || out.empty())
+        return false;
+    rgb.clear();
+    for (std::size_t i = 0; i + 1 < out.size(); i += 2)
+        rgb.push_back(static_cast<std::uint8_t>(out[i]));
+    return true;
+}
+
+bool cli_png_rgb(const std::string& path, Bytes& rgb)
+{
+    static int runs = 0;
+    std::string dir = test_temp_dir() + "/png" + std::to_string(++runs);
+    std::string listing;
+    if (run_command("mkdir -p '" + dir + "' && " + cli_path() + " png --out-dir '" + dir + "' '" + path + "'",
+                    &listing) != 0)
+        return false;
+    std::string png = listing.substr(0, listing.find('\n'));
+    return !png.empty() && convert_to_rgb(png, rgb);
+}
+
+Bytes clear_low_bits(Bytes rgb)
+{
+    for (std::uint8_t& v : rgb)
+        v &= 0xFC;
+    return rgb;
+}
