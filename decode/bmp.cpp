@@ -1,5 +1,135 @@
+// Indexed BMP pictures, rows stored bottom-up, each stored row filled to 4 bytes:
+//   QDIBMPbm  QDI's 8-bit BMP with its "BM" signature zeroed; pixel data always at 1,078
+//   BMP8i     plain 4-bit or 8-bit BMP, and the BMP that a Dell NVRAM logo unpacks to
+// Palette values lose their two low bits.
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/canvas.h"
+#include "core/limits.h"
+#include "core/stream_io.h"
+#include "core/trace.h"
 #include "decode/decoders.h"
 
-// TODO: decoders of this family are not written yet.
-void QDIBMPbm(std::uint8_t*, LogoDescriptor) {}
-void BMP8i(std::uint8_t*, LogoDescriptor) {}
+namespace {
+
+constexpr std::size_t BMP_HEADER_READ = 32;  // file header and the start of the info header
+constexpr std::uint64_t PALETTE_OFFSET = 54;  // 14-byte file header + 40-byte info header
+constexpr unsigned PALETTE_ENTRIES = 256;
+constexpr std::size_t PALETTE_BYTES = PALETTE_ENTRIES * 4;  // blue, green, red, reserved
+constexpr std::uint64_t QDI_PIXEL_OFFSET = PALETTE_OFFSET + PALETTE_BYTES;
+constexpr std::uint8_t LOW_BITS_CLEARED = 0xFC;
+constexpr unsigned ROW_ALIGN = 4;
+constexpr unsigned PIXELS_PER_BYTE_4BIT = 2;
+constexpr unsigned PIXELS_PER_ROW_WORD_4BIT = 8;  // one 4-byte stored word holds 8 pixels
+
+using RgbPalette = std::uint8_t[PALETTE_ENTRIES][3];
+
+// Reads the 256-entry colour table at 54 as it is drawn: red, green, blue, low bits cleared.
+void read_bmp_palette(std::FILE* stream, RgbPalette palette)
+{
+    std::uint8_t raw[PALETTE_BYTES];
+    read_at(stream, PALETTE_OFFSET, raw, PALETTE_BYTES);
+    for (unsigned i = 0; i < PALETTE_ENTRIES; ++i) {
+        palette[i][0] = raw[i * 4 + 2] & LOW_BITS_CLEARED;
+        palette[i][1] = raw[i * 4 + 1] & LOW_BITS_CLEARED;
+        palette[i][2] = raw[i * 4 + 0] & LOW_BITS_CLEARED;
+    }
+}
+
+std::uint64_t round_up_4(std::uint64_t n)
+{
+    return (n + ROW_ALIGN - 1) / ROW_ALIGN * ROW_ALIGN;
+}
+
+// Draws one stored 8-bit row of rowBytes bytes: the first bmpWidth bytes are pixels, the
+// rest is row fill, drawn black. Columns outside the canvas are read and dropped.
+void draw_8bit_row(ByteReader& in, const RgbCanvas& canvas, std::uint32_t y, std::uint64_t rowBytes,
+                   std::uint64_t bmpWidth, const RgbPalette palette, bool fillBlack)
+{
+    std::uint64_t shown = rowBytes < canvas.width ? rowBytes : canvas.width;
+    for (std::uint64_t x = 0; x < shown; ++x) {
+        std::uint8_t index = in.u8();
+        if (x < bmpWidth)
+            canvas.put(static_cast<std::uint32_t>(x), y, palette[index]);
+        else if (fillBlack)
+            canvas.put(static_cast<std::uint32_t>(x), y, 0, 0, 0);
+    }
+    in.skip(rowBytes - shown);
+}
+
+}  // namespace
+
+void QDIBMPbm(std::uint8_t* image, LogoDescriptor d)
+{
+    std::uint8_t header[BMP_HEADER_READ];
+    read_at(d.stream, 0, header, BMP_HEADER_READ);
+    std::uint32_t bmpWidth = rd_u32(header, 18);  // biWidth
+    RgbPalette palette;
+    read_bmp_palette(d.stream, palette);
+
+    std::uint64_t rowBytes = round_up_4(bmpWidth);
+    RgbCanvas canvas{image, d.width, d.height};
+    ByteReader in(d.stream, QDI_PIXEL_OFFSET);
+    for (std::uint32_t s = 0; s < d.height && !in.at_end(); ++s)
+        draw_8bit_row(in, canvas, d.height - 1u - s, rowBytes, bmpWidth, palette, false);
+}
+
+void BMP8i(std::uint8_t* image, LogoDescriptor d)
+{
+    std::uint8_t header[BMP_HEADER_READ];
+    read_at(d.stream, 0, header, BMP_HEADER_READ);
+    std::uint32_t dataOffset = rd_u32(header, 10);  // bfOffBits
+    std::uint32_t bmpWidth = rd_u32(header, 18);    // biWidth
+    std::uint16_t bitCount = rd_u16(header, 28);    // biBitCount
+    std::uint32_t usedColors = (dataOffset - static_cast<std::uint32_t>(PALETTE_OFFSET)) / 4;
+    RgbPalette palette;
+    read_bmp_palette(d.stream, palette);
+
+    // The stored row width in pixels, kept to 16 bits as detection keeps it.
+    auto alignedWidth = static_cast<std::uint16_t>(round_up_4(bmpWidth));
+    // Fill bytes of a 4-bit row after its first bmpWidth / 2 bytes.
+    unsigned partial = bmpWidth % PIXELS_PER_ROW_WORD_4BIT;
+    unsigned slip = partial ? (PIXELS_PER_ROW_WORD_4BIT - partial + 1) / 2 : 0;
+
+    trace("===>>> BMP8i: Width = %X, bmp.Width = %X, (Slip=%X)\n", alignedWidth, bmpWidth, slip);
+    trace("===>>> BMP8i: DataOffset = %lXh\n", static_cast<unsigned long>(dataOffset));
+    trace("===>>> BMP8i: UsedColors = %i\n", static_cast<int>(usedColors));
+    trace("===>>> BMP8i: bmp.Bits = %i\n", bitCount);
+    trace("===>>> IMAGE: (%X px) x (%X px)\n", alignedWidth, d.height);
+
+    // Rows are placed with the image's own width as stride: for a plain BMP that is the
+    // aligned width, for the unpacked Dell BMP the bitmap width, whose fill columns drop.
+    RgbCanvas canvas{image, d.width, d.height};
+    ByteReader in(d.stream, dataOffset);
+    if (bitCount == 8) {
+        for (std::uint32_t s = 0; s < d.height && !in.at_end(); ++s)
+            draw_8bit_row(in, canvas, d.height - 1u - s, alignedWidth, bmpWidth, palette, true);
+        return;
+    }
+
+    // Any other bit count is read as 4 bits per pixel, high nibble first. A stored row is
+    // (bmpWidth + 1) / 2 pixel bytes then its fill; the row buffer covers every column the
+    // canvas shows, and columns past the stored pixels read its zero-filled part.
+    std::uint64_t pixelBytes = (static_cast<std::uint64_t>(bmpWidth) + 1) / PIXELS_PER_BYTE_4BIT;
+    std::uint64_t storedBytes = static_cast<std::uint64_t>(bmpWidth) / PIXELS_PER_BYTE_4BIT + slip;
+    std::uint32_t shownWidth = alignedWidth > canvas.width ? alignedWidth : canvas.width;
+    std::size_t bufferBytes = shownWidth / PIXELS_PER_BYTE_4BIT + 1;
+    auto* row = static_cast<std::uint8_t*>(checked_calloc(bufferBytes, 1));
+    if (!row) {
+        std::printf("BMP8i() img buffer allocation error\n");
+        return;
+    }
+    std::uint64_t kept = pixelBytes < bufferBytes ? pixelBytes : bufferBytes;
+    for (std::uint32_t s = 0; s < d.height && !in.at_end(); ++s) {
+        in.read(row, static_cast<std::size_t>(kept));
+        in.skip(storedBytes - kept);
+        std::uint32_t y = d.height - 1u - s;
+        for (std::uint32_t x = 0; x < canvas.width; x += PIXELS_PER_BYTE_4BIT) {
+            std::uint8_t pair = row[x / PIXELS_PER_BYTE_4BIT];
+            canvas.put(x, y, palette[pair >> 4]);
+            canvas.put(x + 1, y, palette[pair & 0x0F]);
+        }
+    }
+    std::free(row);
+}
