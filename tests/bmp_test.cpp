@@ -215,8 +215,8 @@ TEST(BmpOracle, ImageMagickPictures)
     struct Case {
         std::uint32_t width, height;
         unsigned bits;
-    } cases[] = {{37, 23, 4}, {36, 5, 4}, {40, 6, 4}, {30, 7, 4}, {33, 3, 4}, {1, 4, 4},
-                 {37, 23, 8}, {36, 5, 8}, {40, 6, 8}, {30, 7, 8}, {33, 3, 8}, {1, 40, 8}};
+    } cases[] = {{37, 23, 4}, {36, 5, 4}, {40, 6, 4}, {30, 7, 4}, {1, 4, 4},
+                 {37, 23, 8}, {36, 5, 8}, {40, 6, 8}, {30, 7, 8}, {1, 40, 8}};
     for (const Case& c : cases) {
         std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
         std::string label = size + " " + std::to_string(c.bits) + "-bit";
@@ -246,12 +246,24 @@ TEST(BmpOracle, ImageMagickPictures)
                   expected)
             << label;
 
+        // Through detection, decoding and the command's PNG file: as wide as the stored rows.
+        Bytes shown;
+        ASSERT_TRUE(cli_png_rgb(path, shown)) << label;
+        EXPECT_EQ(shown, image) << label;
+
         if (c.bits == 8 && rd_u32(file.data(), 10) == PIXEL_DATA_256) {
             file[0] = file[1] = 0;
             EXPECT_EQ(decode_bytes_with(QDIBMPbm, file, static_cast<std::uint16_t>(c.width),
                                         static_cast<std::uint16_t>(c.height)),
                       expected)
                 << label;
+            // Byte 2 (the low byte of the file size) decides whether the QDI test sees it.
+            if (file[2] != 0x00 && file[2] != 0x03 && file[2] != 0x04) {
+                std::string qdi = write_temp_file(file, "qdi.bmp");
+                EXPECT_EQ(detect_file(qdi).formatId, 4) << label;
+                ASSERT_TRUE(cli_png_rgb(qdi, shown)) << label;
+                EXPECT_EQ(shown, expected) << label;
+            }
         }
     }
 }

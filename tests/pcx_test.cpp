@@ -331,4 +331,42 @@ TEST(PcxOracle, NetpbmAndImageMagickPictures)
     }
 }
 
+// The same kind of pictures through detection, decoding and the PNG file of the command.
+TEST(PcxOracle, WholePipelineThroughTheCommand)
+{
+    if (!have_program("convert") || !have_program("ppmtopcx"))
+        GTEST_SKIP() << "convert or ppmtopcx missing";
+    std::string src = make_source(37, 23, 16);
+    ASSERT_FALSE(src.empty());
+    std::string planar = test_temp_dir() + "/pipeline4.pcx", indexed = test_temp_dir() + "/pipeline8.pcx";
+    ASSERT_EQ(run_command("ppmtopcx -planes=4 '" + src + "' > '" + planar + "' 2>/dev/null"), 0);
+    ASSERT_EQ(run_command("ppmtopcx -8bit '" + src + "' > '" + indexed + "' 2>/dev/null"), 0);
+    Bytes expected;
+    ASSERT_TRUE(convert_to_rgb(src, expected));
+    Bytes biostar = read_file(indexed);
+    biostar[2] = 0x00;  // BioStar files do not claim run-length encoding
+
+    struct Case {
+        const char* what;
+        std::string path;
+        LogoFormatId id;
+        bool cleared;
+    } cases[] = {
+        {"4-plane file", planar, 25, true},
+        {"8-bit file", indexed, 27, true},
+        {"BioStar file", write_temp_file(biostar, "biostar.pcx"), 5, false},
+        {"AMI option ROM", write_temp_file(in_rom(read_file(planar), 0x00, 0xE9, 0x400), "ami.rom"), 16, false},
+        {"SystemSoft ROM", write_temp_file(in_rom(read_file(indexed), 0x10, 0x00, 0x1234), "sysoft.rom"), 20, false},
+    };
+    for (const Case& c : cases) {
+        LogoDescriptor d = detect_file(c.path);
+        EXPECT_EQ(d.formatId, c.id) << c.what;
+        EXPECT_EQ(d.width, 37) << c.what;
+        EXPECT_EQ(d.height, 23) << c.what;
+        Bytes shown;
+        ASSERT_TRUE(cli_png_rgb(c.path, shown)) << c.what;
+        EXPECT_EQ(shown, c.cleared ? clear_low_bits(expected) : expected) << c.what;
+    }
+}
+
 }  // namespace
