@@ -267,3 +267,17 @@ TEST(AwardCompressed, ShortFileShowsPaletteIndexZero)
     LoadResult cut = load_bytes(compressed_file(8, 1, true, entries, pack_runs({{9, 256}})), "c256-over.bin");
     EXPECT_EQ(cut.rgb(7, 0), rgb6(9, 18, 27));
 }
+
+TEST(AwardCompressed, HugeHeaderSizesAreRefusedWithoutDecoding)
+{
+    for (unsigned depth : {0u, 1u}) {
+        SCOPED_TRACE(depth);
+        ByteBuilder b;
+        b.text("AWBM").u16(0xFFF1).u16(0xFFFF).text("RGB").u8(depth).fill(772, 7).fill(64, 0);
+        LoadResult r = load_bytes(b.data(), "huge.bin");
+        EXPECT_EQ(r.descriptor.formatId, depth ? 28 : 22);
+        EXPECT_EQ(r.descriptor.width, 0xFFF8);  // 0xFFF1 rounded up to a multiple of 8
+        EXPECT_TRUE(r.image.empty());
+        EXPECT_EQ(r.stdoutText.find("allocation error"), std::string::npos);
+    }
+}

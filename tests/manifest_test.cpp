@@ -94,3 +94,32 @@ TEST(GoldenManifest, EveryFixtureGivesItsPinnedResult)
         EXPECT_EQ(actual_line(line.path), line.text);
     }
 }
+
+// Damaged dumps are mostly cut short: every short prefix of every fixture, and a spread
+// of longer ones, must load or be refused without touching memory it does not own (run
+// under the sanitizers to see it).
+TEST(GoldenManifest, TruncatedFixturesLoadOrAreRefused)
+{
+    constexpr std::size_t EVERY_LENGTH_BELOW = 256;
+    constexpr std::size_t SPREAD_LENGTHS = 256;
+    for (const ManifestLine& line : read_manifest(test_data_dir() + "/manifest.txt")) {
+        SCOPED_TRACE(line.path);
+        const Bytes whole = read_file(test_data_dir() + "/" + line.path);
+        std::vector<std::size_t> lengths;
+        for (std::size_t n = 0; n < whole.size() && n < EVERY_LENGTH_BELOW; ++n)
+            lengths.push_back(n);
+        if (whole.size() > EVERY_LENGTH_BELOW) {
+            const std::size_t span = whole.size() - EVERY_LENGTH_BELOW;
+            for (std::size_t i = 0; i < SPREAD_LENGTHS; ++i)
+                lengths.push_back(EVERY_LENGTH_BELOW + span * i / SPREAD_LENGTHS);
+        }
+        for (std::size_t n : lengths) {
+            // A new file each time: rewriting one file in place makes the file system flush it.
+            const std::string path = write_temp_file(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)),
+                                                     "prefix-" + std::to_string(n) + ".bin");
+            LoadResult r = load_file(path);
+            std::remove(path.c_str());
+            EXPECT_EQ(r.loaded != 0, r.descriptor.formatId != 0) << n;
+        }
+    }
+}
