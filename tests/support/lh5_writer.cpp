@@ -1,0 +1,144 @@
+#include "support/lh5_writer.h"
+
+namespace {
+
+constexpr unsigned NT_COUNT_BITS = 5;
+constexpr int NT_SPECIAL_INDEX = 3;
+constexpr unsigned NC_COUNT_BITS = 9;
+constexpr unsigned NP_COUNT_BITS = 4;
+constexpr unsigned LENGTH_OFFSET = 253;
+constexpr unsigned WINDOW_FILL = 0x20;
+
+std::uint32_t canonical_code(const Lengths& lengths, unsigned symbol)
+{
+    unsigned len = lengths.at(symbol);
+    std::uint32_t code = 0;
+    for (unsigned l = 1; l < len; ++l) {
+        for (unsigned s = 0; s < lengths.size(); ++s)
+            code += lengths[s] == l;
+        code <<= 1;
+    }
+    for (unsigned s = 0; s < symbol; ++s)
+        code += lengths[s] == len;
+    return code;
+}
+
+unsigned used_count(const Lengths& lengths)
+{
+    unsigned n = static_cast<unsigned>(lengths.size());
+    while (n > 0 && lengths[n - 1] == 0)
+        --n;
+    return n;
+}
+
+}  // namespace
+
+Lh5Writer& Lh5Writer::bits(std::uint32_t value, unsigned count)
+{
+    for (unsigned i = count; i-- > 0;) {
+        if (bitCount_ % 8 == 0)
+            bytes_.push_back(0);
+        if ((value >> i) & 1)
+            bytes_.back() |= static_cast<std::uint8_t>(0x80 >> (bitCount_ % 8));
+        ++bitCount_;
+    }
+    return *this;
+}
+
+Bytes Lh5Writer::bytes() const
+{
+    return bytes_;
+}
+
+Lh5Writer& Lh5Writer::pt_lengths(const Lengths& lengths, unsigned countBits, int special)
+{
+    unsigned n = used_count(lengths);
+    bits(n, countBits);
+    for (unsigned i = 0; i < n; ++i) {
+        unsigned len = lengths[i];
+        if (len < 7) {
+            bits(len, 3);
+        } else {
+            bits(7, 3);
+            bits((1u << (len - 7)) - 1, len - 7);
+            bits(0, 1);
+        }
+        if (static_cast<int>(i) + 1 == special)
+            bits(0, 2);
+    }
+    return *this;
+}
+
+Lh5Writer& Lh5Writer::single(unsigned value, unsigned countBits)
+{
+    return bits(0, countBits).bits(value, countBits);
+}
+
+Lh5Writer& Lh5Writer::c_lengths(const Lengths& cLengths, const Lengths& ntLengths)
+{
+    unsigned n = used_count(cLengths);
+    bits(n, NC_COUNT_BITS);
+    for (unsigned i = 0; i < n; ++i)
+        symbol(ntLengths, cLengths[i] == 0 ? 0 : cLengths[i] + 2);
+    return *this;
+}
+
+Lh5Writer& Lh5Writer::symbol(const Lengths& lengths, unsigned sym)
+{
+    return bits(canonical_code(lengths, sym), lengths.at(sym));
+}
+
+void write_block_head(Lh5Writer& w, unsigned count, const Lh5Codes& codes)
+{
+    w.bits(count, 16);
+    w.pt_lengths(codes.nt, NT_COUNT_BITS, NT_SPECIAL_INDEX);
+    w.c_lengths(codes.c, codes.nt);
+    w.pt_lengths(codes.p, NP_COUNT_BITS, -1);
+}
+
+void write_literal(Lh5Writer& w, const Lh5Codes& codes, std::uint8_t byte)
+{
+    w.symbol(codes.c, byte);
+}
+
+void write_match(Lh5Writer& w, const Lh5Codes& codes, unsigned length, unsigned distance)
+{
+    w.symbol(codes.c, length + LENGTH_OFFSET);
+    unsigned position = distance - 1;
+    unsigned cls = 0;
+    while ((position >> cls) != 0)
+        ++cls;
+    w.symbol(codes.p, cls);
+    if (cls > 1)
+        w.bits(position - (1u << (cls - 1)), cls - 1);
+}
+
+Lengths chain_lengths(std::size_t alphabet, const std::vector<unsigned>& symbols)
+{
+    Lengths lengths(alphabet, 0);
+    for (unsigned i = 0; i < symbols.size(); ++i)
+        lengths.at(symbols[i]) = i + 1 < symbols.size() ? i + 1 : i;
+    return lengths;
+}
+
+Lengths full_nt_lengths()
+{
+    Lengths lengths(19, 5);
+    for (unsigned i = 0; i < 13; ++i)
+        lengths[i] = 4;
+    return lengths;
+}
+
+Bytes expand_tokens(const std::vector<Lh5Token>& tokens)
+{
+    Bytes out;
+    for (const Lh5Token& t : tokens) {
+        if (!t.isMatch) {
+            out.push_back(t.byte);
+            continue;
+        }
+        for (unsigned k = 0; k < t.length; ++k)
+            out.push_back(out.size() >= t.distance ? out[out.size() - t.distance] : WINDOW_FILL);
+    }
+    return out;
+}
