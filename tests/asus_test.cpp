@@ -1,0 +1,637 @@
+// ASUS composite and dynamic logos: detection walks, frame decoding, hostile chains.
+// Fixtures are built here from a known index pattern and known palettes, so each frame's
+// expected colours follow from the stored layout alone.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+
+#include "decode/decoders.h"
+#include "support/fixtures.h"
+
+namespace {
+
+// ---- picture and palette material ----
+
+unsigned pattern_index(unsigned x, unsigned y, unsigned seed)
+{
+    return (x + 3 * y + seed) & 0x0F;
+}
+
+unsigned round8(unsigned w)
+{
+    return (w + 7) / 8 * 8;
+}
+
+// 8-bit colours of entry n of palette `seed`, as 0xRRGGBB.
+std::uint32_t color8(unsigned n, unsigned seed)
+{
+    unsigned r = (n * 16 + seed) & 0xFF, g = (255 - n * 8 - seed) & 0xFF, b = (n * 5 + 2 * seed) & 0xFF;
+    return (r << 16) | (g << 8) | b;
+}
+
+// 6-bit values of entry n (all below 64): red, green, blue.
+unsigned six_r(unsigned n) { return n * 3; }
+unsigned six_g(unsigned n) { return 63 - n; }
+unsigned six_b(unsigned n) { return n * 2 + 5; }
+std::uint32_t color6(unsigned n)
+{
+    return (six_r(n) * 4 << 16) | (six_g(n) * 4 << 8) | six_b(n) * 4;
+}
+
+// Dynamic LOGO (3) palette: entry 0 must be black, its three zero bytes are the signature.
+std::uint32_t color_v3(unsigned n)
+{
+    return n == 0 ? 0 : color8(n, 7);
+}
+
+Bytes palette_bgrx(unsigned seed)
+{
+    ByteBuilder b;
+    for (unsigned n = 0; n < 16; ++n) {
+        std::uint32_t c = color8(n, seed);
+        b.u8(c & 0xFF).u8((c >> 8) & 0xFF).u8(c >> 16).u8(0xEE);
+    }
+    return b.data();
+}
+
+Bytes palette_rgb(unsigned seed)
+{
+    ByteBuilder b;
+    for (unsigned n = 0; n < 16; ++n) {
+        std::uint32_t c = color8(n, seed);
+        b.u8(c >> 16).u8((c >> 8) & 0xFF).u8(c & 0xFF);
+    }
+    return b.data();
+}
+
+Bytes palette_v3_rgbx()
+{
+    ByteBuilder b;
+    for (unsigned n = 0; n < 16; ++n) {
+        std::uint32_t c = color_v3(n);
+        b.u8(c >> 16).u8((c >> 8) & 0xFF).u8(c & 0xFF).u8(0xEE);
+    }
+    return b.data();
+}
+
+Bytes palette_bgr6()
+{
+    ByteBuilder b;
+    for (unsigned n = 0; n < 16; ++n)
+        b.u8(six_b(n)).u8(six_g(n)).u8(six_r(n));
+    return b.data();
+}
+
+// Two pixels a byte, high nibble left, rows bottom-up.
+Bytes nibble_picture(unsigned w8, unsigned h, unsigned seed)
+{
+    ByteBuilder b;
+    for (unsigned r = 0; r < h; ++r) {
+        unsigned y = h - 1 - r;
+        for (unsigned x = 0; x < w8; x += 2)
+            b.u8(pattern_index(x, y, seed) << 4 | pattern_index(x + 1, y, seed));
+    }
+    return b.data();
+}
+
+// Four bit planes a row (plane 0 = lowest index bit), bit 7 leftmost, rows top-down.
+Bytes planar_picture(unsigned w8, unsigned h, unsigned seed)
+{
+    ByteBuilder b;
+    for (unsigned y = 0; y < h; ++y) {
+        for (unsigned p = 0; p < 4; ++p) {
+            for (unsigned col = 0; col < w8 / 8; ++col) {
+                unsigned byte = 0;
+                for (unsigned k = 0; k < 8; ++k)
+                    byte |= ((pattern_index(col * 8 + k, y, seed) >> p) & 1) << (7 - k);
+                b.u8(byte);
+            }
+        }
+    }
+    return b.data();
+}
+
+// ---- record and file builders ----
+
+// "4OSB" record: head, 4-byte palette, `gap` filler bytes, picture. A width-0 head with a
+// size after it (w0Size) is the Composite 4OSB alternative layout. The data offset counts
+// from the head's start (Composite) or from its end (V2).
+Bytes osb4_record(unsigned w, unsigned h, unsigned seed, std::optional<std::uint32_t> length = {},
+                  std::optional<std::pair<unsigned, unsigned>> w0Size = {}, unsigned gap = 0, bool v2 = false)
+{
+    unsigned pw = w0Size ? w0Size->first : w, ph = w0Size ? w0Size->second : h;
+    ByteBuilder b;
+    b.text("4OSB").u32(0).u16(0).u16(0).u16(w).u16(h);
+    if (w0Size)
+        b.u16(pw).u16(ph);
+    b.bytes(palette_bgrx(seed)).fill(gap, 0x77);
+    b.put_u16(10, static_cast<unsigned>(b.size() - (v2 ? 16 : 0)));
+    b.bytes(nibble_picture(round8(pw), ph, seed));
+    std::uint32_t len = length ? *length : static_cast<std::uint32_t>(b.size());
+    b.put_u32(4, len);
+    if (length)
+        b.pad_to(len > 0x100000 ? 0 : len);
+    return b.data();
+}
+
+// A bare 16-byte "4OSB" head: an empty picture, the next record `length` bytes on.
+Bytes osb4_head_only(std::uint32_t length)
+{
+    return ByteBuilder().text("4OSB").u32(length).fill(8).data();
+}
+
+Bytes stda_record()
+{
+    return ByteBuilder().text("STDA").fill(12, 0x11).data();
+}
+
+// "ASUS2" file head; byte 16 chooses the chain kind; the first record at 32.
+ByteBuilder asus2_head(unsigned kind)
+{
+    ByteBuilder b;
+    b.u16(0).text("ASUS2").pad_to(12).u32(32).u8(kind).pad_to(32);
+    return b;
+}
+
+// "ASUS" (V2) file head: first record at the 16-bit value at 12.
+ByteBuilder asus_v2_head(unsigned first, unsigned byte16 = 0)
+{
+    ByteBuilder b;
+    b.u16(0).text("ASUS").u8('V').pad_to(12).u32(first).u8(byte16).pad_to(32);
+    return b;
+}
+
+Bytes img_record(unsigned w, unsigned h, unsigned seed, bool planar)
+{
+    ByteBuilder b;
+    b.text("IMG").u8(0).u16(w).u16(h);
+    b.bytes(planar ? planar_picture(round8(w), h, seed) : nibble_picture(round8(w), h, seed));
+    b.pad_to((b.size() + 15) / 16 * 16);
+    return b.data();
+}
+
+// OSB640 record: length, 2 bytes, width, height, RGB palette, nibble picture.
+Bytes osb640_record(unsigned w, unsigned h, unsigned seed, std::optional<std::uint32_t> length = {})
+{
+    ByteBuilder b;
+    b.u32(0).u16(0).u16(w).u16(h).bytes(palette_rgb(seed)).bytes(nibble_picture(round8(w), h, seed));
+    b.put_u32(0, length ? *length : static_cast<std::uint32_t>(b.size()));
+    return b.data();
+}
+
+// OSB640 file: signature, then "add esi, imm32" (66 81 C6) pointing at the chain.
+ByteBuilder osb640_head(unsigned chain, unsigned pointerAt = 0x40)
+{
+    ByteBuilder b;
+    b.u16(0).text("ASUS").u8(0).pad_to(pointerAt).u8(0x66).u8(0x81).u8(0xC6).u16(chain).u16(0);
+    return b;
+}
+
+// Dynamic LOGO: "LOGO", the "SUSA" record at susaAt, its trailer with the palette.
+ByteBuilder logo_head(unsigned w, unsigned h, unsigned susaAt = 0x20)
+{
+    ByteBuilder b;
+    b.text("LOGO").pad_to(susaAt).text("SUSA").u16(w).u16(h).bytes(planar_picture(round8(w), h, 9));
+    b.text("TRLR").bytes(palette_bgr6());
+    b.pad_to((b.size() + 15) / 16 * 16);
+    return b;
+}
+
+// Dynamic LOGO (2): "ASUS2" AMI module; a BE pointer at 0x30 gives the palette offset.
+ByteBuilder ami_head(unsigned palette, unsigned byte16 = 0)
+{
+    ByteBuilder b;
+    b.u16(0).text("ASUS2").put_u16(9, 0x30).pad_to(16).u8(byte16).pad_to(0x30);
+    b.u8(0xBE).u16(palette).pad_to(palette).bytes(palette_bgr6());
+    return b;
+}
+
+ByteBuilder v3_head()
+{
+    ByteBuilder b;
+    b.bytes(palette_v3_rgbx());
+    return b;
+}
+
+// ---- checks ----
+
+// Number of pixels of frame f that differ from expected(x, y), over its whole size.
+unsigned frame_mismatches(const LoadResult& r, unsigned f,
+                          const std::function<std::uint32_t(unsigned, unsigned)>& expected)
+{
+    unsigned bad = 0;
+    for (unsigned y = 0; y < r.frames[f].height; ++y)
+        for (unsigned x = 0; x < r.frames[f].width; ++x)
+            bad += r.frame_rgb(f, x, y) != expected(x, y);
+    return bad;
+}
+
+struct DetectCase {
+    const char* name;
+    Bytes bytes;
+    unsigned formatId, width, height, frames;
+};
+
+void PrintTo(const DetectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string case_name(const ::testing::TestParamInfo<DetectCase>& param)
+{
+    return param.param.name;
+}
+
+class AsusDetect : public ::testing::TestWithParam<DetectCase> {};
+
+TEST_P(AsusDetect, IdentifiesAndMeasures)
+{
+    const DetectCase& c = GetParam();
+    LogoDescriptor d = detect_bytes(c.bytes);
+    EXPECT_EQ(d.formatId, c.formatId);
+    EXPECT_EQ(d.width, c.width);
+    EXPECT_EQ(d.height, c.height);
+    EXPECT_EQ(d.frameCount, c.frames);
+    EXPECT_EQ(d.dataSize, c.bytes.size());
+    EXPECT_EQ(d.colorCount, 16);
+}
+
+Bytes composite_with_stda()
+{
+    // STDA at 0x20, then a "4OSB" of length 0x1010: one step moves the walk 16 + 0x1010.
+    return asus2_head(1)
+        .bytes(stda_record())
+        .bytes(osb4_record(0x13, 0x10, 1, 0x1010))
+        .bytes(osb4_record(8, 0x20, 2))
+        .data();
+}
+
+Bytes ami_without_pointer(std::size_t size)
+{
+    ByteBuilder b;
+    b.u16(0).text("ASUS2").put_u16(9, 0x20).pad_to(0x20).bytes(palette_bgr6()).bytes(img_record(8, 2, 1, true));
+    return b.pad_to(size).data();
+}
+
+Bytes ami_two_records(unsigned byte16)
+{
+    return ami_head(0x60, byte16).bytes(img_record(0x13, 0x10, 1, true)).bytes(img_record(8, 0x18, 2, true)).data();
+}
+
+const DetectCase DETECT_CASES[] = {
+    {"CompositeStdaStep", composite_with_stda(), 14, 0x13, 0x20, 2},
+    {"CompositeWidthZeroLayout",
+     asus2_head(15).bytes(osb4_record(0, 5, 1, {}, std::make_pair(0x10u, 6u))).data(), 14, 0x10, 6, 1},
+    {"CompositeNothingAtFirstOffset", asus2_head(1).fill(64, 0x33).data(), 14, 0, 0, 0},
+    {"AmiByte16Zero", ami_two_records(0), 18, 0x18, 0x18, 2},
+    {"AmiByte16Sixteen", ami_two_records(16), 18, 0x18, 0x18, 2},
+    // Without a BE byte the palette is at the 16-bit value at 9 (0x20), when the 1,024
+    // search reads reach no further than the file; a search that ran into the end of
+    // the file ends the walk before it starts.
+    {"AmiNoPointerUsesBase", ami_without_pointer(0x20 + 1023 + 8), 18, 8, 2, 1},
+    {"AmiNoPointerSearchRanOffTheEnd", ami_without_pointer(0x20 + 1023 + 7), 18, 0, 0, 0},
+    {"V2TwoRecords",
+     asus_v2_head(0x20)
+         .bytes(osb4_record(0x20, 4, 1, {}, {}, 0, true))
+         .bytes(stda_record())
+         .bytes(osb4_record(0x10, 9, 2, {}, {}, 0, true))
+         .data(),
+     33, 0x20, 9, 2},
+    {"V2Byte16NotZero", asus_v2_head(0x20, 1).bytes(osb4_record(0x20, 4, 1)).data(), 33, 0, 0, 0},
+    {"V3TwoRecordsLastSize",
+     v3_head().bytes(img_record(0x13, 3, 1, false)).bytes(img_record(8, 2, 2, false)).data(), 19, 8, 2, 2},
+    {"V3NoImgAt0x40", v3_head().text("JUNK").fill(60).data(), 19, 0, 0, 0},
+    {"LogoSusaThenEnd", logo_head(0x10, 4).data(), 15, 0, 0, 1},
+    {"LogoSusaAndImages",  // "SUSA" at 1,008, the last offset searched
+     logo_head(0x10, 4, 0x3F0).bytes(img_record(0x13, 2, 1, true)).bytes(img_record(8, 5, 2, true)).data(),
+     15, 8, 5, 3},
+    {"LogoWithoutSusa", ByteBuilder().text("LOGO").fill(2000, 0x53).data(), 15, 0, 0, 0},
+    {"Osb640StopsAtZeroLength",
+     osb640_head(0x50)
+         .pad_to(0x50)
+         .bytes(osb640_record(0x13, 2, 1))
+         .bytes(osb640_record(0x30, 1, 2))
+         .u32(0)
+         .fill(60)
+         .data(),
+     17, 0x30, 2, 2},
+    {"Osb640WithoutPointer", ByteBuilder().u16(0).text("ASUS").u8(0).pad_to(5000).data(), 17, 0, 0, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Asus, AsusDetect, ::testing::ValuesIn(DETECT_CASES),
+                         case_name);
+
+TEST(AsusDetect, AsusTwoNeverBecomesV2OrOsb640)
+{
+    // Byte 6 is '2' and the value at 12 is not 0: the "ASUS2" probe claims it first.
+    EXPECT_EQ(detect_bytes(asus2_head(3).data()).formatId, 14);
+    EXPECT_EQ(detect_bytes(asus2_head(0).data()).formatId, 18);
+}
+
+TEST(AsusDetect, EmptyAndTinyFilesAreNotDynamicLogo3)
+{
+    EXPECT_EQ(detect_bytes({}).formatId, 0);
+    EXPECT_EQ(detect_bytes({0, 0}).formatId, 0);
+    EXPECT_EQ(detect_bytes({0, 0, 0}).formatId, 19);
+}
+
+TEST(AsusDetect, ImgRecordLengthIsRoundedPackedSizePlusHead)
+{
+    // Width 0x13 rounds to 0x18: 0x18 x 0x10 / 2 + 8 = 0xC8, rounded to 0xD0. A second
+    // record 0xD0 after the first is found; one at 0xC8 would not be.
+    Bytes first = img_record(0x13, 0x10, 1, false);
+    ASSERT_EQ(first.size(), 0xD0u);
+    EXPECT_EQ(detect_bytes(v3_head().bytes(first).bytes(img_record(8, 1, 2, false)).data()).frameCount, 2);
+    Bytes shortFirst(first.begin(), first.begin() + 0xC8);
+    EXPECT_EQ(detect_bytes(v3_head().bytes(shortFirst).bytes(img_record(8, 1, 2, false)).data()).frameCount, 1);
+}
+
+TEST(AsusDetect, VerboseWalkLines)
+{
+    LoadResult r = load_file(write_temp_file(composite_with_stda(), "stda.bin"), "", true);
+    EXPECT_NE(r.stdoutText.find("==>>>DETECT: ASUS Dynamic LOGO (2+) :: 0x1\n"
+                                "IMAGE: 0, Offset = 20 WxH: 13, 10\n"
+                                "IMAGE: 1, Offset = 1040 WxH: 8, 20\n"),
+              std::string::npos)
+        << r.stdoutText;
+    EXPECT_NE(r.stdoutText.find("====>>> FRAME: Seek = 00020h\n=====>>> FRAME: DATA = 00080h\n"), std::string::npos);
+
+    Bytes v2 = asus_v2_head(0x20).bytes(stda_record()).bytes(osb4_record(8, 1, 1, {}, {}, 0, true)).data();
+    r = load_file(write_temp_file(v2, "v2.bin"), "", true);
+    EXPECT_NE(r.stdoutText.find("==>>>DETECT: ASUS Dynamic LOGO (2) V2\n"
+                                "IMAGE: 0, Offset = 20\nIMAGE: 0, Offset = 30\n"),
+              std::string::npos)
+        << r.stdoutText;
+    EXPECT_NE(r.stdoutText.find("====>>> FRAME: Seek = 00020h\nRead it again @ 30\n"
+                                "=====>>> FRAME: W (W+) = 008h (008h)\n====>>> FRAME: CuteSeek = 00080h\n"),
+              std::string::npos)
+        << r.stdoutText;
+
+    for (auto [bytes, line] : {std::pair{v3_head().data(), "==>>>DETECT: ASUS Dynamic LOGO (3)\n"},
+                               std::pair{logo_head(8, 1).data(), "==>>>DETECT: ASUS Dynamic LOGO\n"},
+                               std::pair{osb640_head(0x50).data(), "==>>>DETECT: ASUS OSB640\n"},
+                               std::pair{ami_head(0x60).data(), "==>>>DETECT: ASUS Dynamic LOGO (2+) :: AMI\n"}}) {
+        r = load_file(write_temp_file(bytes, "line.bin"), "", true);
+        EXPECT_NE(r.stdoutText.find(line), std::string::npos) << line;
+    }
+}
+
+// ---- decoding ----
+
+TEST(AsusDecode, CompositeFillsBeyondStoredWidthWithBlack)
+{
+    LoadResult r = load_bytes(composite_with_stda());
+    ASSERT_EQ(r.frames.size(), 2u);
+    ASSERT_EQ(r.frames[0].width, 0x18u);
+    ASSERT_EQ(r.frames[0].height, 0x10u);
+    // Pixels 0..0x13 take palette colours (the byte whose left pixel is 0x12 whole), 0x14.. black.
+    EXPECT_EQ(frame_mismatches(r, 0, [](unsigned x, unsigned y) {
+                  return x < 0x14 ? color8(pattern_index(x, y, 1), 1) : 0u;
+              }), 0u);
+    EXPECT_EQ(frame_mismatches(r, 1, [](unsigned x, unsigned y) { return color8(pattern_index(x, y, 2), 2); }), 0u);
+    EXPECT_EQ(r.stdoutText, "");
+}
+
+TEST(AsusDecode, CompositeWidthZeroLayoutReadsPictureAtDataOffset)
+{
+    // Width 0, height 5: the size follows the head, the picture stands at the data offset
+    // (here behind 8 filler bytes that must not be taken as pixels).
+    Bytes file = asus2_head(1).bytes(osb4_record(0, 5, 3, {}, std::make_pair(0x0Cu, 6u), 8)).data();
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(r.frames[0].width, 0x10u);
+    EXPECT_EQ(r.frames[0].height, 6u);
+    EXPECT_EQ(frame_mismatches(r, 0, [](unsigned x, unsigned y) {
+                  return x < 0x0C ? color8(pattern_index(x, y, 3), 3) : 0u;
+              }), 0u);
+
+    // Width 0 and height 0: the plain layout, an empty frame, nothing read.
+    r = load_bytes(asus2_head(1).bytes(osb4_record(0, 0, 1)).bytes(osb4_record(8, 2, 4)).data());
+    ASSERT_EQ(r.frames.size(), 2u);
+    EXPECT_EQ(r.frames[0].width, 0u);
+    EXPECT_EQ(r.frames[0].height, 0u);
+    EXPECT_TRUE(r.frames[0].pixels.empty());
+    EXPECT_EQ(frame_mismatches(r, 1, [](unsigned x, unsigned y) { return color8(pattern_index(x, y, 4), 4); }), 0u);
+}
+
+TEST(AsusDecode, V2DataOffsetCountsFromTheHeadAfterStda)
+{
+    // A STDA record before the "4OSB" head moves the record start on by 16; the data
+    // offset counts from the end of the head: 0x48 here, past 8 filler bytes.
+    Bytes file = asus_v2_head(0x20).bytes(stda_record()).bytes(osb4_record(0x13, 3, 5, {}, {}, 8, true)).data();
+    ASSERT_EQ(file[0x30 + 10], 0x48);
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(r.frames[0].width, 0x18u);
+    EXPECT_EQ(frame_mismatches(r, 0, [](unsigned x, unsigned y) {
+                  return x < 0x14 ? color8(pattern_index(x, y, 5), 5) : 0u;
+              }), 0u);
+}
+
+TEST(AsusDecode, Osb640UsesPaletteEntryZeroAsFillAndStopsAtZeroLength)
+{
+    // The second record has length 0: only frame 0 exists.
+    Bytes file = osb640_head(0x50).pad_to(0x50).bytes(osb640_record(0x13, 3, 6)).u32(0).fill(60, 0x44).data();
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.descriptor.frameCount, 1);
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(r.frames[0].width, 0x18u);
+    EXPECT_EQ(r.frames[0].height, 3u);
+    EXPECT_EQ(frame_mismatches(r, 0, [](unsigned x, unsigned y) {
+                  return color8(x < 0x14 ? pattern_index(x, y, 6) : 0, 6);
+              }), 0u);
+}
+
+TEST(AsusDecode, V3ColoursEveryPixelFromTheFilePalette)
+{
+    Bytes file = v3_head().bytes(img_record(0x13, 3, 1, false)).bytes(img_record(0x10, 2, 2, false)).data();
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 2u);
+    EXPECT_EQ(r.frames[0].width, 0x18u);
+    EXPECT_EQ(frame_mismatches(r, 0, [](unsigned x, unsigned y) { return color_v3(pattern_index(x, y, 1)); }), 0u);
+    EXPECT_EQ(frame_mismatches(r, 1, [](unsigned x, unsigned y) { return color_v3(pattern_index(x, y, 2)); }), 0u);
+}
+
+TEST(AsusDecode, DynamicLogoPlanarFramesShareTheSusaPalette)
+{
+    Bytes file = logo_head(0x10, 4, 0x100).bytes(img_record(0x13, 2, 1, true)).bytes(img_record(8, 5, 2, true)).data();
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 3u);
+    EXPECT_EQ(r.frames[0].width, 0x10u);
+    EXPECT_EQ(r.frames[0].height, 4u);
+    EXPECT_EQ(r.frames[1].width, 0x18u);
+    EXPECT_EQ(r.frames[2].height, 5u);
+    unsigned seeds[] = {9, 1, 2};
+    for (unsigned f = 0; f < 3; ++f)
+        EXPECT_EQ(frame_mismatches(r, f, [&](unsigned x, unsigned y) { return color6(pattern_index(x, y, seeds[f])); }),
+                  0u)
+            << "frame " << f;
+}
+
+TEST(AsusDecode, PlanarBitOrder)
+{
+    // One 8x1 row: plane 3 = 0x80 only, so pixel 0 has index 8 and the rest index 0;
+    // 6-bit palette values show multiplied by 4.
+    Bytes file = ami_head(0x60).text("IMG").u8(0).u16(8).u16(1).u8(0).u8(0).u8(0).u8(0x80).data();
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(r.frame_rgb(0, 0, 0), color6(8));
+    EXPECT_EQ(r.frame_rgb(0, 0, 0), (24u * 4 << 16) | (55u * 4 << 8) | 21u * 4);
+    for (unsigned x = 1; x < 8; ++x)
+        EXPECT_EQ(r.frame_rgb(0, x, 0), color6(0));
+}
+
+TEST(AsusDecode, AmiStepsOverLargePicturesWithTheFullRecordLength)
+{
+    // 512 x 288: X = 73,728, record length 73,744 (0x12010). The second record is found
+    // there, not 73,744 mod 65,536 = 8,208 bytes on, where a decoy head stands.
+    ByteBuilder b = ami_head(0x60);
+    std::size_t first = b.size();
+    b.bytes(img_record(512, 288, 1, true));
+    ASSERT_EQ(b.size() - first, 0x12010u);
+    Bytes decoy = ByteBuilder().text("IMG").u8(0).u16(16).u16(16).data();
+    Bytes file = b.bytes(img_record(0x10, 3, 2, true)).data();
+    std::copy(decoy.begin(), decoy.end(), file.begin() + first + 8208);
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 2u);
+    EXPECT_EQ(r.frames[0].width, 512u);
+    EXPECT_EQ(r.frames[1].width, 0x10u);
+    EXPECT_EQ(r.frames[1].height, 3u);
+    EXPECT_EQ(frame_mismatches(r, 1, [](unsigned x, unsigned y) { return color6(pattern_index(x, y, 2)); }), 0u);
+}
+
+// ---- hostile chains: every walk ends, under the sanitizers too ----
+
+Bytes repeated(const ByteBuilder& head, const Bytes& record, unsigned count)
+{
+    ByteBuilder b = head;
+    for (unsigned i = 0; i < count; ++i)
+        b.bytes(record);
+    return b.data();
+}
+
+const DetectCase LOOP_CASES[] = {
+    {"CompositeLengthZero", asus2_head(1).bytes(osb4_record(8, 1, 1, 0u)).data(), 14, 8, 1, 1},
+    {"CompositeStdaThenLengthZero",
+     asus2_head(1).bytes(stda_record()).bytes(osb4_record(8, 1, 1, 0u)).data(), 14, 8, 1, 1},
+    {"CompositeLengthWraps", asus2_head(1).bytes(osb4_record(8, 1, 1, 0xFFFFFFF0u)).fill(64).data(), 14, 8, 1, 1},
+    {"CompositeFirstOffsetFarAway",
+     ByteBuilder().u16(0).text("ASUS2").pad_to(12).u32(0xFFFFFFFF).u8(1).pad_to(64).data(), 14, 0, 0, 0},
+    {"CompositeStdaOnly", repeated(asus2_head(1), stda_record(), 1000), 14, 0, 0, 0},
+    {"CompositeTooManyRecords", repeated(asus2_head(1), osb4_head_only(16), 300), 14, 0, 0, 255},
+    {"V2LengthZeroSelfPointing", asus_v2_head(0x20).bytes(osb4_record(8, 1, 1, 0u)).data(), 33, 8, 1, 1},
+    {"V2TooManyRecords", repeated(asus_v2_head(0x20), osb4_head_only(16), 300), 33, 0, 0, 255},
+    {"Osb640LengthWraps",
+     osb640_head(0x50).pad_to(0x50).bytes(osb640_record(8, 1, 1, 0xFFFFFFFFu)).data(), 17, 8, 1, 1},
+    {"Osb640TooManyRecords",  // bare 10-byte heads of 2 x 0 pictures
+     repeated(osb640_head(0x50).pad_to(0x50), ByteBuilder().u32(10).u16(0).u16(2).u16(0).data(), 300), 17, 2, 0, 255},
+    {"V3TooManyRecords", repeated(v3_head(), img_record(8, 1, 1, false), 300), 19, 8, 1, 255},
+    {"LogoTooManyRecords", repeated(logo_head(8, 1), img_record(8, 1, 1, true), 300), 15, 8, 1, 255},
+    {"AmiTooManyRecords", repeated(ami_head(0x60), img_record(8, 1, 1, true), 300), 18, 8, 1, 255},
+    {"AmiPointerBeyondFile",
+     ByteBuilder().u16(0).text("ASUS2").put_u16(9, 0x20).pad_to(0x20).u8(0xBE).u16(0xFFF0).fill(8).data(), 18, 0, 0, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(AsusLoops, AsusDetect, ::testing::ValuesIn(LOOP_CASES),
+                         case_name);
+
+class AsusLoopDecode : public ::testing::TestWithParam<DetectCase> {};
+
+TEST_P(AsusLoopDecode, DecodesExactlyTheCountedFrames)
+{
+    const DetectCase& c = GetParam();
+    LoadResult r = load_bytes(c.bytes);
+    ASSERT_EQ(r.loaded, 1);
+    EXPECT_EQ(r.frames.size(), c.frames);
+    EXPECT_EQ(r.stdoutText, "");  // no "break" or allocation message: frame k is record k
+}
+
+INSTANTIATE_TEST_SUITE_P(AsusLoops, AsusLoopDecode, ::testing::ValuesIn(LOOP_CASES),
+                         case_name);
+
+// A decoder asked for more frames than its chain holds fills what it finds and says so.
+TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
+{
+    struct Case {
+        void (*decoder)(LogoFrame*, LogoDescriptor);
+        Bytes bytes;
+        unsigned found;
+        const char* message;
+    };
+    const Case cases[] = {
+        {decode_ASUSbm, asus2_head(1).bytes(osb4_record(8, 2, 1)).data(), 1, "decode_ASUSbm() break;\n"},
+        {decode_ASUS2v2bm, ami_head(0x60).bytes(img_record(8, 2, 1, true)).data(), 1, "decode_ASUS2v2bm() break;\n"},
+        {decode_ASUSLOGObm, logo_head(8, 2).bytes(img_record(8, 2, 1, true)).data(), 2, "decode_ASUSLOGObm() break;\n"},
+        {decode_ASUSv3bm, v3_head().bytes(img_record(8, 2, 1, false)).data(), 1, ""},
+        {decode_ASUSV2bm, asus_v2_head(0x20).bytes(osb4_record(8, 2, 1)).data(), 1, ""},
+        {decode_ASUSOSB640, osb640_head(0x50).pad_to(0x50).bytes(osb640_record(8, 2, 1)).u32(0).data(), 1, ""},
+    };
+    for (const Case& c : cases) {
+        std::string path = write_temp_file(c.bytes, "short-chain.bin");
+        LogoDescriptor d;
+        d.stream = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(d.stream, nullptr);
+        d.frameCount = 5;
+        LogoFrame frames[5] = {};
+        ::testing::internal::CaptureStdout();
+        c.decoder(frames, d);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.message);
+        std::fclose(d.stream);
+        for (unsigned f = 0; f < 5; ++f) {
+            EXPECT_EQ(frames[f].pixels != nullptr, f < c.found) << c.message << " frame " << f;
+            std::free(frames[f].pixels);
+        }
+    }
+}
+
+TEST(AsusDecode, OversizedFrameReportsAllocationAndStaysEmpty)
+{
+    // 0xFFF8 x 0xFFFF is far beyond what a frame may hold.
+    Bytes file = v3_head().text("IMG").u8(0).u16(0xFFF8).u16(0xFFFF).fill(64).data();
+    LoadResult r = load_bytes(file);
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(r.frames[0].width, 0u);
+    EXPECT_EQ(r.stdoutText, "decode_ASUSv3bm() : No memory allocated for Image\n");
+}
+
+// ---- the headless command ----
+
+TEST(AsusCli, IdentifyJsonAndOneDecodedPngPerFrame)
+{
+    std::string dir = test_temp_dir() + "/asus-cli";
+    ASSERT_EQ(run_command("mkdir -p '" + dir + "'"), 0);
+    std::string path = dir + "/dyn.bin";
+    write_temp_file(logo_head(0x10, 4).bytes(img_record(0x13, 2, 1, true)).data(), "asus-cli/dyn.bin");
+
+    std::string out;
+    ASSERT_EQ(run_command(cli_path() + " identify --json '" + path + "'", &out), 0);
+    std::string size = std::to_string(read_file(path).size());
+    EXPECT_NE(out.find("\"formatId\": 15, \"formatName\": \"ASUS Dynamic LOGO\", \"width\": 24, \"height\": 2, "
+                       "\"dataSize\": " + size + ", \"frameCount\": 2, \"colorCount\": 16"),
+              std::string::npos)
+        << out;
+
+    ASSERT_EQ(run_command(cli_path() + " png --out-dir '" + dir + "' '" + path + "'", &out), 0);
+    EXPECT_EQ(out, dir + "/dyn-(Frame00).png\n" + dir + "/dyn-(Frame01).png\n");
+
+    if (!have_program("convert"))
+        GTEST_SKIP() << "ImageMagick convert is not installed";
+    LoadResult r = load_file(path);
+    ASSERT_EQ(r.frames.size(), 2u);
+    for (unsigned f = 0; f < 2; ++f) {
+        std::string png = dir + "/dyn-(Frame0" + std::to_string(f) + ").png";
+        std::string rgb = dir + "/frame.rgb";
+        // 16-bit samples, each decoded byte in the high half.
+        ASSERT_EQ(run_command("convert '" + png + "' -depth 16 -endian MSB rgb:'" + rgb + "'"), 0);
+        Bytes samples = read_file(rgb);
+        Bytes high;
+        for (std::size_t i = 0; i < samples.size(); i += 2)
+            high.push_back(samples[i]);
+        EXPECT_EQ(high, r.frames[f].pixels) << png;
+    }
+}
+
+}  // namespace
