@@ -54,7 +54,8 @@ Bytes pcx(std::uint8_t version, std::uint8_t encoding, std::uint8_t bitsPerPixel
 Bytes bmp(std::uint32_t width, unsigned bitsPerPixel, std::uint32_t pixelOffset, bool signature = true)
 {
     ByteBuilder b;
-    b.text(signature ? "BM" : std::string(2, '\0')).u32(0).u32(0).u32(pixelOffset);
+    // The real bfSize: a QDI file starting 00 00 00 would be an ASUS Dynamic LOGO (3).
+    b.text(signature ? "BM" : std::string(2, '\0')).u32(2000).u32(0).u32(pixelOffset);
     b.u32(40).u32(width).u32(33).u16(1).u16(bitsPerPixel).pad_to(2000);
     return b.data();
 }
