@@ -14,6 +14,7 @@
 #include "core/trace.h"
 #include "decode/decoders.h"
 #include "decode/standard_colors.h"
+#include "decode/test_pattern.h"
 #include "detect/container_walk.h"
 
 namespace {
@@ -134,5 +135,5 @@ void decode_SCN(LogoFrame* frames, LogoDescriptor d)
 
 void decode_SCN2(std::uint8_t* image, LogoDescriptor d)
 {
-    decode_JPEG(image, d);
+    draw_test_pattern(image, d.width, d.height);
 }

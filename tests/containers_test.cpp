@@ -356,6 +356,19 @@ TEST(Containers, ScnVerbosePrintsSixteenPaletteEntries)
     EXPECT_EQ(r.stdoutText.find("[10]:"), std::string::npos);
 }
 
+TEST(Containers, ScnAroundOneJpegShowsTheTestPattern)
+{
+    // Row 3: colours 0, 1, 2, 3, 0; row 0 is colour 0 throughout.
+    LoadResult r = load_bytes(scn_jpeg_file(JPEG_WITH_TABLES_FIRST));
+    ASSERT_EQ(r.loaded, 1);
+    ASSERT_EQ(r.descriptor.width, 64);
+    ASSERT_EQ(r.descriptor.height, 48);
+    EXPECT_TRUE(r.frames.empty());
+    for (unsigned x = 0; x < 5; ++x)
+        EXPECT_EQ(r.rgb(x, 3), standard_rgb(x % 4)) << x;
+    EXPECT_EQ(r.rgb(63, 0), standard_rgb(0));
+}
+
 // ---- "$OSB" chains of PCX pictures ----
 
 TEST(Containers, OsbPcxFramesMatchNetpbm)
