@@ -1,7 +1,218 @@
+// Probes that unpack the logo while they detect it, into an anonymous temporary file
+// that replaces the input stream in the descriptor:
+//   Intel GRFXLOGO container ("GRFXLOGO" at 0x80, lh5-packed four-plane picture),
+//   Intel compressed PG (ED AC ED AC at 0xA0, lh5-packed PG picture),
+//   Intel compressed GRFX ("GRFX" at 0x80 without "LOGO", lh5-packed GRFX picture),
+//   Dell NVRAM logo ("NVRAM", a BMP packed with Dell's LZ77 coder).
+// The input stream is closed once the temporary stream takes its place.
+#include <sys/types.h>
+
+#include <cstring>
+
+#include "codec/dell_lz77.h"
+#include "codec/lzh.h"
+#include "core/limits.h"
+#include "core/stream_io.h"
+#include "core/trace.h"
 #include "detect/probe_context.h"
 
-// TODO: probes of this family are not written yet.
-bool probe_intel_grfxlogo(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_intel_compressed_pg(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_intel_compressed_grfx(DetectContext&, LogoDescriptor&) { return false; }
-bool probe_dell_nvram(DetectContext&, LogoDescriptor&) { return false; }
+namespace {
+
+constexpr LogoFormatId ID_INTEL_GRFXLOGO = 30;
+constexpr LogoFormatId ID_INTEL_COMPRESSED_PG = 31;
+constexpr LogoFormatId ID_INTEL_COMPRESSED_GRFX = 34;
+constexpr LogoFormatId ID_DELL_NVRAM = 35;
+constexpr std::uint16_t SIXTEEN_COLORS = 16;
+
+constexpr const char* GRFXLOGO_FATAL = "FATAL ERROR in Detect Module: Intel Graphics (GRFXLOGO)\n";
+constexpr const char* COMPRESSED_PG_FATAL = "FATAL ERROR in Detect Module: Intel Graphics (Compressed PG)\n";
+constexpr const char* COMPRESSED_GRFX_FATAL = "FATAL ERROR in Detect Module: Intel Graphics (Compressed GRFX)\n";
+constexpr const char* DELL_NVRAM_FATAL = "FATAL ERROR in Detect Module: Dell Graphics (NVRAM)\n";
+
+// Every Intel container's lh5 stream: 8 KiB window, method 5.
+constexpr int LH5_WINDOW_BITS = 13;
+constexpr int LH5_METHOD = 5;
+
+// Unpacked sizes come from the file and reach 4 GiB. The pictures inside are 4 bits per
+// pixel, so the largest picture the viewer accepts plus a header allowance bounds what
+// is worth unpacking; a crafted size cannot fill the disk or take minutes.
+constexpr std::uint32_t UNPACKED_HEADER_ALLOWANCE = 64 * 1024;
+constexpr std::uint32_t MAX_UNPACKED_SIZE =
+    MAX_PICTURE_SIDE * MAX_PICTURE_SIDE / 2 + UNPACKED_HEADER_ALLOWANCE;
+
+// The Intel containers keep their tag and fields from 0x80 (0xA0 for compressed PG);
+// a file starting "TEXT" is never one of them.
+constexpr std::size_t TAG_BLOCK = 21;
+constexpr std::uint64_t TAG_OFFSET = 0x80;
+
+// GRFXLOGO: 16-bit packed size at 0x88, unpacked size at 0x8C, data from 0x90; the
+// unpacked picture has its height at 4 and its width at 6.
+constexpr std::size_t GRFXLOGO_PACKED = 0x88 - TAG_OFFSET;
+constexpr std::size_t GRFXLOGO_UNPACKED = 0x8C - TAG_OFFSET;
+constexpr std::uint64_t GRFXLOGO_DATA = 0x90;
+constexpr std::size_t GRFXLOGO_HEAD = 8;
+constexpr std::size_t GRFXLOGO_HEIGHT = 4;
+constexpr std::size_t GRFXLOGO_WIDTH = 6;
+
+// Compressed PG: mark ED AC ED AC at 0xA0; 32-bit unpacked size at 0xAF, packed size at
+// 0xB3, data from 0xBF. The unpacked PG header has the size at 10 and 12, or, with its
+// own 16-entry palette table (byte 3 = 1), 0x42 bytes further on.
+constexpr std::uint64_t PG_MARK_OFFSET = 0xA0;
+constexpr std::uint8_t PG_MARK[] = {0xED, 0xAC, 0xED, 0xAC};
+constexpr std::uint64_t PG_SIZES_OFFSET = 0xA7;
+constexpr std::size_t PG_UNPACKED = 0xAF - PG_SIZES_OFFSET;
+constexpr std::size_t PG_PACKED = 0xB3 - PG_SIZES_OFFSET;
+constexpr std::uint64_t PG_DATA = 0xBF;
+constexpr std::size_t PG_HEAD = 18;
+constexpr std::size_t PG_PALETTE_FLAG = 3;
+constexpr std::uint8_t PG_OWN_PALETTE = 1;
+constexpr std::uint64_t PG_HEAD_AFTER_PALETTE = 0x42;
+constexpr std::size_t PG_WIDTH = 10;
+constexpr std::size_t PG_HEIGHT = 12;
+
+// Compressed GRFX: "GRFX" at 0x80, then four bytes that each differ from "LOGO"; the
+// packed size is (byte 0x84 + byte 0x85) x 65,536, the unpacked size the 32-bit value at
+// 0x88, data from 0x8C. The unpacked GRFX header has the size at 18 and 20.
+constexpr std::size_t GRFX_NOT_LOGO = 0x84 - TAG_OFFSET;
+constexpr std::size_t GRFX_UNPACKED = 0x88 - TAG_OFFSET;
+constexpr std::uint32_t GRFX_PACKED_UNIT = 65536;
+constexpr std::uint64_t GRFX_DATA = 0x8C;
+constexpr std::size_t GRFX_HEAD = 32;
+constexpr std::size_t GRFX_WIDTH = 18;
+constexpr std::size_t GRFX_HEIGHT = 20;
+
+// Dell NVRAM: 16-bit packed length (counting the 14-byte header) at 12; the unpacked
+// BMP has its width at 18 and height at 22.
+constexpr std::size_t DELL_PACKED_LENGTH = 12;
+constexpr std::size_t BMP_HEAD = 32;
+constexpr std::size_t BMP_WIDTH = 18;
+constexpr std::size_t BMP_HEIGHT = 22;
+
+bool starts_with(const std::uint8_t* bytes, const char* tag)
+{
+    return std::memcmp(bytes, tag, std::strlen(tag)) == 0;
+}
+
+bool intel_candidate(const DetectContext& ctx)
+{
+    return !starts_with(ctx.header, "TEXT");
+}
+
+std::FILE* new_temporary_stream(const char* fatalMessage)
+{
+    std::FILE* tmp = std::tmpfile();
+    if (!tmp)
+        fatal_exit(fatalMessage);
+    return tmp;
+}
+
+// Unpacks the lh5 stream at dataOffset into a new temporary stream, which replaces the
+// input in the descriptor; the file size becomes the unpacked size. Leaves the
+// temporary stream rewound.
+void unpack_lh5(DetectContext& ctx, LogoDescriptor& d, const char* fatalMessage, std::uint64_t dataOffset,
+                std::uint32_t unpackedSize, std::uint32_t packedSize)
+{
+    std::FILE* tmp = new_temporary_stream(fatalMessage);
+    std::FILE* input = d.stream;
+    fseeko(input, static_cast<off_t>(dataOffset), SEEK_SET);
+    if (unpackedSize > MAX_UNPACKED_SIZE)
+        unpackedSize = MAX_UNPACKED_SIZE;
+    lzh_decode(LzhRequest{input, tmp, unpackedSize, packedSize, LH5_WINDOW_BITS, LH5_METHOD});
+
+    std::uint64_t size = stream_size(tmp);
+    ctx.fileSize = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
+    std::fclose(input);
+    d.stream = tmp;
+}
+
+void claim_unpacked(const DetectContext& ctx, LogoDescriptor& d, LogoFormatId id, std::uint16_t width,
+                    std::uint16_t height)
+{
+    d.formatId = id;
+    d.width = width;
+    d.height = height;
+    d.dataSize = ctx.fileSize;
+    d.frameCount = 0;
+    d.colorCount = SIXTEEN_COLORS;
+}
+
+}  // namespace
+
+bool probe_intel_grfxlogo(DetectContext& ctx, LogoDescriptor& d)
+{
+    if (!intel_candidate(ctx))
+        return false;
+    std::uint8_t tag[TAG_BLOCK];
+    read_at(d.stream, TAG_OFFSET, tag, sizeof tag);
+    if (!starts_with(tag, "GRFXLOGO"))
+        return false;
+    unpack_lh5(ctx, d, GRFXLOGO_FATAL, GRFXLOGO_DATA, rd_u16(tag, GRFXLOGO_UNPACKED), rd_u16(tag, GRFXLOGO_PACKED));
+    std::uint8_t head[GRFXLOGO_HEAD];
+    read_next(d.stream, head, sizeof head);
+    claim_unpacked(ctx, d, ID_INTEL_GRFXLOGO, rd_u16(head, GRFXLOGO_WIDTH), rd_u16(head, GRFXLOGO_HEIGHT));
+    return true;
+}
+
+bool probe_intel_compressed_pg(DetectContext& ctx, LogoDescriptor& d)
+{
+    if (!intel_candidate(ctx))
+        return false;
+    std::uint8_t mark[TAG_BLOCK];
+    read_at(d.stream, PG_MARK_OFFSET, mark, sizeof mark);
+    if (std::memcmp(mark, PG_MARK, sizeof PG_MARK) != 0)
+        return false;
+    std::uint8_t sizes[TAG_BLOCK];
+    read_at(d.stream, PG_SIZES_OFFSET, sizes, sizeof sizes);
+    unpack_lh5(ctx, d, COMPRESSED_PG_FATAL, PG_DATA, rd_u32(sizes, PG_UNPACKED), rd_u32(sizes, PG_PACKED));
+    std::uint8_t head[PG_HEAD];
+    read_next(d.stream, head, sizeof head);
+    if (head[PG_PALETTE_FLAG] == PG_OWN_PALETTE)
+        read_at(d.stream, PG_HEAD_AFTER_PALETTE, head, sizeof head);
+    claim_unpacked(ctx, d, ID_INTEL_COMPRESSED_PG, rd_u16(head, PG_WIDTH), rd_u16(head, PG_HEIGHT));
+    return true;
+}
+
+bool probe_intel_compressed_grfx(DetectContext& ctx, LogoDescriptor& d)
+{
+    if (!intel_candidate(ctx))
+        return false;
+    std::uint8_t tag[TAG_BLOCK];
+    read_at(d.stream, TAG_OFFSET, tag, sizeof tag);
+    if (!starts_with(tag, "GRFX"))
+        return false;
+    // Each of the four bytes after the tag must differ from its counterpart in "LOGO".
+    const char* logo = "LOGO";
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (tag[GRFX_NOT_LOGO + i] == static_cast<std::uint8_t>(logo[i]))
+            return false;
+    }
+    std::uint32_t packedSize = (tag[GRFX_NOT_LOGO] + tag[GRFX_NOT_LOGO + 1]) * GRFX_PACKED_UNIT;
+    unpack_lh5(ctx, d, COMPRESSED_GRFX_FATAL, GRFX_DATA, rd_u32(tag, GRFX_UNPACKED), packedSize);
+    std::uint8_t head[GRFX_HEAD];
+    read_next(d.stream, head, sizeof head);
+    claim_unpacked(ctx, d, ID_INTEL_COMPRESSED_GRFX, rd_u16(head, GRFX_WIDTH), rd_u16(head, GRFX_HEIGHT));
+    return true;
+}
+
+bool probe_dell_nvram(DetectContext& ctx, LogoDescriptor& d)
+{
+    if (!starts_with(ctx.header, "NVRAM"))
+        return false;
+    std::uint16_t packedLength = rd_u16(ctx.header, DELL_PACKED_LENGTH);
+    std::FILE* tmp = new_temporary_stream(DELL_NVRAM_FATAL);
+    dell_decompress(d.stream, tmp, packedLength);
+    std::rewind(tmp);
+    std::fclose(d.stream);
+    d.stream = tmp;
+
+    std::uint8_t head[BMP_HEAD];
+    read_next(d.stream, head, sizeof head);
+    d.formatId = ID_DELL_NVRAM;
+    d.width = rd_u16(head, BMP_WIDTH);
+    d.height = rd_u16(head, BMP_HEIGHT);
+    // The packed length stays the data size, although the unpacked picture is larger.
+    d.dataSize = packedLength;
+    d.frameCount = 0;
+    d.colorCount = SIXTEEN_COLORS;
+    return true;
+}

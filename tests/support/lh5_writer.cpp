@@ -1,5 +1,7 @@
 #include "support/lh5_writer.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr unsigned NT_COUNT_BITS = 5;
@@ -141,4 +143,23 @@ Bytes expand_tokens(const std::vector<Lh5Token>& tokens)
             out.push_back(out.size() >= t.distance ? out[out.size() - t.distance] : WINDOW_FILL);
     }
     return out;
+}
+
+Bytes lh5_literal_stream(const Bytes& data)
+{
+    constexpr std::size_t MAX_BLOCK = 65535;
+    Lh5Codes codes;
+    codes.nt = full_nt_lengths();
+    codes.c = Lengths(510, 0);
+    for (unsigned b = 0; b < 256; ++b)
+        codes.c[b] = 8;  // 256 codes of 8 bits: complete, and code b is b itself
+    codes.p = chain_lengths(14, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+    Lh5Writer w;
+    for (std::size_t at = 0; at < data.size(); at += MAX_BLOCK) {
+        std::size_t n = std::min(MAX_BLOCK, data.size() - at);
+        write_block_head(w, static_cast<unsigned>(n), codes);
+        for (std::size_t i = 0; i < n; ++i)
+            w.bits(data[at + i], 8);
+    }
+    return w.bytes();
 }

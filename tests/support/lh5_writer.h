@@ -52,6 +52,10 @@ Lengths chain_lengths(std::size_t alphabet, const std::vector<unsigned>& symbols
 // A complete length code over all 19 symbols (13 of length 4, 6 of length 5).
 Lengths full_nt_lengths();
 
+// An lh5 stream of literals only, each coded in 8 bits as itself: data as it stands,
+// behind one block head per 65,535 bytes. Independent of any encoder.
+Bytes lh5_literal_stream(const Bytes& data);
+
 // What a token list expands to, from a window that starts full of spaces.
 struct Lh5Token {
     bool isMatch = false;
