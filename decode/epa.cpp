@@ -29,9 +29,9 @@ void decode_EPA(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorM
 
     ByteReader in(d.stream, EPA_ATTRIBUTES_OFFSET);
     auto* attributes = static_cast<std::uint8_t*>(checked_calloc(cells, 1));
-    if (attributes)
+    if (attributes) {
         in.read(attributes, cells);
-    else {
+    } else {
         std::printf("decode_EPA(): palette alloc error\n");
         in.skip(cells);
     }

@@ -14,6 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int GLYPH_COLUMNS = 5;
 constexpr int GLYPH_ROWS = 7;
 constexpr const char* WORD = "ZARPO";
+constexpr int WORD_LETTERS = 5;
 
 // A 5 x 7 block letter: '#' is ink.
 struct Glyph {
@@ -48,7 +49,7 @@ bool word_ink(int x, int y, int left, int top, int scaleX, int scaleY, int pitch
     int letter = (x - left) / pitch;
     int dotX = (x - left) % pitch / scaleX;
     int dotY = (y - top) / scaleY;
-    if (letter >= 5 || dotX >= GLYPH_COLUMNS || dotY >= GLYPH_ROWS)
+    if (letter >= WORD_LETTERS || dotX >= GLYPH_COLUMNS || dotY >= GLYPH_ROWS)
         return false;
     return glyph_ink(WORD[letter], dotX, dotY);
 }
