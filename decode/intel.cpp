@@ -101,7 +101,8 @@ void decode_TEXTLOGO(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* c
     std::uint16_t fontSize = rd_u16(block, TEXTLOGO_FONT_SIZE);
     unsigned columns = block[TEXTLOGO_COLUMNS];
     unsigned rows = block[TEXTLOGO_ROWS];
-    std::uint64_t screenOffset = TEXTLOGO_FONT_OFFSET + TEXTLOGO_GLYPH_HEIGHT * static_cast<std::uint64_t>(fontSize / 8);
+    std::uint64_t screenOffset =
+        TEXTLOGO_FONT_OFFSET + TEXTLOGO_GLYPH_HEIGHT * static_cast<std::uint64_t>(fontSize / 8);
     std::size_t screenSize = static_cast<std::size_t>(columns) * rows * TEXTLOGO_CELL_BYTES;
     if (screenSize == 0)
         return;

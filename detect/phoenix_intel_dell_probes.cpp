@@ -18,8 +18,7 @@ constexpr LogoFormatId ID_PHOENIX_ICON = 12;
 constexpr LogoFormatId ID_DELL_V2 = 37;
 
 constexpr std::uint16_t SIXTEEN_COLORS = 16;
-constexpr std::uint16_t ICON_16_COLORS = 16;
-constexpr std::uint16_t ICON_256_COLORS = 256;
+constexpr std::uint16_t ICON_8BIT_COLORS = 256;  // what an icon of any depth but 4 bits declares
 
 // A PG picture with byte 3 set to this carries its own palette table of 4-byte entries
 // from offset 12; its width and height follow the table.
@@ -120,6 +119,6 @@ bool probe_phoenix_icon(DetectContext& ctx, LogoDescriptor& d)
         return false;
     d.width = rd_u16(h, 5);
     d.height = rd_u16(h, 7);
-    claim_single(d, ID_PHOENIX_ICON, ctx.fileSize, h[4] == ICON_4BIT ? ICON_16_COLORS : ICON_256_COLORS);
+    claim_single(d, ID_PHOENIX_ICON, ctx.fileSize, h[4] == ICON_4BIT ? SIXTEEN_COLORS : ICON_8BIT_COLORS);
     return true;
 }

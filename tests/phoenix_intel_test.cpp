@@ -101,6 +101,12 @@ Bytes decode_plain(void (*decoder)(std::uint8_t*, LogoDescriptor), const Bytes& 
     return image;
 }
 
+// Dell version 2 header: mode, stored width, height and palette entries, then room.
+Bytes dell_header(unsigned mode, unsigned width, unsigned height, unsigned entries)
+{
+    return ByteBuilder().u8(0).u8(0).u8(mode).u16(width).u16(height).u16(entries).pad_to(200).data();
+}
+
 struct DetectCase {
     const char* name;
     Bytes bytes;
@@ -118,16 +124,19 @@ TEST(PhoenixIntelDetect, HandMadeHeaders)
     const std::vector<DetectCase> cases = {
         {"pg", ByteBuilder().text("PG").u8(0).u8(0).pad_to(10).u16(640).u16(480).pad_to(40).data(), 6, 640, 480, 16},
         // With its own table the value at 10 counts entries: 3 x 4 + 12 = 24.
-        {"pg own table of 3", ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 72).put_u16(26, 9).pad_to(40).data(), 6, 72, 9, 16},
+        {"pg own table of 3",
+         ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 72).put_u16(26, 9).pad_to(40).data(), 6,
+         72, 9, 16},
         {"pg own table of 16", pg_own_palette(64, 4, Bytes(128)), 6, 64, 4, 16},
         {"pg table beyond the file", ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(0xFFFF).data(), 6, 0, 0, 16},
         {"grfx", grfx("GRFX", 40, 20, Bytes(48), Bytes(400)), 8, 40, 20, 16},
         {"xfrg", grfx("XFRG", 40, 20, Bytes(48), Bytes(400)), 8, 40, 20, 16},
         {"textlogo", plain, 11, 24, 32, 16},
-        {"textlogo 16-bit columns", ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x90).u16(0x2001).u16(0x1001).data(), 11, 8, 16, 16},
-        {"dell v2 mode 3", ByteBuilder().u8(0).u8(0).u8(3).u16(0x13).u16(7).u16(16).pad_to(200).data(), 37, 0x18, 7, 16},
-        {"dell v2 mode 4", ByteBuilder().u8(0).u8(0).u8(4).u16(0x20).u16(2).u16(256).pad_to(200).data(), 37, 0x20, 2, 256},
-        {"dell v2 width 65535 wraps", ByteBuilder().u8(0).u8(0).u8(3).u16(0xFFFF).u16(1).data(), 37, 0, 1, 0},
+        {"textlogo 16-bit columns",
+         ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x90).u16(0x2001).u16(0x1001).data(), 11, 8, 16, 16},
+        {"dell v2 mode 3", dell_header(3, 0x13, 7, 16), 37, 0x18, 7, 16},
+        {"dell v2 mode 4", dell_header(4, 0x20, 2, 256), 37, 0x20, 2, 256},
+        {"dell v2 width 65535 wraps", dell_header(3, 0xFFFF, 1, 0), 37, 0, 1, 0},
         {"icon 4-bit", icon(4, 32, 16, Bytes(16)), 12, 32, 16, 16},
         {"icon 8-bit", icon(8, 32, 16, Bytes()), 12, 32, 16, 256},
         {"icon 1-bit", icon(1, 32, 16, Bytes()), 12, 32, 16, 256},
@@ -146,7 +155,8 @@ TEST(PhoenixIntelDetect, HandMadeHeaders)
 
 TEST(PhoenixIntelDetect, NearMissesGoDownTheChain)
 {
-    Bytes textFirst = ByteBuilder().text("TEXT").pad_to(0x80).text("TEXTLOGO").pad_to(0x90).u16(3).u16(2).pad_to(300).data();
+    Bytes textFirst =
+        ByteBuilder().text("TEXT").pad_to(0x80).text("TEXTLOGO").pad_to(0x90).u16(3).u16(2).pad_to(300).data();
     EXPECT_NE(detect_bytes(textFirst).formatId, 11);
     EXPECT_NE(detect_bytes(ByteBuilder().u8(0).u8(0).u8(5).pad_to(100, 7).data()).formatId, 37);
     EXPECT_NE(detect_bytes(ByteBuilder().u8(0).u8(1).u8(3).pad_to(100, 7).data()).formatId, 37);
@@ -331,17 +341,34 @@ TEST(PhoenixIcon, CliTakesThePaletteFile)
 {
     Bytes substitution(16, 0);
     substitution[3] = 0x20;
-    const std::string dir = test_temp_dir();
-    const std::string file = write_temp_file(icon(4, 2, 1, ByteBuilder().bytes(substitution).u8(0x33).data()), "cli_icon.bin");
+    const std::string dir = test_temp_dir() + "/cli_icon";
+    ASSERT_EQ(run_command("mkdir -p '" + dir + "'"), 0);
+    const std::string file =
+        write_temp_file(icon(4, 2, 1, ByteBuilder().bytes(substitution).u8(0x33).data()), "cli_icon/icon.bin");
     ByteBuilder palette;
     palette.pad_to(16 + 32 * 3).u8(0x10).u8(0x20).u8(0x3F).pad_to(16 + 64 * 3);
-    const std::string pal = write_temp_file(palette.data(), "cli_icon.pal");
+    const std::string pal = write_temp_file(palette.data(), "cli_icon/icon.pal");
+    auto png = [&](const std::string& palettePath, std::string* out) {
+        return run_command("'" + cli_path() + "' png --verbose --palette '" + palettePath + "' --out-dir '" + dir +
+                               "' '" + file + "'",
+                           out);
+    };
     std::string out;
-    ASSERT_EQ(run_command("'" + cli_path() + "' png --verbose --palette '" + pal + "' --out-dir '" + dir + "' '" + file + "'", &out), 0);
+    ASSERT_EQ(png(pal, &out), 0);
     EXPECT_NE(out.find("====>>>[20].R{10}.G{20}.B{3F}\n"), std::string::npos) << out;
     EXPECT_NE(out.find("[03]: {10}{20}{3F}\n"), std::string::npos) << out;
+    if (have_program("convert")) {
+        // The PNG holds (0x40, 0x80, 0xFC) at 16 bits; allow one step of rounding back to 8.
+        std::string rgb;
+        ASSERT_EQ(run_command("convert '" + dir + "/icon.png' -depth 8 rgb:- | od -An -tu1 -N3", &rgb), 0);
+        unsigned red = 0, green = 0, blue = 0;
+        ASSERT_EQ(std::sscanf(rgb.c_str(), "%u %u %u", &red, &green, &blue), 3) << rgb;
+        EXPECT_NEAR(red, 0x40, 1);
+        EXPECT_NEAR(green, 0x80, 1);
+        EXPECT_NEAR(blue, 0xFC, 1);
+    }
 
-    ASSERT_EQ(run_command("'" + cli_path() + "' png --verbose --palette '" + dir + "/missing.pal' --out-dir '" + dir + "' '" + file + "'", &out), 0);
+    ASSERT_EQ(png(dir + "/missing.pal", &out), 0);
     EXPECT_NE(out.find("===>>> PALETTE: FATAL Error in read_Palette();"), std::string::npos) << out;
     EXPECT_NE(out.find("[03]: {00}{00}{00}\n"), std::string::npos) << out;
 }

@@ -136,6 +136,14 @@ struct MalformedCase {
     const char* message;  // expected on standard output, or nullptr
 };
 
+// TEXTLOGO header alone: the font size F, the columns and the rows.
+Bytes textlogo_header(unsigned fontSize, unsigned columns, unsigned rows)
+{
+    ByteBuilder b;
+    b.pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(fontSize).pad_to(0x90).u16(columns).u16(rows);
+    return b.data();
+}
+
 Bytes pg_header(unsigned flag, unsigned value10, unsigned value12)
 {
     return ByteBuilder().text("PG").u8(0).u8(flag).pad_to(10).u16(value10).u16(value12).pad_to(18).data();
@@ -149,21 +157,23 @@ TEST(VendorMalformed, LoadsEndCleanly)
 {
     // Own-table PG with 3 entries: detection takes the size at 24 (8 x 1), the decoder
     // the one at 76, here far beyond the picture limits.
-    Bytes hugePlanes = ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 8).put_u16(26, 1)
-                           .put_u16(76, 0xFFFF).put_u16(78, 0xFFFF).pad_to(100).data();
+    ByteBuilder hugePlanes;
+    hugePlanes.text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 8).put_u16(26, 1);
+    hugePlanes.put_u16(76, 0xFFFF).put_u16(78, 0xFFFF).pad_to(100);
     const std::vector<MalformedCase> cases = {
         {"pg 0 x 0", pg_header(0, 0, 0), nullptr},
         {"pg 65535 x 65535", pg_header(0, 0xFFFF, 0xFFFF), nullptr},
         {"pg width 65535 height 1", pg_header(0, 0xFFFF, 1), nullptr},
         {"pg width not a multiple of 8", pg_header(0, 13, 2), nullptr},
         {"pg width under 8", pg_header(0, 7, 2), nullptr},
-        {"pg planes beyond the limits", hugePlanes, "decode_PGBM() img buffer allocation error\n"},
+        {"pg planes beyond the limits", hugePlanes.data(), "decode_PGBM() img buffer allocation error\n"},
         {"pg own table header only", ByteBuilder().text("PG").u8(0).u8(1).data(), nullptr},
         {"grfx 65535 x 65535", ByteBuilder().text("GRFX").pad_to(18).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
-        {"grfx data beyond the file", ByteBuilder().text("GRFX").pad_to(12).u16(0xFFFF).pad_to(18).u16(64).u16(64).data(), nullptr},
+        {"grfx data beyond the file",
+         ByteBuilder().text("GRFX").pad_to(12).u16(0xFFFF).pad_to(18).u16(64).u16(64).data(), nullptr},
         {"grfx header only", ByteBuilder().text("GRFX").data(), nullptr},
-        {"textlogo font beyond the file", ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(0xFFFF).pad_to(0x90).u16(200).u16(3).data(), nullptr},
-        {"textlogo 0 columns", ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x90).u16(0x100).u16(4).data(), nullptr},
+        {"textlogo font beyond the file", textlogo_header(0xFFFF, 200, 3), nullptr},
+        {"textlogo 0 columns", textlogo_header(0, 0x100, 4), nullptr},
         {"icon 65535 x 65535", ByteBuilder().text("ICON").u8(4).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
         {"icon header only", ByteBuilder().text("ICON").data(), nullptr},
         {"gle cells beyond the file", ByteBuilder().text("GLE").u8(0).u8(255).u8(255).u8(3).data(), nullptr},
@@ -191,13 +201,14 @@ TEST(VendorMalformed, LoadsEndCleanly)
 TEST(VendorMalformed, TruncatedFiles)
 {
     Bytes planes(4 * 2 * 3, 0x5A);
-    Bytes ownTable = ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(16).pad_to(76).u16(16).u16(3).u16(0).u16(0).bytes(planes).data();
+    ByteBuilder ownTable;
+    ownTable.text("PG").u8(0).u8(1).pad_to(10).u16(16).pad_to(76).u16(16).u16(3).u16(0).u16(0).bytes(planes);
     Bytes font(32, 0xF0);
     const std::vector<Bytes> files = {
         ByteBuilder().bytes(pg_header(0, 16, 3)).bytes(planes).data(),
-        ownTable,
+        ownTable.data(),
         ByteBuilder().text("GRFX").pad_to(12).u16(72).pad_to(18).u16(8).u16(2).pad_to(88).fill(8, 0x1F).data(),
-        ByteBuilder().pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(16).pad_to(0x90).u16(2).u16(1).pad_to(0x95).bytes(font).u8(1).u8(0x1E).u8(0).u8(7).data(),
+        ByteBuilder().bytes(textlogo_header(16, 2, 1)).pad_to(0x95).bytes(font).u8(1).u8(0x1E).u8(0).u8(7).data(),
         ByteBuilder().text("ICON").u8(4).u16(4).u16(2).pad_to(35).fill(4, 0x31).data(),
         ByteBuilder().text("ICON").u8(8).u16(4).u16(2).pad_to(19).fill(8, 0x10).data(),
         gle(2, 1, 7, Bytes(28, 0xAA)),
