@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is needed, then builds and runs the whole test suite twice: a plain
 # build, and one under AddressSanitizer + UndefinedBehaviorSanitizer. Tests that open
-# windows run inside Xvfb.
+# windows run inside Xvfb. Then each fuzz target runs briefly (scripts/fuzz-smoke.sh).
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -22,4 +22,6 @@ for variant in plain asan; do
         status=1
     fi
 done
+echo "=== fuzz smoke run"
+sh scripts/fuzz-smoke.sh 30 || status=1
 exit $status

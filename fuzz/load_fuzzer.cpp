@@ -1,0 +1,97 @@
+// Whole-load target: detection (with unpacking), decoding and PNG encoding of every
+// picture or frame, for any bytes. The input goes through a file, as the viewer opens
+// logos by name; the PNG files are encoded into memory only.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/front_end.h"
+#include "core/limits.h"
+#include "core/load_pipeline.h"
+#include "core/viewer_state.h"
+#include "fuzz/fuzz_target.h"
+#include "output/png_file.h"
+
+namespace {
+
+// The file every input is written to, in a folder of this process's own.
+const std::string& input_path()
+{
+    static const std::string path = [] {
+        const char* base = std::getenv("TMPDIR");
+        std::string dir = std::string(base && *base ? base : "/tmp") + "/zarpo2-fuzz-XXXXXX";
+        if (!mkdtemp(dir.data()))
+            std::abort();
+        std::string file = dir + "/logo.bin";
+        static std::string cleanup[2] = {file, dir};
+        std::atexit([] {
+            ::unlink(cleanup[0].c_str());
+            ::rmdir(cleanup[1].c_str());
+        });
+        return file;
+    }();
+    return path;
+}
+
+bool write_input(const std::uint8_t* data, std::size_t size)
+{
+    std::FILE* file = std::fopen(input_path().c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = size == 0 || std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && ok;
+}
+
+// PNG encoding costs time in proportion to the picture, not to the input, and runs the
+// same code at any size; larger pictures are only checked, so the fuzzer's time goes to
+// the parsers. Real logos are well below this.
+constexpr std::uint64_t MAX_ENCODED_PIXELS = 1024 * 1024;
+
+// Encodes one picture; checks that a picture the load kept stays within the limits.
+unsigned encode_picture(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height)
+{
+    if (!rgb)
+        return 0;
+    FUZZ_CHECK(rgb_buffer_size(width, height) != 0);
+    if (static_cast<std::uint64_t>(width) * height > MAX_ENCODED_PIXELS)
+        return 0;
+    std::vector<std::uint8_t> png;
+    FUZZ_CHECK(encode_png_rgb16(rgb, width, height, PngTexts{}, png));
+    return 1;
+}
+
+}  // namespace
+
+std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
+{
+    static HeadlessFrontEnd frontEnd;
+    frontEnd.quiet = true;
+    set_front_end(&frontEnd);
+    ViewerState& state = viewer_state();
+    state.verbose = 0;
+    if (!write_input(data, size))
+        std::abort();
+
+    state.loaded = load_logo(input_path());
+    const LogoDescriptor& d = state.descriptor;
+    if (!state.loaded) {
+        FUZZ_CHECK(d.image == nullptr && state.frames == nullptr);
+        return "refused";
+    }
+    FUZZ_CHECK(d.formatId != 0);
+    FUZZ_CHECK(d.frameCount <= MAX_FRAMES);
+    unsigned encoded = 0;
+    if (d.frameCount != 0) {
+        for (unsigned f = 0; f < d.frameCount && state.frames; ++f)
+            encoded += encode_picture(state.frames[f].pixels, state.frames[f].width, state.frames[f].height);
+    } else {
+        encoded += encode_picture(d.image, d.width, d.height);
+    }
+    std::string summary = "id=" + std::to_string(d.formatId) + " " + std::to_string(d.width) + "x" +
+                          std::to_string(d.height) + " frames=" + std::to_string(d.frameCount) +
+                          " png=" + std::to_string(encoded);
+    unload_logo();
+    return summary;
+}
