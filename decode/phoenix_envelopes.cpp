@@ -25,7 +25,8 @@ constexpr unsigned SCRN_PALETTE_ENTRIES = 64;
 constexpr unsigned SCN_PALETTE_ENTRIES = 36;  // a 108-byte block of red, green, blue
 constexpr unsigned SCN_TRACED_ENTRIES = 16;
 constexpr unsigned STANDARD_COLOR_COUNT = 16;
-constexpr std::uint8_t SCN_8BIT_INDEX_MASK = 0x10;  // SCN 8-bit pixels draw standard colour (byte AND 0x10)
+constexpr std::uint8_t SCRN_8BIT_INDEX_MASK = 0xFF;  // SCRN 8-bit pixels index the palette directly
+constexpr std::uint8_t SCN_8BIT_INDEX_MASK = 0x10;   // SCN 8-bit pixels draw standard colour (byte AND 0x10)
 constexpr unsigned MAX_PALETTE_ENTRIES = 256;
 
 // The colours a picture draws with, already as 8-bit values. A file index past the end of
@@ -114,7 +115,7 @@ void decode_SCRN(LogoFrame* frames, LogoDescriptor d)
     std::uint16_t directory = rd_u16(header, 6);  // directory offset
     // The frame table was sized from the same count byte; never run past it.
     unsigned count = std::min(scrn_picture_count(d.stream, directory), static_cast<unsigned>(d.frameCount));
-    PictureColours colours{palette, palette, 0xFF};
+    PictureColours colours{palette, palette, SCRN_8BIT_INDEX_MASK};
     for (unsigned k = 0; k < count; ++k)
         decode_phoenix_picture(d.stream, scrn_picture_offset(d.stream, directory, k), frames[k], colours);
 }
