@@ -16,12 +16,15 @@ namespace {
 constexpr std::size_t BMP_HEADER_READ = 32;  // file header and the start of the info header
 constexpr std::uint64_t PALETTE_OFFSET = 54;  // 14-byte file header + 40-byte info header
 constexpr unsigned PALETTE_ENTRIES = 256;
-constexpr std::size_t PALETTE_BYTES = PALETTE_ENTRIES * 4;  // blue, green, red, reserved
+constexpr std::size_t PALETTE_ENTRY_SIZE = 4;  // blue, green, red, reserved
+constexpr std::size_t PALETTE_BYTES = PALETTE_ENTRIES * PALETTE_ENTRY_SIZE;
 constexpr std::uint64_t QDI_PIXEL_OFFSET = PALETTE_OFFSET + PALETTE_BYTES;
 constexpr std::uint8_t LOW_BITS_CLEARED = 0xFC;
 constexpr unsigned ROW_ALIGN = 4;
 constexpr unsigned PIXELS_PER_BYTE_4BIT = 2;
 constexpr unsigned PIXELS_PER_ROW_WORD_4BIT = 8;  // one 4-byte stored word holds 8 pixels
+constexpr unsigned NIBBLE_BITS = 4;
+constexpr std::uint8_t LOW_NIBBLE = 0x0F;
 
 using RgbPalette = std::uint8_t[PALETTE_ENTRIES][3];
 
@@ -31,9 +34,10 @@ void read_bmp_palette(std::FILE* stream, RgbPalette palette)
     std::uint8_t raw[PALETTE_BYTES];
     read_at(stream, PALETTE_OFFSET, raw, PALETTE_BYTES);
     for (unsigned i = 0; i < PALETTE_ENTRIES; ++i) {
-        palette[i][0] = raw[i * 4 + 2] & LOW_BITS_CLEARED;
-        palette[i][1] = raw[i * 4 + 1] & LOW_BITS_CLEARED;
-        palette[i][2] = raw[i * 4 + 0] & LOW_BITS_CLEARED;
+        const std::uint8_t* entry = raw + i * PALETTE_ENTRY_SIZE;
+        palette[i][0] = entry[2] & LOW_BITS_CLEARED;
+        palette[i][1] = entry[1] & LOW_BITS_CLEARED;
+        palette[i][2] = entry[0] & LOW_BITS_CLEARED;
     }
 }
 
@@ -82,7 +86,7 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d)
     std::uint32_t dataOffset = rd_u32(header, 10);  // bfOffBits
     std::uint32_t bmpWidth = rd_u32(header, 18);    // biWidth
     std::uint16_t bitCount = rd_u16(header, 28);    // biBitCount
-    std::uint32_t usedColors = (dataOffset - static_cast<std::uint32_t>(PALETTE_OFFSET)) / 4;
+    std::uint32_t usedColors = (dataOffset - static_cast<std::uint32_t>(PALETTE_OFFSET)) / PALETTE_ENTRY_SIZE;
     RgbPalette palette;
     read_bmp_palette(d.stream, palette);
 
@@ -109,12 +113,12 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d)
     }
 
     // Any other bit count is read as 4 bits per pixel, high nibble first. A stored row is
-    // (bmpWidth + 1) / 2 pixel bytes then its fill; the row buffer covers every column the
-    // canvas shows, and columns past the stored pixels read its zero-filled part.
+    // bmpWidth / 2 bytes and slip fill bytes, the first of which holds the last pixel of an
+    // odd width. The row buffer covers every column the canvas shows; columns past the
+    // stored pixels read its zero-filled part.
     std::uint64_t pixelBytes = (static_cast<std::uint64_t>(bmpWidth) + 1) / PIXELS_PER_BYTE_4BIT;
     std::uint64_t storedBytes = static_cast<std::uint64_t>(bmpWidth) / PIXELS_PER_BYTE_4BIT + slip;
-    std::uint32_t shownWidth = alignedWidth > canvas.width ? alignedWidth : canvas.width;
-    std::size_t bufferBytes = shownWidth / PIXELS_PER_BYTE_4BIT + 1;
+    std::size_t bufferBytes = canvas.width / PIXELS_PER_BYTE_4BIT + 1;
     auto* row = static_cast<std::uint8_t*>(checked_calloc(bufferBytes, 1));
     if (!row) {
         std::printf("BMP8i() img buffer allocation error\n");
@@ -127,8 +131,8 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d)
         std::uint32_t y = d.height - 1u - s;
         for (std::uint32_t x = 0; x < canvas.width; x += PIXELS_PER_BYTE_4BIT) {
             std::uint8_t pair = row[x / PIXELS_PER_BYTE_4BIT];
-            canvas.put(x, y, palette[pair >> 4]);
-            canvas.put(x + 1, y, palette[pair & 0x0F]);
+            canvas.put(x, y, palette[pair >> NIBBLE_BITS]);
+            canvas.put(x + 1, y, palette[pair & LOW_NIBBLE]);
         }
     }
     std::free(row);
