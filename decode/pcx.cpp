@@ -142,16 +142,17 @@ void decode_pcx(const PcxVariant& variant, std::uint8_t* image, const LogoDescri
     }
     std::size_t lineLength = variant.layout == PcxLayout::planar4 ? PLANE_COUNT * bytesPerLine : bytesPerLine;
     // The header found in a ROM may not be the one detection measured: the canvas keeps
-    // every pixel inside the image, and rows below it are not worth unpacking.
+    // every pixel inside the image, and rows and columns outside it are not worth drawing.
     RgbCanvas canvas{image, d.width, d.height};
     std::uint32_t rows = height < canvas.height ? height : canvas.height;
+    std::uint32_t columns = width < canvas.width ? width : canvas.width;
     ByteReader in(d.stream, start + PCX_HEADER_SIZE);
     for (std::uint32_t y = 0; y < rows && !in.at_end(); ++y) {
         unpack_pcx_scanline(in, line, lineLength);
         if (variant.layout == PcxLayout::planar4)
-            draw_planar_row(canvas, y, line, bytesPerLine, width, palette);
+            draw_planar_row(canvas, y, line, bytesPerLine, columns, palette);
         else
-            draw_indexed_row(canvas, y, line, bytesPerLine, width, palette);
+            draw_indexed_row(canvas, y, line, bytesPerLine, columns, palette);
     }
     std::free(line);
 }
