@@ -13,6 +13,8 @@ namespace {
 
 // Each text field holds at most 255 bytes with its terminator.
 constexpr std::size_t MAX_TEXT_BYTES = 254;
+// Pattern of the temporary file a PNG is written to before it is renamed into place.
+constexpr const char* TEMP_NAME = ".zarpo2-png-XXXXXX";
 
 void append_bytes(png_structp png, png_bytep data, png_size_t length)
 {
@@ -83,7 +85,10 @@ bool encode_png_rgb16(const std::uint8_t* rgb, std::uint32_t width, std::uint32_
 
 bool write_file_atomically(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
 {
-    std::string temp = path + ".XXXXXX";
+    // The temporary name is short and in the target's folder: a name built on the target's
+    // own would pass the 255-byte limit for targets that are themselves near it.
+    std::size_t slash = path.rfind('/');
+    std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + TEMP_NAME;
     int fd = mkstemp(temp.data());
     if (fd < 0) {
         error = std::strerror(errno);
