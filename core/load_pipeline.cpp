@@ -102,8 +102,11 @@ void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_
     winW = d.width >= 200 ? d.width : 200;
     winH = d.height >= 125 ? d.height : 125;
     if (shows_side_panels(d.formatId)) {
-        winW = static_cast<std::uint16_t>(static_cast<float>(winW) * 3.0f + 90.0f);
-        winH = static_cast<std::uint16_t>(winH + 12);
+        // Three pictures side by side; a size past the 16-bit range (a damaged header)
+        // is held at its largest value rather than wrapped.
+        float wide = static_cast<float>(winW) * 3.0f + 90.0f;
+        winW = wide >= static_cast<float>(UINT16_MAX) ? UINT16_MAX : static_cast<std::uint16_t>(wide);
+        winH = winH > UINT16_MAX - 12 ? UINT16_MAX : static_cast<std::uint16_t>(winH + 12);
     }
 }
 
