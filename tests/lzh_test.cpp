@@ -186,6 +186,32 @@ INSTANTIATE_TEST_SUITE_P(Lh5, JlhaRoundTrip, testing::ValuesIn(ORACLE_CASES),
                              return name;
                          });
 
+TEST(LzhKernel, DecodesJlhaLh6StreamsWithA32KiBWindow)
+{
+    // Sixteen position classes reach back up to 32 KiB.
+    constexpr int LH6_WINDOW_BITS = 15;
+    if (!have_program("jlha"))
+        GTEST_SKIP() << "jlha is not installed";
+    Bytes original = mixed_data(250000, 3);
+    // The random-like tail repeated from 20,000 bytes back: only a wide window reaches it.
+    Bytes tail(original.end() - 20000, original.end());
+    original.insert(original.end(), tail.begin(), tail.end());
+    LhaMember member;
+    ASSERT_TRUE(jlha_pack(original, "lh6", member, nullptr, "6"));
+    ASSERT_EQ(member.method, "-lh6-");
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::fwrite(member.packed.data(), 1, member.packed.size(), in);
+    std::rewind(in);
+    lzh_decode(LzhRequest{in, out, member.originalSize, member.packedSize, LH6_WINDOW_BITS, LH5_METHOD});
+    Bytes decoded(original.size() + 1);
+    std::rewind(out);
+    decoded.resize(std::fread(decoded.data(), 1, decoded.size(), out));
+    EXPECT_TRUE(decoded == original);
+    std::fclose(in);
+    std::fclose(out);
+}
+
 // ---- Hand-made streams ------------------------------------------------------------------
 
 // A block whose three codes are single values: every symbol is `literal`, no bits taken.

@@ -38,7 +38,8 @@ bool read_lha_member(const Bytes& archive, LhaMember& member)
     return true;
 }
 
-bool jlha_pack(const Bytes& data, const std::string& name, LhaMember& member, std::string* archivePath)
+bool jlha_pack(const Bytes& data, const std::string& name, LhaMember& member, std::string* archivePath,
+               const std::string& method)
 {
     if (!have_program("jlha"))
         return false;
@@ -49,7 +50,7 @@ bool jlha_pack(const Bytes& data, const std::string& name, LhaMember& member, st
     std::fwrite(data.data(), 1, data.size(), f);
     std::fclose(f);
     std::string archive = dir + "/" + name + ".lzh";
-    if (run_command("cd '" + dir + "' && jlha aqo5 '" + name + ".lzh' '" + name + "' >/dev/null 2>&1") != 0)
+    if (run_command("cd '" + dir + "' && jlha aqo" + method + " '" + name + ".lzh' '" + name + "' >/dev/null 2>&1") != 0)
         return false;
     if (archivePath)
         *archivePath = archive;

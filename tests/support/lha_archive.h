@@ -17,9 +17,11 @@ struct LhaMember {
 // Parses the level-2 header at the start of archive; false when it is not one.
 bool read_lha_member(const Bytes& archive, LhaMember& member);
 
-// Packs data with `jlha ao5` (lh5, level-2 header) under name in a fresh temporary
-// folder. False when jlha is missing or fails, or the archive cannot be read.
-bool jlha_pack(const Bytes& data, const std::string& name, LhaMember& member, std::string* archivePath = nullptr);
+// Packs data with `jlha ao5` (lh5, level-2 header; method "6" for lh6) under name in a
+// fresh temporary folder. False when jlha is missing or fails, or the archive cannot be
+// read.
+bool jlha_pack(const Bytes& data, const std::string& name, LhaMember& member, std::string* archivePath = nullptr,
+               const std::string& method = "5");
 
 // Extracts the one member of an archive with lhasa; false when lhasa is missing or fails.
 bool lhasa_unpack(const std::string& archivePath, Bytes& data);
