@@ -201,7 +201,15 @@ void register_koi8r_fonts()
 
 void on_menu_default(Fl_Widget* widget, void*)
 {
-    const Fl_Menu_Item* picked = static_cast<Fl_Menu_*>(widget)->mvalue();
+    auto* bar = static_cast<Fl_Menu_*>(widget);
+    const Fl_Menu_Item* picked = bar->mvalue();
+    if (picked && picked->submenu()) {
+        // A submenu reached through its own shortcut (Ctrl+E, Export As): open it.
+        const Fl_Menu_Item* chosen = (picked + 1)->pulldown(bar->x(), bar->y() + bar->h(), 0, 0, nullptr, bar);
+        if (chosen)
+            bar->picked(chosen);
+        return;
+    }
     long action = picked ? picked->argument() : 0;
     ViewerState& state = viewer_state();
     if (action == TOGGLE_AUTO_INFO)
