@@ -1,5 +1,7 @@
 // The logo window of a single picture: an "info" tab with the logo's properties and an
 // "image" tab with the picture, and for character-cell logos its FontMap and ColorMap panels.
+#include <algorithm>
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
@@ -48,18 +50,22 @@ void build_logo_window(int winW, int winH)
     UiState& ui = ui_state();
     const LogoDescriptor& d = state.descriptor;
     const int windowH = winH + WINDOW_EXTRA_H;
+    // A picture as wide as the window would lose its right edge behind the left margin.
+    const int windowW = std::max(winW, PICTURE_X + d.width + PICTURE_X);
 
-    auto* window = new Fl_Double_Window(winW, windowH, state.strings->logoTitle);
-    auto* tabs = new Fl_Tabs(0, 0, winW, windowH);
+    auto* window = new Fl_Double_Window(windowW, windowH, state.strings->logoTitle);
+    auto* tabs = new Fl_Tabs(0, 0, windowW, windowH);
     tabs->color(TAB_COLOR);
 
-    auto* info = new Fl_Group(0, TAB_BODY_Y, winW, windowH, "info");
-    auto* infoBox = new Fl_Box(FL_PLASTIC_UP_BOX, 0, TAB_BODY_Y, winW, windowH, nullptr);
+    auto* info = new Fl_Group(0, TAB_BODY_Y, windowW, windowH, "info");
+    auto* infoBox = new Fl_Box(FL_PLASTIC_UP_BOX, 0, TAB_BODY_Y, windowW, windowH, nullptr);
     infoBox->color(TAB_COLOR);
     infoBox->copy_label(state.infoText.c_str());
+    // Read from the left: a long file name is cut at the right edge, not on both sides.
+    infoBox->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
     info->end();
 
-    auto* pictures = new Fl_Group(0, TAB_BODY_Y, winW, windowH, "image");
+    auto* pictures = new Fl_Group(0, TAB_BODY_Y, windowW, windowH, "image");
     pictures->color(PICTURE_BACKGROUND);
     ui.mainImage = make_rgb_image(state.currentImage, d.width, d.height);
     if (shows_side_panels(d.formatId)) {
