@@ -4,6 +4,7 @@
   awbm256-16x16.bin   AWBM256 EPA, 16 x 16, a diagonal colour ramp
   awbm256-640x480.bin AWBM256 EPA, 640 x 480, bands and a frame
   standard.epa        Standard EPA, 17 x 6 cells (136 x 84), one colour per cell
+  asus-osb640.bin     ASUS Composite OSB640, three 48 x 32 frames, each its own palette
   notalogo.txt        text that no probe claims
 """
 import os
@@ -29,6 +30,26 @@ def standard_epa():
     return data + bytes(size - len(data))
 
 
+def osb640(frames, width, height):
+    # Head: "ASUS" at 2, then at 0x40 the instruction "add esi, imm32" (66 81 C6) whose
+    # operand is the offset of the record chain.
+    chain = 0x50
+    head = bytearray(chain)
+    head[2:6] = b"ASUS"
+    head[0x40:0x47] = bytes((0x66, 0x81, 0xC6)) + struct.pack("<HH", chain, 0)
+    records = b""
+    for f in range(frames):
+        palette = b"".join(bytes(((n * 16 + f * 80) & 0xFF, (255 - n * 12) & 0xFF, (n * 40 + f * 60) & 0xFF))
+                           for n in range(16))
+        rows = []
+        for y in reversed(range(height)):  # stored bottom-up, two pixels a byte
+            index = lambda x: ((x // 6) + (y // 4) * (f + 1)) & 0x0F
+            rows.append(bytes(index(x) << 4 | index(x + 1) for x in range(0, width, 2)))
+        body = struct.pack("<HHH", 0, width, height) + palette + b"".join(rows)
+        records += struct.pack("<I", 4 + len(body)) + body
+    return bytes(head) + records + struct.pack("<I", 0) + bytes(60)
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -36,6 +57,7 @@ def main():
         "awbm256-16x16.bin": awbm256(16, 16, lambda x, y: (x * 16 + y * 5) & 0xFF),
         "awbm256-640x480.bin": awbm256(640, 480, lambda x, y: 255 if x < 4 or y < 4 else (x // 40 + (y // 30) * 16) & 0xFF),
         "standard.epa": standard_epa(),
+        "asus-osb640.bin": osb640(3, 48, 32),
         "notalogo.txt": b"Hello, this is not a logo at all; just some words.\n",
     }
     for name, data in files.items():
