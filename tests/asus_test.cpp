@@ -601,10 +601,8 @@ TEST(AsusDecode, OversizedFrameReportsAllocationAndStaysEmpty)
 
 TEST(AsusCli, IdentifyJsonAndOneDecodedPngPerFrame)
 {
-    std::string dir = test_temp_dir() + "/asus-cli";
-    ASSERT_EQ(run_command("mkdir -p '" + dir + "'"), 0);
-    std::string path = dir + "/dyn.bin";
-    write_temp_file(logo_head(0x10, 4).bytes(img_record(0x13, 2, 1, true)).data(), "asus-cli/dyn.bin");
+    std::string path = write_temp_file(logo_head(0x10, 4).bytes(img_record(0x13, 2, 1, true)).data(), "dyn.bin");
+    std::string dir = path.substr(0, path.rfind('/'));
 
     std::string out;
     ASSERT_EQ(run_command(cli_path() + " identify --json '" + path + "'", &out), 0);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -100,7 +101,11 @@ std::string test_temp_dir()
 
 std::string write_temp_file(const Bytes& bytes, const std::string& name)
 {
-    std::string path = test_temp_dir() + "/" + name;
+    // Each file gets a folder of its own: the name stays as asked, and no file is ever
+    // rewritten in place, which would make the file system flush it (milliseconds each).
+    static unsigned serial = 0;
+    std::string path = test_temp_dir() + "/" + std::to_string(serial++) + "/" + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;

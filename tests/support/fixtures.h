@@ -35,7 +35,8 @@ private:
 
 // A fresh folder for this test process under the system's temporary folder.
 std::string test_temp_dir();
-// Writes bytes to a new file in test_temp_dir() and returns its path.
+// Writes bytes to a new file, in a fresh folder under test_temp_dir() (name may hold
+// subfolders), and returns its path.
 std::string write_temp_file(const Bytes& bytes, const std::string& name);
 Bytes read_file(const std::string& path);
 
