@@ -3,6 +3,8 @@
 // folder at the target is never followed, and a failed write leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -31,6 +33,12 @@ std::string fresh_dir(const std::string& name)
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
+}
+
+void write_at(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string copy_fixture(const std::string& fixture, const std::string& dir, const std::string& leaf)
@@ -104,7 +112,7 @@ TEST(PngOutput, SymlinkAtTheTargetIsReplacedNotFollowed)
         SCOPED_TRACE(c.name);
         std::string dir = fresh_dir(std::string("symlink-") + c.name);
         std::string input = copy_fixture(SINGLE_PICTURE, dir, "logo.bin");
-        write_temp_file(Bytes{'k', 'e', 'e', 'p'}, "png-symlink-" + std::string(c.name) + "/other.txt");
+        write_at(dir + "/other.txt", Bytes{'k', 'e', 'e', 'p'});
         fs::create_directory(dir + "/sub");
         fs::create_symlink(c.linkTarget, dir + "/logo.png");
         Bytes victimBefore = c.victim ? read_file(dir + "/" + c.victim) : Bytes();
@@ -183,7 +191,7 @@ TEST(PngOutput, SavingTwiceReplacesTheFileAndLeavesNoTemporaryFile)
     std::string input = copy_fixture(SINGLE_PICTURE, dir, "logo.bin");
     ASSERT_TRUE(load_and_save(input).ok);
     Bytes first = read_file(dir + "/logo.png");
-    write_temp_file(Bytes{'o', 'l', 'd'}, "png-twice/logo.png");
+    write_at(dir + "/logo.png", Bytes{'o', 'l', 'd'});
     ASSERT_TRUE(load_and_save(input).ok);
     EXPECT_EQ(read_file(dir + "/logo.png").size(), first.size());
     EXPECT_EQ(leaves_in(dir), (std::vector<std::string>{"logo.bin", "logo.png"}));
@@ -193,7 +201,7 @@ TEST(PngOutput, FailedWriteLeavesNoPartialFile)
 {
     std::string dir = fresh_dir("short-write");
     std::string target = dir + "/logo.png";
-    write_temp_file(Bytes{'o', 'l', 'd'}, "png-short-write/logo.png");
+    write_at(target, Bytes{'o', 'l', 'd'});
     // A file-size limit makes the write fail part way, as a full disk would.
     constexpr rlim_t SIZE_LIMIT = 100;
     struct rlimit saved;
