@@ -14,16 +14,14 @@
 #include "core/stream_io.h"
 #include "core/trace.h"
 #include "decode/decoders.h"
+#include "decode/pcx_scanline.h"
 #include "detect/container_walk.h"
 
 namespace {
 
 // PCX pictures.
-constexpr std::size_t PCX_HEADER_SIZE = 128;
 constexpr std::size_t PCX_PALETTE_SIZE = 768;  // 256 entries of red, green, blue at the picture's end
 constexpr std::size_t PCX_PLANES_RESERVED = 4; // the scanline buffer holds 4 x bytes-per-line
-constexpr std::uint8_t PCX_RUN_FLAGS = 0xC0;   // both top bits set: a run code
-constexpr std::uint8_t PCX_RUN_LENGTH_MASK = 0x3F;
 
 // BMP pictures.
 constexpr std::size_t BMP_PALETTE_AT = 54;
@@ -48,25 +46,6 @@ bool alloc_frame(LogoFrame& frame, std::uint64_t width, std::uint64_t height)
     if (width != 0 && height != 0)
         std::printf("No memory allocated for Image\n");
     return false;
-}
-
-// Unpacks one PCX scanline of length bytes: a code byte of C0 or more is a run of
-// (code AND 3F) copies of the next byte, any other byte stands for itself. Bytes of a run
-// that would pass the end of the line are dropped.
-void unpack_pcx_scanline(ByteReader& reader, std::uint8_t* line, std::size_t length)
-{
-    std::size_t position = 0;
-    while (position < length) {
-        std::uint8_t code = reader.u8();
-        std::size_t run = 1;
-        std::uint8_t value = code;
-        if ((code & PCX_RUN_FLAGS) == PCX_RUN_FLAGS) {
-            run = code & PCX_RUN_LENGTH_MASK;
-            value = reader.u8();
-        }
-        std::fill_n(line + position, std::min(run, length - position), value);
-        position += run;
-    }
 }
 
 // One PCX link of the chain into frame.
