@@ -51,7 +51,8 @@ void decode_nibble_picture(ByteReader& in, const RgbCanvas& canvas, const Palett
 {
     std::vector<std::uint8_t> row(canvas.width / PIXELS_PER_BYTE);
     for (std::uint32_t r = 0; r < canvas.height; ++r) {
-        in.read(row.data(), row.size());
+        if (in.read(row.data(), row.size()) < row.size())
+            return;
         std::uint32_t y = canvas.height - 1 - r;
         for (std::uint32_t x = 0; x < canvas.width; x += PIXELS_PER_BYTE) {
             std::uint8_t byte = row[x / PIXELS_PER_BYTE];
@@ -71,7 +72,8 @@ void decode_planar_picture(ByteReader& in, const RgbCanvas& canvas, const Palett
     const std::uint32_t planeSize = canvas.width / 8;
     std::vector<std::uint8_t> row(planeSize * PLANES);
     for (std::uint32_t y = 0; y < canvas.height; ++y) {
-        in.read(row.data(), row.size());
+        if (in.read(row.data(), row.size()) < row.size())
+            return;
         for (std::uint32_t x = 0; x < canvas.width; ++x) {
             const std::uint8_t* column = row.data() + x / 8;
             unsigned bit = 7 - x % 8;

@@ -32,6 +32,9 @@ Palette16 read_palette16(ByteReader& in, std::uint64_t offset, PaletteLayout lay
 // the allocation fails, after printing allocMessage and leaving the frame 0 x 0.
 RgbCanvas open_frame(LogoFrame& frame, std::uint16_t width, std::uint16_t height, const char* allocMessage);
 
+// Both picture decoders draw whole rows while the file holds them: the rows of a picture
+// that the file cuts short stay black, and a huge size in a tiny file costs no decoding.
+
 // Nibble picture from the reader's position: rows bottom-up, two pixels a byte, high
 // nibble left. With a fill colour, pixel pairs from storedWidth on take it instead.
 void decode_nibble_picture(ByteReader& in, const RgbCanvas& canvas, const Palette16& palette,

@@ -587,6 +587,27 @@ TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
     }
 }
 
+TEST(AsusDecode, RowsTheFileCutsShortStayBlack)
+{
+    // Nibble pictures are stored bottom-up: a cut leaves the top rows black; planar
+    // pictures top-down: it leaves the bottom rows black. The row cut in the middle too.
+    Bytes composite = asus2_head(1).bytes(osb4_record(16, 6, 1)).data();
+    composite.resize(32 + 80 + 4 * 8 + 3);  // four whole rows of 8 bytes and 3 bytes of a fifth
+    LoadResult r = load_bytes(composite);
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(frame_mismatches(r, 0, [](unsigned x, unsigned y) {
+                  return y >= 2 ? color8(pattern_index(x, y, 1), 1) : 0u;
+              }), 0u);
+
+    Bytes ami = ami_head(0x60).bytes(img_record(16, 6, 2, true)).data();
+    ami.resize(0x90 + 8 + 2 * 8 + 5);
+    r = load_bytes(ami);
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(frame_mismatches(r, 0, [](unsigned x, unsigned y) {
+                  return y < 2 ? color6(pattern_index(x, y, 2)) : 0u;
+              }), 0u);
+}
+
 TEST(AsusDecode, OversizedFrameReportsAllocationAndStaysEmpty)
 {
     // 0xFFF8 x 0xFFFF is far beyond what a frame may hold.
