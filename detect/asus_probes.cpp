@@ -19,20 +19,6 @@ constexpr std::uint8_t COMPOSITE_KIND_FIRST = 1;  // byte 16 of an "ASUS2" file:
 constexpr std::uint8_t COMPOSITE_KIND_LAST = 15;
 constexpr std::uint32_t DYNAMIC_V3_SIGNATURE_SIZE = 3;  // three zero bytes: palette entry 0, black
 
-bool text_at(const DetectContext& ctx, std::size_t offset, const char* text)
-{
-    return std::memcmp(ctx.header + offset, text, std::strlen(text)) == 0;
-}
-
-// The merges of frame sizes: the largest side over all records, or the last record's.
-void merge_largest(LogoDescriptor& d, std::uint16_t width, std::uint16_t height)
-{
-    if (width > d.width)
-        d.width = width;
-    if (height > d.height)
-        d.height = height;
-}
-
 void claim(const DetectContext& ctx, LogoDescriptor& d, LogoFormatId id, std::size_t frames)
 {
     d.formatId = id;
@@ -68,7 +54,7 @@ void merge_img_records(LogoDescriptor& d, const AsusChain& chain, bool largest)
 
 bool probe_asus2(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!text_at(ctx, 2, "ASUS2"))
+    if (!header_has(ctx, 2, "ASUS2"))
         return false;
     std::uint8_t kind = ctx.header[16];
     if (kind >= COMPOSITE_KIND_FIRST && kind <= COMPOSITE_KIND_LAST) {
@@ -84,7 +70,7 @@ bool probe_asus2(DetectContext& ctx, LogoDescriptor& d)
 
 bool probe_asus_4osb_v2(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!text_at(ctx, 2, "ASUS") || rd_u32(ctx.header, 12) == 0)
+    if (!header_has(ctx, 2, "ASUS") || rd_u32(ctx.header, 12) == 0)
         return false;
     trace("==>>>DETECT: ASUS Dynamic LOGO (2) V2\n");
     return claim_4osb(ctx, d, 33, OsbChainKind::compositeV2);
@@ -104,7 +90,7 @@ bool probe_asus_dynamic_v3(DetectContext& ctx, LogoDescriptor& d)
 
 bool probe_asus_dynamic_logo(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!text_at(ctx, 0, "LOGO"))
+    if (!header_has(ctx, 0, "LOGO"))
         return false;
     trace("==>>>DETECT: ASUS Dynamic LOGO\n");
     // The "SUSA" picture is frame 0; its size is not merged.
@@ -116,7 +102,7 @@ bool probe_asus_dynamic_logo(DetectContext& ctx, LogoDescriptor& d)
 
 bool probe_asus_osb640(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!text_at(ctx, 2, "ASUS") || ctx.header[6] != 0 || rd_u32(ctx.header, 12) != 0)
+    if (!header_has(ctx, 2, "ASUS") || ctx.header[6] != 0 || rd_u32(ctx.header, 12) != 0)
         return false;
     trace("==>>>DETECT: ASUS OSB640\n");
     AsusChain chain = walk_osb640_chain(d.stream, MAX_FRAMES);

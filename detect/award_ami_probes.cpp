@@ -20,22 +20,6 @@ constexpr std::uint8_t STANDARD_EPA_COLUMNS = 17;
 constexpr std::uint8_t STANDARD_EPA_ROWS = 6;
 constexpr std::uint32_t SYSTEMSOFT_RAW_HEADER = 16;
 
-void claim(LogoDescriptor& d, LogoFormatId id, std::uint16_t width, std::uint16_t height, std::uint32_t dataSize,
-           std::uint16_t colors)
-{
-    d.formatId = id;
-    d.width = width;
-    d.height = height;
-    d.dataSize = dataSize;
-    d.frameCount = 0;
-    d.colorCount = colors;
-}
-
-bool starts_with(const DetectContext& ctx, const char* signature)
-{
-    return std::memcmp(ctx.header, signature, std::strlen(signature)) == 0;
-}
-
 // True when the palette tag "RGB " stands at offset; bytes past the end read as 0.
 bool rgb_tag_at(std::FILE* stream, std::uint64_t offset)
 {
@@ -48,18 +32,18 @@ bool rgb_tag_at(std::FILE* stream, std::uint64_t offset)
 
 bool probe_awbm_with_trailer(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx, "AWBM"))
+    if (!header_has(ctx, 0, "AWBM"))
         return false;
     std::uint16_t width = round_up_8(rd_u16(ctx.header, 4));  // width in pixels
     std::uint16_t height = rd_u16(ctx.header, 6);              // height in pixels
     std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
     // The 16-colour position is tried first, so a file with both tags is 16-colour.
     if (rgb_tag_at(d.stream, pixels / 2 + AWBM_HEADER_SIZE)) {
-        claim(d, 3, width, height, ctx.fileSize, 16);
+        claim_picture(d, FORMAT_AWBM16, width, height, ctx.fileSize, 16);
         return true;
     }
     if (rgb_tag_at(d.stream, pixels + AWBM_HEADER_SIZE)) {
-        claim(d, 9, width, height, ctx.fileSize, 256);
+        claim_picture(d, FORMAT_AWBM256, width, height, ctx.fileSize, 256);
         return true;
     }
     return false;
@@ -67,23 +51,23 @@ bool probe_awbm_with_trailer(DetectContext& ctx, LogoDescriptor& d)
 
 bool probe_awbm_compressed(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx, "AWBM"))
+    if (!header_has(ctx, 0, "AWBM"))
         return false;
     std::uint16_t width = round_up_8(rd_u16(ctx.header, 4));
     std::uint16_t height = rd_u16(ctx.header, 6);
     if (ctx.header[AWBM_COMPRESSED_DEPTH_BYTE] == 1)
-        claim(d, 28, width, height, ctx.fileSize, 256);
+        claim_picture(d, FORMAT_AWBM256_COMPRESSED, width, height, ctx.fileSize, 256);
     else
-        claim(d, 22, width, height, ctx.fileSize, 16);
+        claim_picture(d, FORMAT_AWBM16_COMPRESSED, width, height, ctx.fileSize, 16);
     return true;
 }
 
 bool probe_ami_gle(DetectContext& ctx, LogoDescriptor& d)
 {
     // "GLE", "GLB" and "GLA" alike: the third byte is free.
-    if (!starts_with(ctx, "GL"))
+    if (!header_has(ctx, 0, "GL"))
         return false;
-    claim(d, 10, static_cast<std::uint16_t>(ctx.header[4] * EPA_CELL_WIDTH),  // columns
+    claim_picture(d, FORMAT_AMI_GLE, static_cast<std::uint16_t>(ctx.header[4] * EPA_CELL_WIDTH),  // columns
           static_cast<std::uint16_t>(ctx.header[5] * EPA_CELL_HEIGHT),         // rows
           ctx.fileSize, 1);
     // The GLE decoder reads its header from the current position.
@@ -98,7 +82,7 @@ bool probe_systemsoft_raw(DetectContext& ctx, LogoDescriptor& d)
     // A 16-byte header and one byte per pixel; cannot overflow 32 bits.
     if (static_cast<std::uint32_t>(width) * height + SYSTEMSOFT_RAW_HEADER != ctx.fileSize)
         return false;
-    claim(d, 38, width, height, ctx.fileSize, 16);
+    claim_picture(d, FORMAT_SYSTEMSOFT_EPA_2, width, height, ctx.fileSize, 16);
     return true;
 }
 
@@ -109,15 +93,15 @@ bool probe_epa(DetectContext& ctx, LogoDescriptor& d)
     if (EPA_BYTES_PER_CELL * columns * rows + EPA_EXTRA_BYTES != ctx.fileSize)
         return false;
     bool standard = columns == STANDARD_EPA_COLUMNS && rows == STANDARD_EPA_ROWS;
-    claim(d, standard ? 1 : 2, static_cast<std::uint16_t>(columns * EPA_CELL_WIDTH),
+    claim_picture(d, standard ? FORMAT_STANDARD_EPA : FORMAT_NONSTANDARD_EPA, static_cast<std::uint16_t>(columns * EPA_CELL_WIDTH),
           static_cast<std::uint16_t>(rows * EPA_CELL_HEIGHT), ctx.fileSize, 16);
     return true;
 }
 
 bool probe_trigem(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx, "TM"))
+    if (!header_has(ctx, 0, "TM"))
         return false;
-    claim(d, 21, rd_u16(ctx.header, 18), rd_u16(ctx.header, 22), ctx.fileSize, 16);  // width, height
+    claim_picture(d, FORMAT_TRIGEM, rd_u16(ctx.header, 18), rd_u16(ctx.header, 22), ctx.fileSize, 16);  // width, height
     return true;
 }

@@ -14,25 +14,11 @@
 
 namespace {
 
-constexpr LogoFormatId FORMAT_SCRN = 13;
-constexpr LogoFormatId FORMAT_OSB_PCX = 23;
-constexpr LogoFormatId FORMAT_SCN_PICTURES = 26;
-constexpr LogoFormatId FORMAT_SCN_JPEG = 29;
-constexpr LogoFormatId FORMAT_OSB_BMP = 36;
 
 constexpr std::uint8_t SCN_ONE_JPEG = 1;       // picture count of the envelope around one JPEG
 constexpr std::size_t SCN_JPEG_POINTER_SIZE = 4;  // the file's last 4 bytes point at the JPEG
 constexpr std::size_t JPEG_SOI_SIZE = 2;          // FF D8, before the first segment
 constexpr std::size_t OSB_FIRST_PICTURE_AT = 16;  // right after the first record
-
-// Raises the descriptor's size to a picture's where the picture is larger.
-void merge_largest(LogoDescriptor& d, std::uint16_t width, std::uint16_t height)
-{
-    if (width > d.width)
-        d.width = width;
-    if (height > d.height)
-        d.height = height;
-}
 
 // "$OSB" picture widths are rounded up to an even number, in 16 bits.
 std::uint16_t round_up_even(std::uint16_t width)
@@ -40,22 +26,17 @@ std::uint16_t round_up_even(std::uint16_t width)
     return width % 2 ? static_cast<std::uint16_t>((width / 2) * 2 + 2) : width;
 }
 
-bool starts_with(const DetectContext& ctx, std::size_t offset, const char* tag)
-{
-    return std::memcmp(ctx.header + offset, tag, std::strlen(tag)) == 0;
-}
-
 }  // namespace
 
 bool probe_phoenix_scn(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx, 0, "SCN"))
+    if (!header_has(ctx, 0, "SCN"))
         return false;
     d.dataSize = rd_u32(ctx.header, 4);  // envelope size
     d.colorCount = 256;
     unsigned count = ctx.header[9];  // picture count
     if (count == SCN_ONE_JPEG) {
-        d.formatId = FORMAT_SCN_JPEG;
+        d.formatId = FORMAT_SCN_2;
         d.frameCount = 0;
         std::uint8_t pointer[SCN_JPEG_POINTER_SIZE] = {};
         if (ctx.fileSize >= SCN_JPEG_POINTER_SIZE)
@@ -68,7 +49,7 @@ bool probe_phoenix_scn(DetectContext& ctx, LogoDescriptor& d)
         }
         return true;
     }
-    d.formatId = FORMAT_SCN_PICTURES;
+    d.formatId = FORMAT_SCN_1;
     d.frameCount = static_cast<std::uint8_t>(count);
     for (unsigned k = 0; k < count; ++k) {
         PhoenixPictureHead head = read_phoenix_head(d.stream, scn_picture_offset(d.stream, ctx.fileSize, count, k));
@@ -79,12 +60,12 @@ bool probe_phoenix_scn(DetectContext& ctx, LogoDescriptor& d)
 
 bool probe_osb_bmp(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx, 0, "$OSB") || !starts_with(ctx, OSB_FIRST_PICTURE_AT, "BM"))
+    if (!header_has(ctx, 0, "$OSB") || !header_has(ctx, OSB_FIRST_PICTURE_AT, "BM"))
         return false;
     std::vector<OsbLink> links = walk_osb_chain(d.stream, ctx.fileSize, OSB_BMP_HEAD_SIZE);
     for (const OsbLink& link : links)
         merge_largest(d, round_up_even(rd_u16(link.head, 18)), rd_u16(link.head, 22));  // biWidth, biHeight
-    d.formatId = FORMAT_OSB_BMP;
+    d.formatId = FORMAT_OSB_2;
     d.frameCount = static_cast<std::uint8_t>(links.size());
     d.dataSize = ctx.fileSize;
     d.colorCount = 256;
@@ -93,7 +74,7 @@ bool probe_osb_bmp(DetectContext& ctx, LogoDescriptor& d)
 
 bool probe_osb(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx, 0, "$OSB"))
+    if (!header_has(ctx, 0, "$OSB"))
         return false;
     std::vector<OsbLink> links = walk_osb_chain(d.stream, ctx.fileSize, OSB_PCX_HEAD_SIZE);
     for (const OsbLink& link : links) {
@@ -101,7 +82,7 @@ bool probe_osb(DetectContext& ctx, LogoDescriptor& d)
         pcx_geometry(link.head, width, height);
         merge_largest(d, round_up_even(width), height);
     }
-    d.formatId = FORMAT_OSB_PCX;
+    d.formatId = FORMAT_OSB;
     d.frameCount = static_cast<std::uint8_t>(links.size());
     d.dataSize = ctx.fileSize;
     d.colorCount = 256;
@@ -110,7 +91,7 @@ bool probe_osb(DetectContext& ctx, LogoDescriptor& d)
 
 bool probe_phoenix_scrn(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx, 0, "SCRN"))
+    if (!header_has(ctx, 0, "SCRN"))
         return false;
     std::uint16_t directory = rd_u16(ctx.header, 6);
     unsigned count = scrn_picture_count(d.stream, directory);
@@ -118,7 +99,7 @@ bool probe_phoenix_scrn(DetectContext& ctx, LogoDescriptor& d)
         PhoenixPictureHead head = read_phoenix_head(d.stream, scrn_picture_offset(d.stream, directory, k));
         merge_largest(d, head.width, head.height);
     }
-    d.formatId = FORMAT_SCRN;
+    d.formatId = FORMAT_PHOENIX_SCRN;
     d.dataSize = rd_u16(ctx.header, 4);  // composite size
     d.frameCount = static_cast<std::uint8_t>(count);
     d.colorCount = 16;

@@ -6,7 +6,6 @@ namespace {
 
 constexpr std::uint8_t MARKER_START = 0xFF;
 constexpr std::uint8_t SOI_MARKER = 0xD8;
-constexpr LogoFormatId FORMAT_JPEG = 24;
 constexpr std::uint16_t JPEG_COLORS = 256;
 constexpr std::uint64_t FIRST_SEGMENT = 2;  // right after FF D8
 

@@ -20,17 +20,6 @@ constexpr std::uint32_t QDI_PIXEL_OFFSET = 0x436;  // 14 + 40 + 1,024: a 256-ent
 constexpr std::uint32_t BMP_HEADERS_SIZE = 54;      // file header and BITMAPINFOHEADER
 constexpr std::uint32_t BMP_COLOR_ENTRY_SIZE = 4;
 
-void claim(LogoDescriptor& d, LogoFormatId id, std::uint16_t width, std::uint16_t height, std::uint32_t dataSize,
-           std::uint16_t colors)
-{
-    d.formatId = id;
-    d.width = width;
-    d.height = height;
-    d.dataSize = dataSize;
-    d.frameCount = 0;
-    d.colorCount = colors;
-}
-
 // Finds the first offset below window where the PCX pair 0A 05 starts, and reads the
 // 128-byte header there. False when the window holds no such pair: a ROM without an
 // embedded PCX is not taken for a picture made of whatever bytes follow the window.
@@ -59,7 +48,7 @@ bool probe_ami_option_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint16_t width, height;
     pcx_geometry(pcx, width, height);
-    claim(d, 16, width, height, ctx.fileSize, 16);
+    claim_picture(d, FORMAT_AMI_GFX_PCX, width, height, ctx.fileSize, 16);
     return true;
 }
 
@@ -73,7 +62,7 @@ bool probe_systemsoft_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint16_t width, height;
     pcx_geometry(pcx, width, height);
-    claim(d, 20, width, height, ctx.fileSize, pcx[PCX_BITS_PER_PIXEL] == 8 ? 256 : 0);
+    claim_picture(d, FORMAT_SYSTEMSOFT_PCX, width, height, ctx.fileSize, pcx[PCX_BITS_PER_PIXEL] == 8 ? 256 : 0);
     return true;
 }
 
@@ -84,7 +73,7 @@ bool probe_pcx8(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint16_t width, height;
     pcx_geometry(h, width, height);  // the geometry fields all lie in the header block
-    claim(d, 27, width, height, ctx.fileSize, 256);
+    claim_picture(d, FORMAT_PCX8, width, height, ctx.fileSize, 256);
     return true;
 }
 
@@ -96,7 +85,7 @@ bool probe_pcx4(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint16_t width, height;
     pcx_geometry(h, width, height);
-    claim(d, 25, width, height, ctx.fileSize, 16);
+    claim_picture(d, FORMAT_PCX4, width, height, ctx.fileSize, 16);
     return true;
 }
 
@@ -107,7 +96,7 @@ bool probe_biostar_pcx(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint16_t width, height;
     pcx_geometry(h, width, height);
-    claim(d, 5, width, height, ctx.fileSize, 256);
+    claim_picture(d, FORMAT_BIOSTAR_PCX, width, height, ctx.fileSize, 256);
     return true;
 }
 
@@ -117,7 +106,7 @@ bool probe_qdi_bmp(DetectContext& ctx, LogoDescriptor& d)
     // A BMP whose "BM" signature is zeroed, with a 256-entry colour table.
     if (h[0] != 0x00 || h[1] != 0x00 || rd_u32(h, 10) != QDI_PIXEL_OFFSET)  // bfOffBits
         return false;
-    claim(d, 4, rd_u16(h, 18), rd_u16(h, 22), ctx.fileSize, 256);  // biWidth, biHeight
+    claim_picture(d, FORMAT_QDI_BMP, rd_u16(h, 18), rd_u16(h, 22), ctx.fileSize, 256);  // biWidth, biHeight
     return true;
 }
 
@@ -134,6 +123,6 @@ bool probe_plain_bmp(DetectContext& ctx, LogoDescriptor& d)
     std::uint16_t colors = 0;
     if (bitsPerPixel == 8 || bitsPerPixel == 4)
         colors = static_cast<std::uint16_t>((rd_u32(h, 10) - BMP_HEADERS_SIZE) / BMP_COLOR_ENTRY_SIZE);  // bfOffBits
-    claim(d, 32, static_cast<std::uint16_t>(width), height, ctx.fileSize, colors);
+    claim_picture(d, FORMAT_PLAIN_BMP, static_cast<std::uint16_t>(width), height, ctx.fileSize, colors);
     return true;
 }

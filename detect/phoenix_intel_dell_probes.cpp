@@ -11,11 +11,6 @@
 
 namespace {
 
-constexpr LogoFormatId ID_PHOENIX_PG = 6;
-constexpr LogoFormatId ID_INTEL_GRFX = 8;
-constexpr LogoFormatId ID_INTEL_TEXTLOGO = 11;
-constexpr LogoFormatId ID_PHOENIX_ICON = 12;
-constexpr LogoFormatId ID_DELL_V2 = 37;
 
 constexpr std::uint16_t SIXTEEN_COLORS = 16;
 constexpr std::uint16_t ICON_8BIT_COLORS = 256;  // what an icon of any depth but 4 bits declares
@@ -40,11 +35,6 @@ constexpr std::uint8_t DELL_MODE_8BIT = 4;
 
 constexpr std::uint8_t ICON_4BIT = 4;
 
-bool starts_with(const std::uint8_t* bytes, const char* tag)
-{
-    return std::memcmp(bytes, tag, std::strlen(tag)) == 0;
-}
-
 void claim_single(LogoDescriptor& d, LogoFormatId id, std::uint32_t dataSize, std::uint16_t colorCount)
 {
     d.formatId = id;
@@ -58,7 +48,7 @@ void claim_single(LogoDescriptor& d, LogoFormatId id, std::uint32_t dataSize, st
 bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d)
 {
     const std::uint8_t* h = ctx.header;
-    if (!starts_with(h, "PG"))
+    if (!bytes_have(h, "PG"))
         return false;
     d.width = rd_u16(h, 10);
     d.height = rd_u16(h, 12);
@@ -71,32 +61,32 @@ bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d)
         d.height = rd_u16(size, 2);
         std::rewind(d.stream);
     }
-    claim_single(d, ID_PHOENIX_PG, ctx.fileSize, SIXTEEN_COLORS);
+    claim_single(d, FORMAT_PHOENIX_PG, ctx.fileSize, SIXTEEN_COLORS);
     return true;
 }
 
 bool probe_intel_grfx(DetectContext& ctx, LogoDescriptor& d)
 {
     const std::uint8_t* h = ctx.header;
-    if (!starts_with(h, "GRFX") && !starts_with(h, "XFRG"))
+    if (!bytes_have(h, "GRFX") && !bytes_have(h, "XFRG"))
         return false;
     d.width = rd_u16(h, 18);
     d.height = rd_u16(h, 20);
-    claim_single(d, ID_INTEL_GRFX, ctx.fileSize, SIXTEEN_COLORS);
+    claim_single(d, FORMAT_INTEL_GRFX, ctx.fileSize, SIXTEEN_COLORS);
     return true;
 }
 
 bool probe_intel_textlogo(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (starts_with(ctx.header, "TEXT"))
+    if (bytes_have(ctx.header, "TEXT"))
         return false;
     std::uint8_t block[INTEL_TAG_BLOCK];
     read_at(d.stream, INTEL_TAG_OFFSET, block, sizeof block);
-    if (!starts_with(block, "TEXTLOGO"))
+    if (!bytes_have(block, "TEXTLOGO"))
         return false;
     d.width = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_COLUMNS) * TEXT_CELL_WIDTH);
     d.height = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_ROWS) * TEXT_CELL_HEIGHT);
-    claim_single(d, ID_INTEL_TEXTLOGO, ctx.fileSize, SIXTEEN_COLORS);
+    claim_single(d, FORMAT_INTEL_TEXTLOGO, ctx.fileSize, SIXTEEN_COLORS);
     return true;
 }
 
@@ -108,17 +98,17 @@ bool probe_dell_v2(DetectContext& ctx, LogoDescriptor& d)
     trace("==>>>DETECT: DELL LOGO (V2)\n");
     d.width = round_up_8(rd_u16(h, 3));  // stored width
     d.height = rd_u16(h, 5);
-    claim_single(d, ID_DELL_V2, ctx.fileSize, rd_u16(h, 7));  // palette entries
+    claim_single(d, FORMAT_DELL_2, ctx.fileSize, rd_u16(h, 7));  // palette entries
     return true;
 }
 
 bool probe_phoenix_icon(DetectContext& ctx, LogoDescriptor& d)
 {
     const std::uint8_t* h = ctx.header;
-    if (!starts_with(h, "ICON"))
+    if (!bytes_have(h, "ICON"))
         return false;
     d.width = rd_u16(h, 5);
     d.height = rd_u16(h, 7);
-    claim_single(d, ID_PHOENIX_ICON, ctx.fileSize, h[4] == ICON_4BIT ? SIXTEEN_COLORS : ICON_8BIT_COLORS);
+    claim_single(d, FORMAT_PHOENIX_ICON, ctx.fileSize, h[4] == ICON_4BIT ? SIXTEEN_COLORS : ICON_8BIT_COLORS);
     return true;
 }

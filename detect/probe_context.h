@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "core/logo.h"
 
@@ -17,6 +18,39 @@ struct DetectContext {
 // false and leaves the descriptor as it was). Probes read beyond the header block
 // only through the bounded helpers of core/stream_io.h.
 using Probe = bool (*)(DetectContext& ctx, LogoDescriptor& d);
+
+// True when the bytes spell text (without its terminator).
+inline bool bytes_have(const std::uint8_t* bytes, const char* text)
+{
+    return std::memcmp(bytes, text, std::strlen(text)) == 0;
+}
+
+// True when the header block holds text at offset.
+inline bool header_has(const DetectContext& ctx, std::size_t offset, const char* text)
+{
+    return offset + std::strlen(text) <= HEADER_BLOCK_SIZE && bytes_have(ctx.header + offset, text);
+}
+
+// Claims the file as a single picture.
+inline void claim_picture(LogoDescriptor& d, LogoFormatId id, std::uint16_t width, std::uint16_t height,
+                          std::uint32_t dataSize, std::uint16_t colorCount)
+{
+    d.formatId = id;
+    d.width = width;
+    d.height = height;
+    d.dataSize = dataSize;
+    d.frameCount = 0;
+    d.colorCount = colorCount;
+}
+
+// Raises the descriptor's size to a frame's where that is larger (the "largest" merge).
+inline void merge_largest(LogoDescriptor& d, std::uint16_t width, std::uint16_t height)
+{
+    if (width > d.width)
+        d.width = width;
+    if (height > d.height)
+        d.height = height;
+}
 
 // Width rounded up to a multiple of 8, kept to 16 bits.
 inline std::uint16_t round_up_8(std::uint16_t width)
