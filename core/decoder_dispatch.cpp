@@ -68,7 +68,7 @@ bool run_decoder(const LogoDescriptor& d)
     const DecoderEntry& entry = DECODERS[d.formatId];
     ViewerState& state = viewer_state();
     if (entry.single) {
-        if (d.formatId == 12)  // the ICON format draws from an external palette
+        if (d.formatId == FORMAT_PHOENIX_ICON)  // draws from an external palette
             read_Palette(d);
         entry.single(d.image, d);
     } else if (entry.cell) {

@@ -94,7 +94,7 @@ void free_buffers(ViewerState& state)
 
 bool shows_side_panels(LogoFormatId id)
 {
-    return id == 1 || id == 10 || id == 11;
+    return id == FORMAT_STANDARD_EPA || id == FORMAT_AMI_GLE || id == FORMAT_INTEL_TEXTLOGO;
 }
 
 void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_t& winH)
