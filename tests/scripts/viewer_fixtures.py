@@ -5,6 +5,7 @@
   awbm256-640x480.bin AWBM256 EPA, 640 x 480, bands and a frame
   standard.epa        Standard EPA, 17 x 6 cells (136 x 84), one colour per cell
   asus-osb640.bin     ASUS Composite OSB640, three 48 x 32 frames, each its own palette
+  asus-osb640-empty-frame.bin  the same with an empty (0 x 0) middle frame
   notalogo.txt        text that no probe claims
 """
 import os
@@ -30,7 +31,7 @@ def standard_epa():
     return data + bytes(size - len(data))
 
 
-def osb640(frames, width, height):
+def osb640(sizes):
     # Head: "ASUS" at 2, then at 0x40 the instruction "add esi, imm32" (66 81 C6) whose
     # operand is the offset of the record chain.
     chain = 0x50
@@ -38,7 +39,7 @@ def osb640(frames, width, height):
     head[2:6] = b"ASUS"
     head[0x40:0x47] = bytes((0x66, 0x81, 0xC6)) + struct.pack("<HH", chain, 0)
     records = b""
-    for f in range(frames):
+    for f, (width, height) in enumerate(sizes):
         palette = b"".join(bytes(((n * 16 + f * 80) & 0xFF, (255 - n * 12) & 0xFF, (n * 40 + f * 60) & 0xFF))
                            for n in range(16))
         rows = []
@@ -57,7 +58,8 @@ def main():
         "awbm256-16x16.bin": awbm256(16, 16, lambda x, y: (x * 16 + y * 5) & 0xFF),
         "awbm256-640x480.bin": awbm256(640, 480, lambda x, y: 255 if x < 4 or y < 4 else (x // 40 + (y // 30) * 16) & 0xFF),
         "standard.epa": standard_epa(),
-        "asus-osb640.bin": osb640(3, 48, 32),
+        "asus-osb640.bin": osb640([(48, 32)] * 3),
+        "asus-osb640-empty-frame.bin": osb640([(48, 32), (0, 0), (48, 32)]),
         "notalogo.txt": b"Hello, this is not a logo at all; just some words.\n",
     }
     for name, data in files.items():

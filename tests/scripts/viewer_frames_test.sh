@@ -10,6 +10,7 @@ FIX="$WORK/fixtures"
 python3 "$(dirname "$0")/viewer_fixtures.py" "$FIX"
 mkdir -p "$WORK/cli"
 "$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/asus-osb640.bin" >/dev/null || fail "zarpo2-cli could not decode the fixture"
+"$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/asus-osb640-empty-frame.bin" >/dev/null 2>&1
 MAIN_TITLE="Tallisk, ZARPO-G2"
 
 # Window 200 x 175 (the 48 x 32 frames get the 200 x 125 minimum); the frame box starts at
@@ -101,4 +102,18 @@ for _ in $(seq $((WAIT_SECONDS * 10))); do
 done
 [ "$(xwininfo -id "$frames" 2>/dev/null | awk '/Map State/ {print $3}')" = IsViewable ] && fail "frame window still shown"
 
+note "a frame without pixels shows nothing and does not stop the others"
+start_viewer "$FIX/asus-osb640-empty-frame.bin"
+frames=$(wait_window "Frame 00") || exit 1
+place_window "$frames" 0 300
+wait_frame Frame 0
+click $FORWARD_X
+wait_title "$frames" "Frame 01"
+convert -size 48x32 xc:black "$WORK/black.png"
+wait_picture "$frames" "$WORK/black.png" "$PICTURE"
+click $FORWARD_X
+wait_title "$frames" "Frame 02"
+wait_picture "$frames" "$WORK/cli/asus-osb640-empty-frame-(Frame02).png" "$PICTURE"
+
+stop_viewer
 echo "viewer frames: all checks passed"

@@ -2,7 +2,14 @@
 # background, waits on windows, screenshots and picture comparisons.
 set -u
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -s "${WORK:-/nonexistent}/err" ]; then
+        echo "viewer's standard error:" >&2
+        tail -n 30 "$WORK/err" >&2
+    fi
+    exit 1
+}
 note() { echo "--- $*"; }
 
 if [ -z "${ZARPO2_BIN:-}" ] || [ ! -x "$ZARPO2_BIN" ]; then
@@ -16,6 +23,7 @@ mkdir -p "$ARTIFACTS"
 XVFB_PID=""
 VIEWER_PID=""
 WAIT_SECONDS=20
+LSAN_SUPPRESSIONS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/viewer_lsan.supp"
 
 cleanup() {
     [ -n "$VIEWER_PID" ] && kill "$VIEWER_PID" 2>/dev/null
@@ -48,12 +56,14 @@ start_x() {
 # Starts the viewer with the given arguments; its output goes to $WORK/out and $WORK/err.
 start_viewer() {
     stop_viewer
-    "$ZARPO2_BIN" "$@" >"$WORK/out" 2>"$WORK/err" &
+    LSAN_OPTIONS="suppressions=$LSAN_SUPPRESSIONS${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+        "$ZARPO2_BIN" "$@" >"$WORK/out" 2>"$WORK/err" &
     VIEWER_PID=$!
 }
 
 stop_viewer() {
     if [ -n "$VIEWER_PID" ]; then
+        kill -0 "$VIEWER_PID" 2>/dev/null || fail "the viewer ended by itself (crashed?)"
         kill "$VIEWER_PID" 2>/dev/null
         wait "$VIEWER_PID" 2>/dev/null
         VIEWER_PID=""

@@ -133,4 +133,5 @@ wait_window "$MAIN_TITLE" >/dev/null
 has_window LOGO && fail "two file names loaded a logo"
 [ -s "$WORK/out" ] && fail "two file names printed: $(cat "$WORK/out")"
 
+stop_viewer
 echo "viewer windows: all checks passed"
