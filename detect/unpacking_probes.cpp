@@ -18,10 +18,6 @@
 
 namespace {
 
-constexpr LogoFormatId ID_INTEL_GRFXLOGO = 30;
-constexpr LogoFormatId ID_INTEL_COMPRESSED_PG = 31;
-constexpr LogoFormatId ID_INTEL_COMPRESSED_GRFX = 34;
-constexpr LogoFormatId ID_DELL_NVRAM = 35;
 constexpr std::uint16_t SIXTEEN_COLORS = 16;
 
 constexpr const char* GRFXLOGO_FATAL = "FATAL ERROR in Detect Module: Intel Graphics (GRFXLOGO)\n";
@@ -88,14 +84,9 @@ constexpr std::size_t BMP_HEAD = 32;
 constexpr std::size_t BMP_WIDTH = 18;
 constexpr std::size_t BMP_HEIGHT = 22;
 
-bool starts_with(const std::uint8_t* bytes, const char* tag)
-{
-    return std::memcmp(bytes, tag, std::strlen(tag)) == 0;
-}
-
 bool intel_candidate(const DetectContext& ctx)
 {
-    return !starts_with(ctx.header, "TEXT");
+    return !header_has(ctx, 0, "TEXT");
 }
 
 std::FILE* new_temporary_stream(const char* fatalMessage)
@@ -128,12 +119,7 @@ void unpack_lh5(DetectContext& ctx, LogoDescriptor& d, const char* fatalMessage,
 void claim_unpacked(const DetectContext& ctx, LogoDescriptor& d, LogoFormatId id, std::uint16_t width,
                     std::uint16_t height)
 {
-    d.formatId = id;
-    d.width = width;
-    d.height = height;
-    d.dataSize = ctx.fileSize;
-    d.frameCount = 0;
-    d.colorCount = SIXTEEN_COLORS;
+    claim_picture(d, id, width, height, ctx.fileSize, SIXTEEN_COLORS);
 }
 
 }  // namespace
@@ -144,12 +130,12 @@ bool probe_intel_grfxlogo(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint8_t tag[TAG_BLOCK];
     read_at(d.stream, TAG_OFFSET, tag, sizeof tag);
-    if (!starts_with(tag, "GRFXLOGO"))
+    if (!bytes_have(tag, "GRFXLOGO"))
         return false;
     unpack_lh5(ctx, d, GRFXLOGO_FATAL, GRFXLOGO_DATA, rd_u16(tag, GRFXLOGO_UNPACKED), rd_u16(tag, GRFXLOGO_PACKED));
     std::uint8_t head[GRFXLOGO_HEAD];
     read_next(d.stream, head, sizeof head);
-    claim_unpacked(ctx, d, ID_INTEL_GRFXLOGO, rd_u16(head, GRFXLOGO_WIDTH), rd_u16(head, GRFXLOGO_HEIGHT));
+    claim_unpacked(ctx, d, FORMAT_INTEL_GRFXLOGO, rd_u16(head, GRFXLOGO_WIDTH), rd_u16(head, GRFXLOGO_HEIGHT));
     return true;
 }
 
@@ -168,7 +154,7 @@ bool probe_intel_compressed_pg(DetectContext& ctx, LogoDescriptor& d)
     read_next(d.stream, head, sizeof head);
     if (head[PG_PALETTE_FLAG] == PG_OWN_PALETTE)
         read_at(d.stream, PG_HEAD_AFTER_PALETTE, head, sizeof head);
-    claim_unpacked(ctx, d, ID_INTEL_COMPRESSED_PG, rd_u16(head, PG_WIDTH), rd_u16(head, PG_HEIGHT));
+    claim_unpacked(ctx, d, FORMAT_INTEL_COMPRESSED_PG, rd_u16(head, PG_WIDTH), rd_u16(head, PG_HEIGHT));
     return true;
 }
 
@@ -178,7 +164,7 @@ bool probe_intel_compressed_grfx(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint8_t tag[TAG_BLOCK];
     read_at(d.stream, TAG_OFFSET, tag, sizeof tag);
-    if (!starts_with(tag, "GRFX"))
+    if (!bytes_have(tag, "GRFX"))
         return false;
     // Each of the four bytes after the tag must differ from its counterpart in "LOGO".
     const char* logo = "LOGO";
@@ -190,13 +176,13 @@ bool probe_intel_compressed_grfx(DetectContext& ctx, LogoDescriptor& d)
     unpack_lh5(ctx, d, COMPRESSED_GRFX_FATAL, GRFX_DATA, rd_u32(tag, GRFX_UNPACKED), packedSize);
     std::uint8_t head[GRFX_HEAD];
     read_next(d.stream, head, sizeof head);
-    claim_unpacked(ctx, d, ID_INTEL_COMPRESSED_GRFX, rd_u16(head, GRFX_WIDTH), rd_u16(head, GRFX_HEIGHT));
+    claim_unpacked(ctx, d, FORMAT_INTEL_COMPRESSED_GRFX, rd_u16(head, GRFX_WIDTH), rd_u16(head, GRFX_HEIGHT));
     return true;
 }
 
 bool probe_dell_nvram(DetectContext& ctx, LogoDescriptor& d)
 {
-    if (!starts_with(ctx.header, "NVRAM"))
+    if (!header_has(ctx, 0, "NVRAM"))
         return false;
     std::uint16_t packedLength = rd_u16(ctx.header, DELL_PACKED_LENGTH);
     std::FILE* tmp = new_temporary_stream(DELL_NVRAM_FATAL);
@@ -207,12 +193,8 @@ bool probe_dell_nvram(DetectContext& ctx, LogoDescriptor& d)
 
     std::uint8_t head[BMP_HEAD];
     read_next(d.stream, head, sizeof head);
-    d.formatId = ID_DELL_NVRAM;
-    d.width = rd_u16(head, BMP_WIDTH);
-    d.height = rd_u16(head, BMP_HEIGHT);
     // The packed length stays the data size, although the unpacked picture is larger.
-    d.dataSize = packedLength;
-    d.frameCount = 0;
-    d.colorCount = SIXTEEN_COLORS;
+    claim_picture(d, FORMAT_DELL_NVRAM, rd_u16(head, BMP_WIDTH), rd_u16(head, BMP_HEIGHT), packedLength,
+                  SIXTEEN_COLORS);
     return true;
 }
