@@ -20,12 +20,21 @@ bool same_file(const std::string& a, const std::string& b)
            sa.st_ino == sb.st_ino;
 }
 
-bool write_picture(const std::string& path, const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height)
+enum class WriteOutcome { written, empty, failed };
+
+// PNG has no empty picture: a logo or frame of width or height 0 is reported and skipped,
+// not counted as a failed write.
+WriteOutcome write_picture(const std::string& path, const std::uint8_t* rgb, std::uint32_t width,
+                           std::uint32_t height)
 {
+    if (width == 0 || height == 0) {
+        std::fprintf(stderr, "Nothing to write for %s: the picture is empty (%ux%u)\n", path.c_str(), width, height);
+        return WriteOutcome::empty;
+    }
     const ViewerState& state = viewer_state();
     if (same_file(path, state.fileName)) {
         std::fprintf(stderr, "Not writing %s: it is the input file\n", path.c_str());
-        return false;
+        return WriteOutcome::failed;
     }
     PngTexts texts;
     texts.title = "\n" + path;
@@ -36,14 +45,14 @@ bool write_picture(const std::string& path, const std::uint8_t* rgb, std::uint32
     std::vector<std::uint8_t> bytes;
     if (!encode_png_rgb16(rgb, width, height, texts, bytes)) {
         std::fprintf(stderr, "Cannot write %s: no picture to save\n", path.c_str());
-        return false;
+        return WriteOutcome::failed;
     }
     std::string error;
     if (!write_file_atomically(path, bytes, error)) {
         std::fprintf(stderr, "Cannot write %s: %s\n", path.c_str(), error.c_str());
-        return false;
+        return WriteOutcome::failed;
     }
-    return true;
+    return WriteOutcome::written;
 }
 
 std::string join_out_dir(const std::string& outDir, const std::string& base)
@@ -85,20 +94,22 @@ SaveResult save_png_files(const std::string& outDir)
             std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
             std::string name = base + suffix;
             trace("====>>> FRAME: Output PNG -> %s\n", name.c_str());
-            if (!write_picture(name, frame.pixels, frame.width, frame.height)) {
+            WriteOutcome outcome = write_picture(name, frame.pixels, frame.width, frame.height);
+            if (outcome == WriteOutcome::failed)
                 result.ok = false;
+            if (outcome != WriteOutcome::written)
                 continue;
-            }
             result.written.push_back(name);
             trace("====>>> FRAME: PNG Saved!\n");
         }
     } else {
         std::string name = base + ".png";
         trace("====>>> IMAGE: Output PNG -> %s\n", name.c_str());
-        if (write_picture(name, state.currentImage, d.width, d.height)) {
+        WriteOutcome outcome = write_picture(name, state.currentImage, d.width, d.height);
+        if (outcome == WriteOutcome::written) {
             result.written.push_back(name);
             trace("====>>> IMAGE: PNG Saved!\n");
-        } else {
+        } else if (outcome == WriteOutcome::failed) {
             result.ok = false;
         }
     }

@@ -219,3 +219,17 @@ TEST(PngOutput, FailedWriteLeavesNoPartialFile)
     EXPECT_EQ(read_file(target), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(leaves_in(dir), std::vector<std::string>{"logo.png"});
 }
+
+// A picture of height 0 (an EPA of 5 x 0 cells) decodes to nothing: no PNG is written, a
+// line says so, and the command still counts the file as done.
+TEST(PngOutput, EmptyPictureIsReportedAndSkipped)
+{
+    Bytes epa(72, 0);
+    epa[0] = 5;  // cell columns; 15 x 5 x 0 + 72 = 72 bytes
+    std::string input = write_temp_file(epa, "empty.epa");
+    std::string dir = input.substr(0, input.rfind('/'));
+    std::string out;
+    EXPECT_EQ(run_command(cli_path() + " png '" + input + "' 2>&1", &out), 0);
+    EXPECT_NE(out.find("the picture is empty (40x0)"), std::string::npos) << out;
+    EXPECT_EQ(leaves_in(dir), std::vector<std::string>{"empty.epa"});
+}
