@@ -6,6 +6,7 @@
   standard.epa        Standard EPA, 17 x 6 cells (136 x 84), one colour per cell
   asus-osb640.bin     ASUS Composite OSB640, three 48 x 32 frames, each its own palette
   asus-osb640-empty-frame.bin  the same with an empty (0 x 0) middle frame
+  textlogo-80x22.bin  Intel EPA (TEXTLOGO), 80 x 22 cells (640 x 352), eight glyphs
   notalogo.txt        text that no probe claims
 """
 import os
@@ -51,6 +52,22 @@ def osb640(sizes):
     return bytes(head) + records + struct.pack("<I", 0) + bytes(60)
 
 
+def textlogo(columns, rows):
+    # "TEXTLOGO" at 0x80, the glyph bytes (16 a glyph) as a 16-bit value at 0x8C, the grid
+    # at 0x90 and 0x92, the glyphs from 0x95, then a (glyph, attribute) pair a cell.
+    glyphs = 8
+    out = bytearray(0x95)
+    out[0x80:0x88] = b"TEXTLOGO"
+    out[0x8C:0x8E] = struct.pack("<H", glyphs * 16)
+    out[0x90:0x94] = struct.pack("<HH", columns, rows)
+    for g in range(glyphs):
+        out += bytes(0xFF if j in (0, 15) else 0x81 | (0x80 >> ((j + g) % 8)) for j in range(16))
+    for r in range(rows):
+        for c in range(columns):
+            out += bytes(((r * columns + c) % glyphs, 1 + (r + c) % 15))
+    return bytes(out)
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -60,6 +77,7 @@ def main():
         "standard.epa": standard_epa(),
         "asus-osb640.bin": osb640([(48, 32)] * 3),
         "asus-osb640-empty-frame.bin": osb640([(48, 32), (0, 0), (48, 32)]),
+        "textlogo-80x22.bin": textlogo(80, 22),
         "notalogo.txt": b"Hello, this is not a logo at all; just some words.\n",
     }
     for name, data in files.items():

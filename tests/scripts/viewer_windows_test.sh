@@ -9,7 +9,8 @@ start_x
 FIX="$WORK/fixtures"
 python3 "$(dirname "$0")/viewer_fixtures.py" "$FIX"
 mkdir -p "$WORK/cli"
-"$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/awbm256-16x16.bin" "$FIX/awbm256-640x480.bin" "$FIX/standard.epa" >/dev/null ||
+"$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/awbm256-16x16.bin" "$FIX/awbm256-640x480.bin" "$FIX/standard.epa" \
+    "$FIX/textlogo-80x22.bin" >/dev/null ||
     fail "zarpo2-cli could not decode the fixtures"
 
 MAIN_TITLE="Tallisk, ZARPO-G2"
@@ -61,6 +62,19 @@ save_artifact "$logo" logo-info-tab.png
 rgb_of "$WORK/shot.png" 16x16+5+50 | cmp -s - <(rgb_of "$WORK/cli/awbm256-16x16.png") &&
     fail "the info tab still shows the picture"
 
+# Row of the screenshot where the character-cell picture (PNG $1, size $2) starts at x 5,
+# above its "Original" label.
+picture_row() {
+    rgb_of "$1" >"$WORK/expected.rgb"
+    for y in $(seq 25 75); do
+        if rgb_of "$WORK/shot.png" "$2+5+$y" | cmp -s - "$WORK/expected.rgb"; then
+            echo "$y"
+            return 0
+        fi
+    done
+    fail "the Original picture $1 is not on screen"
+}
+
 note "a character-cell logo: three pictures in a 690 x 187 window"
 start_viewer -verbose "$FIX/standard.epa"
 logo=$(wait_window LOGO) || exit 1
@@ -69,15 +83,7 @@ place_window "$logo" 0 260
 save_artifact "$logo" character-cell-logo.png
 import -window "$logo" "$WORK/shot.png"
 # The picture sits above its "Original" label; find its row, then look at the panels.
-rgb_of "$WORK/cli/standard.png" >"$WORK/expected.rgb"
-top=""
-for y in $(seq 25 75); do
-    if rgb_of "$WORK/shot.png" "136x84+5+$y" | cmp -s - "$WORK/expected.rgb"; then
-        top=$y
-        break
-    fi
-done
-[ -n "$top" ] || fail "the Original picture of the Standard EPA is not on screen"
+top=$(picture_row "$WORK/cli/standard.png" 136x84) || exit 1
 pixel() { convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
 # FontMap (at x 136 + 35): a light-red grid on each cell's last column and row.
 [ "$(pixel $((171 + 7)) "$top")" = "252,84,84" ] || fail "FontMap grid pixel is $(pixel 178 "$top")"
@@ -91,6 +97,17 @@ for line in '===>>> LOGO: FileIO for "'"$FIX"'/standard.epa" Opened' \
     '===>>> LOGO: FileIO for "'"$FIX"'/standard.epa" Closed'; do
     grep -qxF -- "$line" "$WORK/out" || fail "verbose line missing: $line; got: $(cat "$WORK/out")"
 done
+
+note "a 640 x 352 TEXTLOGO: three pictures side by side, 2010 wide"
+start_viewer "$FIX/textlogo-80x22.bin"
+logo=$(wait_window LOGO) || exit 1
+[ "$(window_size "$logo")" = "2010x414" ] || fail "TEXTLOGO window is $(window_size "$logo")"
+place_window "$logo" 0 260
+save_artifact "$logo" character-cell-640-wide.png
+import -window "$logo" "$WORK/shot.png"
+picture_row "$WORK/cli/textlogo-80x22.png" 640x352 >/dev/null || exit 1
+start_viewer -verbose "$FIX/standard.epa"
+logo=$(wait_window LOGO) || exit 1
 
 note "Escape closes the logo window and unloads the logo"
 focus_window "$logo"
