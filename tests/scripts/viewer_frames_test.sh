@@ -63,11 +63,18 @@ wait_frame Frame 2
 wait_frame Frame 0
 wait_frame Frame 1
 click $PLAY_X
-# Stopped: the title settles within one tick and then stays.
-sleep 0.6
-still=$(xdotool getwindowname "$frames")
-sleep 1.1
-[ "$(xdotool getwindowname "$frames")" = "$still" ] || fail "frames still change after stop"
+# Stopped: the title shows the next frame at one more tick, then stays. While playing,
+# two readings 1.1 s apart (over two ticks of a three-frame cycle) always differ.
+stopped=""
+for _ in $(seq 15); do
+    still=$(xdotool getwindowname "$frames")
+    sleep 1.1
+    if [ "$(xdotool getwindowname "$frames")" = "$still" ]; then
+        stopped=1
+        break
+    fi
+done
+[ -n "$stopped" ] || fail "frames still change after stop"
 
 note "I/O > Info shows the frame count"
 focus_window "$main"
