@@ -50,8 +50,10 @@ void build_logo_window(int winW, int winH)
     UiState& ui = ui_state();
     const LogoDescriptor& d = state.descriptor;
     const int windowH = winH + WINDOW_EXTRA_H;
-    // A picture as wide as the window would lose its right edge behind the left margin.
-    const int windowW = std::max(winW, PICTURE_X + d.width + PICTURE_X);
+    const int windowW = winW;
+    // A single picture as wide as the window would lose its right edge behind the left
+    // margin: such a picture starts at the window's left edge instead.
+    const int pictureX = std::clamp(winW - d.width, 0, PICTURE_X);
 
     auto* window = new Fl_Double_Window(windowW, windowH, state.strings->logoTitle);
     auto* tabs = new Fl_Tabs(0, 0, windowW, windowH);
@@ -75,7 +77,7 @@ void build_logo_window(int winW, int winH)
         ui.fontMapBox = picture_box(d.width + FONT_MAP_GAP, d.width, d.height, ui.fontMapImage, "FontMap");
         ui.colorMapBox = picture_box(2 * d.width + COLOR_MAP_GAP, d.width, d.height, ui.colorMapImage, "ColorMap");
     } else {
-        ui.originalBox = picture_box(PICTURE_X, d.width, d.height, ui.mainImage, nullptr);
+        ui.originalBox = picture_box(pictureX, d.width, d.height, ui.mainImage, nullptr);
     }
     pictures->end();
     tabs->value(pictures);

@@ -115,12 +115,12 @@ xdotool key Escape
 wait_output "===>>> MEMORY: Static Buffers Flushed"
 has_window LOGO && fail "the LOGO window is still shown"
 
-note "a 640 x 480 256-colour logo, shown whole"
+note "a 640 x 480 256-colour logo, shown whole in its 640 x 530 window"
 start_viewer "$FIX/awbm256-640x480.bin"
 logo=$(wait_window LOGO) || exit 1
-[ "$(window_size "$logo")" = "650x530" ] || fail "640 x 480 logo window is $(window_size "$logo")"
+[ "$(window_size "$logo")" = "640x530" ] || fail "640 x 480 logo window is $(window_size "$logo")"
 place_window "$logo" 0 260
-wait_picture "$logo" "$WORK/cli/awbm256-640x480.png" 640x480+5+50
+wait_picture "$logo" "$WORK/cli/awbm256-640x480.png" 640x480+0+50
 save_artifact "$logo" logo-256-colour.png
 
 note "an unrecognised file: a message, then the main window, nothing loaded"
