@@ -6,6 +6,7 @@
 //   SYSOFXbm   8-bit PCX picture inside a SystemSoft ROM image
 // The plain PCX8/PCX4 decoders clear the two low bits of every palette value; the vendor
 // decoders use the palette values as stored.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,21 +94,30 @@ void read_palette(const PcxVariant& variant, std::FILE* stream, const std::uint8
     }
 }
 
+// Bit 7 - k of a plane byte moved to bit 0 of byte k: the eight pixels of one plane byte
+// spread out at once, leftmost pixel in the low byte.
+constexpr auto PLANE_BYTE_SPREAD = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (unsigned v = 0; v < 256; ++v)
+        for (unsigned k = 0; k < PIXELS_PER_BYTE; ++k)
+            table[v] |= static_cast<std::uint64_t>((v >> (7 - k)) & 1u) << (k * 8);
+    return table;
+}();
+
 // Four planes of bytesPerLine bytes each; bit 7 of a plane byte is the leftmost pixel and
 // plane p gives bit p of the colour index.
 void draw_planar_row(const RgbCanvas& canvas, std::uint32_t y, const std::uint8_t* line, std::size_t bytesPerLine,
                      std::uint32_t width, const RgbPalette palette)
 {
     for (std::size_t j = 0; j < bytesPerLine; ++j) {
+        std::uint64_t indices = 0;  // byte k: colour index of pixel k of this column of bytes
+        for (unsigned p = 0; p < PLANE_COUNT; ++p)
+            indices |= PLANE_BYTE_SPREAD[line[p * bytesPerLine + j]] << p;
         for (unsigned k = 0; k < PIXELS_PER_BYTE; ++k) {
             std::uint32_t x = static_cast<std::uint32_t>(j * PIXELS_PER_BYTE + k);
             if (x >= width)
                 return;
-            unsigned shift = 7 - k;
-            unsigned index = 0;
-            for (unsigned p = 0; p < PLANE_COUNT; ++p)
-                index |= ((line[p * bytesPerLine + j] >> shift) & 1u) << p;
-            canvas.put(x, y, palette[index]);
+            canvas.put(x, y, palette[(indices >> (k * 8)) & 0xFF]);
         }
     }
 }
