@@ -1,14 +1,22 @@
 // lh5 decoding speed: the kernel against liblhasa's -lh5- decoder on the same streams,
-// in MB/s of output. Each payload is at least 16 MiB of output, generated here, packed
+// and against libarchive's (bsdtar -xO, where installed), in MB/s of output. Each payload is at least 16 MiB of output, generated here, packed
 // once with jlha (an independent encoder) and cached in $ZARPO2_BENCH_PAYLOADS (default
 // ./lzh-bench-payloads). Both decoders read the packed stream from memory and write into
-// memory; both outputs are checked against the original before timing.
+// memory; both outputs are checked against the original before timing. bsdtar is a
+// process reading the archive file (from the page cache) and writing into a pipe that is
+// read into memory; its time is its CPU time, start-up included (a few milliseconds), as
+// the in-process decoders are timed by theirs.
 //
 //   lzh_bench [--benchmark_repetitions=N ...]   (any Google Benchmark flag)
 #include <benchmark/benchmark.h>
 
 #include <lha_decoder.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -78,6 +86,26 @@ Bytes picture_payload()
     return out;
 }
 
+// A 4-bit 8192 x 4096 picture, two pixels a byte as 4-bit BMP rows store them: flat
+// areas of 16 colours with soft edges, a dithered band, a noisy strip.
+Bytes picture4_payload()
+{
+    constexpr std::size_t SIDE = 4096, WIDTH = 2 * SIDE;
+    std::mt19937 rng(4);
+    Bytes out(PAYLOAD_SIZE);
+    auto pixel = [&](std::size_t x, std::size_t y) -> unsigned {
+        if (x % 2048 > 2000)
+            return rng() % 16;  // noise strip
+        if ((y / 256) % 4 == 3)
+            return ((x + y) / 64 + ((x ^ y) & 1)) % 16;  // dithered band
+        return ((x / 300) * 5 + (y / 200) * 3) % 16;    // flat areas
+    };
+    for (std::size_t y = 0; y < SIDE; ++y)
+        for (std::size_t x = 0; x < WIDTH; x += 2)
+            out[(y * WIDTH + x) / 2] = static_cast<std::uint8_t>(pixel(x, y) << 4 | pixel(x + 1, y));
+    return out;
+}
+
 // Bytes spread over 200 values: jlha still picks lh5, with barely any matches.
 Bytes random_like_payload()
 {
@@ -113,7 +141,8 @@ void write_file(const std::string& path, const Bytes& data)
 
 struct Payload {
     Bytes original;
-    Bytes packed;  // the raw lh5 stream
+    Bytes packed;         // the raw lh5 stream
+    std::string archive;  // the jlha archive it came from
 };
 
 // The raw stream of a level-2 LHA archive made by jlha.
@@ -143,12 +172,14 @@ std::map<std::string, Payload>& payloads()
     Bytes text = text_payload(), picture = picture_payload(), randomLike = random_like_payload();
     std::map<std::string, Bytes> originals = {{"text", text},
                                               {"picture", picture},
+                                              {"picture4", picture4_payload()},
                                               {"mixed", mixed_payload(text, picture, randomLike)},
                                               {"random-like", randomLike}};
     for (auto& [name, original] : originals) {
         std::string archive = dir + "/" + name + ".lzh";
         Payload p;
         p.original = std::move(original);
+        p.archive = std::filesystem::absolute(archive).string();
         if (read_file(dir + "/" + name) != p.original) {
             write_file(dir + "/" + name, p.original);
             std::filesystem::remove(archive);
@@ -230,6 +261,45 @@ std::size_t lhasa_decode(Payload& p, Bytes& out)
     return done;
 }
 
+// bsdtar -xO writing into a pipe that is read into out; cpuSeconds gets its CPU time.
+std::size_t bsdtar_decode(Payload& p, Bytes& out, double& cpuSeconds)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return 0;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        execlp("bsdtar", "bsdtar", "-xOf", p.archive.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::size_t done = 0;
+    while (pid > 0) {
+        ssize_t n = ::read(fds[0], out.data() + done, std::min(LHASA_CHUNK, out.size() - done));
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+        if (done == out.size())
+            break;
+    }
+    close(fds[0]);
+    int status = 0;
+    struct rusage usage {};
+    if (pid > 0)
+        wait4(pid, &status, 0, &usage);
+    cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? done : 0;
+}
+
+bool have_bsdtar()
+{
+    return std::system("bsdtar --version >/dev/null 2>&1") == 0;
+}
+
 using Decoder = std::size_t (*)(Payload&, Bytes&);
 
 void run_decoder(benchmark::State& state, Decoder decode, const std::string& name)
@@ -249,7 +319,25 @@ void run_decoder(benchmark::State& state, Decoder decode, const std::string& nam
                             static_cast<std::int64_t>(p.original.size()));
 }
 
-// Prints the usual table, then output MB/s of both decoders per payload and their ratio.
+void run_bsdtar(benchmark::State& state, const std::string& name)
+{
+    Payload& p = payloads().at(name);
+    Bytes out(p.original.size());
+    double cpu = 0;
+    std::size_t produced = bsdtar_decode(p, out, cpu);
+    if (produced < p.original.size() || std::memcmp(out.data(), p.original.data(), p.original.size()) != 0) {
+        state.SkipWithError("bsdtar's bytes differ from the original");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bsdtar_decode(p, out, cpu));
+        state.SetIterationTime(cpu);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(p.original.size()));
+}
+
+// Prints the usual table, then output MB/s of the decoders per payload and their ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
@@ -261,16 +349,16 @@ public:
             auto it = run.counters.find("bytes_per_second");
             if (it == run.counters.end())
                 continue;
-            Sample& s = samples_[run.run_name.function_name];
-            s.sum += it->second.value;
-            s.count += 1;
+            samples_[run.run_name.function_name].push_back(it->second.value);
         }
     }
 
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-12s %14s %16s %8s\n", "payload", "zarpo2 MB/s", "liblhasa MB/s", "ratio");
+        std::printf("\nlh5 decoding, output MB/s (medians of the repetitions; ratio = ours / theirs)\n");
+        std::printf("%-12s %12s %14s %12s %10s %10s\n", "payload", "zarpo2 MB/s", "liblhasa MB/s", "bsdtar MB/s",
+                    "x liblhasa", "x bsdtar");
         for (const auto& [key, s] : samples_) {
             if (key.rfind("zarpo2/", 0) != 0)
                 continue;
@@ -278,17 +366,28 @@ public:
             auto other = samples_.find("liblhasa/" + name);
             if (other == samples_.end())
                 continue;
-            double ours = s.sum / s.count / 1e6, theirs = other->second.sum / other->second.count / 1e6;
-            std::printf("%-12s %14.1f %16.1f %7.2fx\n", name.c_str(), ours, theirs, ours / theirs);
+            double ours = median(s) / 1e6, theirs = median(other->second) / 1e6;
+            auto tar = samples_.find("bsdtar/" + name);
+            if (tar == samples_.end()) {
+                std::printf("%-12s %12.1f %14.1f %12s %9.2fx %10s\n", name.c_str(), ours, theirs, "-", ours / theirs,
+                            "-");
+                continue;
+            }
+            double bsdtar = median(tar->second) / 1e6;
+            std::printf("%-12s %12.1f %14.1f %12.1f %9.2fx %9.2fx\n", name.c_str(), ours, theirs, bsdtar,
+                        ours / theirs, ours / bsdtar);
         }
     }
 
 private:
-    struct Sample {
-        double sum = 0;
-        int count = 0;
-    };
-    std::map<std::string, Sample> samples_;
+    static double median(std::vector<double> v)
+    {
+        std::sort(v.begin(), v.end());
+        std::size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+
+    std::map<std::string, std::vector<double>> samples_;
 };
 
 }  // namespace
@@ -296,13 +395,18 @@ private:
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    for (const char* name : {"text", "picture", "mixed", "random-like"}) {
+    bool bsdtar = have_bsdtar();
+    for (const char* name : {"text", "picture", "picture4", "mixed", "random-like"}) {
         benchmark::RegisterBenchmark((std::string("zarpo2/") + name).c_str(), run_decoder, zarpo2_decode,
                                      std::string(name))
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("liblhasa/") + name).c_str(), run_decoder, lhasa_decode,
                                      std::string(name))
             ->Unit(benchmark::kMillisecond);
+        if (bsdtar)
+            benchmark::RegisterBenchmark((std::string("bsdtar/") + name).c_str(), run_bsdtar, std::string(name))
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime();
     }
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -4,7 +4,10 @@
 #   pcx4-WxH.pcx, pcx8-WxH.pcx  4-plane and 8-bit PCX, written by netpbm's ppmtopcx
 #   bmp4-WxH.bmp, bmp8-WxH.bmp  4-bit and 8-bit BMP, written by ImageMagick
 # at 640x480, 1024x768 and 4096x4096, from a blurred plasma cut to 16 or 256 colours
-# (flat areas and soft edges, as a palette-drawn logo has); and own/, the project's
+# (flat areas and soft edges, as a palette-drawn logo has);
+#   bmp8-640x480-64MiB-tail.bmp  the 640x480 8-bit BMP followed by 64 MiB of zeros, as a
+#                                logo at the start of a large dump: memory must not grow
+# and own/, the project's
 # own formats at the sizes their logos have, copied from the committed fixtures and the
 # bundled samples; batch/, 1,000 small logos under distinct names.
 # Usage: make_pictures.sh SOURCE_TREE [DIR]
@@ -32,6 +35,11 @@ for size in 640x480 1024x768 4096x4096; do
     "$convert" "$work/16.ppm" -type palette -colors 16 -depth 4 -compress None "BMP3:$dir/bmp4-$size.bmp"
     "$convert" "$work/256.ppm" -type palette -compress None "BMP3:$dir/bmp8-$size.bmp"
 done
+
+tail=$dir/bmp8-640x480-64MiB-tail.bmp
+if [ ! -s "$tail" ]; then
+    { cat "$dir/bmp8-640x480.bmp"; head -c 64M /dev/zero; } > "$tail"
+fi
 
 # The project's own formats, one logo of each family as it is found in firmware.
 own="$src/samples/award-standard.epa $src/samples/awbm16.bin $src/samples/awbm256-compressed.bin
