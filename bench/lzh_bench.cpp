@@ -340,6 +340,9 @@ void run_bsdtar(benchmark::State& state, const std::string& name)
 // Prints the usual table, then output MB/s of the decoders per payload and their ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Plain text: the output goes to files and is cut up by bench/run.sh.
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);

@@ -174,6 +174,9 @@ double median(std::vector<double> v)
 // Prints the usual lines, then tables of medians over the repetitions and their ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Plain text: the output goes to files and is cut up by bench/run.sh.
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);

@@ -32,7 +32,7 @@ results=$build/results
 mkdir -p "$results"
 ZARPO2_BENCH_CONVERT=$convert "$src/bench/make_pictures.sh" "$src" "$build/pictures"
 
-common=(--benchmark_enable_random_interleaving=true --benchmark_color=false)
+common=(--benchmark_enable_random_interleaving=true)
 
 echo "== lh5 decoding ($reps repetitions)" >&2
 ZARPO2_BENCH_PAYLOADS=$build/lzh-payloads "$build/bench/lzh_bench" "${common[@]}" \
