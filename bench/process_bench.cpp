@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -31,6 +32,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int BATCH_SIZE = 1000;
+// A picture followed by a long tail of other bytes, as in a firmware dump.
+constexpr const char* TAIL_MARK = "-64MiB-tail";
 constexpr double KIB_PER_MIB = 1024.0;
 
 struct Settings {
@@ -134,6 +137,8 @@ void register_pictures(int repetitions)
         int reps = leaf.find("4096") != std::string::npos ? s.largeRepetitions : repetitions;
         std::string png = s.out + "/" + f.stem().string() + ".png";
         add("zarpo2/" + leaf, {s.cli, "png", "--out-dir", s.out, f.string()}, reps);
+        if (leaf.find(TAIL_MARK) != std::string::npos)
+            continue;  // only our memory matters here, and ImageMagick refuses the file size
         add("magick/" + leaf, {s.convert, f.string(), "PNG48:" + png}, reps);
         std::string toPnm = pcx ? "pcxtoppm" : "bmptopnm";
         add("netpbm/" + leaf,
@@ -194,6 +199,7 @@ public:
     {
         ConsoleReporter::Finalize();
         print_pictures();
+        print_tail();
         print_own();
         print_batch();
     }
@@ -228,6 +234,23 @@ private:
             std::printf("%-19s %9.3f %9.3f %9.3f %7.2fx %7.2fx %7.2fx %7.2fx %8.1f %7.1f %7.1f\n", leaf.c_str(), w,
                         median(im->wall), median(np->wall), median(im->wall) / w, median(np->wall) / w,
                         median(im->cpu) / c, median(np->cpu) / c, ours.peak, im->peak, np->peak);
+        }
+    }
+
+    // The same picture with and without a 64 MiB tail: the load must not grow with the file.
+    void print_tail() const
+    {
+        for (const auto& [name, tailed] : samples_) {
+            std::size_t mark = name.find(TAIL_MARK);
+            if (mark == std::string::npos)
+                continue;
+            std::string plainName = name.substr(0, mark) + name.substr(mark + std::strlen(TAIL_MARK));
+            const Samples* plain = find(plainName);
+            if (!plain)
+                continue;
+            std::printf("\nPeak memory, %s: %.1f MiB; with 64 MiB after it: %.1f MiB (cpu %.4f s / %.4f s)\n",
+                        plainName.substr(7).c_str(), plain->peak, tailed.peak, median(plain->cpu),
+                        median(tailed.cpu));
         }
     }
 
