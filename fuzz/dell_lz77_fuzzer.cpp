@@ -1,30 +1,16 @@
 // Fuzz target of Dell's NVRAM LZ77 coder. An input is an NVRAM file as detection hands
 // it over: the packed length (which counts the 14-byte header) at offset 12, the payload
 // from 14. The output goes to a sink that counts and checksums it.
-#include <zlib.h>
-
 #include <cstdio>
 
 #include "codec/dell_lz77.h"
 #include "fuzz/fuzz_target.h"
+#include "fuzz/output_sink.h"
 
 namespace {
 
 constexpr std::size_t PACKED_LENGTH_OFFSET = 12;
 constexpr std::uint64_t OUTPUT_LIMIT = 196608;
-
-struct Sink {
-    std::uint64_t bytes = 0;
-    uLong crc = crc32(0, nullptr, 0);
-};
-
-ssize_t sink_write(void* cookie, const char* data, std::size_t size)
-{
-    auto* sink = static_cast<Sink*>(cookie);
-    sink->bytes += size;
-    sink->crc = crc32(sink->crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
-    return static_cast<ssize_t>(size);
-}
 
 }  // namespace
 
@@ -34,9 +20,8 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
     if (size >= PACKED_LENGTH_OFFSET + 2)
         packedLength = data[PACKED_LENGTH_OFFSET] | data[PACKED_LENGTH_OFFSET + 1] << 8;
     std::FILE* in = size ? fmemopen(const_cast<std::uint8_t*>(data), size, "rb") : nullptr;
-    Sink sink;
-    cookie_io_functions_t io{nullptr, sink_write, nullptr, nullptr};
-    std::FILE* out = fopencookie(&sink, "wb", io);
+    OutputSink sink;
+    std::FILE* out = open_output_sink(sink);
     FUZZ_CHECK(out != nullptr);
     dell_decompress(in, out, packedLength);
     std::fclose(out);

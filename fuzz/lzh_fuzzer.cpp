@@ -5,13 +5,12 @@
 //              than the input has (they read as 0xFF); bit 2: it claims half the input
 //              only (zero bits follow); bits 3-4: window bits 13, 12, 15 or 16.
 // The output goes to a sink that counts and checksums it.
-#include <zlib.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "codec/lzh.h"
 #include "fuzz/fuzz_target.h"
+#include "fuzz/output_sink.h"
 
 namespace {
 
@@ -20,19 +19,6 @@ constexpr std::uint32_t MAX_UNPACKED = 1u << 16;
 constexpr std::uint32_t LAST_MATCH_OVERRUN = 255;
 constexpr std::uint32_t CLAIMED_EXTRA = 64;
 constexpr int WINDOW_BITS[] = {13, 12, 15, 16};
-
-struct Sink {
-    std::uint64_t bytes = 0;
-    uLong crc = crc32(0, nullptr, 0);
-};
-
-ssize_t sink_write(void* cookie, const char* data, std::size_t size)
-{
-    auto* sink = static_cast<Sink*>(cookie);
-    sink->bytes += size;
-    sink->crc = crc32(sink->crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
-    return static_cast<ssize_t>(size);
-}
 
 }  // namespace
 
@@ -53,9 +39,8 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 
     // fmemopen wants a buffer it may keep; an empty stream is no stream at all.
     std::FILE* in = packedBytes ? fmemopen(const_cast<std::uint8_t*>(packed), packedBytes, "rb") : nullptr;
-    Sink sink;
-    cookie_io_functions_t io{nullptr, sink_write, nullptr, nullptr};
-    std::FILE* out = fopencookie(&sink, "wb", io);
+    OutputSink sink;
+    std::FILE* out = open_output_sink(sink);
     FUZZ_CHECK(out != nullptr);
 
     // The kernel reports bad tables on standard error; keep the fuzzer's log readable.

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs every build, test and benchmark dependency from Debian packages.
-# Runs as root or through sudo; does nothing for packages already present.
+# Installs every build and test dependency from Debian packages, and any further
+# packages named as arguments. Runs as root or through sudo; does nothing for packages
+# already present.
 set -e
 
 PACKAGES="build-essential cmake pkg-config ccache
@@ -8,7 +9,8 @@ libfltk1.3-dev libpng-dev zlib1g-dev libjpeg-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 clang-14 libclang-rt-14-dev
 imagemagick netpbm libjpeg-turbo-progs jlha-utils lhasa liblhasa-dev
-xvfb xauth xdotool x11-utils pngcheck"
+xvfb xauth xdotool x11-utils pngcheck python3
+$*"
 
 missing=""
 for p in $PACKAGES; do
