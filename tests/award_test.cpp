@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fixtures.h"
+#include "support/image_oracle.h"
 
 namespace {
 
@@ -11,14 +12,6 @@ constexpr std::uint32_t WHITE = 0xFCFCFC;      // standard colour 15
 constexpr std::uint32_t GREY = 0xA8A8A8;       // standard colour 7
 constexpr std::uint32_t LIGHT_RED = 0xFC5454;  // standard colour 12
 constexpr std::uint32_t BLUE = 0x0000A8;       // standard colour 1
-
-std::uint32_t panel_rgb(const Bytes& panel, unsigned width, unsigned x, unsigned y)
-{
-    std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
-    if (i + 2 >= panel.size())
-        return 0xFFFFFFFF;
-    return (panel[i] << 16) | (panel[i + 1] << 8) | panel[i + 2];
-}
 
 // An EPA file: every cell gets attribute(cell) and the same 14-row glyph.
 template <typename Attribute>
@@ -54,15 +47,15 @@ TEST(AwardEpa, StandardWhiteCellsInTheThreePanels)
         EXPECT_EQ(r.rgb(x0 + 5, y0 + 3), WHITE);
         EXPECT_EQ(r.rgb(x0, y0 + 1), BLACK);
 
-        EXPECT_EQ(panel_rgb(r.fontMap, w, x0, y0), GREY);
-        EXPECT_EQ(panel_rgb(r.fontMap, w, x0 + 1, y0), BLACK);
-        EXPECT_EQ(panel_rgb(r.fontMap, w, x0 + 7, y0 + 3), LIGHT_RED);  // last column is grid
-        EXPECT_EQ(panel_rgb(r.fontMap, w, x0 + 2, y0 + 13), LIGHT_RED);  // last row is grid
-        EXPECT_EQ(panel_rgb(r.fontMap, w, x0 + 6, y0 + 3), GREY);
+        EXPECT_EQ(pixel_at(r.fontMap, w, x0, y0), GREY);
+        EXPECT_EQ(pixel_at(r.fontMap, w, x0 + 1, y0), BLACK);
+        EXPECT_EQ(pixel_at(r.fontMap, w, x0 + 7, y0 + 3), LIGHT_RED);  // last column is grid
+        EXPECT_EQ(pixel_at(r.fontMap, w, x0 + 2, y0 + 13), LIGHT_RED);  // last row is grid
+        EXPECT_EQ(pixel_at(r.fontMap, w, x0 + 6, y0 + 3), GREY);
 
-        EXPECT_EQ(panel_rgb(r.colorMap, w, x0 + 1, y0 + 1), WHITE);  // the cell colour, bit or not
-        EXPECT_EQ(panel_rgb(r.colorMap, w, x0 + 7, y0), BLACK);
-        EXPECT_EQ(panel_rgb(r.colorMap, w, x0, y0 + 13), BLACK);
+        EXPECT_EQ(pixel_at(r.colorMap, w, x0 + 1, y0 + 1), WHITE);  // the cell colour, bit or not
+        EXPECT_EQ(pixel_at(r.colorMap, w, x0 + 7, y0), BLACK);
+        EXPECT_EQ(pixel_at(r.colorMap, w, x0, y0 + 13), BLACK);
     }
     EXPECT_EQ(r.rgb(135, 83), BLACK);  // bottom-right pixel: glyph row 13 is empty
 }
@@ -77,9 +70,9 @@ TEST(AwardEpa, EachCellTakesItsOwnAttributeInRowMajorOrder)
     ASSERT_EQ(r.descriptor.width, 80u);
     ASSERT_EQ(r.descriptor.height, 56u);
     const unsigned w = 80;
-    EXPECT_EQ(panel_rgb(r.colorMap, w, 8 * 1 + 2, 2), BLUE);          // cell 1
-    EXPECT_EQ(panel_rgb(r.colorMap, w, 8 * 5 + 2, 14 + 2), WHITE);    // cell 15
-    EXPECT_EQ(panel_rgb(r.colorMap, w, 8 * 3 + 2, 14 * 1 + 2), LIGHT_RED);  // cell 13: 0x1C uses its low nibble
+    EXPECT_EQ(pixel_at(r.colorMap, w, 8 * 1 + 2, 2), BLUE);          // cell 1
+    EXPECT_EQ(pixel_at(r.colorMap, w, 8 * 5 + 2, 14 + 2), WHITE);    // cell 15
+    EXPECT_EQ(pixel_at(r.colorMap, w, 8 * 3 + 2, 14 * 1 + 2), LIGHT_RED);  // cell 13: 0x1C uses its low nibble
     EXPECT_EQ(r.rgb(8 * 3, 14 * 1), LIGHT_RED);
     EXPECT_EQ(r.rgb(8 * 9, 14 * 3), GREY);  // cell 39, the last one: colour 7
 }

@@ -124,30 +124,6 @@ TEST(PcxDecoders, EightBitRowsStartAtTheirOwnScanline)
             ASSERT_EQ(pixel_at(image, W, x, y), rgb_of(palette[(x * 3 + y * 7) & 0xFF])) << x << "," << y;
 }
 
-TEST(PcxDecoders, FourPlaneIndexBitsAndWidthBelowTheLine)
-{
-    // 13 pixels in 2 bytes per plane: pixel x has colour index x (planes 0..3 = bits 0..3).
-    const unsigned W = 13, H = 2, B = 2;
-    std::vector<Rgb> palette(16);
-    for (unsigned i = 0; i < 16; ++i)
-        palette[i] = {static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(i * 8), static_cast<std::uint8_t>(i)};
-    ByteBuilder b = pcx_header(1, W, H, B, palette);
-    for (unsigned y = 0; y < H; ++y) {
-        for (unsigned p = 0; p < 4; ++p) {
-            for (unsigned j = 0; j < B; ++j) {
-                unsigned byte = 0;
-                for (unsigned k = 0; k < 8; ++k)
-                    byte |= (((j * 8 + k) >> p) & 1) << (7 - k);
-                literal(b, byte);
-            }
-        }
-    }
-    Bytes image = decode_bytes_with(AMIGFXbm, b.data(), W, H);
-    for (unsigned y = 0; y < H; ++y)
-        for (unsigned x = 0; x < W; ++x)
-            EXPECT_EQ(pixel_at(image, W, x, y), rgb_of(palette[x])) << x << "," << y;
-}
-
 struct PaletteCase {
     const char* name;
     SingleDecoder decoder;
@@ -180,19 +156,6 @@ TEST(PcxDecoders, PaletteValuesPerDecoder)
         EXPECT_EQ(pixel_at(image, 16, 0, 0), c.expected) << c.name;
         EXPECT_EQ(pixel_at(image, 16, 15, 0), c.expected) << c.name;
     }
-}
-
-TEST(PcxDecoders, RomSearchWindows)
-{
-    std::vector<Rgb> palette = grey_ramp();
-    ByteBuilder b = pcx_header(8, 4, 1, 4);
-    b.u8(10).u8(20).u8(30).u8(40);
-    add_trailer(b, palette);
-    // Beyond the AMI window but inside the SystemSoft one.
-    Bytes rom = in_rom(b.data(), 0x10, 0x00, 6000);
-    Bytes image = decode_bytes_with(SYSOFXbm, rom, 4, 1);
-    EXPECT_EQ(pixel_at(image, 4, 0, 0), rgb_of(palette[10]));
-    EXPECT_EQ(pixel_at(image, 4, 3, 0), rgb_of(palette[40]));
 }
 
 TEST(PcxDecoders, HeaderLargerThanTheImageStaysInside)
@@ -264,8 +227,8 @@ TEST(PcxDecoders, DamagedFilesEndCleanly)
     }
 }
 
-// Pictures written by independent tools, decoded directly and compared with the tools' own
-// pixels of the same file.
+// Pictures written by netpbm and ImageMagick, decoded directly and compared with ImageMagick's
+// pixels of the same file; the 13 x 7 and 1 x 5 pictures store more bits per line than they show.
 struct OracleCase {
     const char* what;
     unsigned width, height, colors;
@@ -274,11 +237,8 @@ struct OracleCase {
 
 std::string fill_in(std::string command, const std::string& src, const std::string& out)
 {
-    for (auto [key, value] : {std::pair<std::string, std::string>{"{src}", src}, {"{out}", out}}) {
-        for (std::size_t at; (at = command.find(key)) != std::string::npos;)
-            command.replace(at, key.size(), value);
-    }
-    return command;
+    command.replace(command.find("{src}"), 5, src);
+    return command.replace(command.find("{out}"), 5, out);
 }
 
 // A plasma picture of the given size, reduced to at most colors colours, as a PPM file.
@@ -298,13 +258,10 @@ TEST(PcxOracle, NetpbmAndImageMagickPictures)
         GTEST_SKIP() << "convert or ppmtopcx missing";
     const OracleCase cases[] = {
         {"netpbm 4 planes", 37, 23, 16, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
-        {"netpbm 4 planes", 40, 9, 16, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
         {"netpbm 4 planes", 1, 5, 2, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
         {"netpbm 4 planes", 13, 7, 9, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
-        {"netpbm 8 bit", 37, 23, 16, "ppmtopcx -8bit '{src}' > '{out}' 2>/dev/null"},
         {"netpbm 8 bit", 101, 11, 200, "ppmtopcx -8bit '{src}' > '{out}' 2>/dev/null"},
         {"ImageMagick 8 bit", 37, 23, 200, "convert '{src}' -type palette PCX:'{out}'"},
-        {"ImageMagick 8 bit", 64, 20, 256, "convert '{src}' -type palette PCX:'{out}'"},
         {"ImageMagick 8 bit", 3, 3, 5, "convert '{src}' -type palette PCX:'{out}'"},
     };
     for (const OracleCase& c : cases) {

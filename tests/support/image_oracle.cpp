@@ -6,10 +6,12 @@
 Bytes decode_file_with(SingleDecoder decoder, const std::string& path, std::uint16_t width, std::uint16_t height)
 {
     Bytes image(static_cast<std::size_t>(width) * height * 3, 0);
+    Bytes palette(256 * 3, 0);
     LogoDescriptor d;
     d.width = width;
     d.height = height;
     d.image = image.data();
+    d.palette = palette.data();
     d.stream = std::fopen(path.c_str(), "rb");
     if (!d.stream)
         return image;
