@@ -187,8 +187,8 @@ TEST(BmpDecoders, DamagedHeadersEndCleanly)
     EXPECT_EQ(pixel_at(tall, 8, 1, 35), 0u);
 }
 
-// Pictures written by ImageMagick, decoded directly, compared with ImageMagick's own
-// pixels of the same file (two low bits cleared).
+// Pictures written by ImageMagick compared with ImageMagick's own pixels of the same file
+// (two low bits cleared).
 TEST(BmpOracle, ImageMagickPictures)
 {
     if (!have_program("convert"))
@@ -198,51 +198,40 @@ TEST(BmpOracle, ImageMagickPictures)
         unsigned bits;
     } cases[] = {{37, 23, 4}, {36, 5, 4}, {30, 7, 4}, {1, 4, 4}, {37, 23, 8}, {40, 6, 8}, {30, 7, 8}, {1, 40, 8}};
     for (const Case& c : cases) {
-        std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
-        std::string label = size + " " + std::to_string(c.bits) + "-bit";
-        std::string path = test_temp_dir() + "/oracle-" + size + "-" + std::to_string(c.bits) + ".bmp";
-        std::string reduce = c.bits == 4 ? "-colors 16 -depth 4" : "-colors 256";
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        SCOPED_TRACE(size + " " + std::to_string(c.bits) + "-bit");
+        const std::string path = test_temp_dir() + "/oracle.bmp";
+        const std::string reduce = c.bits == 4 ? "-colors 16 -depth 4" : "-colors 256";
         ASSERT_EQ(run_command("convert -size " + size + " -seed 11 plasma: +dither -type palette " + reduce +
                               " -compress None BMP3:'" + path + "' 2>/dev/null"),
-                  0)
-            << label;
-        Bytes file = read_file(path);
-        ASSERT_EQ(file[28], c.bits) << label;
-        Bytes expected;
-        ASSERT_TRUE(convert_to_rgb(path, expected)) << label;
+                  0);
+        Bytes file = read_file(path), expected;
+        ASSERT_EQ(file[28], c.bits);
+        ASSERT_TRUE(convert_to_rgb(path, expected));
         expected = clear_low_bits(expected);
-
-        // As a plain BMP the picture is as wide as its stored rows; the fill columns are
-        // black (8-bit) or palette entry 0 (4-bit), so compare the bitmap's own columns.
-        std::uint32_t wr = round4(c.width);
-        Bytes image = decode_file_with(BMP8i, path, static_cast<std::uint16_t>(wr), static_cast<std::uint16_t>(c.height));
-        Bytes cropped;
-        for (std::uint32_t y = 0; y < c.height; ++y)
-            cropped.insert(cropped.end(), image.begin() + y * wr * 3, image.begin() + (y * wr + c.width) * 3);
-        EXPECT_EQ(cropped, expected) << label;
+        const auto w = static_cast<std::uint16_t>(c.width), h = static_cast<std::uint16_t>(c.height);
 
         // As the unpacked Dell bitmap it is exactly as wide as the bitmap.
-        EXPECT_EQ(decode_file_with(BMP8i, path, static_cast<std::uint16_t>(c.width), static_cast<std::uint16_t>(c.height)),
-                  expected)
-            << label;
+        EXPECT_EQ(decode_file_with(BMP8i, path, w, h), expected);
 
-        // Through detection, decoding and the command's PNG file: as wide as the stored rows.
-        Bytes shown;
-        ASSERT_TRUE(cli_png_rgb(path, shown)) << label;
-        EXPECT_EQ(shown, image) << label;
+        // Through detection and the command's PNG file it is as wide as the stored rows; the
+        // fill columns are black (8-bit) or palette entry 0 (4-bit): compare the bitmap's own.
+        Bytes shown, cropped;
+        ASSERT_TRUE(cli_png_rgb(path, shown));
+        const std::uint32_t wr = round4(c.width);
+        for (std::uint32_t y = 0; y < c.height; ++y)
+            cropped.insert(cropped.end(), shown.begin() + y * wr * 3, shown.begin() + (y * wr + c.width) * 3);
+        EXPECT_EQ(cropped, expected);
 
         if (c.bits == 8 && rd_u32(file.data(), 10) == PIXEL_DATA_256) {
             file[0] = file[1] = 0;
-            EXPECT_EQ(decode_bytes_with(QDIBMPbm, file, static_cast<std::uint16_t>(c.width),
-                                        static_cast<std::uint16_t>(c.height)),
-                      expected)
-                << label;
+            EXPECT_EQ(decode_bytes_with(QDIBMPbm, file, w, h), expected);
             // Byte 2 (the low byte of the file size) decides whether the QDI test sees it.
             if (file[2] != 0x00 && file[2] != 0x03 && file[2] != 0x04) {
                 std::string qdi = write_temp_file(file, "qdi.bmp");
-                EXPECT_EQ(detect_file(qdi).formatId, 4) << label;
-                ASSERT_TRUE(cli_png_rgb(qdi, shown)) << label;
-                EXPECT_EQ(shown, expected) << label;
+                EXPECT_EQ(detect_file(qdi).formatId, 4);
+                ASSERT_TRUE(cli_png_rgb(qdi, shown));
+                EXPECT_EQ(shown, expected);
             }
         }
     }

