@@ -2,7 +2,6 @@
 // headers, and pictures written by ImageMagick.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "core/stream_io.h"
@@ -234,40 +233,6 @@ TEST(BmpOracle, ImageMagickPictures)
                 EXPECT_EQ(shown, expected);
             }
         }
-    }
-}
-
-// A Dell NVRAM logo around a BMP file: the "NVRAM" header with the packed length at 12,
-// then the bytes as Dell LZ77 literal runs of up to 16 (token (n - 1) << 4, n bytes).
-Bytes dell_nvram(const Bytes& bmp)
-{
-    Bytes payload;
-    for (std::size_t at = 0; at < bmp.size(); at += 16) {
-        std::size_t n = std::min<std::size_t>(16, bmp.size() - at);
-        payload.push_back(static_cast<std::uint8_t>((n - 1) << 4));
-        payload.insert(payload.end(), bmp.begin() + static_cast<long>(at), bmp.begin() + static_cast<long>(at + n));
-    }
-    return ByteBuilder().text("NVRAM").pad_to(12).u16(static_cast<unsigned>(payload.size() + 14)).bytes(payload).data();
-}
-
-// The unpacked Dell bitmap keeps the bitmap's own width through the whole pipeline.
-TEST(BmpOracle, DellNvramBitmapThroughThePipeline)
-{
-    if (!have_program("convert"))
-        GTEST_SKIP() << "convert missing";
-    for (auto [reduce, bits] : {std::pair<const char*, int>{"-colors 16 -depth 4", 4}, {"-colors 256", 8}}) {
-        std::string path = test_temp_dir() + "/dell-source.bmp";
-        ASSERT_EQ(run_command(std::string("convert -size 37x23 -seed 5 plasma: +dither -type palette ") + reduce +
-                              " -compress None BMP3:'" + path + "' 2>/dev/null"),
-                  0);
-        ASSERT_EQ(read_file(path)[28], bits) << reduce;
-        Bytes expected;
-        ASSERT_TRUE(convert_to_rgb(path, expected));
-        LoadResult r = load_bytes(dell_nvram(read_file(path)), "dell.bin");
-        ASSERT_EQ(r.loaded, 1) << reduce;
-        EXPECT_EQ(r.descriptor.formatId, 35) << reduce;
-        EXPECT_EQ(r.descriptor.width, 37) << reduce;
-        EXPECT_EQ(r.image, clear_low_bits(expected)) << reduce;
     }
 }
 
