@@ -2,6 +2,7 @@
 // guards for sizes, references and tokens that leave the payload or the output buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -14,8 +15,7 @@ namespace {
 constexpr std::int32_t HEADER = 14;
 constexpr std::size_t OUTPUT_LIMIT = 196608;
 
-// Runs the coder over an NVRAM file made of a 14-byte header and payload; size defaults
-// to the header and payload together.
+// Runs the coder over an NVRAM file: a 14-byte header, then payload; size defaults to both.
 constexpr std::int32_t WHOLE = INT32_MIN;
 Bytes unpack(const Bytes& payload, std::int32_t size = WHOLE)
 {
@@ -27,101 +27,65 @@ Bytes unpack(const Bytes& payload, std::int32_t size = WHOLE)
     std::fwrite(file.data(), 1, file.size(), in);
     std::rewind(in);
     dell_decompress(in, out, size);
-    long n = std::ftell(out);  // the coder leaves the output after its last byte
+    Bytes result(static_cast<std::size_t>(std::max(0L, std::ftell(out))));  // left after its last byte
     std::rewind(out);
-    Bytes result(static_cast<std::size_t>(n > 0 ? n : 0));
-    if (!result.empty()) {
-        EXPECT_EQ(std::fread(result.data(), 1, result.size(), out), result.size());
-    }
+    EXPECT_EQ(std::fread(result.data(), 1, result.size(), out), result.size());
     std::fclose(in);
     std::fclose(out);
     return result;
 }
 
-struct TokenCase {
-    const char* what;
-    Bytes payload;
-    Bytes expected;
-};
-
-// 4096 distinct-looking bytes as 256 literal runs of 16, then payload continues.
-Bytes runs_of_16(std::size_t count)
-{
-    Bytes payload;
-    for (std::size_t r = 0; r < count; ++r) {
-        payload.push_back(0xF0);
-        for (unsigned k = 0; k < 16; ++k)
-            payload.push_back(static_cast<std::uint8_t>(r * 7 + k * 13));
-    }
-    return payload;
-}
-
-Bytes literals_of(const Bytes& payload)
-{
-    Bytes out;
-    for (std::size_t i = 0; i < payload.size(); i += 17)
-        out.insert(out.end(), payload.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                   payload.begin() + static_cast<std::ptrdiff_t>(i) + 17);
-    return out;
-}
-
 TEST(DellLz77, TokensDecodeAsTheirKindSays)
 {
-    Bytes far = runs_of_16(256);
-    Bytes farOut = literals_of(far);
-    Bytes farRef = far;
-    farRef.insert(farRef.end(), {0xFF, 0xFF});
-    Bytes farRefOut = farOut;
-    farRefOut.insert(farRefOut.end(), farOut.begin(), farOut.begin() + 16);
+    // 256 literal runs of 16 bytes, then 0xFF 0xFF: 16 bytes from 4096 back.
+    Bytes far, farOut;
+    for (unsigned i = 0; i < 4096; ++i) {
+        if (i % 16 == 0)
+            far.push_back(0xF0);
+        far.push_back(static_cast<std::uint8_t>(i * 7 / 16 + i * 13));
+        farOut.push_back(far.back());
+    }
+    far.insert(far.end(), {0xFF, 0xFF});
+    farOut.insert(farOut.end(), far.begin() + 1, far.begin() + 17);
 
-    const TokenCase cases[] = {
+    const struct {
+        const char* what;
+        Bytes payload, expected;
+    } cases[] = {
         {"0x00 pairs give one byte each", {0x00, 'a', 0x00, 'b', 0x00, 0x00, 0x00, 'c'}, {'a', 'b', 0, 'c'}},
         {"a literal run of h + 1 bytes", {0x20, 'x', 'y', 'z', 0x00, '!'}, {'x', 'y', 'z', '!'}},
-        {"distance 1, length 4 reads zeros past the output position",
-         {0x00, 'X', 0x03, 0x00}, {'X', 'X', 0, 0, 0}},
-        {"distance 3, length 3 copies three bytes as they stand",
-         {0x20, 'a', 'b', 'c', 0x02, 0x02}, {'a', 'b', 'c', 'a', 'b', 'c'}},
-        {"0xFF 0xFF copies 16 bytes from 4096 back", farRef, farRefOut},
+        {"distance 1, length 4 reads zeros past the output position", {0x00, 'X', 0x03, 0x00}, {'X', 'X', 0, 0, 0}},
+        {"distance 3, length 3", {0x20, 'a', 'b', 'c', 0x02, 0x02}, {'a', 'b', 'c', 'a', 'b', 'c'}},
+        {"0xFF 0xFF copies 16 bytes from 4096 back", far, farOut},
+        // Malformed payloads stay inside the buffers.
+        {"a reference before the start of the output reads zeros", {0x31, 0x05}, {0, 0}},
+        {"a reference reaching partly before the start", {0x10, 'A', 'B', 0x03, 0x02}, {'A', 'B', 0, 'A', 'B', 0}},
+        {"a literal run cut by the end of the payload", {0x00, 'q', 0x50, 'r', 's'}, {'q', 'r', 's', 0, 0, 0, 0}},
+        {"a reference without its distance byte", {0x00, 'q', 0x01}, {'q', 'q', 0}},
+        {"a single literal without its byte", {0x00}, {0}},
     };
-    for (const TokenCase& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(unpack(c.payload), c.expected) << c.what;
 }
 
 TEST(DellLz77, DecodingStopsAtTheEndOfThePayload)
 {
-    // The size counts 14 header bytes; nothing is decoded from beyond the payload.
+    // The size counts the 14 header bytes; nothing is decoded from beyond the payload,
+    // and a size short of the file leaves the rest undecoded.
     EXPECT_EQ(unpack({0x00, 'A'}), (Bytes{'A'}));
-    // A size short of the file leaves the rest of the file undecoded.
     EXPECT_EQ(unpack({0x00, 'A', 0x00, 'B'}, HEADER + 2), (Bytes{'A'}));
-}
-
-TEST(DellLz77, MalformedPayloadsStayInsideTheBuffers)
-{
-    const TokenCase cases[] = {
-        {"a reference before the start of the output reads zeros", {0x31, 0x05}, {0, 0}},
-        {"a reference reaching partly before the start",
-         {0x10, 'A', 'B', 0x03, 0x02}, {'A', 'B', 0, 'A', 'B', 0}},
-        {"a literal run cut by the end of the payload", {0x00, 'q', 0x50, 'r', 's'}, {'q', 'r', 's', 0, 0, 0, 0}},
-        {"a reference without its distance byte", {0x00, 'q', 0x01}, {'q', 'q', 0}},
-        {"a single literal without its byte", {0x00}, {0}},
-    };
-    for (const TokenCase& c : cases)
-        EXPECT_EQ(unpack(c.payload), c.expected) << c.what;
-
     for (std::int32_t size : {-1000, 0, 5, 13, 14})
         EXPECT_TRUE(unpack({0x00, 'A'}, size).empty()) << size;
 }
 
 TEST(DellLz77, OutputStopsAt196608Bytes)
 {
-    // Every 0x0F token adds 16 zero bytes; 20,000 of them would make 320,000.
-    Bytes payload;
+    // 16 literals, then 20,000 tokens 0x0F 0x00 (16 bytes at distance 1): 320,016 bytes unclipped.
+    Bytes payload = {0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     for (int i = 0; i < 20000; ++i)
         payload.insert(payload.end(), {0x0F, 0x00});
-    payload.insert(payload.begin(), {0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
     Bytes out = unpack(payload);
     ASSERT_EQ(out.size(), OUTPUT_LIMIT);
-    EXPECT_EQ(out[0], 1);
     EXPECT_EQ(out[16], 16);  // distance 1 copies the last byte, then zeros
     EXPECT_EQ(out[17], 0);
 }

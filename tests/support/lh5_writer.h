@@ -14,22 +14,18 @@ class Lh5Writer {
 public:
     Lh5Writer& bits(std::uint32_t value, unsigned count);
     std::size_t bit_count() const { return bitCount_; }
-    // The stream so far, the last byte padded with zero bits.
-    Bytes bytes() const;
+    Bytes bytes() const { return bytes_; }  // the last byte padded with zero bits
 
     // A length-code or position-code length set, as the count then 3-bit lengths (7 and
     // up continued by ones and a zero); after index `special` a 2-bit zero run of 0.
     Lh5Writer& pt_lengths(const Lengths& lengths, unsigned countBits, int special);
     // A code sent as one value: a count of 0, then the value.
-    Lh5Writer& single(unsigned value, unsigned countBits);
-    // Literal/length code lengths, one length-code symbol each (0 for a zero length,
-    // length + 2 otherwise), coded with the length code of ntLengths.
-    Lh5Writer& c_lengths(const Lengths& cLengths, const Lengths& ntLengths);
+    Lh5Writer& single(unsigned value, unsigned countBits) { return bits(0, countBits).bits(value, countBits); }
     // The canonical code of symbol under lengths.
     Lh5Writer& symbol(const Lengths& lengths, unsigned symbol);
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    Bytes bytes_;
     std::size_t bitCount_ = 0;
 };
 
@@ -42,12 +38,10 @@ struct Lh5Codes {
 
 // Count, then the three codes.
 void write_block_head(Lh5Writer& w, unsigned count, const Lh5Codes& codes);
-void write_literal(Lh5Writer& w, const Lh5Codes& codes, std::uint8_t byte);
 // A match of length 3..256 from distance 1..8192 back.
 void write_match(Lh5Writer& w, const Lh5Codes& codes, unsigned length, unsigned distance);
 
-// Lengths 1, 2, ..., n-1, n-1 on the given symbols: a complete code whose lengths run up
-// to n-1 (n symbols).
+// Lengths 1, 2, ..., n-1, n-1 on the given n symbols: a complete code.
 Lengths chain_lengths(std::size_t alphabet, const std::vector<unsigned>& symbols);
 // A complete length code over all 19 symbols (13 of length 4, 6 of length 5).
 Lengths full_nt_lengths();
@@ -55,11 +49,3 @@ Lengths full_nt_lengths();
 // An lh5 stream of literals only, each coded in 8 bits as itself: data as it stands,
 // behind one block head per 65,535 bytes. Independent of any encoder.
 Bytes lh5_literal_stream(const Bytes& data);
-
-// What a token list expands to, from a window that starts full of spaces.
-struct Lh5Token {
-    bool isMatch = false;
-    std::uint8_t byte = 0;
-    unsigned length = 0, distance = 0;
-};
-Bytes expand_tokens(const std::vector<Lh5Token>& tokens);

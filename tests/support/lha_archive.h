@@ -11,15 +11,11 @@ struct LhaMember {
     std::string method;  // "-lh5-", "-lh0-" ...
     std::uint32_t packedSize = 0;
     std::uint32_t originalSize = 0;
-    Bytes packed;        // the raw compressed stream
+    Bytes packed;  // the raw compressed stream
 };
 
-// Parses the level-2 header at the start of archive; false when it is not one.
-bool read_lha_member(const Bytes& archive, LhaMember& member);
-
 // Packs data with `jlha ao5` (lh5, level-2 header; method "6" for lh6) under name in a
-// fresh temporary folder. False when jlha is missing or fails, or the archive cannot be
-// read.
+// fresh temporary folder. False when jlha is missing or fails, or the archive cannot be read.
 bool jlha_pack(const Bytes& data, const std::string& name, LhaMember& member, std::string* archivePath = nullptr,
                const std::string& method = "5");
 
