@@ -53,11 +53,6 @@ Bytes dell_container(const Bytes& data)
     return ByteBuilder().text("NVRAM").pad_to(12).u16(static_cast<unsigned>(payload.size() + 14)).bytes(payload).data();
 }
 
-Bytes grfx_picture(unsigned width, unsigned height)
-{
-    return ByteBuilder().text("GRFX").pad_to(18).u16(width).u16(height).pad_to(80).fill(100, 0x12).data();
-}
-
 struct ProbeCase {
     const char* what;
     Bytes file;
@@ -75,7 +70,7 @@ std::vector<ProbeCase> probe_cases()
     Bytes pg = ByteBuilder().text("PG").pad_to(10).u16(48).u16(16).pad_to(18).fill(64, 0x33).data();
     Bytes pgPalette = ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(16).pad_to(0x4C).u16(40).u16(8)
                           .pad_to(84).fill(64, 0x33).data();
-    Bytes grfx = grfx_picture(40, 12);
+    Bytes grfx = ByteBuilder().text("GRFX").pad_to(18).u16(40).u16(12).pad_to(80).fill(100, 0x12).data();
     Bytes dell = dell_container(ByteBuilder().text("BM").pad_to(18).u32(37).u32(23).pad_to(54).fill(40, 1).data());
     // A stream that stops after 5 bytes on a head it cannot build (single value 511).
     Lh5Writer cut;
@@ -129,7 +124,7 @@ TEST(UnpackingProbes, TheInputStreamIsClosedWhenTheTemporaryOneTakesItsPlace)
 
 TEST(UnpackingProbes, DeclineWithoutTheirMarks)
 {
-    Bytes stream = lh5_literal_stream(grfx_picture(8, 8));
+    Bytes stream = lh5_literal_stream(Bytes(100, 0x12));
     auto textFirst = [](const Bytes& file) { return ByteBuilder().bytes(file).put_text(0, "TEXT").data(); };
     const struct {
         const char* what;
@@ -175,11 +170,12 @@ void detect_without_new_files(const std::string& path)
 
 TEST(UnpackingProbesDeathTest, NoTemporaryFileIsFatal)
 {
-    for (const ProbeCase& c : probe_cases())
-        if (c.fatal)
-            EXPECT_EXIT(detect_without_new_files(write_temp_file(c.file, "fatal.bin")), testing::ExitedWithCode(1),
-                        c.fatal)
-                << c.what;
+    for (const ProbeCase& c : probe_cases()) {
+        if (!c.fatal)
+            continue;
+        std::string path = write_temp_file(c.file, "fatal.bin");
+        EXPECT_EXIT(detect_without_new_files(path), testing::ExitedWithCode(1), c.fatal) << c.what;
+    }
 }
 
 // ---- End to end through zarpo2-cli png -------------------------------------------------
