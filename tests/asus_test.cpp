@@ -376,8 +376,9 @@ TEST(AsusDecode, FramesShowTheStoredPictures)
         for (unsigned f = 0; f < c.sizes.size(); ++f) {
             EXPECT_EQ(r.frames[f].width, c.sizes[f].first) << "frame " << f;
             EXPECT_EQ(r.frames[f].height, c.sizes[f].second) << "frame " << f;
-            if (c.sizes[f].first == 0)
+            if (c.sizes[f].first == 0) {
                 EXPECT_TRUE(r.frames[f].pixels.empty());
+            }
             EXPECT_EQ(frame_mismatches(r, f, [&](unsigned x, unsigned y) { return c.expected(f, x, y); }), 0u)
                 << "frame " << f;
         }

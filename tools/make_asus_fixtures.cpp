@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "fixture_bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace {
 
 // Colour index 0..15 of pixel (x, y) of frame f: diagonal bands that shift with the frame,
 // with a block of 15 in the top-left corner so that a picture drawn upside down shows it.
@@ -27,47 +27,6 @@ unsigned six_bit(unsigned n, unsigned channel)
 {
     unsigned bit = n >> (2 - channel) & 1;
     return bit * 42 + (n & 8 ? 21 : 0);
-}
-
-void u8(Bytes& out, unsigned v)
-{
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-
-void u16(Bytes& out, unsigned v)
-{
-    u8(out, v & 0xFF);
-    u8(out, v >> 8);
-}
-
-void u32(Bytes& out, std::uint32_t v)
-{
-    u16(out, v & 0xFFFF);
-    u16(out, v >> 16);
-}
-
-void text(Bytes& out, const char* s)
-{
-    while (*s)
-        u8(out, static_cast<unsigned char>(*s++));
-}
-
-void pad_to(Bytes& out, std::size_t size, std::uint8_t v = 0)
-{
-    if (out.size() < size)
-        out.resize(size, v);
-}
-
-void put_u16(Bytes& out, std::size_t at, unsigned v)
-{
-    out[at] = static_cast<std::uint8_t>(v & 0xFF);
-    out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put_u32(Bytes& out, std::size_t at, std::uint32_t v)
-{
-    put_u16(out, at, v & 0xFFFF);
-    put_u16(out, at + 2, v >> 16);
 }
 
 unsigned round8(unsigned w)
@@ -259,21 +218,6 @@ Bytes dynamic_ami()
     img(out, "IMG", 19, 6, 0, true);
     img(out, "IMG", 19, 6, 1, true);
     return out;
-}
-
-bool write_file(const std::string& path, const Bytes& bytes, std::size_t keep = SIZE_MAX)
-{
-    std::size_t size = keep < bytes.size() ? keep : bytes.size();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::perror(path.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, size, f) == size;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok)
-        std::printf("%s (%zu bytes)\n", path.c_str(), size);
-    return ok;
 }
 
 }  // namespace

@@ -8,47 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "fixture_bytes.h"
+
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-void put_u16(Bytes& out, unsigned v)
-{
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void put_u32(Bytes& out, std::uint32_t v)
-{
-    put_u16(out, v & 0xFFFF);
-    put_u16(out, v >> 16);
-}
-
-void set_u16(Bytes& out, std::size_t at, unsigned v)
-{
-    out[at] = static_cast<std::uint8_t>(v & 0xFF);
-    out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void set_u32(Bytes& out, std::size_t at, std::uint32_t v)
-{
-    set_u16(out, at, v & 0xFFFF);
-    set_u16(out, at + 2, v >> 16);
-}
-
-bool write_file(const std::string& path, const Bytes& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::perror(path.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (ok)
-        std::printf("%s (%zu bytes)\n", path.c_str(), bytes.size());
-    return ok;
-}
 
 // A pattern index for pixel (x, y): a ring around the picture's centre over diagonal bands.
 unsigned pattern(unsigned x, unsigned y, unsigned width, unsigned height, unsigned colours)
@@ -68,8 +30,8 @@ Bytes phoenix_picture(unsigned bits, unsigned width, unsigned height, const std:
 {
     Bytes out(19, 0);
     out[4] = static_cast<std::uint8_t>(bits);
-    set_u16(out, 5, width);
-    set_u16(out, 7, height);
+    put_u16(out, 5, width);
+    put_u16(out, 7, height);
     if (bits == 4) {
         out.insert(out.end(), substitution, substitution + 16);
         for (unsigned y = 0; y < height; ++y)
@@ -112,13 +74,13 @@ Bytes scrn_composite()
         offsets.push_back(static_cast<unsigned>(out.size()));
         out.insert(out.end(), picture.begin(), picture.end());
     }
-    set_u16(out, 6, static_cast<unsigned>(out.size()));  // directory offset
+    put_u16(out, 6, static_cast<unsigned>(out.size()));  // directory offset
     out.push_back(static_cast<std::uint8_t>(offsets.size()));
     for (unsigned offset : offsets) {
         out.push_back(0);
-        put_u16(out, offset);
+        u16(out, offset);
     }
-    set_u16(out, 4, static_cast<unsigned>(out.size()));
+    put_u16(out, 4, static_cast<unsigned>(out.size()));
     return out;
 }
 
@@ -138,9 +100,9 @@ Bytes scn_envelope()
     }
     for (std::uint32_t offset : offsets) {
         out.push_back(0);
-        put_u32(out, offset);
+        u32(out, offset);
     }
-    set_u32(out, 4, static_cast<std::uint32_t>(out.size()));
+    put_u32(out, 4, static_cast<std::uint32_t>(out.size()));
     return out;
 }
 
@@ -150,13 +112,13 @@ Bytes pcx8(unsigned width, unsigned height)
 {
     unsigned bytesPerLine = width + width % 2;
     Bytes out = {0x0A, 5, 1, 8};
-    put_u16(out, 0);
-    put_u16(out, 0);
-    put_u16(out, width - 1);
-    put_u16(out, height - 1);
+    u16(out, 0);
+    u16(out, 0);
+    u16(out, width - 1);
+    u16(out, height - 1);
     out.resize(65, 0);
     out.push_back(1);  // planes
-    put_u16(out, bytesPerLine);
+    u16(out, bytesPerLine);
     out.resize(128, 0);
     for (unsigned y = 0; y < height; ++y) {
         Bytes line;
@@ -187,14 +149,14 @@ Bytes bmp(unsigned width, unsigned height, unsigned bits)
     unsigned rowBytes = ((width * bits + 7) / 8 + 3) / 4 * 4;
     unsigned dataOffset = 54 + 256 * 4;
     Bytes out = {'B', 'M'};
-    put_u32(out, dataOffset + rowBytes * height);
-    put_u32(out, 0);
-    put_u32(out, dataOffset);
-    put_u32(out, 40);
-    put_u32(out, width);
-    put_u32(out, height);
-    put_u16(out, 1);
-    put_u16(out, bits);
+    u32(out, dataOffset + rowBytes * height);
+    u32(out, 0);
+    u32(out, dataOffset);
+    u32(out, 40);
+    u32(out, width);
+    u32(out, height);
+    u16(out, 1);
+    u16(out, bits);
     out.resize(54, 0);
     for (unsigned i = 0; i < 256; ++i) {
         out.insert(out.end(), {static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7),
@@ -220,7 +182,7 @@ void put_osb_record(Bytes& out, std::uint32_t length, std::uint8_t mark = 0)
 {
     std::size_t at = out.size();
     out.insert(out.end(), {'$', 'O', 'S', 'B', mark});
-    put_u32(out, length);
+    u32(out, length);
     out.resize(at + 16, 0);
 }
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "fixture_bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace {
 
 constexpr int GLYPH_COLUMNS = 5;
 constexpr int GLYPH_ROWS = 7;
@@ -52,26 +52,6 @@ bool word_ink(int x, int y, int left, int top, int scaleX, int scaleY, int pitch
     if (letter >= WORD_LETTERS || dotX >= GLYPH_COLUMNS || dotY >= GLYPH_ROWS)
         return false;
     return glyph_ink(WORD[letter], dotX, dotY);
-}
-
-void put_u16(Bytes& out, unsigned v)
-{
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-bool write_file(const std::string& path, const Bytes& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::perror(path.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (ok)
-        std::printf("%s (%zu bytes)\n", path.c_str(), bytes.size());
-    return ok;
 }
 
 // Standard EPA: 17 x 6 cells of 8 x 14 pixels. The letters fill cell rows 1 to 4, three
@@ -125,8 +105,8 @@ unsigned awbm16_index(unsigned x, unsigned y)
 Bytes awbm16_with_trailer()
 {
     Bytes out = {'A', 'W', 'B', 'M'};
-    put_u16(out, AWBM16_W);
-    put_u16(out, AWBM16_H);
+    u16(out, AWBM16_W);
+    u16(out, AWBM16_H);
     const unsigned planeBytes = AWBM16_W / 8;
     for (unsigned y = 0; y < AWBM16_H; ++y) {
         Bytes row(planeBytes * 4, 0);
@@ -175,8 +155,8 @@ Bytes awbm256_compressed()
 {
     constexpr unsigned W = 192, H = 64;
     Bytes out = {'A', 'W', 'B', 'M'};
-    put_u16(out, W);
-    put_u16(out, H);
+    u16(out, W);
+    u16(out, H);
     out.insert(out.end(), {'R', 'G', 'B', 1});
     for (unsigned i = 0; i < 256; ++i) {
         unsigned red = 0, green = 0, blue = 0;

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "fixture_bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace {
 
 // Colour index 0..15 of pixel (x, y): diagonal bands, with a block of 15 in the top-left
 // corner so that a picture drawn upside down or mirrored shows it.
@@ -20,35 +20,6 @@ unsigned pattern(unsigned x, unsigned y)
     if (x < 8 && y < 4)
         return 15;
     return (x / 4 + y / 2) % 15;
-}
-
-void u8(Bytes& out, unsigned v)
-{
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-
-void u16(Bytes& out, unsigned v)
-{
-    u8(out, v & 0xFF);
-    u8(out, v >> 8);
-}
-
-void u32(Bytes& out, std::uint32_t v)
-{
-    u16(out, v & 0xFFFF);
-    u16(out, v >> 16);
-}
-
-void text(Bytes& out, const char* s)
-{
-    while (*s)
-        u8(out, static_cast<unsigned char>(*s++));
-}
-
-void pad_to(Bytes& out, std::size_t size)
-{
-    if (out.size() < size)
-        out.resize(size, 0);
 }
 
 // Four bit planes of the pattern, plane 0 first; the first stored row is the top of the
@@ -304,21 +275,6 @@ Bytes systemsoft_epa2()
         for (unsigned x = 0; x < W; ++x)
             u8(out, pattern(x, y));
     return out;
-}
-
-bool write_file(const std::string& path, const Bytes& bytes, std::size_t keep = SIZE_MAX)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::perror(path.c_str());
-        return false;
-    }
-    std::size_t size = keep < bytes.size() ? keep : bytes.size();
-    bool ok = std::fwrite(bytes.data(), 1, size, f) == size;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok)
-        std::printf("%s (%zu bytes)\n", path.c_str(), size);
-    return ok;
 }
 
 }  // namespace
