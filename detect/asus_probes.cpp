@@ -59,12 +59,12 @@ bool probe_asus2(DetectContext& ctx, LogoDescriptor& d)
     std::uint8_t kind = ctx.header[16];
     if (kind >= COMPOSITE_KIND_FIRST && kind <= COMPOSITE_KIND_LAST) {
         trace("==>>>DETECT: ASUS Dynamic LOGO (2+) :: 0x1\n");
-        return claim_4osb(ctx, d, 14, OsbChainKind::composite);
+        return claim_4osb(ctx, d, FORMAT_ASUS_4OSB, OsbChainKind::composite);
     }
     trace("==>>>DETECT: ASUS Dynamic LOGO (2+) :: AMI\n");
     AsusChain chain = walk_dynamic_ami_chain(d.stream, MAX_FRAMES);
     merge_img_records(d, chain, true);
-    claim(ctx, d, 18, chain.records.size());
+    claim(ctx, d, FORMAT_ASUS_DYNAMIC_2, chain.records.size());
     return true;
 }
 
@@ -73,7 +73,7 @@ bool probe_asus_4osb_v2(DetectContext& ctx, LogoDescriptor& d)
     if (!header_has(ctx, 2, "ASUS") || rd_u32(ctx.header, 12) == 0)
         return false;
     trace("==>>>DETECT: ASUS Dynamic LOGO (2) V2\n");
-    return claim_4osb(ctx, d, 33, OsbChainKind::compositeV2);
+    return claim_4osb(ctx, d, FORMAT_ASUS_4OSB_V2, OsbChainKind::compositeV2);
 }
 
 bool probe_asus_dynamic_v3(DetectContext& ctx, LogoDescriptor& d)
@@ -84,7 +84,7 @@ bool probe_asus_dynamic_v3(DetectContext& ctx, LogoDescriptor& d)
     trace("==>>>DETECT: ASUS Dynamic LOGO (3)\n");
     AsusChain chain = walk_dynamic_v3_chain(d.stream, MAX_FRAMES);
     merge_img_records(d, chain, false);
-    claim(ctx, d, 19, chain.records.size());
+    claim(ctx, d, FORMAT_ASUS_DYNAMIC_3, chain.records.size());
     return true;
 }
 
@@ -96,7 +96,7 @@ bool probe_asus_dynamic_logo(DetectContext& ctx, LogoDescriptor& d)
     // The "SUSA" picture is frame 0; its size is not merged.
     AsusChain chain = walk_dynamic_logo_chain(d.stream, MAX_FRAMES - 1);
     merge_img_records(d, chain, false);
-    claim(ctx, d, 15, chain.found ? 1 + chain.records.size() : 0);
+    claim(ctx, d, FORMAT_ASUS_DYNAMIC, chain.found ? 1 + chain.records.size() : 0);
     return true;
 }
 
@@ -108,6 +108,6 @@ bool probe_asus_osb640(DetectContext& ctx, LogoDescriptor& d)
     AsusChain chain = walk_osb640_chain(d.stream, MAX_FRAMES);
     for (const AsusRecord& rec : chain.records)
         merge_largest(d, rec.width, rec.height);
-    claim(ctx, d, 17, chain.records.size());
+    claim(ctx, d, FORMAT_ASUS_OSB640, chain.records.size());
     return true;
 }

@@ -36,6 +36,16 @@ bool find_rom_pcx_header(std::FILE* stream, std::size_t window, std::uint8_t hea
     return false;
 }
 
+// Claims the file as a picture sized by the PCX header at pcx (its geometry fields lie
+// within the first 12 bytes, so the header block serves for a file's own header).
+void claim_pcx(LogoDescriptor& d, LogoFormatId id, const std::uint8_t* pcx, std::uint32_t dataSize,
+               std::uint16_t colorCount)
+{
+    std::uint16_t width, height;
+    pcx_geometry(pcx, width, height);
+    claim_picture(d, id, width, height, dataSize, colorCount);
+}
+
 }  // namespace
 
 bool probe_ami_option_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
@@ -46,9 +56,7 @@ bool probe_ami_option_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
     std::uint8_t pcx[PCX_HEADER_SIZE];
     if (!find_rom_pcx_header(d.stream, AMI_PCX_WINDOW, pcx))
         return false;
-    std::uint16_t width, height;
-    pcx_geometry(pcx, width, height);
-    claim_picture(d, FORMAT_AMI_GFX_PCX, width, height, ctx.fileSize, 16);
+    claim_pcx(d, FORMAT_AMI_GFX_PCX, pcx, ctx.fileSize, 16);
     return true;
 }
 
@@ -60,9 +68,7 @@ bool probe_systemsoft_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
     std::uint8_t pcx[PCX_HEADER_SIZE];
     if (!find_rom_pcx_header(d.stream, SYSTEMSOFT_PCX_WINDOW, pcx))
         return false;
-    std::uint16_t width, height;
-    pcx_geometry(pcx, width, height);
-    claim_picture(d, FORMAT_SYSTEMSOFT_PCX, width, height, ctx.fileSize, pcx[PCX_BITS_PER_PIXEL] == 8 ? 256 : 0);
+    claim_pcx(d, FORMAT_SYSTEMSOFT_PCX, pcx, ctx.fileSize, pcx[PCX_BITS_PER_PIXEL] == 8 ? 256 : 0);
     return true;
 }
 
@@ -71,9 +77,7 @@ bool probe_pcx8(DetectContext& ctx, LogoDescriptor& d)
     const std::uint8_t* h = ctx.header;
     if (h[0] != PCX_MAKER || h[1] != PCX_VERSION_5 || h[2] != PCX_RLE || h[3] != 8)
         return false;
-    std::uint16_t width, height;
-    pcx_geometry(h, width, height);  // the geometry fields all lie in the header block
-    claim_picture(d, FORMAT_PCX8, width, height, ctx.fileSize, 256);
+    claim_pcx(d, FORMAT_PCX8, h, ctx.fileSize, 256);
     return true;
 }
 
@@ -83,9 +87,7 @@ bool probe_pcx4(DetectContext& ctx, LogoDescriptor& d)
     // The bits-per-pixel byte is not tested: 4-bit planar files carry 1 there.
     if (h[0] != PCX_MAKER || (h[1] != PCX_VERSION_5 && h[1] != PCX_VERSION_2) || h[2] != PCX_RLE)
         return false;
-    std::uint16_t width, height;
-    pcx_geometry(h, width, height);
-    claim_picture(d, FORMAT_PCX4, width, height, ctx.fileSize, 16);
+    claim_pcx(d, FORMAT_PCX4, h, ctx.fileSize, 16);
     return true;
 }
 
@@ -94,9 +96,7 @@ bool probe_biostar_pcx(DetectContext& ctx, LogoDescriptor& d)
     const std::uint8_t* h = ctx.header;
     if (h[0] != PCX_MAKER || h[1] != PCX_VERSION_5 || h[3] != 8)
         return false;
-    std::uint16_t width, height;
-    pcx_geometry(h, width, height);
-    claim_picture(d, FORMAT_BIOSTAR_PCX, width, height, ctx.fileSize, 256);
+    claim_pcx(d, FORMAT_BIOSTAR_PCX, h, ctx.fileSize, 256);
     return true;
 }
 

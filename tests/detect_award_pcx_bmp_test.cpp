@@ -11,15 +11,6 @@
 
 namespace {
 
-struct DetectCase {
-    const char* name;
-    Bytes bytes;
-    unsigned formatId;
-    unsigned width;
-    unsigned height;
-    unsigned colorCount;
-};
-
 Bytes awbm(unsigned width, unsigned height, std::size_t tag16, std::size_t tag256, unsigned byte11 = 0)
 {
     ByteBuilder b;
@@ -117,14 +108,7 @@ TEST(DetectAwardPcxBmp, HandMadeHeaders)
          0},
     };
     for (const DetectCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        LogoDescriptor d = detect_bytes(c.bytes);
-        EXPECT_EQ(d.formatId, c.formatId);
-        EXPECT_EQ(d.width, c.width);
-        EXPECT_EQ(d.height, c.height);
-        EXPECT_EQ(d.colorCount, c.colorCount);
-        EXPECT_EQ(d.dataSize, c.formatId ? c.bytes.size() : 0u);
-        EXPECT_EQ(d.frameCount, 0u);
+        expect_detected(c);
     }
 }
 

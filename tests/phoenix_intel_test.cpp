@@ -72,15 +72,6 @@ Bytes dell_header(unsigned mode, unsigned width, unsigned height, unsigned entri
     return ByteBuilder().u8(0).u8(0).u8(mode).u16(width).u16(height).u16(entries).pad_to(200).data();
 }
 
-struct DetectCase {
-    const char* name;
-    Bytes bytes;
-    unsigned formatId;
-    unsigned width;
-    unsigned height;
-    unsigned colorCount;
-};
-
 }  // namespace
 
 TEST(PhoenixIntelDetect, HandMadeHeaders)
@@ -106,14 +97,7 @@ TEST(PhoenixIntelDetect, HandMadeHeaders)
         {"icon 8-bit", icon(8, 32, 16, Bytes()), 12, 32, 16, 256},
     };
     for (const DetectCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        LogoDescriptor d = detect_bytes(c.bytes);
-        EXPECT_EQ(d.formatId, c.formatId);
-        EXPECT_EQ(d.width, c.width);
-        EXPECT_EQ(d.height, c.height);
-        EXPECT_EQ(d.colorCount, c.colorCount);
-        EXPECT_EQ(d.dataSize, c.bytes.size());
-        EXPECT_EQ(d.frameCount, 0u);
+        expect_detected(c);
     }
 }
 

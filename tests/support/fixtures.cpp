@@ -1,5 +1,7 @@
 #include "support/fixtures.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -133,6 +135,18 @@ LogoDescriptor detect_file(const std::string& path)
 LogoDescriptor detect_bytes(const Bytes& bytes)
 {
     return detect_file(write_temp_file(bytes, "detect.bin"));
+}
+
+void expect_detected(const DetectCase& c)
+{
+    SCOPED_TRACE(c.name);
+    LogoDescriptor d = detect_bytes(c.bytes);
+    EXPECT_EQ(d.formatId, c.formatId);
+    EXPECT_EQ(d.width, c.width);
+    EXPECT_EQ(d.height, c.height);
+    EXPECT_EQ(d.colorCount, c.colorCount);
+    EXPECT_EQ(d.dataSize, c.formatId ? c.bytes.size() : 0u);
+    EXPECT_EQ(d.frameCount, 0u);
 }
 
 namespace {

@@ -44,6 +44,20 @@ Bytes read_file(const std::string& path);
 LogoDescriptor detect_file(const std::string& path);
 LogoDescriptor detect_bytes(const Bytes& bytes);
 
+// A single-picture file and the descriptor detection must give it (all zero when unknown).
+struct DetectCase {
+    const char* name;
+    Bytes bytes;
+    unsigned formatId;
+    unsigned width;
+    unsigned height;
+    unsigned colorCount;
+};
+
+// Detects c.bytes and checks every descriptor field against the case; dataSize is the
+// file size for a claimed file.
+void expect_detected(const DetectCase& c);
+
 // What one headless load produced, copied out before the logo is flushed.
 struct LoadResult {
     int loaded = 0;
