@@ -73,10 +73,12 @@ bool run_decoder(const LogoDescriptor& d)
         entry.single(d.image, d);
     } else if (entry.cell) {
         entry.cell(d.image, state.fontMapPanel, state.colorMapPanel, d);
-    } else if (entry.frames && state.frames) {
+    } else if (entry.frames) {
+        // Without frames the table is null; the decoder still runs (and traces what it
+        // reads ahead of its frames) but fills no frame.
         entry.frames(state.frames, d);
     } else {
-        return entry.frames != nullptr;
+        return false;
     }
     return true;
 }

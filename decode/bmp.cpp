@@ -86,7 +86,8 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d)
     std::uint32_t dataOffset = rd_u32(header, 10);  // bfOffBits
     std::uint32_t bmpWidth = rd_u32(header, 18);    // biWidth
     std::uint16_t bitCount = rd_u16(header, 28);    // biBitCount
-    std::uint32_t usedColors = (dataOffset - static_cast<std::uint32_t>(PALETTE_OFFSET)) / PALETTE_ENTRY_SIZE;
+    long usedColors =
+        (static_cast<long>(dataOffset) - static_cast<long>(PALETTE_OFFSET)) / static_cast<long>(PALETTE_ENTRY_SIZE);
     RgbPalette palette;
     read_bmp_palette(d.stream, palette);
 

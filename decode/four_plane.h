@@ -23,14 +23,15 @@ public:
     // picture within the limits ends the process with the four-plane decoders' message.
     PlanesRead read(std::FILE* stream, std::uint64_t offset, std::uint32_t width, std::uint32_t height);
 
-    // Colour index 0..15 of pixel x of stored row: plane n gives bit n. Pixels past
-    // the stored bytes of a row (a width that is not a multiple of 8) take index 0.
+    // Colour index 0..15 of pixel x of stored row: bit 7 - x % 8 of byte
+    // row * (width / 8) + x / 8 of plane n gives bit n. With a width that is not a multiple
+    // of 8 the last pixels of a row thus come from the start of the next stored row; bytes
+    // past the end of a plane read as 0.
     unsigned color_index(std::uint32_t x, std::uint32_t row) const
     {
-        std::uint32_t column = x / 8;
-        if (column >= rowBytes_ || row >= height_)
+        std::uint64_t at = static_cast<std::uint64_t>(row) * rowBytes_ + x / 8;
+        if (at >= static_cast<std::uint64_t>(rowBytes_) * height_)
             return 0;
-        std::size_t at = static_cast<std::size_t>(row) * rowBytes_ + column;
         unsigned shift = 7 - x % 8;
         unsigned index = 0;
         for (unsigned p = 0; p < PLANE_COUNT; ++p)

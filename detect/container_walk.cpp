@@ -33,10 +33,12 @@ std::uint32_t scn_picture_offset(std::FILE* stream, std::uint32_t dirEnd, unsign
     if (k >= count)
         return 0;
     std::uint64_t back = static_cast<std::uint64_t>(SCN_ENTRY_SIZE) * (count - k);
-    if (back > dirEnd)
+    // An entry that would start before the file reads as a zero offset, like any read
+    // outside the file; one starting a byte before it still has its offset field at 0.
+    if (back > dirEnd + std::uint64_t{SCN_ENTRY_OFFSET_AT})
         return 0;
     std::uint8_t offset[4];
-    read_at(stream, dirEnd - back + SCN_ENTRY_OFFSET_AT, offset, sizeof offset);
+    read_at(stream, dirEnd + std::uint64_t{SCN_ENTRY_OFFSET_AT} - back, offset, sizeof offset);
     return rd_u32(offset, 0);
 }
 

@@ -140,6 +140,9 @@ TEST(BmpDecoders, FourBitSkipCountsAndTrace)
     EXPECT_EQ(bmp8i_trace(bmp8(30, 2), 32, 2),
               "===>>> BMP8i: Width = 20, bmp.Width = 1E, (Slip=1)\n===>>> BMP8i: DataOffset = 436h\n"
               "===>>> BMP8i: UsedColors = 256\n===>>> BMP8i: bmp.Bits = 8\n===>>> IMAGE: (20 px) x (2 px)\n");
+    Bytes noOffset = bmp8(30, 2);  // pixel data said to start at 0: (0 - 54) / 4
+    std::fill(noOffset.begin() + 10, noOffset.begin() + 14, 0);
+    EXPECT_NE(bmp8i_trace(noOffset, 32, 2).find("===>>> BMP8i: UsedColors = -13\n"), std::string::npos);
     testing::internal::CaptureStdout();
     decode_bytes_with(BMP8i, bmp8(30, 2), 32, 2);
     std::fflush(stdout);

@@ -305,6 +305,21 @@ TEST(Containers, ScnVerbosePrintsSixteenPaletteEntries)
     EXPECT_NE(r.stdoutText.find("[00]: {00}-{3F}-{00}\n[01]: {01}-{3E}-{00}\n"), std::string::npos);
     EXPECT_NE(r.stdoutText.find("[0F]: {0F}-{30}-{07}\n"), std::string::npos);
     EXPECT_EQ(r.stdoutText.find("[10]:"), std::string::npos);
+    // Without pictures the palette is still read and shown.
+    r = load_file(write_temp_file(scn_file({}), "empty.scn"), "", true);
+    EXPECT_NE(r.stdoutText.find("[0F]: {0F}-{30}-{07}\n"), std::string::npos) << r.stdoutText;
+}
+
+TEST(Containers, ScnEntryStartingOneByteBeforeTheFileReadsItsOffsetAtZero)
+{
+    // 14 bytes, 3 entries: the first entry's offset field is bytes 0..3 ("SCN", 0), far
+    // past the end; the others point past it too. No picture head is read at 0.
+    Bytes file = ByteBuilder().text("SCN").u8(0).u32(0x40404040).u8(0x40).u8(3).u32(0xFFFFFFFF).data();
+    LogoDescriptor d = detect_bytes(file);
+    EXPECT_EQ(d.formatId, 26);
+    EXPECT_EQ(d.frameCount, 3);
+    EXPECT_EQ(d.width, 0);
+    EXPECT_EQ(d.height, 0);
 }
 
 TEST(Containers, ScnAroundOneJpegShowsTheTestPattern)

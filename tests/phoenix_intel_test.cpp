@@ -161,6 +161,20 @@ TEST(PhoenixPg, PixelNineTakesBitSixOfByteOne)
     }
 }
 
+TEST(PhoenixPg, WidthNotAMultipleOfEightTakesItsLastPixelsFromTheNextRow)
+{
+    // Width 12: one byte a stored row, so pixels 8..11 of row 0 are bits 7..4 of row 1's
+    // byte; those of the last row lie past the plane and take index 0.
+    Bytes planes = {0x00, 0xA0, 0xF0, 0x00, 0x00, 0x00, 0x00, 0x00};  // plane 0 and plane 1, rows 0 and 1
+    LoadResult r = load_bytes(pg_standard(12, 2, planes));
+    ASSERT_EQ(r.descriptor.width, 12);
+    EXPECT_EQ(r.rgb(8, 0), BLUE);
+    EXPECT_EQ(r.rgb(9, 0), BLACK);
+    EXPECT_EQ(r.rgb(10, 0), BLUE);
+    EXPECT_EQ(r.rgb(0, 1), BLUE);
+    EXPECT_EQ(r.rgb(8, 1), BLACK);
+}
+
 TEST(PhoenixPg, StoredRowsRunTopDownForPgAndBottomUpForGrfxlogo)
 {
     // Stored row 0 has index 1, row 1 index 7, row 2 index 12; columns 4..7 of every row 15.
