@@ -3,14 +3,13 @@
 // folder at the target is never followed, and a failed write leaves nothing behind.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "core/front_end.h"
 #include "core/load_pipeline.h"
@@ -22,50 +21,34 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Leaves = std::vector<std::string>;
 
 constexpr std::size_t MAX_NAME_BYTES = 255;  // one path component on Linux file systems
-const Bytes PNG_SIGNATURE = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-// A fresh, empty folder per case.
-std::string fresh_dir(const std::string& name)
-{
-    std::string dir = test_temp_dir() + "/png-" + name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-void write_at(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string copy_fixture(const std::string& fixture, const std::string& dir, const std::string& leaf)
-{
-    std::string path = dir + "/" + leaf;
-    fs::copy_file(test_data_dir() + "/" + fixture, path, fs::copy_options::overwrite_existing);
-    return path;
-}
-
-// Loads path, saves its PNG files beside it (or into outDir) and flushes the logo.
-SaveResult load_and_save(const std::string& path, const std::string& outDir = "")
+// Loads input, saves its PNG beside it and flushes the logo.
+SaveResult load_and_save(const std::string& input)
 {
     HeadlessFrontEnd frontEnd;
     frontEnd.quiet = true;
     set_front_end(&frontEnd);
     ViewerState& state = viewer_state();
-    state.loaded = load_logo(path);
-    EXPECT_EQ(state.loaded, 1) << path;
-    SaveResult result = save_png_files(outDir);
+    state.loaded = load_logo(input);
+    EXPECT_EQ(state.loaded, 1) << input;
+    SaveResult result = save_png_files("");
     unload_logo();
     set_front_end(nullptr);
     return result;
 }
 
-std::vector<std::string> leaves_in(const std::string& dir)
+// A one-picture logo named leaf, alone in a fresh folder.
+std::string fresh_input(const std::string& leaf)
 {
-    std::vector<std::string> leaves;
+    return write_temp_file(read_file(test_data_dir() + "/pcx/netpbm-8bit.pcx"), leaf);
+}
+
+Leaves leaves_in(const std::string& dir)
+{
+    Leaves leaves;
     for (const auto& entry : fs::directory_iterator(dir))
         leaves.push_back(entry.path().filename().string());
     std::sort(leaves.begin(), leaves.end());
@@ -74,140 +57,96 @@ std::vector<std::string> leaves_in(const std::string& dir)
 
 bool is_png_file(const std::string& path)
 {
+    const Bytes signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(path, error)))
+        return false;
     Bytes bytes = read_file(path);
-    return fs::is_regular_file(fs::symlink_status(path)) && bytes.size() > PNG_SIGNATURE.size() &&
-           std::equal(PNG_SIGNATURE.begin(), PNG_SIGNATURE.end(), bytes.begin());
+    return bytes.size() > signature.size() && std::equal(signature.begin(), signature.end(), bytes.begin());
 }
-
-constexpr const char* SINGLE_PICTURE = "pcx/netpbm-8bit.pcx";
 
 }  // namespace
 
-TEST(PngOutput, InputAlreadyNamedLikeItsOutputIsNotOverwritten)
-{
-    std::string dir = fresh_dir("same-name");
-    std::string input = copy_fixture(SINGLE_PICTURE, dir, "logo.png");
-    Bytes before = read_file(input);
-    SaveResult result = load_and_save(input);
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.written.empty());
-    EXPECT_EQ(read_file(input), before);
-    EXPECT_EQ(leaves_in(dir), std::vector<std::string>{"logo.png"});
-}
-
-TEST(PngOutput, SymlinkAtTheTargetIsReplacedNotFollowed)
+// What already sits at logo.png decides: an older file is replaced; the input itself, a
+// folder or a read-only folder refuse the save; a symlink is replaced, never followed (one
+// to the input is refused). Nothing else is left in the folder, and what links reach is kept.
+TEST(PngOutput, WhatSitsAtTheTarget)
 {
     struct Case {
-        const char* name;
-        const char* linkTarget;  // relative to the case's folder
-        const char* victim;      // a file the link reaches, which must stay as it was; may be null
+        const char* inputLeaf;
+        std::string atTarget;  // "file", "folder", "read-only" (the folder), else a link to it
+        bool written;
+        Leaves leaves;  // besides other.txt and the folder sub, there in every case
     };
     const Case cases[] = {
-        {"to-other-file", "other.txt", "other.txt"},
-        {"to-input", "logo.bin", "logo.bin"},
-        {"dangling-outside", "../outside-victim.png", nullptr},
-        {"to-folder", "sub", nullptr},
+        {"logo.png", "", false, {"logo.png"}},
+        {"logo.bin", "file", true, {"logo.bin", "logo.png"}},
+        {"logo.bin", "folder", false, {"logo.bin", "logo.png"}},
+        {"logo.bin", "read-only", false, {"logo.bin"}},
+        {"logo.bin", "other.txt", true, {"logo.bin", "logo.png"}},
+        {"logo.bin", "logo.bin", false, {"logo.bin", "logo.png"}},
+        {"logo.bin", "../outside-victim.png", true, {"logo.bin", "logo.png"}},
+        {"logo.bin", "sub", true, {"logo.bin", "logo.png"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string dir = fresh_dir(std::string("symlink-") + c.name);
-        std::string input = copy_fixture(SINGLE_PICTURE, dir, "logo.bin");
-        write_at(dir + "/other.txt", Bytes{'k', 'e', 'e', 'p'});
+        SCOPED_TRACE(c.atTarget);
+        if (geteuid() == 0 && c.atTarget == "read-only")
+            continue;  // permissions do not bind root
+        const std::string input = fresh_input(c.inputLeaf);
+        const std::string dir = fs::path(input).parent_path(), target = dir + "/logo.png";
+        const Bytes inputBefore = read_file(input);
+        std::ofstream(dir + "/other.txt") << "keep";
         fs::create_directory(dir + "/sub");
-        fs::create_symlink(c.linkTarget, dir + "/logo.png");
-        Bytes victimBefore = c.victim ? read_file(dir + "/" + c.victim) : Bytes();
-
-        SaveResult result = load_and_save(input);
-        if (c.victim) {
-            EXPECT_EQ(read_file(dir + "/" + c.victim), victimBefore);
-        }
-        EXPECT_FALSE(fs::exists(dir + "/../outside-victim.png"));
+        if (c.atTarget == "file")
+            std::ofstream(target) << "old";
+        else if (c.atTarget == "folder")
+            fs::create_directory(target);
+        else if (c.atTarget == "read-only")
+            fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+        else if (!c.atTarget.empty())
+            fs::create_symlink(c.atTarget, target);
+        const SaveResult result = load_and_save(input);
+        fs::permissions(dir, fs::perms::owner_all);
+        EXPECT_EQ(result.ok, c.written);
+        EXPECT_EQ(result.written.empty(), !c.written);
+        EXPECT_EQ(read_file(input), inputBefore);
+        EXPECT_EQ(read_file(dir + "/other.txt"), (Bytes{'k', 'e', 'e', 'p'}));
         EXPECT_TRUE(fs::is_empty(dir + "/sub"));
-        // A link to the input itself may be refused; any other link is replaced by the PNG.
-        if (result.ok) {
-            EXPECT_TRUE(is_png_file(dir + "/logo.png"));
-        } else {
-            EXPECT_EQ(std::string(c.name), "to-input");
+        EXPECT_FALSE(fs::exists(dir + "/../outside-victim.png"));
+        EXPECT_EQ(is_png_file(target), c.written);
+        if (c.atTarget == "folder") {
+            EXPECT_TRUE(fs::is_empty(target));
         }
+        fs::remove(dir + "/other.txt");
+        fs::remove(dir + "/sub");
+        EXPECT_EQ(leaves_in(dir), c.leaves);
     }
-}
-
-TEST(PngOutput, FolderAtTheTargetFailsAndLeavesNoTemporaryFile)
-{
-    std::string dir = fresh_dir("target-folder");
-    std::string input = copy_fixture(SINGLE_PICTURE, dir, "logo.bin");
-    fs::create_directory(dir + "/logo.png");
-    SaveResult result = load_and_save(input);
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(fs::is_directory(dir + "/logo.png"));
-    EXPECT_TRUE(fs::is_empty(dir + "/logo.png"));
-    EXPECT_EQ(leaves_in(dir), (std::vector<std::string>{"logo.bin", "logo.png"}));
-}
-
-TEST(PngOutput, ReadOnlyFolderFailsAndLeavesNothing)
-{
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
-    std::string dir = fresh_dir("read-only");
-    std::string input = copy_fixture(SINGLE_PICTURE, dir, "logo.bin");
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-    SaveResult result = load_and_save(input);
-    fs::permissions(dir, fs::perms::owner_all);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(leaves_in(dir), std::vector<std::string>{"logo.bin"});
 }
 
 // Output names up to the 255-byte limit are written; one byte more fails cleanly. The
 // temporary file must not need more room than the final name.
 TEST(PngOutput, NamesNearTheLengthLimit)
 {
-    struct Case {
-        std::size_t outputLeafBytes;
-        bool written;
-    };
-    const Case cases[] = {{MAX_NAME_BYTES - 1, true}, {MAX_NAME_BYTES, true}, {MAX_NAME_BYTES + 1, false}};
-    const std::string suffix = ".png";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.outputLeafBytes);
-        std::string dir = fresh_dir("long-" + std::to_string(c.outputLeafBytes));
-        std::string base(c.outputLeafBytes - suffix.size(), 'n');
-        std::string input = copy_fixture(SINGLE_PICTURE, dir, base + ".b");
-        SaveResult result = load_and_save(input);
-        EXPECT_EQ(result.ok, c.written);
-        std::vector<std::string> expected = {base + ".b"};
-        if (c.written)
-            expected.push_back(base + suffix);
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(leaves_in(dir), expected);
-        if (c.written) {
-            EXPECT_TRUE(is_png_file(dir + "/" + base + suffix));
-        }
+    for (std::size_t outputLeafBytes : {MAX_NAME_BYTES - 1, MAX_NAME_BYTES, MAX_NAME_BYTES + 1}) {
+        SCOPED_TRACE(outputLeafBytes);
+        const bool fits = outputLeafBytes <= MAX_NAME_BYTES;
+        const std::string base(outputLeafBytes - std::string(".png").size(), 'n');
+        const std::string input = fresh_input(base + ".b");
+        const std::string dir = fs::path(input).parent_path();
+        EXPECT_EQ(load_and_save(input).ok, fits);
+        EXPECT_EQ(leaves_in(dir), (fits ? Leaves{base + ".b", base + ".png"} : Leaves{base + ".b"}));
+        EXPECT_EQ(is_png_file(dir + "/" + base + ".png"), fits);
     }
-}
-
-TEST(PngOutput, SavingTwiceReplacesTheFileAndLeavesNoTemporaryFile)
-{
-    std::string dir = fresh_dir("twice");
-    std::string input = copy_fixture(SINGLE_PICTURE, dir, "logo.bin");
-    ASSERT_TRUE(load_and_save(input).ok);
-    Bytes first = read_file(dir + "/logo.png");
-    write_at(dir + "/logo.png", Bytes{'o', 'l', 'd'});
-    ASSERT_TRUE(load_and_save(input).ok);
-    EXPECT_EQ(read_file(dir + "/logo.png").size(), first.size());
-    EXPECT_EQ(leaves_in(dir), (std::vector<std::string>{"logo.bin", "logo.png"}));
 }
 
 TEST(PngOutput, FailedWriteLeavesNoPartialFile)
 {
-    std::string dir = fresh_dir("short-write");
-    std::string target = dir + "/logo.png";
-    write_at(target, Bytes{'o', 'l', 'd'});
+    const std::string target = write_temp_file(Bytes{'o', 'l', 'd'}, "logo.png");
     // A file-size limit makes the write fail part way, as a full disk would.
     constexpr rlim_t SIZE_LIMIT = 100;
     struct rlimit saved;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit limited = saved;
-    limited.rlim_cur = SIZE_LIMIT;
+    const struct rlimit limited = {SIZE_LIMIT, saved.rlim_max};
     auto previous = signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::string error;
@@ -217,7 +156,7 @@ TEST(PngOutput, FailedWriteLeavesNoPartialFile)
     EXPECT_FALSE(written);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(read_file(target), (Bytes{'o', 'l', 'd'}));
-    EXPECT_EQ(leaves_in(dir), std::vector<std::string>{"logo.png"});
+    EXPECT_EQ(leaves_in(fs::path(target).parent_path()), Leaves{"logo.png"});
 }
 
 // A picture of height 0 (an EPA of 5 x 0 cells) decodes to nothing: no PNG is written, a
@@ -227,9 +166,8 @@ TEST(PngOutput, EmptyPictureIsReportedAndSkipped)
     Bytes epa(72, 0);
     epa[0] = 5;  // cell columns; 15 x 5 x 0 + 72 = 72 bytes
     std::string input = write_temp_file(epa, "empty.epa");
-    std::string dir = input.substr(0, input.rfind('/'));
     std::string out;
     EXPECT_EQ(run_command(cli_path() + " png '" + input + "' 2>&1", &out), 0);
     EXPECT_NE(out.find("the picture is empty (40x0)"), std::string::npos) << out;
-    EXPECT_EQ(leaves_in(dir), std::vector<std::string>{"empty.epa"});
+    EXPECT_EQ(leaves_in(fs::path(input).parent_path()), Leaves{"empty.epa"});
 }

@@ -1,14 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the logo files the viewer scenario tests open, into the folder given:
-
-  awbm256-16x16.bin   AWBM256 EPA, 16 x 16, a diagonal colour ramp
-  awbm256-640x480.bin AWBM256 EPA, 640 x 480, bands and a frame
-  standard.epa        Standard EPA, 17 x 6 cells (136 x 84), one colour per cell
-  asus-osb640.bin     ASUS Composite OSB640, three 48 x 32 frames, each its own palette
-  asus-osb640-empty-frame.bin  the same with an empty (0 x 0) middle frame
-  textlogo-80x22.bin  Intel EPA (TEXTLOGO), 80 x 22 cells (640 x 352), eight glyphs
-  notalogo.txt        text that no probe claims
-"""
+"""Writes the logo files the viewer scenario tests open into the folder given."""
 import os
 import struct
 import sys
@@ -68,22 +59,16 @@ def textlogo(columns, rows):
     return bytes(out)
 
 
-def main():
-    out = sys.argv[1]
-    os.makedirs(out, exist_ok=True)
-    files = {
-        "awbm256-16x16.bin": awbm256(16, 16, lambda x, y: (x * 16 + y * 5) & 0xFF),
-        "awbm256-640x480.bin": awbm256(640, 480, lambda x, y: 255 if x < 4 or y < 4 else (x // 40 + (y // 30) * 16) & 0xFF),
-        "standard.epa": standard_epa(),
-        "asus-osb640.bin": osb640([(48, 32)] * 3),
-        "asus-osb640-empty-frame.bin": osb640([(48, 32), (0, 0), (48, 32)]),
-        "textlogo-80x22.bin": textlogo(80, 22),
-        "notalogo.txt": b"Hello, this is not a logo at all; just some words.\n",
-    }
-    for name, data in files.items():
-        with open(os.path.join(out, name), "wb") as f:
-            f.write(data)
-
-
-if __name__ == "__main__":
-    main()
+out = sys.argv[1]
+os.makedirs(out, exist_ok=True)
+for name, data in {
+    "awbm256-16x16.bin": awbm256(16, 16, lambda x, y: (x * 16 + y * 5) & 0xFF),
+    "awbm256-640x480.bin": awbm256(640, 480, lambda x, y: 255 if x < 4 or y < 4 else (x // 40 + (y // 30) * 16) & 0xFF),
+    "standard.epa": standard_epa(),  # 17 x 6 cells (136 x 84), one colour per cell
+    "asus-osb640.bin": osb640([(48, 32)] * 3),
+    "asus-osb640-empty-frame.bin": osb640([(48, 32), (0, 0), (48, 32)]),
+    "textlogo-80x22.bin": textlogo(80, 22),  # 640 x 352
+    "notalogo.txt": b"Hello, this is not a logo at all; just some words.\n",
+}.items():
+    with open(os.path.join(out, name), "wb") as f:
+        f.write(data)

@@ -4,32 +4,26 @@
 # play buttons, I/O > Info, the German frame title, Save as PNG of every frame, and the
 # flush when the window is closed.
 . "$(dirname "$0")/viewer_lib.sh"
-need python3
 start_x
-FIX="$WORK/fixtures"
-python3 "$(dirname "$0")/viewer_fixtures.py" "$FIX"
-mkdir -p "$WORK/cli"
 "$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/asus-osb640.bin" >/dev/null || fail "zarpo2-cli could not decode the fixture"
 "$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/asus-osb640-empty-frame.bin" >/dev/null 2>&1
-MAIN_TITLE="Tallisk, ZARPO-G2"
 
 # Window 200 x 175 (the 48 x 32 frames get the 200 x 125 minimum); the frame box starts at
-# (200 - 48) / 4 = 38 and is 200 wide, 32 + 25 high; the picture is centred in it.
+# (200 - 48) / 4 = 38 and is 200 wide, 32 + 25 high; the picture is centred in it. The
+# buttons: x 200 / 2 - 50 (back), - 12 (play) and + 25 (forward), each 25 wide, at y 125 + 25.
 PICTURE=48x32+114+12
-BACK_X=62     # buttons: x 200 / 2 - 50, - 12 and + 25, each 25 wide, at y 125 + 25
+BACK_X=62
 PLAY_X=100
 FORWARD_X=137
-BUTTON_Y=162
 
-frame_png() { printf '%s/cli/asus-osb640-(Frame%02d).png' "$WORK" "$1"; }
+frame_png() { printf '%s/cli/%s-(Frame%02d).png' "$WORK" "${2:-asus-osb640}" "$1"; }
+click() { xdotool mousemove --window "$frames" "$1" 162 click 1; }
 
-click() {
-    xdotool mousemove --window "$frames" "$1" "$BUTTON_Y" click 1
-}
-
-# Waits for the title and picture of frame $2 (title prefix $1).
-wait_frame() {
-    wait_title "$frames" "$(printf '%s %02d' "$1" "$2")"
+# Clicks the button at x $1, then waits for the title and picture of frame $2, if given.
+step() {
+    click "$1"
+    [ $# -lt 2 ] && return 0
+    wait_title "$frames" "Frame 0$2"
     wait_picture "$frames" "$(frame_png "$2")" "$PICTURE"
 }
 
@@ -39,42 +33,34 @@ main=$(wait_window "$MAIN_TITLE") || exit 1
 frames=$(wait_window "Frame 00") || exit 1
 [ "$(window_size "$frames")" = "200x175" ] || fail "frame window is $(window_size "$frames")"
 place_window "$frames" 0 300
-wait_frame Frame 0
+wait_picture "$frames" "$(frame_png 0)" "$PICTURE"
 save_artifact "$frames" frame-window.png
-grep -qxF "====>>> PROPERTIES (WxHxF): (30 px) x (20 px), 3 frame(s)" "$WORK/out" || fail "trace: $(cat "$WORK/out")"
+grep -qxF "====>>> PROPERTIES (WxHxF): (30 px) x (20 px), 3 frame(s)" "$WORK/out" || fail "no PROPERTIES trace"
 
 note "forward to the last frame and no further, back to the first and no further"
-click $FORWARD_X
-wait_frame Frame 1
-click $FORWARD_X
-wait_frame Frame 2
-click $FORWARD_X
-click $BACK_X
-wait_frame Frame 1
-click $BACK_X
-wait_frame Frame 0
-click $BACK_X
-click $FORWARD_X
-wait_frame Frame 1
+step $FORWARD_X 1
+step $FORWARD_X 2
+step $FORWARD_X
+step $BACK_X 1
+step $BACK_X 0
+step $BACK_X
+step $FORWARD_X 1
 
 note "play cycles 2, 0, 1 at two frames a second; play again stops"
 click $PLAY_X
-wait_frame Frame 2
-wait_frame Frame 0
-wait_frame Frame 1
+for f in 2 0 1; do
+    wait_title "$frames" "Frame 0$f"
+    wait_picture "$frames" "$(frame_png $f)" "$PICTURE"
+done
 click $PLAY_X
 # Stopped: the title shows the next frame at one more tick, then stays. While playing,
 # two readings 1.1 s apart (over two ticks of a three-frame cycle) always differ.
-stopped=""
-for _ in $(seq 15); do
+title_stays() {
     still=$(xdotool getwindowname "$frames")
     sleep 1.1
-    if [ "$(xdotool getwindowname "$frames")" = "$still" ]; then
-        stopped=1
-        break
-    fi
-done
-[ -n "$stopped" ] || fail "frames still change after stop"
+    title_is "$frames" "$still"
+}
+wait_for "frames still change after stop" title_stays
 
 note "I/O > Info shows the frame count"
 focus_window "$main"
@@ -88,7 +74,7 @@ xdotool key Return
 note "Deutsch: the title reads Bildlage from the next tick on"
 focus_window "$main"
 xdotool key --delay 60 alt+e Down Right Down Return
-wait_title "$frames" "$(printf 'Bildlage %s' "${still#Frame }")"
+wait_title "$frames" "Bildlage ${still#Frame }"
 
 note "Ctrl+S writes every frame"
 focus_window "$main"
@@ -103,24 +89,20 @@ note "closing the frame window flushes the logo"
 focus_window "$frames"
 xdotool key Escape
 wait_output "===>>> MEMORY: Dynamic Buffers Flushed"
-for _ in $(seq $((WAIT_SECONDS * 10))); do
-    [ "$(xwininfo -id "$frames" 2>/dev/null | awk '/Map State/ {print $3}')" != IsViewable ] && break
-    sleep 0.1
-done
-[ "$(xwininfo -id "$frames" 2>/dev/null | awk '/Map State/ {print $3}')" = IsViewable ] && fail "frame window still shown"
+wait_for "frame window still shown" not eval 'xwininfo -id "$frames" | grep -q "Map State: IsViewable"'
 
 note "a frame without pixels shows nothing and does not stop the others"
 start_viewer "$FIX/asus-osb640-empty-frame.bin"
 frames=$(wait_window "Frame 00") || exit 1
 place_window "$frames" 0 300
-wait_frame Frame 0
-click $FORWARD_X
+wait_picture "$frames" "$(frame_png 0 asus-osb640-empty-frame)" "$PICTURE"
+step $FORWARD_X
 wait_title "$frames" "Frame 01"
 convert -size 48x32 xc:black "$WORK/black.png"
 wait_picture "$frames" "$WORK/black.png" "$PICTURE"
-click $FORWARD_X
+step $FORWARD_X
 wait_title "$frames" "Frame 02"
-wait_picture "$frames" "$WORK/cli/asus-osb640-empty-frame-(Frame02).png" "$PICTURE"
+wait_picture "$frames" "$(frame_png 2 asus-osb640-empty-frame)" "$PICTURE"
 
 stop_viewer
 echo "viewer frames: all checks passed"

@@ -4,13 +4,13 @@ set -u
 
 fail() {
     echo "FAIL: $*" >&2
-    if [ -s "${WORK:-/nonexistent}/err" ]; then
-        echo "viewer's standard error:" >&2
-        tail -n 30 "$WORK/err" >&2
-    fi
+    for stream in out err; do
+        [ -s "${WORK:-/nonexistent}/$stream" ] && { echo "viewer's std$stream:" >&2; tail -n 30 "$WORK/$stream" >&2; }
+    done
     exit 1
 }
 note() { echo "--- $*"; }
+not() { ! "$@"; }
 
 if [ -z "${ZARPO2_BIN:-}" ] || [ ! -x "$ZARPO2_BIN" ]; then
     echo "SKIP: the viewer was not built"
@@ -18,12 +18,15 @@ if [ -z "${ZARPO2_BIN:-}" ] || [ ! -x "$ZARPO2_BIN" ]; then
 fi
 
 WORK=$(mktemp -d)
+FIX="$WORK/fixtures"
 ARTIFACTS="${ZARPO2_BUILD:-$WORK}/gui-artifacts"
-mkdir -p "$ARTIFACTS"
+mkdir -p "$ARTIFACTS" "$WORK/cli"
 XVFB_PID=""
 VIEWER_PID=""
 WAIT_SECONDS=20
+MAIN_TITLE="Tallisk, ZARPO-G2"
 LSAN_SUPPRESSIONS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/viewer_lsan.supp"
+python3 "$(dirname "${BASH_SOURCE[0]}")/viewer_fixtures.py" "$FIX" || fail "cannot write the fixtures"
 
 cleanup() {
     [ -n "$VIEWER_PID" ] && kill "$VIEWER_PID" 2>/dev/null
@@ -33,22 +36,25 @@ cleanup() {
 }
 trap cleanup EXIT
 
-need() {
-    for tool in "$@"; do
-        command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
+# Runs the command (output discarded) until it succeeds; fails with message $1 after
+# WAIT_SECONDS.
+wait_for() {
+    local what=$1 deadline=$((SECONDS + WAIT_SECONDS))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "$what"
+        sleep 0.1
     done
 }
 
 # A private X server, so the tests see only their own windows whatever else runs.
 start_x() {
-    need Xvfb xdotool xwininfo import convert
+    for tool in Xvfb xdotool xwininfo import convert cmp; do
+        command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
+    done
     Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
-    for _ in $(seq 100); do
-        [ -s "$WORK/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    wait_for "Xvfb did not start" test -s "$WORK/display"
     DISPLAY=":$(head -n1 "$WORK/display")"
     export DISPLAY
 }
@@ -62,92 +68,47 @@ start_viewer() {
 }
 
 stop_viewer() {
-    if [ -n "$VIEWER_PID" ]; then
-        kill -0 "$VIEWER_PID" 2>/dev/null || fail "the viewer ended by itself (crashed?)"
-        kill "$VIEWER_PID" 2>/dev/null
-        wait "$VIEWER_PID" 2>/dev/null
-        VIEWER_PID=""
-        # The server drops a dead client's windows a moment later; the next viewer's
-        # windows must not be confused with them.
-        for _ in $(seq $((WAIT_SECONDS * 10))); do
-            [ -z "$(xdotool search --class FLTK 2>/dev/null)" ] && break
-            sleep 0.1
-        done
-    fi
+    [ -n "$VIEWER_PID" ] || return 0
+    kill -0 "$VIEWER_PID" 2>/dev/null || fail "the viewer ended by itself (crashed?)"
+    kill "$VIEWER_PID" 2>/dev/null
+    wait "$VIEWER_PID" 2>/dev/null
+    VIEWER_PID=""
+    # The server drops a dead client's windows a moment later; the next viewer's windows
+    # must not be confused with them.
+    wait_for "the stopped viewer's windows stay" not xdotool search --class FLTK
 }
+
+windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+has_window() { [ -n "$(windows "$1")" ]; }
+window_count_is() { [ "$(windows "$1" | wc -l)" -eq "$2" ]; }
 
 # Prints the id of the first visible window whose title is exactly $1, waiting for it.
 wait_window() {
+    wait_for "no window titled '$1' appeared" has_window "$1"
+    windows "$1" | head -n1
+}
+
+# Prints the id of a message box (the toolkit's have no title), waiting for one.
+dialog_id() {
     local id
-    id=$(timeout "$WAIT_SECONDS" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
-    [ -n "$id" ] || fail "no window titled '$1' appeared"
-    echo "$id"
-}
-
-# Prints the id of the first visible dialog of the toolkit's message boxes (they have no
-# title), waiting for it.
-wait_dialog() {
-    local id name
-    for _ in $(seq $((WAIT_SECONDS * 10))); do
-        for id in $(xdotool search --onlyvisible --class FLTK 2>/dev/null); do
-            name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
-            if [ -z "$name" ]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.1
+    for id in $(xdotool search --onlyvisible --class FLTK 2>/dev/null); do
+        [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && echo "$id" && return 0
     done
-    fail "no message box appeared"
+    return 1
 }
+wait_dialog() { wait_for "no message box appeared" dialog_id && dialog_id; }
 
-# True when a visible window titled exactly $1 exists now.
-has_window() {
-    [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)" ]
-}
+title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
+wait_title() { wait_for "the window title never became '$2'" title_is "$1" "$2"; }
+wait_file() { wait_for "$1 was not written" test -s "$1"; }
+wait_output() { wait_for "'$1' never appeared on standard output" grep -qF -- "$1" "$WORK/out"; }
 
-# Waits until the window's title is $2.
-wait_title() {
-    local title=""
-    for _ in $(seq $((WAIT_SECONDS * 10))); do
-        title=$(xdotool getwindowname "$1" 2>/dev/null)
-        [ "$title" = "$2" ] && return 0
-        sleep 0.1
-    done
-    fail "window title is '$title', expected '$2'"
-}
-
-# Waits until the file exists and is not empty.
-wait_file() {
-    for _ in $(seq $((WAIT_SECONDS * 10))); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "$1 was not written"
-}
-
-# Waits until the text shows up in the viewer's standard output.
-wait_output() {
-    for _ in $(seq $((WAIT_SECONDS * 10))); do
-        grep -qF -- "$1" "$WORK/out" && return 0
-        sleep 0.1
-    done
-    fail "'$1' never appeared on standard output; got: $(cat "$WORK/out")"
-}
-
-window_size() {
-    xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
-}
+window_size() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 # Windows are not placed by a window manager here: each goes where the test says, so
 # screenshots never show one window over another.
-place_window() {
-    xdotool windowmove --sync "$1" "$2" "$3" >/dev/null 2>&1 || xdotool windowmove "$1" "$2" "$3"
-}
-
-focus_window() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-}
+place_window() { xdotool windowmove --sync "$1" "$2" "$3" >/dev/null 2>&1 || xdotool windowmove "$1" "$2" "$3"; }
+focus_window() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 
 # Raw 8-bit RGB of a PNG or of a region WxH+X+Y of one. Read as 16-bit samples and keep
 # the high bytes: a 16-bit PNG holds each byte there, an 8-bit one scales exactly to it.
@@ -158,28 +119,20 @@ rgb_of() {
         python3 -c 'import sys; sys.stdout.buffer.write(sys.stdin.buffer.read()[0::2])'
 }
 
-# Waits until the region of window $1 at $3 (WxH+X+Y) shows the picture of PNG $2;
-# the screenshot is left in $WORK/shot.png.
-wait_picture() {
-    local expected="$WORK/expected.rgb"
-    rgb_of "$2" >"$expected"
-    for _ in $(seq $((WAIT_SECONDS * 5))); do
-        import -window "$1" "$WORK/shot.png" 2>/dev/null &&
-            rgb_of "$WORK/shot.png" "$3" | cmp -s - "$expected" && return 0
-        sleep 0.2
-    done
-    fail "window $1 does not show $2 at $3"
-}
+# True when the last screenshot, $WORK/shot.png, shows the picture of PNG $1 at $2
+# (WxH+X+Y); shows takes a new screenshot of window $1 first.
+in_shot() { cmp -s <(rgb_of "$WORK/shot.png" "$2") <(rgb_of "$1"); }
+shows() { import -window "$1" "$WORK/shot.png" 2>/dev/null && in_shot "$2" "$3"; }
+wait_picture() { wait_for "window $1 does not show $2 at $3" shows "$@"; }
 
 # Saves a screenshot of the window, once its drawing has settled, as an artefact.
 save_artifact() {
-    local previous="" current=""
+    local previous="" current
     for _ in $(seq 25); do
         import -window "$1" "$WORK/settle.png" 2>/dev/null
         current=$(rgb_of "$WORK/settle.png" | md5sum)
         [ "$current" = "$previous" ] && break
-        previous=$current
-        sleep 0.2
+        previous=$current && sleep 0.2
     done
     cp "$WORK/settle.png" "$ARTIFACTS/$2"
 }
