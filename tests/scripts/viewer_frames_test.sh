@@ -12,9 +12,7 @@ start_x
 # (200 - 48) / 4 = 38 and is 200 wide, 32 + 25 high; the picture is centred in it. The
 # buttons: x 200 / 2 - 50 (back), - 12 (play) and + 25 (forward), each 25 wide, at y 125 + 25.
 PICTURE=48x32+114+12
-BACK_X=62
-PLAY_X=100
-FORWARD_X=137
+BACK_X=62 PLAY_X=100 FORWARD_X=137
 
 frame_png() { printf '%s/cli/%s-(Frame%02d).png' "$WORK" "${2:-asus-osb640}" "$1"; }
 click() { xdotool mousemove --window "$frames" "$1" 162 click 1; }

@@ -14,11 +14,7 @@ main=$(wait_window "$MAIN_TITLE") || exit 1
 [ "$(window_size "$main")" = "300x180" ] || fail "main window is $(window_size "$main")"
 grep -qF -- "-=Tallisk, ZARPO-G2, version 0.16 (Pelbrook)=-" "$WORK/out" || fail "no banner"
 # The picture, 280 x 150, sits centred in the area below the menu bar.
-{
-    echo "/* XPM */ static char *logo[] = {"
-    sed -n '/^    "/p' "$ZARPO2_SOURCE/ui/logo_pixmap.h"
-    echo "};"
-} >"$WORK/logo.xpm"
+(echo "/* XPM */ static char *logo[] = {" && sed -n '/^    "/p' "$ZARPO2_SOURCE/ui/logo_pixmap.h" && echo "};") >"$WORK/logo.xpm"
 convert "$WORK/logo.xpm" "$WORK/logo.png"
 wait_picture "$main" "$WORK/logo.png" 280x150+10+25
 save_artifact "$main" main-window.png
