@@ -1,6 +1,8 @@
 // AMI GLE, TriGem TM, Dell logo version 2 and SystemSoft EPA (2) pictures through the
-// whole load pipeline.
+// whole load pipeline, and malformed headers of these and of the Phoenix and Intel files.
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "support/fixtures.h"
 #include "support/image_oracle.h"
@@ -12,6 +14,9 @@ constexpr std::uint32_t GREY = 0xA8A8A8;
 constexpr std::uint32_t LIGHT_RED = 0xFC5454;
 constexpr std::uint32_t YELLOW = 0xFCFC54;
 constexpr std::uint32_t WHITE = 0xFCFCFC;
+// Entries 1 and 2 of the TriGem and Dell palettes below: (10, 20, 30) and (200, 100, 50).
+constexpr std::uint32_t ONE = 0x0A141E;
+constexpr std::uint32_t TWO = 0xC86432;
 
 // GLE: columns at 4, rows at 5, the colour at 6, then 14 bitmap bytes per cell.
 Bytes gle(unsigned columns, unsigned rows, unsigned color, const Bytes& cells)
@@ -25,9 +30,8 @@ Bytes trigem(unsigned width, unsigned height, const Bytes& pairs, std::uint32_t 
 {
     ByteBuilder b;
     b.text("TM").pad_to(10).u32(dataOffset).pad_to(18).u16(width).pad_to(22).u16(height).pad_to(54);
-    b.u8(0).u8(0).u8(0).u8(0).u8(10).u8(20).u8(30).u8(0).u8(200).u8(100).u8(50).u8(0).u8(1).u8(2).u8(3).u8(0);
-    b.pad_to(118).bytes(pairs);
-    return b.data();
+    b.fill(4).u8(10).u8(20).u8(30).u8(0).u8(200).u8(100).u8(50).u8(0).u8(1).u8(2).u8(3).u8(0);
+    return b.pad_to(118).bytes(pairs).data();
 }
 
 // Dell version 2: mode at 2, stored width at 3, stored height at 5, N at 7, N entries of
@@ -36,7 +40,7 @@ Bytes dell2(unsigned mode, unsigned width, unsigned height, const Bytes& pixels)
 {
     ByteBuilder b;
     b.u8(0).u8(0).u8(mode).u16(width).u16(height).u16(3);
-    b.u8(0).u8(0).u8(0).u8(0).u8(30).u8(20).u8(10).u8(0).u8(50).u8(100).u8(200).u8(0);
+    b.fill(4).u8(30).u8(20).u8(10).u8(0).u8(50).u8(100).u8(200).u8(0);
     return b.bytes(pixels).data();
 }
 
@@ -45,129 +49,87 @@ Bytes dell2(unsigned mode, unsigned width, unsigned height, const Bytes& pixels)
 TEST(AmiGle, OneColourForEveryCell)
 {
     // Two cells of 14 rows: the first has its top row 0x80, the second is full.
-    Bytes cells(28, 0);
-    cells[0] = 0x80;
-    for (unsigned j = 14; j < 28; ++j)
-        cells[j] = 0xFF;
-    LoadResult r = load_bytes(gle(2, 1, 0x0F, cells));
+    LoadResult r = load_bytes(gle(2, 1, 0x0F, ByteBuilder().u8(0x80).fill(13).fill(14, 0xFF).data()));
     ASSERT_EQ(r.descriptor.formatId, 10);
     ASSERT_EQ(r.descriptor.width, 16);
     ASSERT_EQ(r.descriptor.height, 14);
-    EXPECT_EQ(r.rgb(0, 0), WHITE);
-    EXPECT_EQ(r.rgb(1, 0), BLACK);
-    EXPECT_EQ(r.rgb(0, 1), BLACK);
-    EXPECT_EQ(r.rgb(15, 13), WHITE);
-    EXPECT_EQ(pixel_at(r.fontMap, 16, 0, 13), LIGHT_RED);  // grid on row 13
-    EXPECT_EQ(pixel_at(r.fontMap, 16, 8, 12), GREY);
-    EXPECT_EQ(pixel_at(r.colorMap, 16, 1, 1), WHITE);
-    EXPECT_EQ(pixel_at(r.colorMap, 16, 1, 13), BLACK);
-
-    // A colour past the table keeps its low four bits: 0x1E draws yellow.
-    r = load_bytes(gle(2, 1, 0x1E, cells));
-    EXPECT_EQ(r.rgb(8, 0), YELLOW);
+    expect_pixels(r.image, 16, {{0, 0, WHITE}, {1, 0, BLACK}, {0, 1, BLACK}, {15, 13, WHITE}});
+    expect_pixels(r.fontMap, 16, {{0, 13, LIGHT_RED}, {8, 12, GREY}});  // grid on row 13
+    expect_pixels(r.colorMap, 16, {{1, 1, WHITE}, {1, 13, BLACK}});
 }
 
-TEST(TriGem, RunsOfPackedPixelsBottomRowFirst)
+TEST(VendorRasters, PixelsThroughTheWholePipeline)
 {
-    // Row 0 (the bottom): three times 0x12; row 1 (the top): a count of 0 writes nothing,
-    // then 0x21 three times.
-    LoadResult r = load_bytes(trigem(6, 2, {3, 0x12, 0, 0x33, 3, 0x21}));
-    ASSERT_EQ(r.descriptor.formatId, 21);
-    const std::uint32_t one = 0x0A141E, two = 0xC86432;
-    const std::uint32_t bottom[6] = {one, two, one, two, one, two};
-    for (unsigned x = 0; x < 6; ++x) {
-        EXPECT_EQ(r.rgb(x, 1), bottom[x]) << x;
-        EXPECT_EQ(r.rgb(x, 0), bottom[5 - x]) << x;
+    const struct {
+        const char* what;
+        Bytes file;
+        unsigned formatId;
+        std::vector<std::array<std::uint32_t, 3>> pixels;  // x, y, 0xRRGGBB
+    } cases[] = {
+        // A colour past the table keeps its low four bits: 0x1E draws yellow.
+        {"gle colour 0x1E", gle(1, 1, 0x1E, Bytes(14, 0xFF)), 10, {{0, 0, YELLOW}}},
+        // Row 0 (the bottom): three times 0x12; row 1 (the top): a count of 0 writes nothing,
+        // then 0x21 three times.
+        {"trigem", trigem(6, 2, {3, 0x12, 0, 0x33, 3, 0x21}), 21,
+         {{0, 1, ONE}, {1, 1, TWO}, {2, 1, ONE}, {3, 1, TWO}, {4, 1, ONE}, {5, 1, TWO}, {0, 0, TWO}, {5, 0, ONE}}},
+        {"trigem run longer than the picture", trigem(4, 1, {255, 0x22, 7}), 21, {{3, 0, TWO}}},
+        {"trigem value byte missing at the end", trigem(4, 1, {1, 0x12, 9}), 21, {{1, 0, TWO}, {2, 0, BLACK}}},
+        // Mode 3, 13 pixels stored (width 16): pixels 0..11 shown, 12..15 black.
+        {"dell mode 3", dell2(3, 13, 1, Bytes(8, 0x12)), 37, {{0, 0, ONE}, {11, 0, TWO}, {12, 0, BLACK}, {15, 0, BLACK}}},
+        // Mode 4, 3 pixels stored per row (width 8), two rows; index 5 is past the 3 entries.
+        {"dell mode 4", dell2(4, 3, 2, {1, 2, 5, 2, 1, 0}), 37,
+         {{0, 0, ONE}, {1, 0, TWO}, {2, 0, BLACK}, {3, 0, BLACK}, {0, 1, TWO}, {1, 1, ONE}}},
+        // Colour bytes past the table keep their low four bits.
+        {"systemsoft epa2", ByteBuilder().u16(4).u16(1).pad_to(16).u8(0x0E).u8(0x1E).u8(0x0F).u8(0).data(), 38,
+         {{0, 0, YELLOW}, {1, 0, YELLOW}, {2, 0, WHITE}, {3, 0, BLACK}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadResult r = load_bytes(c.file);
+        ASSERT_EQ(r.descriptor.formatId, c.formatId);
+        for (auto [x, y, rgb] : c.pixels)
+            EXPECT_EQ(r.rgb(x, y), rgb) << x << "," << y;
     }
-
-    // A run longer than the picture is cut; one value byte missing at the end is ignored.
-    r = load_bytes(trigem(4, 1, {255, 0x22, 7}));
-    EXPECT_EQ(r.rgb(3, 0), two);
-    r = load_bytes(trigem(4, 1, {1, 0x12, 9}));
-    EXPECT_EQ(r.rgb(1, 0), two);
-    EXPECT_EQ(r.rgb(2, 0), BLACK);
 }
 
-TEST(DellVersion2, PackedAndBytePixels)
+TEST(DellVersion2, TraceLines)
 {
-    // Mode 3, 13 pixels stored (width 16): pixels 0..11 shown, 12..15 black.
-    LoadResult r = load_bytes(dell2(3, 13, 1, Bytes(8, 0x12)));
-    ASSERT_EQ(r.descriptor.formatId, 37);
-    ASSERT_EQ(r.descriptor.width, 16);
-    for (unsigned x = 0; x < 12; ++x)
-        EXPECT_EQ(r.rgb(x, 0), x % 2 ? 0xC86432u : 0x0A141Eu) << x;
-    for (unsigned x = 12; x < 16; ++x)
-        EXPECT_EQ(r.rgb(x, 0), BLACK) << x;
-
-    // Mode 4, 3 pixels stored per row (width 8), two rows; index 5 is past the 3 entries.
-    r = load_bytes(dell2(4, 3, 2, {1, 2, 5, 2, 1, 0}));
-    EXPECT_EQ(r.rgb(0, 0), 0x0A141Eu);
-    EXPECT_EQ(r.rgb(1, 0), 0xC86432u);
-    EXPECT_EQ(r.rgb(2, 0), BLACK);
-    EXPECT_EQ(r.rgb(3, 0), BLACK);
-    EXPECT_EQ(r.rgb(0, 1), 0xC86432u);
-    EXPECT_EQ(r.rgb(1, 1), 0x0A141Eu);
-
-    r = load_file(write_temp_file(dell2(3, 13, 1, Bytes(8, 0x12)), "dell.bin"), "", true);
-    EXPECT_NE(r.stdoutText.find("===>>> DATA IMAGE: (D) x (1)\n===>>> DATA IMAGE: 0015h\n"), std::string::npos)
-        << r.stdoutText;
+    LoadResult r = load_file(write_temp_file(dell2(3, 13, 1, Bytes(8, 0x12)), "dell.bin"), "", true);
+    EXPECT_NE(r.stdoutText.find("==>>>DETECT: DELL LOGO (V2)\n"), std::string::npos) << r.stdoutText;
+    EXPECT_NE(r.stdoutText.find("===>>> DATA IMAGE: (D) x (1)\n===>>> DATA IMAGE: 0015h\n"), std::string::npos);
 }
-
-TEST(SystemSoftEpa2, StandardColourBytes)
-{
-    LoadResult r = load_bytes(ByteBuilder().u16(4).u16(1).pad_to(16).u8(0x0E).u8(0x1E).u8(0x0F).u8(0).data());
-    ASSERT_EQ(r.descriptor.formatId, 38);
-    EXPECT_EQ(r.rgb(0, 0), YELLOW);
-    EXPECT_EQ(r.rgb(1, 0), YELLOW);  // past the table: the low four bits
-    EXPECT_EQ(r.rgb(2, 0), WHITE);
-    EXPECT_EQ(r.rgb(3, 0), BLACK);
-}
-
-namespace {
-
-struct MalformedCase {
-    const char* name;
-    Bytes bytes;
-    const char* message;  // expected on standard output, or nullptr
-};
-
-// TEXTLOGO header alone: the font size F, the columns and the rows.
-Bytes textlogo_header(unsigned fontSize, unsigned columns, unsigned rows)
-{
-    ByteBuilder b;
-    b.pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(fontSize).pad_to(0x90).u16(columns).u16(rows);
-    return b.data();
-}
-
-Bytes pg_header(unsigned flag, unsigned value10, unsigned value12)
-{
-    return ByteBuilder().text("PG").u8(0).u8(flag).pad_to(10).u16(value10).u16(value12).pad_to(18).data();
-}
-
-}  // namespace
 
 // Headers that promise more than the file holds, or sizes no buffer can take: every load
 // ends, with a partial picture or a message.
 TEST(VendorMalformed, LoadsEndCleanly)
 {
+    auto pg = [](unsigned width, unsigned height) {
+        return ByteBuilder().text("PG").u8(0).u8(0).pad_to(10).u16(width).u16(height).pad_to(18).data();
+    };
+    auto textlogo = [](unsigned fontSize, unsigned columns, unsigned rows) {
+        ByteBuilder b;
+        return b.pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(fontSize).pad_to(0x90).u16(columns).u16(rows).data();
+    };
     // Own-table PG with 3 entries: detection takes the size at 24 (8 x 1), the decoder
     // the one at 76, here far beyond the picture limits.
     ByteBuilder hugePlanes;
     hugePlanes.text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 8).put_u16(26, 1);
     hugePlanes.put_u16(76, 0xFFFF).put_u16(78, 0xFFFF).pad_to(100);
-    const std::vector<MalformedCase> cases = {
-        {"pg 0 x 0", pg_header(0, 0, 0), nullptr},
-        {"pg 65535 x 65535", pg_header(0, 0xFFFF, 0xFFFF), nullptr},
-        {"pg width not a multiple of 8", pg_header(0, 13, 2), nullptr},
-        {"pg width under 8", pg_header(0, 7, 2), nullptr},
+    const struct {
+        const char* name;
+        Bytes bytes;
+        const char* message;  // expected on standard output, or nullptr
+    } cases[] = {
+        {"pg width not a multiple of 8", pg(13, 2), nullptr},
+        {"pg width under 8", pg(7, 2), nullptr},
         {"pg planes beyond the limits", hugePlanes.data(), "decode_PGBM() img buffer allocation error\n"},
         {"pg own table header only", ByteBuilder().text("PG").u8(0).u8(1).data(), nullptr},
         {"grfx 65535 x 65535", ByteBuilder().text("GRFX").pad_to(18).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
         {"grfx data beyond the file",
          ByteBuilder().text("GRFX").pad_to(12).u16(0xFFFF).pad_to(18).u16(64).u16(64).data(), nullptr},
         {"grfx header only", ByteBuilder().text("GRFX").data(), nullptr},
-        {"textlogo font beyond the file", textlogo_header(0xFFFF, 200, 3), nullptr},
-        {"textlogo 0 columns", textlogo_header(0, 0x100, 4), nullptr},
+        {"textlogo font beyond the file", textlogo(0xFFFF, 200, 3), nullptr},
+        {"textlogo 0 columns", textlogo(0, 0x100, 4), nullptr},
         {"icon 65535 x 65535", ByteBuilder().text("ICON").u8(4).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
         {"gle cells beyond the file", ByteBuilder().text("GLE").u8(0).u8(255).u8(255).u8(3).data(), nullptr},
         {"trigem data beyond the file", trigem(64, 64, {}, 0xFFFFFFFF), nullptr},
@@ -178,7 +140,7 @@ TEST(VendorMalformed, LoadsEndCleanly)
         {"dell width 0", dell2(3, 0, 5, {}), nullptr},
         {"systemsoft 0 x 5", ByteBuilder().u16(0).u16(5).pad_to(16).data(), nullptr},
     };
-    for (const MalformedCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         LoadResult r = load_bytes(c.bytes);
         EXPECT_NE(r.descriptor.formatId, 0);

@@ -1,9 +1,11 @@
 #include "support/image_oracle.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <vector>
 
-Bytes decode_file_with(SingleDecoder decoder, const std::string& path, std::uint16_t width, std::uint16_t height)
+Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height)
 {
     Bytes image(static_cast<std::size_t>(width) * height * 3, 0);
     Bytes palette(256 * 3, 0);
@@ -12,17 +14,12 @@ Bytes decode_file_with(SingleDecoder decoder, const std::string& path, std::uint
     d.height = height;
     d.image = image.data();
     d.palette = palette.data();
-    d.stream = std::fopen(path.c_str(), "rb");
+    d.stream = std::fopen(write_temp_file(file, "decode.bin").c_str(), "rb");
     if (!d.stream)
         return image;
     decoder(image.data(), d);
     std::fclose(d.stream);
     return image;
-}
-
-Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height)
-{
-    return decode_file_with(decoder, write_temp_file(file, "decode.bin"), width, height);
 }
 
 std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y)
@@ -31,6 +28,12 @@ std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned 
     if (i + 2 >= image.size())
         return 0xFFFFFFFF;
     return (image[i] << 16) | (image[i + 1] << 8) | image[i + 2];
+}
+
+void expect_pixels(const Bytes& image, unsigned width, std::initializer_list<std::array<std::uint32_t, 3>> pixels)
+{
+    for (auto [x, y, rgb] : pixels)
+        EXPECT_EQ(pixel_at(image, width, x, y), rgb) << "at " << x << "," << y;
 }
 
 bool convert_to_rgb(const std::string& path, Bytes& rgb)

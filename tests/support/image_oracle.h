@@ -2,7 +2,9 @@
 // pictures back through ImageMagick as an independent oracle.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "support/fixtures.h"
@@ -11,11 +13,13 @@ using SingleDecoder = void (*)(std::uint8_t*, LogoDescriptor);
 
 // Runs decoder over the file with a descriptor of the given size, as detection would
 // leave it, and returns the width x height x 3 image it wrote.
-Bytes decode_file_with(SingleDecoder decoder, const std::string& path, std::uint16_t width, std::uint16_t height);
 Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height);
 
 // RGB of pixel (x, y) of a width-wide image as 0xRRGGBB.
 std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y);
+
+// Expects pixel_at(image, width, x, y) to be rgb for each {x, y, rgb}.
+void expect_pixels(const Bytes& image, unsigned width, std::initializer_list<std::array<std::uint32_t, 3>> pixels);
 
 // 8-bit RGB pixels of any picture file ImageMagick reads (of a 16-bit PNG, the high byte of
 // each sample); false when convert is missing or fails.
