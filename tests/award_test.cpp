@@ -66,14 +66,10 @@ namespace {
 // which is 3F 00 00.
 Bytes ramp_entries(unsigned count)
 {
-    Bytes e;
-    for (unsigned i = 0; i < count; ++i) {
-        e.push_back(static_cast<std::uint8_t>(i & 0x3F));
-        e.push_back(static_cast<std::uint8_t>((2 * i) & 0x3F));
-        e.push_back(static_cast<std::uint8_t>((3 * i) & 0x3F));
-    }
-    e[3] = 0x3F, e[4] = 0x00, e[5] = 0x00;
-    return e;
+    ByteBuilder b;
+    for (unsigned i = 0; i < count; ++i)
+        b.u8(i & 0x3F).u8((2 * i) & 0x3F).u8((3 * i) & 0x3F);
+    return b.put_u8(3, 0x3F).put_u8(4, 0).put_u8(5, 0).data();
 }
 
 // 6-bit entry values (a, b, c) as an 8-bit colour, in the given order.
@@ -180,9 +176,7 @@ TEST(AwardCompressed, HugeHeaderSizesAreRefusedWithoutDecoding)
 {
     for (unsigned depth : {0u, 1u}) {
         SCOPED_TRACE(depth);
-        ByteBuilder b;
-        b.text("AWBM").u16(0xFFF1).u16(0xFFFF).text("RGB").u8(depth).fill(772, 7).fill(64, 0);
-        LoadResult r = load_bytes(b.data(), "huge.bin");
+        LoadResult r = load_bytes(compressed_file(0xFFF1, 0xFFFF, depth, Bytes(772, 7), {{0, 33}}), "huge.bin");
         EXPECT_EQ(r.descriptor.formatId, depth ? 28 : 22);
         EXPECT_EQ(r.descriptor.width, 0xFFF8);  // 0xFFF1 rounded up to a multiple of 8
         EXPECT_TRUE(r.image.empty());

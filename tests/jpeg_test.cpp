@@ -42,13 +42,8 @@ TEST(JpegProbe, SizedFromTheFirstFrameHeader)
         segment(b, marker, frame_contents(0x0456, 0x0123));
         segment(b, 0xC0, frame_contents(7, 7));  // a later frame header does not count
         b.u8(0xFF).u8(0xD9);
-        LogoDescriptor d = detect_bytes(b.data());
-        EXPECT_EQ(d.formatId, 24) << std::hex << marker;
-        EXPECT_EQ(d.width, 0x0456) << std::hex << marker;
-        EXPECT_EQ(d.height, 0x0123) << std::hex << marker;
-        EXPECT_EQ(d.dataSize, b.size());
-        EXPECT_EQ(d.frameCount, 0);
-        EXPECT_EQ(d.colorCount, 256);
+        SCOPED_TRACE(marker);
+        expect_detected({"jpeg", b.data(), 24, 0x0456, 0x0123, 256});
     }
 }
 
@@ -68,13 +63,9 @@ TEST(JpegProbe, BrokenWalksGiveTheUnknownResult)
         {"endless fill bytes", after_start(Bytes(70000, 0xFF))},
         {"just FF D8", {0xFF, 0xD8}},
     };
-    for (const auto& c : cases) {
-        // Bytes 0-1 FF D8 would also suit a later probe's size rule; detection ends here.
-        LogoDescriptor d = detect_bytes(c.file);
-        EXPECT_EQ(d.formatId, 0) << c.what;
-        EXPECT_EQ(d.width | d.height | d.frameCount | d.colorCount, 0) << c.what;
-        EXPECT_EQ(d.dataSize, 0u) << c.what;
-    }
+    // Bytes 0-1 FF D8 would also suit a later probe's size rule; detection ends here.
+    for (const auto& c : cases)
+        expect_detected({c.what, c.file, 0, 0, 0, 0});
 }
 
 TEST(JpegDecoder, TestPattern)

@@ -88,8 +88,6 @@ TEST(PhoenixIntelDetect, HandMadeHeaders)
         {ByteBuilder().text("TEXT").bytes(Bytes(plain.begin() + 4, plain.end())).data(), 11},
         {ByteBuilder().u8(0).u8(0).u8(5).pad_to(100, 7).data(), 37},
         {ByteBuilder().u8(0).u8(1).u8(3).pad_to(100, 7).data(), 37},
-        {ByteBuilder().text("GRFY").pad_to(100).data(), 8},
-        {ByteBuilder().text("IC0N").pad_to(100).data(), 12},
     };
     for (const auto& [bytes, notId] : misses)
         EXPECT_NE(detect_bytes(bytes).formatId, notId);
@@ -97,20 +95,17 @@ TEST(PhoenixIntelDetect, HandMadeHeaders)
 
 TEST(PhoenixPg, OwnPaletteOrStandardColours)
 {
-    // Pixel x has index x.
-    Bytes planes = {0x55, 0x33, 0x0F, 0x00};
+    Bytes planes = {0x55, 0x33, 0x0F, 0x00};  // pixel x has index x
     LoadResult r = load_bytes(pg_own_palette(8, 1, planes));
     ASSERT_EQ(r.descriptor.formatId, 6);
     // Entries 0, 1 = (0x00, 0x3F, 0x00, 0x00) and 7 = (0, 7, 14, 21).
     expect_pixels(r.image, 8, {{0, 0, BLACK}, {1, 0, 0xFC0000}, {7, 0, 0x1C3854}});
-    EXPECT_EQ(r.palette[3], 0x00);      // the palette buffer keeps the entries unscaled, blue first
-    EXPECT_EQ(r.palette[5], 0x3F);
+    EXPECT_EQ(Bytes(&r.palette[3], &r.palette[6]), (Bytes{0x00, 0x00, 0x3F}));  // entry 1 kept unscaled, blue first
 
     r = load_bytes(pg_standard(8, 1, planes));
     ASSERT_EQ(r.descriptor.formatId, 6);
     expect_pixels(r.image, 8, {{1, 0, BLUE}, {7, 0, GREY}});
-    EXPECT_EQ(r.palette[3], 0x2A);  // standard colour 1, blue first
-    EXPECT_EQ(r.palette[5], 0x00);
+    EXPECT_EQ(Bytes(&r.palette[3], &r.palette[6]), (Bytes{0x2A, 0x00, 0x00}));  // standard colour 1, blue first
     EXPECT_EQ(r.palette[15 * 3], 0x3F);
 }
 
@@ -140,11 +135,7 @@ TEST(PhoenixPg, WidthNotAMultipleOfEightTakesItsLastPixelsFromTheNextRow)
     Bytes planes = {0x00, 0xA0, 0xF0, 0x00, 0x00, 0x00, 0x00, 0x00};  // plane 0 and plane 1, rows 0 and 1
     LoadResult r = load_bytes(pg_standard(12, 2, planes));
     ASSERT_EQ(r.descriptor.width, 12);
-    EXPECT_EQ(r.rgb(8, 0), BLUE);
-    EXPECT_EQ(r.rgb(9, 0), BLACK);
-    EXPECT_EQ(r.rgb(10, 0), BLUE);
-    EXPECT_EQ(r.rgb(0, 1), BLUE);
-    EXPECT_EQ(r.rgb(8, 1), BLACK);
+    expect_pixels(r.image, 12, {{8, 0, BLUE}, {9, 0, BLACK}, {10, 0, BLUE}, {0, 1, BLUE}, {8, 1, BLACK}});
 }
 
 TEST(IntelGrfx, PackedPixelsHighNibbleFirst)
@@ -196,17 +187,16 @@ std::string icon_palette()
 
 }  // namespace
 
-TEST(PhoenixIcon, SubstitutedColoursFromTheExternalPalette)
+TEST(PhoenixIcon, SubstitutedColoursAndOtherDepths)
 {
     // Pixels 3, 3, 3, 0.
     const std::string file = write_temp_file(icon4(4, {0x33, 0x30}), "icon.bin");
     LoadResult r = load_file(file, icon_palette(), true);
     ASSERT_EQ(r.descriptor.formatId, 12);
     expect_pixels(r.image, 4, {{0, 0, 0x4080FC}, {2, 0, 0x4080FC}, {3, 0, 0x04080C}});
-    EXPECT_NE(r.stdoutText.find("====>>>[20].R{10}.G{20}.B{3F}\n"), std::string::npos);
-    EXPECT_NE(r.stdoutText.find("Substituted Colors:\n[00] => {00}\n"), std::string::npos);
-    EXPECT_NE(r.stdoutText.find("[03] => {20}\n"), std::string::npos);
-    EXPECT_NE(r.stdoutText.find("[03]: {10}{20}{3F}\n"), std::string::npos);
+    for (const char* line : {"====>>>[20].R{10}.G{20}.B{3F}\n", "Substituted Colors:\n[00] => {00}\n", "[03] => {20}\n",
+                             "[03]: {10}{20}{3F}\n"})
+        EXPECT_NE(r.stdoutText.find(line), std::string::npos) << line;
 
     // No palette file, or one that cannot be read: every pixel is black.
     for (auto [palette, message] : {std::pair{std::string(), "===>>> PALETTE: External Palette not valid!\n"},
@@ -215,14 +205,10 @@ TEST(PhoenixIcon, SubstitutedColoursFromTheExternalPalette)
         EXPECT_NE(r.stdoutText.find(message), std::string::npos) << r.stdoutText;
         expect_pixels(r.image, 4, {{0, 0, BLACK}, {3, 0, BLACK}});
     }
-}
 
-TEST(PhoenixIcon, OtherDepths)
-{
     // 8 bits per pixel: only bit 4 counts, drawn white.
-    LoadResult r = load_bytes(icon(8, 4, 1, {0x10, 0x0F, 0xFF, 0xEF}));
+    r = load_bytes(icon(8, 4, 1, {0x10, 0x0F, 0xFF, 0xEF}));
     expect_pixels(r.image, 4, {{0, 0, WHITE}, {1, 0, BLACK}, {2, 0, WHITE}, {3, 0, BLACK}});
-
     // Any other depth: 4-bit pixels from 19, colour i from palette entry i.
     r = load_file(write_temp_file(icon(1, 2, 1, {0x02}), "icon1.bin"), icon_palette());
     expect_pixels(r.image, 2, {{0, 0, 0x04080C}, {1, 0, 0x101418}});
@@ -232,9 +218,7 @@ TEST(PhoenixIcon, CliTakesThePaletteFile)
 {
     if (!have_program("convert"))
         GTEST_SKIP() << "convert missing";
-    const std::string dir = test_temp_dir() + "/cli_icon";
-    ASSERT_EQ(run_command("mkdir -p '" + dir + "'"), 0);
-    const std::string file = write_temp_file(icon4(2, {0x33}), "cli_icon/icon.bin");
+    const std::string file = write_temp_file(icon4(2, {0x33}), "icon.bin"), dir = file.substr(0, file.rfind('/'));
     ASSERT_EQ(run_command("'" + cli_path() + "' png --palette '" + icon_palette() + "' --out-dir '" + dir + "' '" +
                           file + "'"),
               0);

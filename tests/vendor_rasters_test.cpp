@@ -75,7 +75,8 @@ TEST(VendorRasters, PixelsThroughTheWholePipeline)
         {"trigem run longer than the picture", trigem(4, 1, {255, 0x22, 7}), 21, {{3, 0, TWO}}},
         {"trigem value byte missing at the end", trigem(4, 1, {1, 0x12, 9}), 21, {{1, 0, TWO}, {2, 0, BLACK}}},
         // Mode 3, 13 pixels stored (width 16): pixels 0..11 shown, 12..15 black.
-        {"dell mode 3", dell2(3, 13, 1, Bytes(8, 0x12)), 37, {{0, 0, ONE}, {11, 0, TWO}, {12, 0, BLACK}, {15, 0, BLACK}}},
+        {"dell mode 3", dell2(3, 13, 1, Bytes(8, 0x12)), 37,
+         {{0, 0, ONE}, {11, 0, TWO}, {12, 0, BLACK}, {15, 0, BLACK}}},
         // Mode 4, 3 pixels stored per row (width 8), two rows; index 5 is past the 3 entries.
         {"dell mode 4", dell2(4, 3, 2, {1, 2, 5, 2, 1, 0}), 37,
          {{0, 0, ONE}, {1, 0, TWO}, {2, 0, BLACK}, {3, 0, BLACK}, {0, 1, TWO}, {1, 1, ONE}}},
@@ -103,9 +104,6 @@ TEST(DellVersion2, TraceLines)
 // ends, with a partial picture or a message.
 TEST(VendorMalformed, LoadsEndCleanly)
 {
-    auto pg = [](unsigned width, unsigned height) {
-        return ByteBuilder().text("PG").u8(0).u8(0).pad_to(10).u16(width).u16(height).pad_to(18).data();
-    };
     auto textlogo = [](unsigned fontSize, unsigned columns, unsigned rows) {
         ByteBuilder b;
         return b.pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(fontSize).pad_to(0x90).u16(columns).u16(rows).data();
@@ -120,14 +118,11 @@ TEST(VendorMalformed, LoadsEndCleanly)
         Bytes bytes;
         const char* message;  // expected on standard output, or nullptr
     } cases[] = {
-        {"pg width not a multiple of 8", pg(13, 2), nullptr},
-        {"pg width under 8", pg(7, 2), nullptr},
+        {"pg width under 8", ByteBuilder().text("PG").u8(0).u8(0).pad_to(10).u16(7).u16(2).pad_to(18).data(), nullptr},
         {"pg planes beyond the limits", hugePlanes.data(), "decode_PGBM() img buffer allocation error\n"},
-        {"pg own table header only", ByteBuilder().text("PG").u8(0).u8(1).data(), nullptr},
         {"grfx 65535 x 65535", ByteBuilder().text("GRFX").pad_to(18).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
         {"grfx data beyond the file",
          ByteBuilder().text("GRFX").pad_to(12).u16(0xFFFF).pad_to(18).u16(64).u16(64).data(), nullptr},
-        {"grfx header only", ByteBuilder().text("GRFX").data(), nullptr},
         {"textlogo font beyond the file", textlogo(0xFFFF, 200, 3), nullptr},
         {"textlogo 0 columns", textlogo(0, 0x100, 4), nullptr},
         {"icon 65535 x 65535", ByteBuilder().text("ICON").u8(4).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
