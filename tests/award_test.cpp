@@ -62,8 +62,7 @@ TEST(AwardEpa, EachCellTakesItsOwnAttributeInRowMajorOrder)
 
 namespace {
 
-// Entries of which entry i is (i, 2i, 3i) in file order (6-bit values), except entry 1,
-// which is 3F 00 00.
+// 6-bit palette entries, entry i being (i, 2i, 3i) in file order except entry 1, 3F 00 00.
 Bytes ramp_entries(unsigned count)
 {
     ByteBuilder b;

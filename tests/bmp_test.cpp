@@ -12,13 +12,7 @@
 
 namespace {
 
-std::uint32_t round4(std::uint32_t w)
-{
-    return (w + 3) / 4 * 4;
-}
-
-// Colour table entry i is (red i, green 255 - i, blue i ^ 0x55), shown with its two low bits
-// cleared by both decoders.
+// Colour table entry i is (red i, green 255 - i, blue i ^ 0x55), shown with two low bits cleared.
 std::uint32_t entry_rgb(unsigned i)
 {
     return (((i & 0xFC) << 16) | (((255 - i) & 0xFC) << 8) | ((i ^ 0x55) & 0xFC));
@@ -67,7 +61,7 @@ TEST(BmpDecoders, RowsBottomUpSkipCountsAndTrace)
     } cases[] = {{8, 30, 1}, {8, 1, 4}, {4, 36, 2}, {4, 28, 2}, {4, 32, 0}, {4, 30, 1}, {4, 33, 4}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.bits) + "-bit, width " + std::to_string(c.width));
-        const std::uint32_t height = 3, wr = round4(c.width);
+        const std::uint32_t height = 3, wr = (c.width + 3) / 4 * 4;
         Bytes file = bmp_file(c.width, height, c.bits);
         Bytes image = decode_bytes_with(BMP8i, file, wr, height);
         // QDI reads whole stored rows from its fixed offset and shows width pixels of each; its
@@ -134,8 +128,7 @@ TEST(BmpDecoders, DamagedHeadersEndCleanly)
     EXPECT_EQ(pixel_at(tall, 8, 1, 35), 0u);
 }
 
-// Pictures written by ImageMagick and netpbm, compared with ImageMagick's own pixels of the
-// same file (two low bits cleared).
+// Pictures written by ImageMagick and netpbm, compared with ImageMagick's pixels (low bits cleared).
 TEST(BmpOracle, ImageMagickAndNetpbmPictures)
 {
     if (!have_program("convert") || !have_program("ppmtobmp"))
@@ -168,7 +161,7 @@ TEST(BmpOracle, ImageMagickAndNetpbmPictures)
 
         // Detection makes it as wide as the stored rows; in the command's PNG file the fill
         // columns are black (8-bit) or palette entry 0 (4-bit): compare the bitmap's own.
-        const std::uint32_t wr = round4(c.width);
+        const std::uint32_t wr = (c.width + 3) / 4 * 4;
         expect_detected({"bmp", file, 32, wr, c.height, 1u << c.bits});
         Bytes shown, cropped;
         ASSERT_TRUE(cli_png_rgb(path, shown));

@@ -1,6 +1,5 @@
-// Detection of Award AWBM, AMI GLE and ROM PCX, plain PCX and BMP, EPA, SystemSoft raw
-// and TriGem files from hand-made headers (tool-written PCX and BMP files are detected in
-// their decoders' tests).
+// Detection of Award AWBM, AMI GLE and ROM PCX, plain PCX and BMP, EPA, SystemSoft raw and TriGem
+// files from hand-made headers (tool-written PCX and BMP files are detected in their decoders' tests).
 #include <gtest/gtest.h>
 
 #include "support/fixtures.h"

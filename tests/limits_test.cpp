@@ -1,7 +1,6 @@
-// The resource limits of one load (largest side 8192, 256 MiB of RGB for all buffers
-// together, 255 frames), the window sizes computed from header values, and whole loads of
-// headers whose sizes are empty, huge or past the 32-bit range: each ends in a picture
-// within the limits, the no-memory path or the unknown result.
+// The resource limits of one load (largest side 8192, 256 MiB of RGB in all), the window sizes
+// computed from header values, and whole loads of headers whose sizes are empty, huge or past
+// the 32-bit range: each ends in a picture within the limits, no picture or the unknown result.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

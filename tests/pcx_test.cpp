@@ -155,9 +155,8 @@ TEST(PcxDecoders, DamagedFilesEndCleanly)
     }
 }
 
-// Pictures written by netpbm and ImageMagick, in plain files and in the files of the PCX-based
-// formats, through detection and the command's PNG file, compared with ImageMagick's pixels.
-// The 13 x 7 and 1 x 5 pictures store more bits per line than they show.
+// Pictures written by netpbm and ImageMagick, in the files of every PCX-based format, through detection
+// and the command's PNG file, compared with ImageMagick's pixels; 13 x 7 and 1 x 5 have fill bits.
 TEST(PcxOracle, NetpbmAndImageMagickPictures)
 {
     if (!have_program("convert") || !have_program("ppmtopcx"))
@@ -181,8 +180,7 @@ TEST(PcxOracle, NetpbmAndImageMagickPictures)
         Bytes pcx = read_file(out), expected;
         ASSERT_TRUE(convert_to_rgb(out, expected));
         ASSERT_EQ(expected.size(), static_cast<std::size_t>(c.width) * c.height * 3);
-        // The plain file shows its palette with the two low bits cleared; the files of the
-        // PCX-based formats keep every bit.
+        // Plain files show their palette with two low bits cleared, the vendors' files every bit.
         const bool eightBit = pcx[3] == 8;
         Bytes biostar = pcx;
         biostar[2] = 0x00;  // BioStar files do not claim run-length encoding

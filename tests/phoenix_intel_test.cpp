@@ -111,9 +111,8 @@ TEST(PhoenixPg, OwnPaletteOrStandardColours)
 
 TEST(PhoenixPg, PixelNineAndRowOrderInPgAndGrfxlogo)
 {
-    // 16 x 3, two bytes per plane row. Planes 0 and 3 carry 0x40 in byte 1 of stored row 0:
-    // pixel 9 has index 9. Pixel 0 of stored row 1 has index 1 (plane 0), of stored row 2
-    // index 12 (planes 2 and 3).
+    // 16 x 3, two bytes per plane row. Stored row 0: pixel 9 has index 9 (bit 6 of byte 1 of
+    // planes 0 and 3); pixel 0 has index 1 in stored row 1 and index 12 in stored row 2.
     Bytes planes(4 * 2 * 3, 0);
     planes[0 * 6 + 1] = planes[3 * 6 + 1] = 0x40;
     planes[0 * 6 + 2] = planes[2 * 6 + 4] = planes[3 * 6 + 4] = 0x80;

@@ -100,8 +100,7 @@ TEST(DellVersion2, TraceLines)
     EXPECT_NE(r.stdoutText.find("===>>> DATA IMAGE: (D) x (1)\n===>>> DATA IMAGE: 0015h\n"), std::string::npos);
 }
 
-// Headers that promise more than the file holds, or sizes no buffer can take: every load
-// ends, with a partial picture or a message.
+// Headers promising more than the file holds, or sizes no buffer takes: a partial picture or a message.
 TEST(VendorMalformed, LoadsEndCleanly)
 {
     auto textlogo = [](unsigned fontSize, unsigned columns, unsigned rows) {
