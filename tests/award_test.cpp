@@ -111,10 +111,7 @@ namespace {
 // from seed 1, whose first outputs are 16838, 5758, 10113, 17515, 31051, 5627, 23010, 7419.
 constexpr std::array<std::uint8_t, 8> SCRAMBLE = {0x00, 0x80, 0x80, 0x80, 0x80, 0x00, 0x00, 0x00};
 
-struct PackedRun {
-    std::uint8_t value;
-    unsigned copies;  // 1 to 256
-};
+using PackedRun = std::pair<std::uint8_t, unsigned>;  // value, copies (1 to 256)
 
 // A compressed AWBM file: header, palette block (the depth flag is byte 11, the last byte
 // of the block's tag field), then the runs as scrambled (value, copies - 1) pairs.
@@ -123,7 +120,7 @@ Bytes compressed_file(unsigned w, unsigned h, bool colors256, const Bytes& entri
     ByteBuilder b;
     b.text("AWBM").u16(w).u16(h).text("RGB").u8(colors256 ? 1 : 0).bytes(entries);
     for (std::size_t i = 0; i < runs.size(); ++i)
-        b.u8(runs[i].value).u8((runs[i].copies - 1) ^ SCRAMBLE.at(i));
+        b.u8(runs[i].first).u8((runs[i].second - 1) ^ SCRAMBLE.at(i));
     return b.data();
 }
 

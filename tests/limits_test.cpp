@@ -76,28 +76,21 @@ TEST(Limits, WindowSizes)
     }
 }
 
-namespace {
-
-// The fixture with 16-bit (PCX, PG) or 32-bit (BMP) values written at the given offsets.
-Bytes patched(const std::string& fixture, std::initializer_list<std::pair<std::size_t, std::uint32_t>> values)
-{
-    ByteBuilder b;
-    b.bytes(read_file(test_data_dir() + "/" + fixture));
-    for (auto [offset, value] : values) {
-        if (fixture.find("bmp/") == 0)
-            b.put_u32(offset, value);
-        else
-            b.put_u16(offset, value);
-    }
-    return b.data();
-}
-
-}  // namespace
-
 TEST(Limits, HeaderSizesAtTheEdgesLoadWithinTheLimitsOrAreRefused)
 {
-    // PCX: xmin 4, ymin 6, xmax 8, ymax 10. BMP: bfSize 2, biWidth 18, biHeight 22.
-    // PG: width 10, height 12.
+    // The fixture with 16-bit (PCX, PG) or 32-bit (BMP) values written at the given offsets.
+    // PCX: xmin 4, ymin 6, xmax 8, ymax 10. BMP: bfSize 2, biWidth 18, biHeight 22. PG: width 10, height 12.
+    auto patched = [](const std::string& fixture, std::initializer_list<std::pair<std::size_t, std::uint32_t>> values) {
+        ByteBuilder b;
+        b.bytes(read_file(test_data_dir() + "/" + fixture));
+        for (auto [offset, value] : values) {
+            if (fixture.find("bmp/") == 0)
+                b.put_u32(offset, value);
+            else
+                b.put_u16(offset, value);
+        }
+        return b.data();
+    };
     const std::pair<const char*, Bytes> cases[] = {
         {"PCX 1 x 1", patched("pcx/netpbm-8bit.pcx", {{4, 0}, {6, 0}, {8, 0}, {10, 0}})},
         {"PCX 65536 x 65536", patched("pcx/netpbm-8bit.pcx", {{4, 0}, {6, 0}, {8, 0xFFFF}, {10, 0xFFFF}})},

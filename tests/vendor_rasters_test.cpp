@@ -107,40 +107,34 @@ TEST(VendorMalformed, LoadsEndCleanly)
         ByteBuilder b;
         return b.pad_to(0x80).text("TEXTLOGO").pad_to(0x8C).u16(fontSize).pad_to(0x90).u16(columns).u16(rows).data();
     };
-    // Own-table PG with 3 entries: detection takes the size at 24 (8 x 1), the decoder
-    // the one at 76, here far beyond the picture limits.
-    ByteBuilder hugePlanes;
-    hugePlanes.text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 8).put_u16(26, 1);
-    hugePlanes.put_u16(76, 0xFFFF).put_u16(78, 0xFFFF).pad_to(100);
-    const struct {
-        const char* name;
-        Bytes bytes;
-        const char* message;  // expected on standard output, or nullptr
-    } cases[] = {
-        {"pg width under 8", ByteBuilder().text("PG").u8(0).u8(0).pad_to(10).u16(7).u16(2).pad_to(18).data(), nullptr},
-        {"pg planes beyond the limits", hugePlanes.data(), "decode_PGBM() img buffer allocation error\n"},
-        {"grfx 65535 x 65535", ByteBuilder().text("GRFX").pad_to(18).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
+    const std::pair<const char*, Bytes> cases[] = {
+        {"pg width under 8", ByteBuilder().text("PG").u8(0).u8(0).pad_to(10).u16(7).u16(2).pad_to(18).data()},
+        {"grfx 65535 x 65535", ByteBuilder().text("GRFX").pad_to(18).u16(0xFFFF).u16(0xFFFF).data()},
         {"grfx data beyond the file",
-         ByteBuilder().text("GRFX").pad_to(12).u16(0xFFFF).pad_to(18).u16(64).u16(64).data(), nullptr},
-        {"textlogo font beyond the file", textlogo(0xFFFF, 200, 3), nullptr},
-        {"textlogo 0 columns", textlogo(0, 0x100, 4), nullptr},
-        {"icon 65535 x 65535", ByteBuilder().text("ICON").u8(4).u16(0xFFFF).u16(0xFFFF).data(), nullptr},
-        {"gle cells beyond the file", ByteBuilder().text("GLE").u8(0).u8(255).u8(255).u8(3).data(), nullptr},
-        {"trigem data beyond the file", trigem(64, 64, {}, 0xFFFFFFFF), nullptr},
-        {"trigem 65535 x 65535", trigem(0xFFFF, 0xFFFF, {255, 0x11}), nullptr},
-        {"trigem only zero counts", trigem(8, 8, Bytes(4000, 0)), nullptr},
-        {"dell width x height x 3 past 32 bits", dell2(4, 0xFFF0, 0xFFFF, {1, 2}), nullptr},
-        {"dell palette beyond the file", ByteBuilder().u8(0).u8(0).u8(3).u16(16).u16(16).u16(0xFFFF).data(), nullptr},
-        {"dell width 0", dell2(3, 0, 5, {}), nullptr},
-        {"systemsoft 0 x 5", ByteBuilder().u16(0).u16(5).pad_to(16).data(), nullptr},
+         ByteBuilder().text("GRFX").pad_to(12).u16(0xFFFF).pad_to(18).u16(64).u16(64).data()},
+        {"textlogo font beyond the file", textlogo(0xFFFF, 200, 3)},
+        {"textlogo 0 columns", textlogo(0, 0x100, 4)},
+        {"icon 65535 x 65535", ByteBuilder().text("ICON").u8(4).u16(0xFFFF).u16(0xFFFF).data()},
+        {"gle cells beyond the file", ByteBuilder().text("GLE").u8(0).u8(255).u8(255).u8(3).data()},
+        {"trigem data beyond the file", trigem(64, 64, {}, 0xFFFFFFFF)},
+        {"trigem 65535 x 65535", trigem(0xFFFF, 0xFFFF, {255, 0x11})},
+        {"trigem only zero counts", trigem(8, 8, Bytes(4000, 0))},
+        {"dell width x height x 3 past 32 bits", dell2(4, 0xFFF0, 0xFFFF, {1, 2})},
+        {"dell palette beyond the file", ByteBuilder().u8(0).u8(0).u8(3).u16(16).u16(16).u16(0xFFFF).data()},
+        {"dell width 0", dell2(3, 0, 5, {})},
+        {"systemsoft 0 x 5", ByteBuilder().u16(0).u16(5).pad_to(16).data()},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        LoadResult r = load_bytes(c.bytes);
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        LoadResult r = load_bytes(bytes);
         EXPECT_NE(r.descriptor.formatId, 0);
         EXPECT_EQ(r.loaded, 1);
-        if (c.message) {
-            EXPECT_NE(r.stdoutText.find(c.message), std::string::npos) << r.stdoutText;
-        }
     }
+    // Own-table PG with 3 entries: detection takes the size at 24 (8 x 1), the decoder the one
+    // at 76, here far beyond the picture limits.
+    ByteBuilder hugePlanes;
+    hugePlanes.text("PG").u8(0).u8(1).pad_to(10).u16(3).put_u16(24, 8).put_u16(26, 1);
+    LoadResult r = load_bytes(hugePlanes.put_u16(76, 0xFFFF).put_u16(78, 0xFFFF).pad_to(100).data());
+    EXPECT_EQ(r.loaded, 1);
+    EXPECT_NE(r.stdoutText.find("decode_PGBM() img buffer allocation error\n"), std::string::npos) << r.stdoutText;
 }
