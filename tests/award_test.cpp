@@ -85,8 +85,7 @@ TEST(AwardAwbm, SixteenColourEntriesAreBlueFirstTwoFiftySixRedFirst)
     // only, pixel 9 plane 1 only, pixel 15 every plane. The trailer follows the W x H / 2 bytes.
     Bytes entries = ramp_entries(16);
     Bytes row = {0x80, 0x01, 0x00, 0x41, 0x00, 0x01, 0x40, 0x01};
-    LoadResult r = load_bytes(
-        ByteBuilder().text("AWBM").u16(16).u16(1).bytes(row).text("RGB ").bytes(entries).data());
+    LoadResult r = load_bytes(ByteBuilder().text("AWBM").u16(16).u16(1).bytes(row).text("RGB ").bytes(entries).data());
     ASSERT_EQ(r.descriptor.formatId, 3);
     // Index 1 (stored 3F 00 00: blue), 8, 2, 15 and 0.
     expect_pixels(r.image, 16, {{0, 0, 0x0000FC}, {1, 0, rgb6(24, 16, 8)}, {9, 0, rgb6(6, 4, 2)},
