@@ -5,10 +5,7 @@
 . "$(dirname "$0")/viewer_lib.sh"
 
 unset DISPLAY
-run() {
-    "$ZARPO2_BIN" "$@" >"$WORK/out" 2>"$WORK/err"
-    status=$?
-}
+run() { "$ZARPO2_BIN" "$@" >"$WORK/out" 2>"$WORK/err"; status=$?; }
 
 check_no_display() {
     [ "$status" -eq 1 ] || fail "$*: exit status $status without a display"

@@ -12,32 +12,22 @@ fail() {
 note() { echo "--- $*"; }
 not() { ! "$@"; }
 
-if [ -z "${ZARPO2_BIN:-}" ] || [ ! -x "$ZARPO2_BIN" ]; then
-    echo "SKIP: the viewer was not built"
-    exit 77
-fi
+[ -x "${ZARPO2_BIN:-}" ] || { echo "SKIP: the viewer was not built"; exit 77; }
 
 WORK=$(mktemp -d)
 FIX="$WORK/fixtures"
 ARTIFACTS="${ZARPO2_BUILD:-$WORK}/gui-artifacts"
 mkdir -p "$ARTIFACTS" "$WORK/cli"
-XVFB_PID=""
-VIEWER_PID=""
+XVFB_PID="" VIEWER_PID=""
 WAIT_SECONDS=20
 MAIN_TITLE="Tallisk, ZARPO-G2"
 LSAN_SUPPRESSIONS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/viewer_lsan.supp"
 python3 "$(dirname "${BASH_SOURCE[0]}")/viewer_fixtures.py" "$FIX" || fail "cannot write the fixtures"
 
-cleanup() {
-    [ -n "$VIEWER_PID" ] && kill "$VIEWER_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+# shellcheck disable=SC2086 # no process id when none was started
+trap 'kill $VIEWER_PID $XVFB_PID 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
 
-# Runs the command (output discarded) until it succeeds; fails with message $1 after
-# WAIT_SECONDS.
+# Runs the command, output discarded, until it succeeds; fails with message $1 after a while.
 wait_for() {
     local what=$1 deadline=$((SECONDS + WAIT_SECONDS))
     shift

@@ -8,11 +8,7 @@ rm -f "$FIX"/asus-*  # the chooser's list below holds the other three logos only
 CHOOSER_TITLE="Load BIOS-LOGO file"
 WARNING_256='===>>> WARNING: Encoding from "AWBM256 EPA" Isn'"'"'t Available'
 
-# Keys sent to the main window.
-keys() {
-    focus_window "$main"
-    xdotool key --delay 60 "$@"
-}
+keys() { focus_window "$main"; xdotool key --delay 60 "$@"; }
 
 # The chooser fills its file name field when it has listed the folder (its list is white
 # while empty).
