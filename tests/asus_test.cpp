@@ -8,6 +8,7 @@
 
 #include "decode/decoders.h"
 #include "support/fixtures.h"
+#include "support/image_oracle.h"
 
 namespace {
 
@@ -18,11 +19,6 @@ unsigned pattern_index(unsigned x, unsigned y, unsigned seed)
     return (x + 3 * y + seed) & 0x0F;
 }
 
-unsigned round8(unsigned w)
-{
-    return (w + 7) / 8 * 8;
-}
-
 // 8-bit colours of entry n of palette `seed`, as 0xRRGGBB.
 std::uint32_t color8(unsigned n, unsigned seed)
 {
@@ -30,14 +26,10 @@ std::uint32_t color8(unsigned n, unsigned seed)
     return (r << 16) | (g << 8) | b;
 }
 
-// 6-bit palette entry n (every channel below 64) as 0xRRGGBB, and as drawn (times 4).
+// 6-bit palette entry n (every channel below 64) as 0xRRGGBB; drawn times 4.
 std::uint32_t six_bit(unsigned n)
 {
     return (n * 3) << 16 | (63 - n) << 8 | (n * 2 + 5);
-}
-std::uint32_t color6(unsigned n)
-{
-    return six_bit(n) * 4;
 }
 
 // Dynamic LOGO (3) palette: entry 0 must be black, its three zero bytes are the signature.
@@ -56,9 +48,10 @@ Bytes palette_bytes(const std::function<std::uint32_t(unsigned)>& colour, const 
     return b.data();
 }
 
-// Two pixels a byte, high nibble left, rows bottom-up.
-Bytes nibble_picture(unsigned w8, unsigned h, unsigned seed)
+// Two pixels a byte, high nibble left, rows bottom-up; the width rounded up to 8.
+Bytes nibble_picture(unsigned w, unsigned h, unsigned seed)
 {
+    unsigned w8 = (w + 7) / 8 * 8;
     ByteBuilder b;
     for (unsigned r = 0; r < h; ++r) {
         unsigned y = h - 1 - r;
@@ -69,8 +62,9 @@ Bytes nibble_picture(unsigned w8, unsigned h, unsigned seed)
 }
 
 // Four bit planes a row (plane 0 = lowest index bit), bit 7 leftmost, rows top-down.
-Bytes planar_picture(unsigned w8, unsigned h, unsigned seed)
+Bytes planar_picture(unsigned w, unsigned h, unsigned seed)
 {
+    unsigned w8 = (w + 7) / 8 * 8;
     ByteBuilder b;
     for (unsigned y = 0; y < h; ++y) {
         for (unsigned p = 0; p < 4; ++p) {
@@ -100,7 +94,7 @@ Bytes osb4_record(unsigned w, unsigned h, unsigned seed, std::optional<std::uint
         b.u16(pw).u16(ph);
     b.bytes(palette_bytes([seed](unsigned n) { return color8(n, seed); }, "bgrx")).fill(gap, 0x77);
     b.put_u16(10, static_cast<unsigned>(b.size() - (v2 ? 16 : 0)));
-    b.bytes(nibble_picture(round8(pw), ph, seed));
+    b.bytes(nibble_picture((pw), ph, seed));
     std::uint32_t len = length ? *length : static_cast<std::uint32_t>(b.size());
     b.put_u32(4, len);
     if (length)
@@ -108,16 +102,7 @@ Bytes osb4_record(unsigned w, unsigned h, unsigned seed, std::optional<std::uint
     return b.data();
 }
 
-// A bare 16-byte "4OSB" head: an empty picture, the next record `length` bytes on.
-Bytes osb4_head_only(std::uint32_t length)
-{
-    return ByteBuilder().text("4OSB").u32(length).fill(8).data();
-}
-
-Bytes stda_record()
-{
-    return ByteBuilder().text("STDA").fill(12, 0x11).data();
-}
+const Bytes STDA = ByteBuilder().text("STDA").fill(12, 0x11).data();
 
 // "ASUS2" file head; byte 16 chooses the chain kind; the first record at 32.
 ByteBuilder asus2_head(unsigned kind)
@@ -126,16 +111,16 @@ ByteBuilder asus2_head(unsigned kind)
 }
 
 // "ASUS" (V2) file head: first record at the 16-bit value at 12.
-ByteBuilder asus_v2_head(unsigned first, unsigned byte16 = 0)
+ByteBuilder asus_v2_head(unsigned byte16 = 0)
 {
-    return ByteBuilder().u16(0).text("ASUS").u8('V').pad_to(12).u32(first).u8(byte16).pad_to(32);
+    return ByteBuilder().u16(0).text("ASUS").u8('V').pad_to(12).u32(0x20).u8(byte16).pad_to(32);
 }
 
 Bytes img_record(unsigned w, unsigned h, unsigned seed, bool planar)
 {
     ByteBuilder b;
     b.text("IMG").u8(0).u16(w).u16(h);
-    b.bytes(planar ? planar_picture(round8(w), h, seed) : nibble_picture(round8(w), h, seed));
+    b.bytes(planar ? planar_picture((w), h, seed) : nibble_picture((w), h, seed));
     b.pad_to((b.size() + 15) / 16 * 16);
     return b.data();
 }
@@ -145,33 +130,33 @@ Bytes osb640_record(unsigned w, unsigned h, unsigned seed, std::optional<std::ui
 {
     ByteBuilder b;
     b.u32(0).u16(0).u16(w).u16(h).bytes(palette_bytes([seed](unsigned n) { return color8(n, seed); }, "rgb"));
-    b.bytes(nibble_picture(round8(w), h, seed));
+    b.bytes(nibble_picture((w), h, seed));
     b.put_u32(0, length ? *length : static_cast<std::uint32_t>(b.size()));
     return b.data();
 }
 
 // OSB640 file: signature, then "add esi, imm32" (66 81 C6) pointing at the chain.
-ByteBuilder osb640_head(unsigned chain)
+ByteBuilder osb640_head()
 {
-    return ByteBuilder().u16(0).text("ASUS").u8(0).pad_to(0x40).u8(0x66).u8(0x81).u8(0xC6).u16(chain).u16(0).pad_to(chain);
+    return ByteBuilder().u16(0).text("ASUS").u8(0).pad_to(0x40).u8(0x66).u8(0x81).u8(0xC6).u16(0x50).u16(0).pad_to(0x50);
 }
 
 // Dynamic LOGO: "LOGO", the "SUSA" record at susaAt, its trailer with the palette.
 ByteBuilder logo_head(unsigned w, unsigned h, unsigned susaAt = 0x20)
 {
     ByteBuilder b;
-    b.text("LOGO").pad_to(susaAt).text("SUSA").u16(w).u16(h).bytes(planar_picture(round8(w), h, 9));
+    b.text("LOGO").pad_to(susaAt).text("SUSA").u16(w).u16(h).bytes(planar_picture((w), h, 9));
     b.text("TRLR").bytes(palette_bytes(six_bit, "bgr"));
     b.pad_to((b.size() + 15) / 16 * 16);
     return b;
 }
 
-// Dynamic LOGO (2): "ASUS2" AMI module; a BE pointer at 0x30 gives the palette offset.
-ByteBuilder ami_head(unsigned palette, unsigned byte16 = 0)
+// Dynamic LOGO (2): "ASUS2" AMI module; a BE pointer at 0x30 puts the palette at 0x60.
+ByteBuilder ami_head(unsigned byte16 = 0)
 {
     ByteBuilder b;
     b.u16(0).text("ASUS2").put_u16(9, 0x30).pad_to(16).u8(byte16).pad_to(0x30);
-    b.u8(0xBE).u16(palette).pad_to(palette).bytes(palette_bytes(six_bit, "bgr"));
+    b.u8(0xBE).u16(0x60).pad_to(0x60).bytes(palette_bytes(six_bit, "bgr"));
     return b;
 }
 
@@ -180,18 +165,7 @@ ByteBuilder v3_head()
     return ByteBuilder().bytes(palette_bytes(color_v3, "rgbx"));
 }
 
-// ---- checks ----
-
-// Number of pixels of frame f that differ from expected(x, y), over its whole size.
-unsigned frame_mismatches(const LoadResult& r, unsigned f,
-                          const std::function<std::uint32_t(unsigned, unsigned)>& expected)
-{
-    unsigned bad = 0;
-    for (unsigned y = 0; y < r.frames[f].height; ++y)
-        for (unsigned x = 0; x < r.frames[f].width; ++x)
-            bad += r.frame_rgb(f, x, y) != expected(x, y);
-    return bad;
-}
+// ---- detection ----
 
 struct DetectCase {
     const char* name;
@@ -206,6 +180,8 @@ std::string case_name(const ::testing::TestParamInfo<DetectCase>& param)
 
 class AsusDetect : public ::testing::TestWithParam<DetectCase> {};
 
+// Detection measures the chain; the decoder then fills exactly the counted frames, with
+// no "break" or allocation message: frame k is record k.
 TEST_P(AsusDetect, IdentifiesAndMeasures)
 {
     const DetectCase& c = GetParam();
@@ -216,16 +192,15 @@ TEST_P(AsusDetect, IdentifiesAndMeasures)
     EXPECT_EQ(d.frameCount, c.frames);
     EXPECT_EQ(d.dataSize, c.bytes.size());
     EXPECT_EQ(d.colorCount, 16);
+    LoadResult r = load_bytes(c.bytes);
+    EXPECT_EQ(r.frames.size(), c.frames);
+    EXPECT_EQ(r.stdoutText, "");
 }
 
 Bytes composite_with_stda()
 {
     // STDA at 0x20, then a "4OSB" of length 0x1010: one step moves the walk 16 + 0x1010.
-    return asus2_head(1)
-        .bytes(stda_record())
-        .bytes(osb4_record(0x13, 0x10, 1, 0x1010))
-        .bytes(osb4_record(8, 0x20, 2))
-        .data();
+    return asus2_head(1).bytes(STDA).bytes(osb4_record(0x13, 0x10, 1, 0x1010)).bytes(osb4_record(8, 0x20, 2)).data();
 }
 
 Bytes ami_without_pointer(std::size_t size)
@@ -237,14 +212,15 @@ Bytes ami_without_pointer(std::size_t size)
 
 Bytes ami_two_records(unsigned byte16)
 {
-    return ami_head(0x60, byte16).bytes(img_record(0x13, 0x10, 1, true)).bytes(img_record(8, 0x18, 2, true)).data();
+    return ami_head(byte16).bytes(img_record(0x13, 0x10, 1, true)).bytes(img_record(8, 0x18, 2, true)).data();
 }
 
 const DetectCase DETECT_CASES[] = {
     {"CompositeStdaStep", composite_with_stda(), 14, 0x13, 0x20, 2},
     {"CompositeWidthZeroLayout",
      asus2_head(15).bytes(osb4_record(0, 5, 1, {}, std::make_pair(0x10u, 6u))).data(), 14, 0x10, 6, 1},
-    {"CompositeNothingAtFirstOffset", asus2_head(1).fill(64, 0x33).data(), 14, 0, 0, 0},
+    // Byte 6 is '2' and the value at 12 is not 0: never V2 or OSB640.
+    {"CompositeNothingAtFirstOffset", asus2_head(3).fill(64, 0x33).data(), 14, 0, 0, 0},
     {"AmiByte16Zero", ami_two_records(0), 18, 0x18, 0x18, 2},
     {"AmiByte16Sixteen", ami_two_records(16), 18, 0x18, 0x18, 2},
     // Without a BE byte the palette is at the 16-bit value at 9 (0x20), when the 1,024
@@ -253,9 +229,9 @@ const DetectCase DETECT_CASES[] = {
     {"AmiNoPointerUsesBase", ami_without_pointer(0x20 + 1023 + 8), 18, 8, 2, 1},
     {"AmiNoPointerSearchRanOffTheEnd", ami_without_pointer(0x20 + 1023 + 7), 18, 0, 0, 0},
     {"V2TwoRecords",
-     asus_v2_head(0x20).bytes(osb4_record(0x20, 4, 1, {}, {}, 0, true)).bytes(stda_record())
+     asus_v2_head().bytes(osb4_record(0x20, 4, 1, {}, {}, 0, true)).bytes(STDA)
          .bytes(osb4_record(0x10, 9, 2, {}, {}, 0, true)).data(), 33, 0x20, 9, 2},
-    {"V2Byte16NotZero", asus_v2_head(0x20, 1).bytes(osb4_record(0x20, 4, 1)).data(), 33, 0, 0, 0},
+    {"V2Byte16NotZero", asus_v2_head(1).bytes(osb4_record(0x20, 4, 1)).data(), 33, 0, 0, 0},
     {"V3TwoRecordsLastSize",
      v3_head().bytes(img_record(0x13, 3, 1, false)).bytes(img_record(8, 2, 2, false)).data(), 19, 8, 2, 2},
     {"V3NoImgAt0x40", v3_head().text("JUNK").fill(60).data(), 19, 0, 0, 0},
@@ -265,19 +241,12 @@ const DetectCase DETECT_CASES[] = {
      15, 8, 5, 3},
     {"LogoWithoutSusa", ByteBuilder().text("LOGO").fill(2000, 0x53).data(), 15, 0, 0, 0},
     {"Osb640StopsAtZeroLength",
-     osb640_head(0x50).bytes(osb640_record(0x13, 2, 1)).bytes(osb640_record(0x30, 1, 2)).u32(0).fill(60).data(),
+     osb640_head().bytes(osb640_record(0x13, 2, 1)).bytes(osb640_record(0x30, 1, 2)).u32(0).fill(60).data(),
      17, 0x30, 2, 2},
     {"Osb640WithoutPointer", ByteBuilder().u16(0).text("ASUS").u8(0).pad_to(5000).data(), 17, 0, 0, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Asus, AsusDetect, ::testing::ValuesIn(DETECT_CASES), case_name);
-
-TEST(AsusDetect, AsusTwoNeverBecomesV2OrOsb640)
-{
-    // Byte 6 is '2' and the value at 12 is not 0: the "ASUS2" probe claims it first.
-    EXPECT_EQ(detect_bytes(asus2_head(3).data()).formatId, 14);
-    EXPECT_EQ(detect_bytes(asus2_head(0).data()).formatId, 18);
-}
 
 TEST(AsusDetect, EmptyAndTinyFilesAreNotDynamicLogo3)
 {
@@ -290,56 +259,45 @@ TEST(AsusDetect, ImgRecordLengthIsRoundedPackedSizePlusHead)
 {
     // Width 0x13 rounds to 0x18: 0x18 x 0x10 / 2 + 8 = 0xC8, rounded to 0xD0. A second
     // record 0xD0 after the first is found; one at 0xC8 would not be.
-    Bytes first = img_record(0x13, 0x10, 1, false);
+    Bytes first = img_record(0x13, 0x10, 1, false), second = img_record(8, 1, 2, false);
     ASSERT_EQ(first.size(), 0xD0u);
-    EXPECT_EQ(detect_bytes(v3_head().bytes(first).bytes(img_record(8, 1, 2, false)).data()).frameCount, 2);
-    Bytes shortFirst(first.begin(), first.begin() + 0xC8);
-    EXPECT_EQ(detect_bytes(v3_head().bytes(shortFirst).bytes(img_record(8, 1, 2, false)).data()).frameCount, 1);
+    EXPECT_EQ(detect_bytes(v3_head().bytes(first).bytes(second).data()).frameCount, 2);
+    first.resize(0xC8);
+    EXPECT_EQ(detect_bytes(v3_head().bytes(first).bytes(second).data()).frameCount, 1);
 }
 
 TEST(AsusDetect, VerboseWalkLines)
 {
-    LoadResult r = load_file(write_temp_file(composite_with_stda(), "stda.bin"), "", true);
-    EXPECT_NE(r.stdoutText.find("==>>>DETECT: ASUS Dynamic LOGO (2+) :: 0x1\n"
-                                "IMAGE: 0, Offset = 20 WxH: 13, 10\n"
-                                "IMAGE: 1, Offset = 1040 WxH: 8, 20\n"),
-              std::string::npos)
-        << r.stdoutText;
-    EXPECT_NE(r.stdoutText.find("====>>> FRAME: Seek = 00020h\n=====>>> FRAME: DATA = 00080h\n"), std::string::npos);
-
-    Bytes v2 = asus_v2_head(0x20).bytes(stda_record()).bytes(osb4_record(8, 1, 1, {}, {}, 0, true)).data();
-    r = load_file(write_temp_file(v2, "v2.bin"), "", true);
-    EXPECT_NE(r.stdoutText.find("==>>>DETECT: ASUS Dynamic LOGO (2) V2\n"
-                                "IMAGE: 0, Offset = 20\nIMAGE: 0, Offset = 30\n"),
-              std::string::npos)
-        << r.stdoutText;
-    EXPECT_NE(r.stdoutText.find("====>>> FRAME: Seek = 00020h\nRead it again @ 30\n"
-                                "=====>>> FRAME: W (W+) = 008h (008h)\n====>>> FRAME: CuteSeek = 00080h\n"),
-              std::string::npos)
-        << r.stdoutText;
-
-    for (auto [bytes, line] : {std::pair{v3_head().data(), "==>>>DETECT: ASUS Dynamic LOGO (3)\n"},
-                               std::pair{logo_head(8, 1).data(), "==>>>DETECT: ASUS Dynamic LOGO\n"},
-                               std::pair{osb640_head(0x50).data(), "==>>>DETECT: ASUS OSB640\n"},
-                               std::pair{ami_head(0x60).data(), "==>>>DETECT: ASUS Dynamic LOGO (2+) :: AMI\n"}}) {
-        r = load_file(write_temp_file(bytes, "line.bin"), "", true);
-        EXPECT_NE(r.stdoutText.find(line), std::string::npos) << line;
+    Bytes v2 = asus_v2_head().bytes(STDA).bytes(osb4_record(8, 1, 1, {}, {}, 0, true)).data();
+    const std::pair<Bytes, const char*> cases[] = {
+        {composite_with_stda(), "==>>>DETECT: ASUS Dynamic LOGO (2+) :: 0x1\n"
+                                "IMAGE: 0, Offset = 20 WxH: 13, 10\nIMAGE: 1, Offset = 1040 WxH: 8, 20\n"},
+        {composite_with_stda(), "====>>> FRAME: Seek = 00020h\n=====>>> FRAME: DATA = 00080h\n"},
+        {v2, "==>>>DETECT: ASUS Dynamic LOGO (2) V2\nIMAGE: 0, Offset = 20\nIMAGE: 0, Offset = 30\n"},
+        {v2, "====>>> FRAME: Seek = 00020h\nRead it again @ 30\n"
+             "=====>>> FRAME: W (W+) = 008h (008h)\n====>>> FRAME: CuteSeek = 00080h\n"},
+        {v3_head().data(), "==>>>DETECT: ASUS Dynamic LOGO (3)\n"},
+        {logo_head(8, 1).data(), "==>>>DETECT: ASUS Dynamic LOGO\n"},
+        {osb640_head().data(), "==>>>DETECT: ASUS OSB640\n"},
+        {ami_head().data(), "==>>>DETECT: ASUS Dynamic LOGO (2+) :: AMI\n"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        LoadResult r = load_file(write_temp_file(bytes, "line.bin"), "", true);
+        EXPECT_NE(r.stdoutText.find(text), std::string::npos) << text << "\nin:\n" << r.stdoutText;
     }
 }
 
 // ---- decoding ----
 
-struct FrameCase {
-    const char* what;
-    Bytes bytes;
-    std::vector<std::pair<unsigned, unsigned>> sizes;
-    std::function<std::uint32_t(unsigned f, unsigned x, unsigned y)> expected;
-};
-
 TEST(AsusDecode, FramesShowTheStoredPictures)
 {
     auto pi = pattern_index;
-    const FrameCase cases[] = {
+    const struct {
+        const char* what;
+        Bytes bytes;
+        std::vector<std::pair<unsigned, unsigned>> sizes;
+        std::function<std::uint32_t(unsigned f, unsigned x, unsigned y)> expected;
+    } cases[] = {
         // Width 0x13: pixels to 0x13 coloured (the byte whose left pixel is 0x12 whole), 0x14.. black.
         {"composite, stored width filled with black", composite_with_stda(), {{0x18, 0x10}, {8, 0x20}},
          [&](unsigned f, unsigned x, unsigned y) {
@@ -355,10 +313,10 @@ TEST(AsusDecode, FramesShowTheStoredPictures)
          {{0, 0}, {8, 2}}, [&](unsigned, unsigned x, unsigned y) { return color8(pi(x, y, 4), 4); }},
         // STDA moves the record start on by 16; the data offset (0x48) counts from the end of the head.
         {"V2 data offset after STDA",
-         asus_v2_head(0x20).bytes(stda_record()).bytes(osb4_record(0x13, 3, 5, {}, {}, 8, true)).data(), {{0x18, 3}},
+         asus_v2_head().bytes(STDA).bytes(osb4_record(0x13, 3, 5, {}, {}, 8, true)).data(), {{0x18, 3}},
          [&](unsigned, unsigned x, unsigned y) { return x < 0x14 ? color8(pi(x, y, 5), 5) : 0u; }},
         // Palette entry 0 fills past the width; the second record's length 0 ends the chain.
-        {"OSB640", osb640_head(0x50).bytes(osb640_record(0x13, 3, 6)).u32(0).fill(60, 0x44).data(),
+        {"OSB640", osb640_head().bytes(osb640_record(0x13, 3, 6)).u32(0).fill(60, 0x44).data(),
          {{0x18, 3}}, [&](unsigned, unsigned x, unsigned y) { return color8(x < 0x14 ? pi(x, y, 6) : 0, 6); }},
         {"V3 file palette", v3_head().bytes(img_record(0x13, 3, 1, false)).bytes(img_record(0x10, 2, 2, false)).data(),
          {{0x18, 3}, {0x10, 2}}, [&](unsigned f, unsigned x, unsigned y) { return color_v3(pi(x, y, f + 1)); }},
@@ -366,9 +324,12 @@ TEST(AsusDecode, FramesShowTheStoredPictures)
         {"Dynamic LOGO",
          logo_head(0x10, 4, 0x100).bytes(img_record(0x13, 2, 1, true)).bytes(img_record(8, 5, 2, true)).data(),
          {{0x10, 4}, {0x18, 2}, {8, 5}},
-         [&](unsigned f, unsigned x, unsigned y) { return color6(pi(x, y, f == 0 ? 9 : f)); }},
+         [&](unsigned f, unsigned x, unsigned y) { return six_bit(pi(x, y, f == 0 ? 9 : f)) * 4; }},
+        // Planes 0..3 of one 8x1 row, written by hand: plane 3 = 0x80 gives pixel 0 index 8.
+        {"planar bit order", ami_head().text("IMG").u8(0).u16(8).u16(1).u8(0).u8(0).u8(0).u8(0x80).data(), {{8, 1}},
+         [](unsigned, unsigned x, unsigned) { return six_bit(x == 0 ? 8 : 0) * 4; }},
     };
-    for (const FrameCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         LoadResult r = load_bytes(c.bytes);
         ASSERT_EQ(r.frames.size(), c.sizes.size());
@@ -376,32 +337,20 @@ TEST(AsusDecode, FramesShowTheStoredPictures)
         for (unsigned f = 0; f < c.sizes.size(); ++f) {
             EXPECT_EQ(r.frames[f].width, c.sizes[f].first) << "frame " << f;
             EXPECT_EQ(r.frames[f].height, c.sizes[f].second) << "frame " << f;
-            if (c.sizes[f].first == 0) {
-                EXPECT_TRUE(r.frames[f].pixels.empty());
-            }
-            EXPECT_EQ(frame_mismatches(r, f, [&](unsigned x, unsigned y) { return c.expected(f, x, y); }), 0u)
-                << "frame " << f;
+            unsigned bad = 0;
+            for (unsigned y = 0; y < r.frames[f].height; ++y)
+                for (unsigned x = 0; x < r.frames[f].width; ++x)
+                    bad += r.frame_rgb(f, x, y) != c.expected(f, x, y);
+            EXPECT_EQ(bad, 0u) << "frame " << f;
         }
     }
-}
-
-TEST(AsusDecode, PlanarBitOrder)
-{
-    // One 8x1 row: plane 3 = 0x80 only, so pixel 0 has index 8 and the rest index 0;
-    // 6-bit palette values show multiplied by 4.
-    Bytes file = ami_head(0x60).text("IMG").u8(0).u16(8).u16(1).u8(0).u8(0).u8(0).u8(0x80).data();
-    LoadResult r = load_bytes(file);
-    ASSERT_EQ(r.frames.size(), 1u);
-    EXPECT_EQ(r.frame_rgb(0, 0, 0), (24u * 4 << 16) | (55u * 4 << 8) | 21u * 4);
-    for (unsigned x = 1; x < 8; ++x)
-        EXPECT_EQ(r.frame_rgb(0, x, 0), color6(0));
 }
 
 TEST(AsusDecode, AmiStepsOverLargePicturesWithTheFullRecordLength)
 {
     // 512 x 288: X = 73,728, record length 73,744 (0x12010). The second record is found
     // there, not 73,744 mod 65,536 = 8,208 bytes on, where a decoy head stands.
-    ByteBuilder b = ami_head(0x60);
+    ByteBuilder b = ami_head();
     std::size_t first = b.size();
     b.bytes(img_record(512, 288, 1, true));
     ASSERT_EQ(b.size() - first, 0x12010u);
@@ -413,7 +362,6 @@ TEST(AsusDecode, AmiStepsOverLargePicturesWithTheFullRecordLength)
     EXPECT_EQ(r.frames[0].width, 512u);
     EXPECT_EQ(r.frames[1].width, 0x10u);
     EXPECT_EQ(r.frames[1].height, 3u);
-    EXPECT_EQ(frame_mismatches(r, 1, [](unsigned x, unsigned y) { return color6(pattern_index(x, y, 2)); }), 0u);
 }
 
 // ---- hostile chains: every walk ends, under the sanitizers too ----
@@ -431,35 +379,18 @@ const DetectCase LOOP_CASES[] = {
     {"CompositeLengthWraps", asus2_head(1).bytes(osb4_record(8, 1, 1, 0xFFFFFFF0u)).fill(64).data(), 14, 8, 1, 1},
     {"CompositeFirstOffsetFarAway",
      ByteBuilder().u16(0).text("ASUS2").pad_to(12).u32(0xFFFFFFFF).u8(1).pad_to(64).data(), 14, 0, 0, 0},
-    {"CompositeStdaOnly", repeated(asus2_head(1), stda_record(), 1000), 14, 0, 0, 0},
-    {"CompositeTooManyRecords", repeated(asus2_head(1), osb4_head_only(16), 300), 14, 0, 0, 255},
-    {"V2LengthZeroSelfPointing", asus_v2_head(0x20).bytes(osb4_record(8, 1, 1, 0u)).data(), 33, 8, 1, 1},
-    {"V2TooManyRecords", repeated(asus_v2_head(0x20), osb4_head_only(16), 300), 33, 0, 0, 255},
-    {"Osb640LengthWraps",
-     osb640_head(0x50).bytes(osb640_record(8, 1, 1, 0xFFFFFFFFu)).data(), 17, 8, 1, 1},
+    {"CompositeStdaOnly", repeated(asus2_head(1), STDA, 1000), 14, 0, 0, 0},
+    {"CompositeTooManyRecords",  // bare heads of empty pictures
+     repeated(asus2_head(1), ByteBuilder().text("4OSB").u32(16).fill(8).data(), 300), 14, 0, 0, 255},
     {"Osb640TooManyRecords",  // bare 10-byte heads of 2 x 0 pictures
-     repeated(osb640_head(0x50), ByteBuilder().u32(10).u16(0).u16(2).u16(0).data(), 300), 17, 2, 0, 255},
+     repeated(osb640_head(), ByteBuilder().u32(10).u16(0).u16(2).u16(0).data(), 300), 17, 2, 0, 255},
     {"V3TooManyRecords", repeated(v3_head(), img_record(8, 1, 1, false), 300), 19, 8, 1, 255},
     {"LogoTooManyRecords", repeated(logo_head(8, 1), img_record(8, 1, 1, true), 300), 15, 8, 1, 255},
-    {"AmiTooManyRecords", repeated(ami_head(0x60), img_record(8, 1, 1, true), 300), 18, 8, 1, 255},
     {"AmiPointerBeyondFile",
      ByteBuilder().u16(0).text("ASUS2").put_u16(9, 0x20).pad_to(0x20).u8(0xBE).u16(0xFFF0).fill(8).data(), 18, 0, 0, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(AsusLoops, AsusDetect, ::testing::ValuesIn(LOOP_CASES), case_name);
-
-class AsusLoopDecode : public ::testing::TestWithParam<DetectCase> {};
-
-TEST_P(AsusLoopDecode, DecodesExactlyTheCountedFrames)
-{
-    const DetectCase& c = GetParam();
-    LoadResult r = load_bytes(c.bytes);
-    ASSERT_EQ(r.loaded, 1);
-    EXPECT_EQ(r.frames.size(), c.frames);
-    EXPECT_EQ(r.stdoutText, "");  // no "break" or allocation message: frame k is record k
-}
-
-INSTANTIATE_TEST_SUITE_P(AsusLoops, AsusLoopDecode, ::testing::ValuesIn(LOOP_CASES), case_name);
 
 // A decoder asked for more frames than its chain holds fills what it finds and says so.
 TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
@@ -472,11 +403,11 @@ TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
     };
     const Case cases[] = {
         {decode_ASUSbm, asus2_head(1).bytes(osb4_record(8, 2, 1)).data(), 1, "decode_ASUSbm() break;\n"},
-        {decode_ASUS2v2bm, ami_head(0x60).bytes(img_record(8, 2, 1, true)).data(), 1, "decode_ASUS2v2bm() break;\n"},
+        {decode_ASUS2v2bm, ami_head().bytes(img_record(8, 2, 1, true)).data(), 1, "decode_ASUS2v2bm() break;\n"},
         {decode_ASUSLOGObm, logo_head(8, 2).bytes(img_record(8, 2, 1, true)).data(), 2, "decode_ASUSLOGObm() break;\n"},
         {decode_ASUSv3bm, v3_head().bytes(img_record(8, 2, 1, false)).data(), 1, ""},
-        {decode_ASUSV2bm, asus_v2_head(0x20).bytes(osb4_record(8, 2, 1)).data(), 1, ""},
-        {decode_ASUSOSB640, osb640_head(0x50).bytes(osb640_record(8, 2, 1)).u32(0).data(), 1, ""},
+        {decode_ASUSV2bm, asus_v2_head().bytes(osb4_record(8, 2, 1)).data(), 1, ""},
+        {decode_ASUSOSB640, osb640_head().bytes(osb640_record(8, 2, 1)).u32(0).data(), 1, ""},
     };
     for (const Case& c : cases) {
         std::string path = write_temp_file(c.bytes, "short-chain.bin");
@@ -499,8 +430,7 @@ TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
 TEST(AsusDecode, OversizedFrameReportsAllocationAndStaysEmpty)
 {
     // 0xFFF8 x 0xFFFF is far beyond what a frame may hold.
-    Bytes file = v3_head().text("IMG").u8(0).u16(0xFFF8).u16(0xFFFF).fill(64).data();
-    LoadResult r = load_bytes(file);
+    LoadResult r = load_bytes(v3_head().text("IMG").u8(0).u16(0xFFF8).u16(0xFFFF).fill(64).data());
     ASSERT_EQ(r.frames.size(), 1u);
     EXPECT_EQ(r.frames[0].width, 0u);
     EXPECT_EQ(r.stdoutText, "decode_ASUSv3bm() : No memory allocated for Image\n");
@@ -511,9 +441,7 @@ TEST(AsusDecode, OversizedFrameReportsAllocationAndStaysEmpty)
 TEST(AsusCli, IdentifyJsonAndOneDecodedPngPerFrame)
 {
     std::string path = write_temp_file(logo_head(0x10, 4).bytes(img_record(0x13, 2, 1, true)).data(), "dyn.bin");
-    std::string dir = path.substr(0, path.rfind('/'));
-
-    std::string out;
+    std::string dir = path.substr(0, path.rfind('/')), out;
     ASSERT_EQ(run_command(cli_path() + " identify --json '" + path + "'", &out), 0);
     EXPECT_NE(out.find("\"formatId\": 15, \"formatName\": \"ASUS Dynamic LOGO\", \"width\": 24, \"height\": 2, "
                        "\"dataSize\": " + std::to_string(read_file(path).size()) + ", \"frameCount\": 2, \"colorCount\": 16"),
@@ -527,13 +455,9 @@ TEST(AsusCli, IdentifyJsonAndOneDecodedPngPerFrame)
     LoadResult r = load_file(path);
     ASSERT_EQ(r.frames.size(), 2u);
     for (unsigned f = 0; f < 2; ++f) {
-        std::string png = dir + "/dyn-(Frame0" + std::to_string(f) + ").png";
-        // 16-bit samples, each decoded byte in the high half.
-        ASSERT_EQ(run_command("convert '" + png + "' -depth 16 -endian MSB rgb:'" + dir + "/frame.rgb'"), 0);
-        Bytes samples = read_file(dir + "/frame.rgb"), high;
-        for (std::size_t i = 0; i < samples.size(); i += 2)
-            high.push_back(samples[i]);
-        EXPECT_EQ(high, r.frames[f].pixels) << png;
+        Bytes rgb;
+        ASSERT_TRUE(convert_to_rgb(dir + "/dyn-(Frame0" + std::to_string(f) + ").png", rgb));
+        EXPECT_EQ(rgb, r.frames[f].pixels) << "frame " << f;
     }
 }
 

@@ -119,31 +119,22 @@ Bytes bmp_file(unsigned width, unsigned height, unsigned bits, const Bytes& pale
 
 // ---- Independent oracle: netpbm writes the embedded PCX and BMP pictures ----
 
-struct Picture {
-    unsigned width = 0, height = 0;
-    std::vector<std::uint32_t> rgb;  // 0xRRGGBB, rows top-down
-};
-
-// A picture of 40 distinct colours in diagonal bands.
-Picture banded_picture(unsigned width, unsigned height)
+// A picture of 40 distinct colours in diagonal bands, as 0xRRGGBB.
+std::uint32_t band_rgb(unsigned x, unsigned y)
 {
-    Picture p{width, height, {}};
-    for (unsigned y = 0; y < height; ++y)
-        for (unsigned x = 0; x < width; ++x) {
-            unsigned i = (x + 3 * y) % 40;
-            p.rgb.push_back(((i * 6) << 16) | ((255 - i * 5) << 8) | ((i * 37) & 0xFF));
-        }
-    return p;
+    unsigned i = (x + 3 * y) % 40;
+    return ((i * 6) << 16) | ((255 - i * 5) << 8) | ((i * 37) & 0xFF);
 }
 
-// Writes the picture as PPM and converts it with a netpbm command; empty when that fails.
-Bytes netpbm_convert(const Picture& p, const std::string& command, const std::string& name)
+// The banded picture written as PPM and converted by a netpbm command; empty when that fails.
+Bytes netpbm_banded(unsigned width, unsigned height, const std::string& command)
 {
     ByteBuilder ppm;
-    ppm.text("P6\n" + std::to_string(p.width) + " " + std::to_string(p.height) + "\n255\n");
-    for (std::uint32_t c : p.rgb)
-        ppm.u8(c >> 16).u8((c >> 8) & 0xFF).u8(c & 0xFF);
-    std::string in = write_temp_file(ppm.data(), name + ".ppm");
+    ppm.text("P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n");
+    for (unsigned y = 0; y < height; ++y)
+        for (unsigned x = 0; x < width; ++x)
+            ppm.u8(band_rgb(x, y) >> 16).u8((band_rgb(x, y) >> 8) & 0xFF).u8(band_rgb(x, y) & 0xFF);
+    std::string in = write_temp_file(ppm.data(), "banded.ppm");
     std::string out = in + ".out";
     if (run_command(command + " " + in + " > " + out + " 2>/dev/null") != 0)
         return {};
@@ -180,9 +171,9 @@ Bytes scn_jpeg_file(const Bytes& jpeg)
 
 }  // namespace
 
-// ---- Detection through zarpo2-cli identify --json ----
+// ---- Detection ----
 
-TEST(Containers, IdentifyReportsFramesAndLargestSize)
+TEST(Containers, DetectionReportsFramesAndLargestSize)
 {
     Bytes pic4x2 = phoenix_picture(4, 4, 2, Bytes(4, 0x12));
     Bytes pic8x3x5 = phoenix_picture(8, 3, 5, Bytes(15, 1));
@@ -191,68 +182,49 @@ TEST(Containers, IdentifyReportsFramesAndLargestSize)
     Bytes bmp12 = bmp_file(12, 7, 8, Bytes(1024, 0), Bytes(12 * 7, 0));
     Bytes pcx321 = pcx8_file(321, 2, 322, Bytes(644, 1), {});
     Bytes pcx10 = pcx8_file(10, 3, 10, Bytes(30, 1), {});
+    // A 16-bit size field at 4 in a file of more than 64 KiB.
+    Bytes bigScrn = scrn_file({phoenix_picture(8, 1, 1, {5})}, 0x300, 1);
+    bigScrn.resize(0x10020);
+    bigScrn = ByteBuilder().bytes(bigScrn).put_u16(4, 0xBEEF).data();
     const struct {
         Bytes bytes;
         LogoFormatId id;
         unsigned width, height, dataSize, frames, colours;  // dataSize 0: the file's size
     } cases[] = {
         {scrn_file({pic4x2, pic8x3x5, pic2x9}, 0x300, 3), 13, 4, 9, 0, 3, 16},
+        {bigScrn, 13, 1, 1, 0xBEEF, 1, 16},
         {scn_file({pic4x2, pic8x3x5, pic2x9}), 26, 4, 9, 0, 3, 256},
+        // 14 bytes, 3 entries: the first entry's offset field is bytes 0..3 ("SCN", 0), far
+        // past the end; the others point past it too. No picture head is read at 0.
+        {ByteBuilder().text("SCN").u8(0).u32(0x40404040).u8(0x40).u8(3).u32(0xFFFFFFFF).data(), 26, 0, 0, 0x40404040, 3,
+         256},
         {scn_jpeg_file(JPEG_WITH_TABLES_FIRST), 29, 64, 48, 0x1234, 0, 256},
         {scn_jpeg_file(ByteBuilder().u8(0xFF).u8(0xD8).u8(0x00).fill(20).data()), 29, 0, 0, 0x1234, 0, 256},
         {osb_chain({bmp31, bmp12}), 36, 32, 7, 0, 2, 256},
         {osb_chain({pcx10, pcx321}), 23, 322, 3, 0, 2, 256},
         {ByteBuilder().bytes(osb_record(0x40, 0xFF)).fill(0x40).data(), 23, 0, 0, 0, 0, 256},
     };
-    std::string command = cli_path() + " identify --json", expected;
     for (const auto& e : cases) {
-        std::string path = write_temp_file(e.bytes, "c" + std::to_string(&e - cases) + ".bin");
-        char line[512];
-        std::snprintf(line, sizeof line,
-                      "{\"file\": \"%s\", \"formatId\": %u, \"formatName\": \"%s\", \"width\": %u, \"height\": %u, "
-                      "\"dataSize\": %u, \"frameCount\": %u, \"colorCount\": %u}\n",
-                      path.c_str(), e.id, format_name(e.id), e.width, e.height,
-                      e.dataSize ? e.dataSize : static_cast<unsigned>(e.bytes.size()), e.frames, e.colours);
-        command += " " + path;
-        expected += line;
+        SCOPED_TRACE(&e - cases);
+        LogoDescriptor d = detect_bytes(e.bytes);
+        EXPECT_EQ(d.formatId, e.id);
+        EXPECT_EQ(d.width, e.width);
+        EXPECT_EQ(d.height, e.height);
+        EXPECT_EQ(d.dataSize, e.dataSize ? e.dataSize : e.bytes.size());
+        EXPECT_EQ(d.frameCount, e.frames);
+        EXPECT_EQ(d.colorCount, e.colours);
     }
-    std::string out;
-    EXPECT_EQ(run_command(command, &out), 0);
-    EXPECT_EQ(out, expected);
-}
-
-TEST(Containers, ScrnSizeFieldIsSixteenBit)
-{
-    Bytes scrn = scrn_file({phoenix_picture(8, 1, 1, {5})}, 0x300, 1);
-    scrn.resize(0x10020);
-    LogoDescriptor d = detect_bytes(ByteBuilder().bytes(scrn).put_u16(4, 0xBEEF).data());
-    EXPECT_EQ(d.formatId, 13);
-    EXPECT_EQ(d.dataSize, 0xBEEFu);
-}
-
-TEST(Containers, OsbWithBitmapSecondBytesIsStillPcxUnlessFirstPictureIsBmp)
-{
-    Bytes pcx = pcx8_file(4, 1, 4, Bytes(4, 1), {});
-    Bytes bmp = bmp_file(4, 1, 8, Bytes(1024, 0), Bytes(4, 0));
-    EXPECT_EQ(detect_bytes(osb_chain({pcx, bmp})).formatId, 23);
-    EXPECT_EQ(detect_bytes(osb_chain({bmp, pcx})).formatId, 36);
+    // The first picture decides the chain's kind.
+    EXPECT_EQ(detect_bytes(osb_chain({pcx10, bmp12})).formatId, 23);
+    EXPECT_EQ(detect_bytes(osb_chain({bmp12, pcx10})).formatId, 36);
 }
 
 // ---- Phoenix SCRN ----
 
-TEST(Containers, ScrnDirectoryAt0x200ReadsOffsetsAt0x202And0x205)
-{
-    // Each entry's unused first byte is EE: offsets read one byte early would go astray.
-    Bytes a = phoenix_picture(8, 2, 1, {1, 2});
-    Bytes b = phoenix_picture(8, 3, 1, {3, 4, 5});
-    Bytes file = scrn_file({a, b}, 0x200, 2);
-    LoadResult r = load_frames(file, {{2, 1}, {3, 1}});
-    EXPECT_EQ(r.frame_rgb(0, 1, 0), ramp_rgb(2));
-    EXPECT_EQ(r.frame_rgb(1, 2, 0), ramp_rgb(5));
-}
-
 TEST(Containers, ScrnColours)
 {
+    // A directory at 0x200 holds offsets at 0x202, 0x205, 0x208, each behind an EE byte
+    // that an offset read one byte early would take in.
     // 4 bits: value 1 maps to 0x21, palette entry 33; value 2 maps to 0x50, past the 64 entries:
     // the last entry. Rows run from the top, the high nibble first; a 3-pixel row takes two bytes.
     // 8 bits: indexes past 63 take the last entry. A bit count of 2 is drawn as 4 bits without
@@ -274,24 +246,18 @@ TEST(Containers, ScrnColours)
 
 // ---- Phoenix SCN ----
 
-TEST(Containers, ScnDirectoryEndingAt1000ReadsOffsetsAt986_991_996)
-{
-    Bytes file = scn_file({phoenix_picture(8, 1, 1, {1}), phoenix_picture(8, 2, 1, {0, 0}),
-                           phoenix_picture(8, 3, 1, {0, 0, 0})},
-                          1000);
-    ASSERT_EQ(file.size(), 1000u);  // entries at 985, 990, 995, each an EE byte and an offset
-    load_frames(file, {{1, 1}, {2, 1}, {3, 1}});
-}
-
 TEST(Containers, ScnColours)
 {
     // 4 bits through the 36-entry palette (substitution 40 is past it: the last entry);
     // 8 bits draw standard colour (byte AND 0x10): 0 is black, 16 takes the table's last
-    // colour, white. Bytes follow the envelope's data: detection reads the directory from
+    // colour, white. The directory ends at dataSize 1000 (entries at 985, 990, 995, each
+    // an EE byte and an offset); 40 bytes follow it: detection reads the directory from
     // the file's end, the decoder from dataSize.
     Bytes four = phoenix_picture(4, 2, 1, {0x12}, {0, 20, 40});
     Bytes eight = phoenix_picture(8, 3, 1, {0x0F, 0x10, 0xFF});
-    LoadResult r = load_frames(scn_file({four, eight}, 0, 40), {{2, 1}, {3, 1}});
+    Bytes file = scn_file({four, eight, phoenix_picture(8, 4, 1, {0, 0, 0, 0})}, 1000, 40);
+    ASSERT_EQ(file.size(), 1040u);
+    LoadResult r = load_frames(file, {{2, 1}, {3, 1}, {4, 1}});
     EXPECT_EQ(r.frame_rgb(0, 0, 0), ramp_rgb(20));
     EXPECT_EQ(r.frame_rgb(0, 1, 0), ramp_rgb(35));
     EXPECT_EQ(r.frame_rgb(1, 0, 0), standard_rgb(0));
@@ -308,18 +274,6 @@ TEST(Containers, ScnVerbosePrintsSixteenPaletteEntries)
     // Without pictures the palette is still read and shown.
     r = load_file(write_temp_file(scn_file({}), "empty.scn"), "", true);
     EXPECT_NE(r.stdoutText.find("[0F]: {0F}-{30}-{07}\n"), std::string::npos) << r.stdoutText;
-}
-
-TEST(Containers, ScnEntryStartingOneByteBeforeTheFileReadsItsOffsetAtZero)
-{
-    // 14 bytes, 3 entries: the first entry's offset field is bytes 0..3 ("SCN", 0), far
-    // past the end; the others point past it too. No picture head is read at 0.
-    Bytes file = ByteBuilder().text("SCN").u8(0).u32(0x40404040).u8(0x40).u8(3).u32(0xFFFFFFFF).data();
-    LogoDescriptor d = detect_bytes(file);
-    EXPECT_EQ(d.formatId, 26);
-    EXPECT_EQ(d.frameCount, 3);
-    EXPECT_EQ(d.width, 0);
-    EXPECT_EQ(d.height, 0);
 }
 
 TEST(Containers, ScnAroundOneJpegShowsTheTestPattern)
@@ -341,22 +295,16 @@ TEST(Containers, OsbPcxFramesMatchNetpbm)
 {
     if (!have_program("ppmtopcx"))
         GTEST_SKIP() << "ppmtopcx (netpbm) is not installed";
-    Picture first = banded_picture(24, 5);
-    Picture second = banded_picture(17, 9);
-    Bytes a = netpbm_convert(first, "ppmtopcx -8bit", "a");
-    Bytes b = netpbm_convert(second, "ppmtopcx -8bit", "b");
-    ASSERT_FALSE(a.empty());
-    ASSERT_FALSE(b.empty());
+    Bytes a = netpbm_banded(24, 5, "ppmtopcx -8bit"), b = netpbm_banded(17, 9, "ppmtopcx -8bit");
+    ASSERT_FALSE(a.empty() || b.empty());
     // The second record starts 16 + L after the first.
     Bytes file = osb_chain({a, b});
     ASSERT_EQ(file[16 + a.size()], '$');
     LoadResult r = load_frames(file, {{24, 5}, {18, 9}});
-    for (int k = 0; k < 2; ++k) {
-        const Picture& p = k == 0 ? first : second;
-        for (unsigned y = 0; y < p.height; ++y)
-            for (unsigned x = 0; x < p.width; ++x)
-                ASSERT_EQ(r.frame_rgb(k, x, y), p.rgb[y * p.width + x]) << "frame " << k << " at " << x << "," << y;
-    }
+    for (unsigned k = 0; k < 2; ++k)
+        for (unsigned y = 0; y < r.frames.at(k).height; ++y)
+            for (unsigned x = 0; x < (k == 0 ? 24 : 17); ++x)
+                ASSERT_EQ(r.frame_rgb(k, x, y), band_rgb(x, y)) << "frame " << k << " at " << x << "," << y;
 }
 
 TEST(Containers, OsbPcxWidth321FillsColumn322FromTheFillByte)
@@ -375,30 +323,18 @@ TEST(Containers, OsbPcxWidth321FillsColumn322FromTheFillByte)
     EXPECT_EQ(r.frame_rgb(0, 321, 1), 0x090807u);
 }
 
-TEST(Containers, OsbPcxRuns)
-{
-    // C3 05 writes 5 three times; C5 07 runs past the 4-byte line and its rest is dropped.
-    Bytes palette = ByteBuilder().fill(15).u8(50).fill(2).u8(60).fill(2).u8(70).data();
-    Bytes pcx = pcx8_file(4, 2, 4, {0xC3, 0x05, 0x06, 0xC5, 0x07}, palette);
-    LoadResult r = load_frames(osb_chain({pcx}), {{4, 2}});
-    EXPECT_EQ(r.frame_rgb(0, 2, 0), 50u << 16);
-    EXPECT_EQ(r.frame_rgb(0, 3, 0), 60u << 16);
-    EXPECT_EQ(r.frame_rgb(0, 3, 1), 70u << 16);
-}
-
 // ---- "$OSB" chains of BMP pictures ----
 
 TEST(Containers, OsbBmpWidth30GivesFrame32WithBlackFill)
 {
     if (!have_program("ppmtobmp"))
         GTEST_SKIP() << "ppmtobmp (netpbm) is not installed";
-    Picture p = banded_picture(30, 6);
-    Bytes bmp = netpbm_convert(p, "ppmtobmp -bpp=8", "w30");
+    Bytes bmp = netpbm_banded(30, 6, "ppmtobmp -bpp=8");
     ASSERT_FALSE(bmp.empty());
     LoadResult r = load_frames(osb_chain({bmp, bmp}), {{32, 6}, {32, 6}});
-    for (unsigned y = 0; y < p.height; ++y) {
-        for (unsigned x = 0; x < p.width; ++x)
-            ASSERT_EQ(r.frame_rgb(1, x, y), p.rgb[y * p.width + x] & 0xFCFCFC) << x << "," << y;
+    for (unsigned y = 0; y < 6; ++y) {
+        for (unsigned x = 0; x < 30; ++x)
+            ASSERT_EQ(r.frame_rgb(1, x, y), band_rgb(x, y) & 0xFCFCFC) << x << "," << y;
         EXPECT_EQ(r.frame_rgb(1, 30, y), 0u);
         EXPECT_EQ(r.frame_rgb(1, 31, y), 0u);
     }
@@ -415,34 +351,24 @@ TEST(Containers, OsbBmpFourBitGivesBlackFrame)
 
 TEST(Containers, OsbBmpVerboseTrace)
 {
-    Bytes bmp = bmp_file(30, 2, 8, Bytes(1024, 0), Bytes(64, 0));
-    Bytes file = osb_chain({bmp, bmp});
-    LoadResult r = load_file(write_temp_file(file, "v.osb"), "", true);
-    char second[48];
-    std::snprintf(second, sizeof second, "===>>> IMAGE: Offset = %zXh\n", 16 + bmp.size());
+    Bytes bmp = bmp_file(30, 2, 8, Bytes(1024, 0), Bytes(64, 0));  // 1,142 bytes
+    LoadResult r = load_file(write_temp_file(osb_chain({bmp, bmp}), "v.osb"), "", true);
     EXPECT_NE(r.stdoutText.find("===>>> IMAGE: Offset = 0h\n===>>> BMP8i: DataOffset = 436h\n"
                                 "===>>> BMP8i: UsedColors = 256\n===>>> BMP8i: bmp.Bits = 8\n"
                                 "===>>> IMAGE: (20 px) x (2 px)\n"),
               std::string::npos)
         << r.stdoutText;
-    EXPECT_NE(r.stdoutText.find(second), std::string::npos);
+    EXPECT_NE(r.stdoutText.find("===>>> IMAGE: Offset = 486h\n"), std::string::npos);
 }
 
 // ---- Walks over damaged containers end, and stay within their frames ----
 
-Bytes osb_records(int count, std::uint32_t length = 0)
-{
-    ByteBuilder b;
-    for (int i = 0; i < count; ++i)
-        b.bytes(osb_record(length));
-    return b.data();
-}
-
 TEST(Containers, CraftedWalksEnd)
 {
     Bytes pcx = pcx8_file(2, 1, 2, {1, 1}, {});
-    Bytes bmp = bmp_file(4, 1, 8, Bytes(1024, 0), Bytes(4, 1));
-    ByteBuilder scrnSelf;
+    ByteBuilder zeroLength, scrnSelf;
+    for (int i = 0; i < 300; ++i)
+        zeroLength.bytes(osb_record(0));
     scrnSelf.text("SCRN").u16(0).u16(0x100).pad_to(0x100).u8(255);
     for (int i = 0; i < 255; ++i)
         scrnSelf.u8(0).u16(0x100);
@@ -453,14 +379,12 @@ TEST(Containers, CraftedWalksEnd)
         unsigned frames;
     } cases[] = {
         // Every step moves 16 bytes; the third one's 128-byte header read runs past the end.
-        {"zero-length records", osb_records(10), 23, 3},
-        {"300 records, capped at 255", osb_records(300), 23, 255},
+        {"zero-length records", Bytes(zeroLength.data().begin(), zeroLength.data().begin() + 160), 23, 3},
+        {"300 records, capped at 255", zeroLength.data(), 23, 255},
         {"length that wraps to the same record", ByteBuilder().bytes(osb_record(0xFFFFFFF0)).bytes(pcx).data(), 23, 1},
         {"two records pointing at each other",
          ByteBuilder().bytes(osb_record(pcx.size())).bytes(pcx).bytes(osb_record(-static_cast<std::uint32_t>(32 + pcx.size())))
              .bytes(pcx).data(), 23, 2},
-        {"BMP chain with a wrapping second length",
-         ByteBuilder().bytes(osb_record(bmp.size())).bytes(bmp).bytes(osb_record(0xFFFFFF00)).bytes(bmp).data(), 36, 2},
         {"record cut short by the end of the file",
          ByteBuilder().bytes(osb_record(pcx.size())).bytes(pcx).text("$OS").data(), 23, 2},
         {"SCN count far above its directory", ByteBuilder().text("SCN").pad_to(16).put_u8(9, 255).put_u32(4, 30).data(),

@@ -51,6 +51,7 @@ TEST(DellLz77, TokensDecodeAsTheirKindSays)
     const struct {
         const char* what;
         Bytes payload, expected;
+        std::int32_t size = WHOLE;
     } cases[] = {
         {"0x00 pairs give one byte each", {0x00, 'a', 0x00, 'b', 0x00, 0x00, 0x00, 'c'}, {'a', 'b', 0, 'c'}},
         {"a literal run of h + 1 bytes", {0x20, 'x', 'y', 'z', 0x00, '!'}, {'x', 'y', 'z', '!'}},
@@ -63,19 +64,13 @@ TEST(DellLz77, TokensDecodeAsTheirKindSays)
         {"a literal run cut by the end of the payload", {0x00, 'q', 0x50, 'r', 's'}, {'q', 'r', 's', 0, 0, 0, 0}},
         {"a reference without its distance byte", {0x00, 'q', 0x01}, {'q', 'q', 0}},
         {"a single literal without its byte", {0x00}, {0}},
+        // The size counts the 14 header bytes: nothing is decoded past it.
+        {"a size short of the file leaves the rest undecoded", {0x00, 'A', 0x00, 'B'}, {'A'}, HEADER + 2},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(unpack(c.payload), c.expected) << c.what;
-}
-
-TEST(DellLz77, DecodingStopsAtTheEndOfThePayload)
-{
-    // The size counts the 14 header bytes; nothing is decoded from beyond the payload,
-    // and a size short of the file leaves the rest undecoded.
-    EXPECT_EQ(unpack({0x00, 'A'}), (Bytes{'A'}));
-    EXPECT_EQ(unpack({0x00, 'A', 0x00, 'B'}, HEADER + 2), (Bytes{'A'}));
+        EXPECT_EQ(unpack(c.payload, c.size), c.expected) << c.what;
     for (std::int32_t size : {-1000, 0, 5, 13, 14})
-        EXPECT_TRUE(unpack({0x00, 'A'}, size).empty()) << size;
+        EXPECT_TRUE(unpack({0x00, 'A'}, size).empty()) << "size " << size;
 }
 
 TEST(DellLz77, OutputStopsAt196608Bytes)

@@ -2,22 +2,52 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
+#include "core/stream_io.h"
 #include "support/fixtures.h"
 
 // The first member of an LHA archive with a level-2 header.
 struct LhaMember {
-    std::string method;  // "-lh5-", "-lh0-" ...
+    std::string archive;  // the archive's path
+    std::string method;   // "-lh5-", "-lh0-" ...
     std::uint32_t packedSize = 0;
     std::uint32_t originalSize = 0;
     Bytes packed;  // the raw compressed stream
 };
 
-// Packs data with `jlha ao5` (lh5, level-2 header; method "6" for lh6) under name in a
-// fresh temporary folder. False when jlha is missing or fails, or the archive cannot be read.
-bool jlha_pack(const Bytes& data, const std::string& name, LhaMember& member, std::string* archivePath = nullptr,
-               const std::string& method = "5");
+// Packs data with jlha (method "5": lh5, "6": lh6; level-2 header) in a fresh temporary
+// folder. False when jlha is missing or fails, or the archive's header is not level 2.
+inline bool jlha_pack(const Bytes& data, LhaMember& member, const std::string& method = "5")
+{
+    constexpr std::size_t LEVEL2_MIN_HEADER = 26;
+    constexpr std::size_t LEVEL_OFFSET = 20;
+    std::string dir = std::filesystem::path(write_temp_file(data, "data.bin")).parent_path();
+    member.archive = dir + "/data.lzh";
+    if (!have_program("jlha") ||
+        run_command("cd '" + dir + "' && jlha aqo" + method + " data.lzh data.bin >/dev/null 2>&1") != 0)
+        return false;
+    Bytes a = read_file(member.archive);
+    if (a.size() < LEVEL2_MIN_HEADER || a[LEVEL_OFFSET] != 2)
+        return false;
+    std::size_t headerSize = rd_u16(a.data(), 0);  // whole header, extensions included
+    member.method.assign(a.begin() + 2, a.begin() + 7);
+    member.packedSize = rd_u32(a.data(), 7);
+    member.originalSize = rd_u32(a.data(), 11);
+    if (headerSize + member.packedSize > a.size())
+        return false;
+    member.packed.assign(a.begin() + headerSize, a.begin() + headerSize + member.packedSize);
+    return true;
+}
 
 // Extracts the one member of an archive with lhasa; false when lhasa is missing or fails.
-bool lhasa_unpack(const std::string& archivePath, Bytes& data);
+inline bool lhasa_unpack(const std::string& archive, Bytes& data)
+{
+    std::string dir = std::filesystem::path(archive).parent_path() / "lhasa";
+    std::filesystem::create_directories(dir);
+    if (!have_program("lhasa") || run_command("lhasa xqfw='" + dir + "' '" + archive + "' >/dev/null 2>&1") != 0)
+        return false;
+    data = read_file(dir + "/data.bin");
+    return true;
+}
