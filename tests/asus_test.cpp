@@ -210,9 +210,12 @@ Bytes ami_without_pointer(std::size_t size)
     return b.pad_to(size).data();
 }
 
-Bytes ami_two_records(unsigned byte16)
+// Dynamic LOGO (3): a 0x13 x 0x10 record cut or padded to firstLength, then an 8 x 1 one.
+Bytes v3_pair(std::size_t firstLength)
 {
-    return ami_head(byte16).bytes(img_record(0x13, 0x10, 1, true)).bytes(img_record(8, 0x18, 2, true)).data();
+    Bytes first = img_record(0x13, 0x10, 1, false);
+    first.resize(firstLength);
+    return v3_head().bytes(first).bytes(img_record(8, 1, 2, false)).data();
 }
 
 const DetectCase DETECT_CASES[] = {
@@ -221,8 +224,10 @@ const DetectCase DETECT_CASES[] = {
      asus2_head(15).bytes(osb4_record(0, 5, 1, {}, std::make_pair(0x10u, 6u))).data(), 14, 0x10, 6, 1},
     // Byte 6 is '2' and the value at 12 is not 0: never V2 or OSB640.
     {"CompositeNothingAtFirstOffset", asus2_head(3).fill(64, 0x33).data(), 14, 0, 0, 0},
-    {"AmiByte16Zero", ami_two_records(0), 18, 0x18, 0x18, 2},
-    {"AmiByte16Sixteen", ami_two_records(16), 18, 0x18, 0x18, 2},
+    {"AmiByte16Zero", ami_head(0).bytes(img_record(0x13, 0x10, 1, true)).bytes(img_record(8, 0x18, 2, true)).data(),
+     18, 0x18, 0x18, 2},
+    {"AmiByte16Sixteen", ami_head(16).bytes(img_record(0x13, 0x10, 1, true)).bytes(img_record(8, 0x18, 2, true)).data(),
+     18, 0x18, 0x18, 2},
     // Without a BE byte the palette is at the 16-bit value at 9 (0x20), when the 1,024
     // search reads reach no further than the file; a search that ran into the end of
     // the file ends the walk before it starts.
@@ -234,6 +239,10 @@ const DetectCase DETECT_CASES[] = {
     {"V2Byte16NotZero", asus_v2_head(1).bytes(osb4_record(0x20, 4, 1)).data(), 33, 0, 0, 0},
     {"V3TwoRecordsLastSize",
      v3_head().bytes(img_record(0x13, 3, 1, false)).bytes(img_record(8, 2, 2, false)).data(), 19, 8, 2, 2},
+    // Width 0x13 rounds to 0x18: 0x18 x 0x10 / 2 + 8 = 0xC8, rounded to 0xD0. A second
+    // record 0xD0 after the first is found; one 0xC8 after it is not.
+    {"V3ImgLengthRoundedTo0xD0", v3_pair(0xD0), 19, 8, 1, 2},
+    {"V3ImgLength0xC8IsShort", v3_pair(0xC8), 19, 0x18, 0x10, 1},
     {"V3NoImgAt0x40", v3_head().text("JUNK").fill(60).data(), 19, 0, 0, 0},
     {"LogoSusaThenEnd", logo_head(0x10, 4).data(), 15, 0, 0, 1},
     {"LogoSusaAndImages",  // "SUSA" at 1,008, the last offset searched
@@ -253,17 +262,6 @@ TEST(AsusDetect, EmptyAndTinyFilesAreNotDynamicLogo3)
     EXPECT_EQ(detect_bytes({}).formatId, 0);
     EXPECT_EQ(detect_bytes({0, 0}).formatId, 0);
     EXPECT_EQ(detect_bytes({0, 0, 0}).formatId, 19);
-}
-
-TEST(AsusDetect, ImgRecordLengthIsRoundedPackedSizePlusHead)
-{
-    // Width 0x13 rounds to 0x18: 0x18 x 0x10 / 2 + 8 = 0xC8, rounded to 0xD0. A second
-    // record 0xD0 after the first is found; one at 0xC8 would not be.
-    Bytes first = img_record(0x13, 0x10, 1, false), second = img_record(8, 1, 2, false);
-    ASSERT_EQ(first.size(), 0xD0u);
-    EXPECT_EQ(detect_bytes(v3_head().bytes(first).bytes(second).data()).frameCount, 2);
-    first.resize(0xC8);
-    EXPECT_EQ(detect_bytes(v3_head().bytes(first).bytes(second).data()).frameCount, 1);
 }
 
 TEST(AsusDetect, VerboseWalkLines)
@@ -395,13 +393,12 @@ INSTANTIATE_TEST_SUITE_P(AsusLoops, AsusDetect, ::testing::ValuesIn(LOOP_CASES),
 // A decoder asked for more frames than its chain holds fills what it finds and says so.
 TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
 {
-    struct Case {
+    const struct {
         void (*decoder)(LogoFrame*, LogoDescriptor);
         Bytes bytes;
         unsigned found;
         const char* message;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {decode_ASUSbm, asus2_head(1).bytes(osb4_record(8, 2, 1)).data(), 1, "decode_ASUSbm() break;\n"},
         {decode_ASUS2v2bm, ami_head().bytes(img_record(8, 2, 1, true)).data(), 1, "decode_ASUS2v2bm() break;\n"},
         {decode_ASUSLOGObm, logo_head(8, 2).bytes(img_record(8, 2, 1, true)).data(), 2, "decode_ASUSLOGObm() break;\n"},
@@ -409,11 +406,9 @@ TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
         {decode_ASUSV2bm, asus_v2_head().bytes(osb4_record(8, 2, 1)).data(), 1, ""},
         {decode_ASUSOSB640, osb640_head().bytes(osb640_record(8, 2, 1)).u32(0).data(), 1, ""},
     };
-    for (const Case& c : cases) {
-        std::string path = write_temp_file(c.bytes, "short-chain.bin");
+    for (const auto& c : cases) {
         LogoDescriptor d;
-        d.stream = std::fopen(path.c_str(), "rb");
-        ASSERT_NE(d.stream, nullptr);
+        d.stream = std::fopen(write_temp_file(c.bytes, "short-chain.bin").c_str(), "rb");
         d.frameCount = 5;
         LogoFrame frames[5] = {};
         ::testing::internal::CaptureStdout();

@@ -88,37 +88,31 @@ std::vector<ProbeCase> probe_cases()
          nullptr},
         {"Dell NVRAM keeps the packed length", dell, 35, 37, 23, size(dell),
          "FATAL ERROR in Detect Module: Dell Graphics \\(NVRAM\\)\n"},
+        // A packed size of 0: the stream is zero bits for ever, block after block of 65,536
+        // zero literals, which would run to 4 GiB; it is held to the largest picture.
+        {"a huge unpacked size", compressed_grfx_container({}, 0xFFFFFFFF, {0, 0, 0, 0}), 34, 0, 0, MAX_UNPACKED_SIZE,
+         nullptr},
     };
 }
 
 TEST(UnpackingProbes, ClaimTheContainersAndMeasureTheUnpackedData)
 {
+    auto openDescriptors = [] {
+        std::filesystem::directory_iterator fds("/proc/self/fd");
+        return std::distance(begin(fds), end(fds));
+    };
     for (const ProbeCase& c : probe_cases()) {
-        LogoDescriptor d = detect_bytes(c.file);
-        EXPECT_EQ(d.formatId, c.id) << c.what;
-        EXPECT_EQ(d.width, c.width) << c.what;
-        EXPECT_EQ(d.height, c.height) << c.what;
-        EXPECT_EQ(d.dataSize, c.dataSize) << c.what;
-        EXPECT_EQ(d.frameCount, 0) << c.what;
-        EXPECT_EQ(d.colorCount, 16) << c.what;
-    }
-}
-
-int open_descriptors()
-{
-    int n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++n;
-    return n;
-}
-
-TEST(UnpackingProbes, TheInputStreamIsClosedWhenTheTemporaryOneTakesItsPlace)
-{
-    for (const ProbeCase& c : probe_cases()) {
-        std::string path = write_temp_file(c.file, "closed.bin");
-        int before = open_descriptors();
-        detect_file(path);  // closes the descriptor's stream, whichever it is
-        EXPECT_EQ(open_descriptors(), before) << c.what;
+        SCOPED_TRACE(c.what);
+        std::string path = write_temp_file(c.file, "packed.bin");
+        auto before = openDescriptors();
+        LogoDescriptor d = detect_file(path);  // closes the descriptor's stream, whichever it is
+        EXPECT_EQ(openDescriptors(), before) << "the input stream was left open";
+        EXPECT_EQ(d.formatId, c.id);
+        EXPECT_EQ(d.width, c.width);
+        EXPECT_EQ(d.height, c.height);
+        EXPECT_EQ(d.dataSize, c.dataSize);
+        EXPECT_EQ(d.frameCount, 0);
+        EXPECT_EQ(d.colorCount, 16);
     }
 }
 
@@ -142,15 +136,6 @@ TEST(UnpackingProbes, DeclineWithoutTheirMarks)
     };
     for (const auto& c : cases)
         EXPECT_NE(detect_bytes(c.file).formatId, c.notId) << c.what;
-}
-
-TEST(UnpackingProbes, AHugeUnpackedSizeIsHeldToTheLargestPicture)
-{
-    // A packed size of 0: the stream is zero bits for ever, block after block of 65,536
-    // zero literals, which would run to 4 GiB.
-    LogoDescriptor d = detect_bytes(compressed_grfx_container({}, 0xFFFFFFFF, {0, 0, 0, 0}));
-    EXPECT_EQ(d.formatId, 34);
-    EXPECT_EQ(d.dataSize, MAX_UNPACKED_SIZE);
 }
 
 // ---- Fatal exits when no temporary file can be made ------------------------------------
