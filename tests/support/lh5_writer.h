@@ -37,9 +37,8 @@ public:
     // continued by ones and a zero); after index `special` a 2-bit zero run of 0.
     Lh5Writer& pt_lengths(const Lengths& lengths, unsigned countBits, int special)
     {
-        unsigned n = used_count(lengths);
-        bits(n, countBits);
-        for (unsigned i = 0; i < n; ++i) {
+        bits(static_cast<unsigned>(lengths.size()), countBits);
+        for (unsigned i = 0; i < lengths.size(); ++i) {
             if (lengths[i] < 7)
                 bits(lengths[i], 3);
             else
@@ -66,15 +65,6 @@ public:
             code = (code + static_cast<std::uint32_t>(std::count(lengths.begin(), lengths.end(), l))) << 1;
         code += static_cast<std::uint32_t>(std::count(lengths.begin(), lengths.begin() + sym, len));
         return bits(code, len);
-    }
-
-    // Lengths without their trailing zeros.
-    static unsigned used_count(const Lengths& lengths)
-    {
-        unsigned n = static_cast<unsigned>(lengths.size());
-        while (n > 0 && lengths[n - 1] == 0)
-            --n;
-        return n;
     }
 
 private:
@@ -111,15 +101,14 @@ inline Lengths full_p_lengths()
     return chain_lengths(NP, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
 }
 
-// The block size, then the three codes; literal/length lengths go out as length-code
-// symbols, 0 for unused and length + 2 otherwise.
+// The block size, then the three codes, every length sent; literal/length lengths go out
+// as length-code symbols, 0 for unused and length + 2 otherwise.
 inline void write_block_head(Lh5Writer& w, unsigned count, const Lh5Codes& codes)
 {
     w.bits(count, 16).pt_lengths(codes.nt, NT_COUNT_BITS, NT_SPECIAL_INDEX);
-    unsigned n = Lh5Writer::used_count(codes.c);
-    w.bits(n, NC_COUNT_BITS);
-    for (unsigned i = 0; i < n; ++i)
-        w.symbol(codes.nt, codes.c[i] == 0 ? 0 : codes.c[i] + 2);
+    w.bits(static_cast<unsigned>(codes.c.size()), NC_COUNT_BITS);
+    for (unsigned length : codes.c)
+        w.symbol(codes.nt, length == 0 ? 0 : length + 2);
     w.pt_lengths(codes.p, NP_COUNT_BITS, -1);
 }
 
@@ -135,19 +124,15 @@ inline void write_match(Lh5Writer& w, const Lh5Codes& codes, unsigned length, un
         w.bits(position - (1u << (cls - 1)), cls - 1);
 }
 
-// An lh5 stream of literals only, each coded in 8 bits as itself: data as it stands,
-// behind one block head per 65,535 bytes. Independent of any encoder.
+// An lh5 block of literals only, each coded in 8 bits as itself: data (at most 65,535
+// bytes) as it stands, behind the block head. Independent of any encoder.
 inline Bytes lh5_literal_stream(const Bytes& data)
 {
-    constexpr std::size_t MAX_BLOCK = 65535;
     Lh5Codes codes{full_nt_lengths(), Lengths(NC, 0), full_p_lengths()};
     std::fill_n(codes.c.begin(), 256, 8);  // 256 codes of 8 bits: complete, and code b is b
     Lh5Writer w;
-    for (std::size_t at = 0; at < data.size(); at += MAX_BLOCK) {
-        std::size_t n = std::min(MAX_BLOCK, data.size() - at);
-        write_block_head(w, static_cast<unsigned>(n), codes);
-        for (std::size_t i = 0; i < n; ++i)
-            w.bits(data[at + i], 8);
-    }
+    write_block_head(w, static_cast<unsigned>(data.size()), codes);
+    for (std::uint8_t byte : data)
+        w.bits(byte, 8);
     return w.bytes();
 }
