@@ -117,13 +117,12 @@ Bytes img_record(unsigned w, unsigned h, unsigned seed, bool planar)
 }
 
 // OSB640 record: length, 2 bytes, width, height, RGB palette, nibble picture.
-Bytes osb640_record(unsigned w, unsigned h, unsigned seed, std::optional<std::uint32_t> length = {})
+Bytes osb640_record(unsigned w, unsigned h, unsigned seed)
 {
     ByteBuilder b;
     b.u32(0).u16(0).u16(w).u16(h).bytes(palette_bytes([seed](unsigned n) { return color8(n, seed); }, "rgb"));
     b.bytes(picture(w, h, seed, false));
-    b.put_u32(0, length ? *length : static_cast<std::uint32_t>(b.size()));
-    return b.data();
+    return b.put_u32(0, static_cast<std::uint32_t>(b.size())).data();
 }
 
 // OSB640 file: signature, then "add esi, imm32" (66 81 C6) pointing at the chain.

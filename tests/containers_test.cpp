@@ -235,15 +235,11 @@ TEST(Containers, ScrnColours)
     Bytes eight = phoenix_picture(8, 2, 1, {7, 200});
     Bytes odd = phoenix_picture(2, 2, 1, {0x5A});
     LoadResult r = load_frames(scrn_file({four, eight, odd}), {{3, 2}, {2, 1}, {2, 1}});
-    EXPECT_EQ(r.frame_rgb(0, 0, 0), ramp_rgb(33));
-    EXPECT_EQ(r.frame_rgb(0, 1, 0), ramp_rgb(63));
-    EXPECT_EQ(r.frame_rgb(0, 2, 0), ramp_rgb(3));
-    EXPECT_EQ(r.frame_rgb(0, 0, 1), ramp_rgb(0));
-    EXPECT_EQ(r.frame_rgb(0, 2, 1), ramp_rgb(33));
-    EXPECT_EQ(r.frame_rgb(1, 0, 0), ramp_rgb(7));
-    EXPECT_EQ(r.frame_rgb(1, 1, 0), ramp_rgb(63));
-    EXPECT_EQ(r.frame_rgb(2, 0, 0), ramp_rgb(5));
-    EXPECT_EQ(r.frame_rgb(2, 1, 0), ramp_rgb(10));
+    // Frame, x, y and the palette entry expected there.
+    const unsigned pixels[][4] = {{0, 0, 0, 33}, {0, 1, 0, 63}, {0, 2, 0, 3}, {0, 0, 1, 0}, {0, 2, 1, 33},
+                                  {1, 0, 0, 7},  {1, 1, 0, 63}, {2, 0, 0, 5}, {2, 1, 0, 10}};
+    for (auto [f, x, y, entry] : pixels)
+        EXPECT_EQ(r.frame_rgb(f, x, y), ramp_rgb(entry)) << "frame " << f << " at " << x << "," << y;
 }
 
 // ---- Phoenix SCN ----
@@ -269,7 +265,8 @@ TEST(Containers, ScnColours)
 
 TEST(Containers, ScnVerbosePrintsSixteenPaletteEntries)
 {
-    LoadResult r = load_file(write_temp_file(scn_file({phoenix_picture(8, 1, 1, {0}), phoenix_picture(8, 1, 1, {0})}), "v.scn"), "", true);
+    Bytes file = scn_file({phoenix_picture(8, 1, 1, {0}), phoenix_picture(8, 1, 1, {0})});
+    LoadResult r = load_file(write_temp_file(file, "v.scn"), "", true);
     EXPECT_NE(r.stdoutText.find("[00]: {00}-{3F}-{00}\n[01]: {01}-{3E}-{00}\n"), std::string::npos);
     EXPECT_NE(r.stdoutText.find("[0F]: {0F}-{30}-{07}\n"), std::string::npos);
     EXPECT_EQ(r.stdoutText.find("[10]:"), std::string::npos);

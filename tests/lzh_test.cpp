@@ -158,7 +158,8 @@ Lh5Codes two_symbol_codes(unsigned zeroSymbol, unsigned oneSymbol)
 TEST(LzhKernel, HandMadeStreams)
 {
     Bytes head = {0x12, 0x34, 0x56, 0x78};
-    Bytes singles = Lh5Writer().single_value_block(0, 'A').single_value_block(2, 'B').single_value_block(1, 'C').bytes();
+    Lh5Writer singles;
+    singles.single_value_block(0, 'A').single_value_block(2, 'B').single_value_block(1, 'C');
     Bytes countZero(65536 + 3, 'A');
     countZero[65536] = countZero[65537] = 'B';
     countZero[65538] = 'C';
@@ -168,10 +169,10 @@ TEST(LzhKernel, HandMadeStreams)
 
     // Bit 0 is A, bit 1 is B: the padding bits of the last byte, then missing input, which
     // reads as ones, then bytes past the packed size, which read as zeros.
-    Lh5Codes ab = two_symbol_codes('A', 'B');
     Lh5Writer w;
-    write_block_head(w, 0, ab);
-    Bytes missing(w.bytes().size() * 8 - w.bit_count(), 'A');
+    write_block_head(w, 0, two_symbol_codes('A', 'B'));
+    const long fileSize = static_cast<long>(w.bytes().size());
+    Bytes missing(fileSize * 8 - w.bit_count(), 'A');
     missing.insert(missing.end(), 3 * 8, 'B');
     missing.insert(missing.end(), 5, 'A');
 
@@ -201,15 +202,14 @@ TEST(LzhKernel, HandMadeStreams)
     } cases[] = {
         {"unpacked size 0 takes the first two bytes", head, {.unpackedSize = 0}, {}, 2},
         {"packed size 1 lets the reader take one byte", head, {.unpackedSize = 0, .packedSize = 1}, {}, 1},
-        {"single-value codes take no bits, block size 0 serves 65,536 symbols", singles, {.unpackedSize = 65539},
+        {"single-value codes take no bits, block size 0 serves 65,536 symbols", singles.bytes(), {.unpackedSize = 65539},
          countZero},
         {"method 7 counts match lengths from 2", repeat, {.unpackedSize = 3, .method = LH7_METHOD}, Bytes(3, 'Z')},
         {"method 5 counts match lengths from 3", repeat, {.unpackedSize = 3}, Bytes(4, 'Z')},
         {"a null output decodes all and writes nothing", hundred, {.unpackedSize = 20000, .nullOutput = true}, {},
          static_cast<long>(hundred.size())},
         {"missing input reads as ones, the packed size ends in zeros", w.bytes(),
-         {.unpackedSize = static_cast<std::uint32_t>(missing.size()), .packedSize = static_cast<long>(w.bytes().size() + 3)},
-         missing, static_cast<long>(w.bytes().size())},
+         {.unpackedSize = static_cast<std::uint32_t>(missing.size()), .packedSize = fileSize + 3}, missing, fileSize},
         {"the last match is copied whole", q.bytes(), {.unpackedSize = 2}, Bytes(257, 'Q')},
         {"an incomplete code is reported and decoding goes on", a.bytes(), {.unpackedSize = 5}, {'A', 'A', 0, 0, 0},
          -1, BAD_TABLE_TEXT},
