@@ -113,6 +113,11 @@ const OracleCase ORACLE_CASES[] = {
     {"lh6_far_repeats", far_repeats_data, 80000, "6"},
 };
 
+void PrintTo(const OracleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class JlhaRoundTrip : public testing::TestWithParam<OracleCase> {};
 
 TEST_P(JlhaRoundTrip, DecodesTheOriginalBytes)
