@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <ostream>
 
 #include "decode/decoders.h"
 #include "support/fixtures.h"
@@ -162,6 +163,12 @@ struct DetectCase {
     Bytes bytes;
     unsigned formatId, width, height, frames;
 };
+
+// Test listings show the case's name, not a dump of its bytes.
+void PrintTo(const DetectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 std::string case_name(const ::testing::TestParamInfo<DetectCase>& param)
 {

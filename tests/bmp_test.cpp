@@ -73,10 +73,12 @@ TEST(BmpDecoders, RowsBottomUpSkipCountsAndTrace)
         for (std::uint32_t y = 0; y < height; ++y) {
             for (std::uint32_t x = 0; x < wr; ++x) {
                 const std::uint32_t rgb = x < c.width ? entry_rgb(index_at(c.bits, x, y)) : 0;  // fill columns black
-                if (x < c.width || c.bits == 8)
+                if (x < c.width || c.bits == 8) {
                     ASSERT_EQ(pixel_at(image, wr, x, y), rgb) << x << "," << y;
-                if (x < c.width && !qdi.empty())
+                }
+                if (x < c.width && !qdi.empty()) {
                     ASSERT_EQ(pixel_at(qdi, c.width, x, y), rgb) << "QDI " << x << "," << y;
+                }
             }
         }
         char expected[512];

@@ -37,12 +37,13 @@ wait_for() {
     done
 }
 
-# A private X server, so the tests see only their own windows whatever else runs.
+# A private X server, so the tests see only their own windows whatever else runs. It must
+# not reset when its last client leaves: a viewer started during the reset cannot connect.
 start_x() {
     for tool in Xvfb xdotool xwininfo import convert cmp; do
         command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
     done
-    Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     wait_for "Xvfb did not start" test -s "$WORK/display"
     DISPLAY=":$(head -n1 "$WORK/display")"
