@@ -109,7 +109,7 @@ void AWBM16bm(std::uint8_t* image, LogoDescriptor d)
     const RgbCanvas canvas{image, width, height};
     ByteReader in(d.stream, AWBM_HEADER_SIZE);
     std::uint8_t row[MAX_ROW16_BYTES];
-    for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t y = 0; y < height && !in.at_end(); ++y) {
         in.read(row, rowBytes);
         draw_planar_row(canvas, y, row, width, palette);
     }
@@ -127,7 +127,7 @@ void AWBM256bm(std::uint8_t* image, LogoDescriptor d)
     const RgbCanvas canvas{image, width, height};
     ByteReader in(d.stream, AWBM_HEADER_SIZE);
     std::uint8_t row[MAX_ROW256_BYTES];
-    for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t y = 0; y < height && !in.at_end(); ++y) {
         in.read(row, width);
         draw_indexed_row(canvas, y, row, width, trailer + PALETTE_TAG_SIZE);
     }

@@ -1,6 +1,7 @@
 // Every decoder of the Decode Module, in its call shape. A decoder reads the stream of its
 // descriptor copy, positions it itself, writes only inside the buffers it is handed or
-// allocates, and returns nothing.
+// allocates, and returns nothing. Pixel rows are read until the stream ends: the row in
+// which the data runs out is completed from zero bytes, and the rows after it stay black.
 #pragma once
 
 #include <cstdint>

@@ -54,7 +54,7 @@ void decode_GRFX(std::uint8_t* image, LogoDescriptor d)
     RgbCanvas canvas{image, d.width, d.height};
     ByteReader reader(d.stream, dataOffset);
     std::uint32_t rowBytes = width / 2u;
-    for (std::uint32_t y = 0; y < height && y < canvas.height; ++y) {
+    for (std::uint32_t y = 0; y < height && y < canvas.height && !reader.at_end(); ++y) {
         for (std::uint32_t j = 0; j < rowBytes; ++j) {
             if (2 * j >= canvas.width) {  // the rest of the row cannot be shown
                 reader.skip(rowBytes - j);

@@ -128,14 +128,14 @@ void decode_ICON(std::uint8_t* image, LogoDescriptor d)
         standard_color_rgb(0, black);
         standard_color_rgb(ICON_8BIT_SET_COLOR, set);
         ByteReader reader(d.stream, ICON_PIXELS);
-        for (std::uint32_t y = 0; y < canvas.height; ++y)
+        for (std::uint32_t y = 0; y < canvas.height && !reader.at_end(); ++y)
             for (std::uint32_t x = 0; x < canvas.width; ++x)
                 canvas.put(x, y, (reader.u8() & ICON_8BIT_MASK) ? set : black);
         return;
     }
 
     ByteReader reader(d.stream, bitsPerPixel == ICON_4BIT ? ICON_4BIT_PIXELS : ICON_PIXELS);
-    for (std::uint32_t y = 0; y < canvas.height; ++y) {
+    for (std::uint32_t y = 0; y < canvas.height && !reader.at_end(); ++y) {
         for (std::uint32_t j = 0; j < canvas.width / 2; ++j) {
             std::uint8_t pair = reader.u8();
             const std::uint8_t* left = colors[pair >> 4];

@@ -105,7 +105,7 @@ void decode_DELL2(std::uint8_t* image, LogoDescriptor d)
     RgbCanvas canvas{image, d.width, d.height};
     const std::uint8_t black[3] = {0, 0, 0};
     ByteReader reader(d.stream, dataOffset);
-    for (std::uint32_t y = 0; y < d.height; ++y) {
+    for (std::uint32_t y = 0; y < d.height && !reader.at_end(); ++y) {
         if (mode == DELL_MODE_4BIT) {
             // From the byte at x = stored width - 1 on, both pixels are drawn black: the
             // padding, and for an odd stored width its last pixel as well.
@@ -129,7 +129,7 @@ void decode_SYSOEPA2(std::uint8_t* image, LogoDescriptor d)
     RgbCanvas canvas{image, d.width, d.height};
     ByteReader reader(d.stream, SYSOEPA2_PIXELS_OFFSET);
     std::uint8_t rgb[3];
-    for (std::uint32_t y = 0; y < d.height; ++y) {
+    for (std::uint32_t y = 0; y < d.height && !reader.at_end(); ++y) {
         for (std::uint32_t x = 0; x < d.width; ++x) {
             standard_color_rgb(reader.u8(), rgb);  // colour bytes past 15 keep their low four bits
             canvas.put(x, y, rgb);

@@ -80,6 +80,11 @@ TEST(VendorRasters, PixelsThroughTheWholePipeline)
         // Mode 4, 3 pixels stored per row (width 8), two rows; index 5 is past the 3 entries.
         {"dell mode 4", dell2(4, 3, 2, {1, 2, 5, 2, 1, 0}), 37,
          {{0, 0, ONE}, {1, 0, TWO}, {2, 0, BLACK}, {3, 0, BLACK}, {0, 1, TWO}, {1, 1, ONE}}},
+        // Data ending inside row 1: that row is completed from zero bytes (entry 0, not black),
+        // and row 2, after the end, stays black.
+        {"dell mode 4 cut short",
+         ByteBuilder().u8(0).u8(0).u8(4).u16(2).u16(3).u16(1).u8(200).u8(100).u8(50).u8(0).u8(0).u8(0).u8(0).data(), 37,
+         {{1, 0, 0x3264C8}, {1, 1, 0x3264C8}, {0, 2, BLACK}, {1, 2, BLACK}}},
         // Colour bytes past the table keep their low four bits.
         {"systemsoft epa2", ByteBuilder().u16(4).u16(1).pad_to(16).u8(0x0E).u8(0x1E).u8(0x0F).u8(0).data(), 38,
          {{0, 0, YELLOW}, {1, 0, YELLOW}, {2, 0, WHITE}, {3, 0, BLACK}}},
