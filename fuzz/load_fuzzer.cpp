@@ -44,19 +44,22 @@ bool write_input(const std::uint8_t* data, std::size_t size)
     return std::fclose(file) == 0 && ok;
 }
 
-// PNG encoding costs time in proportion to the picture, not to the input, and runs the
-// same code at any size; larger pictures are only checked, so the fuzzer's time goes to
-// the parsers. Real logos are well below this.
+// PNG encoding costs time in proportion to the pictures, not to the input, and runs the
+// same code at any size: beyond this many pixels per input, all frames together, pictures
+// are only checked, so the fuzzer's time goes to the parsers. Real logos are well below it.
 constexpr std::uint64_t MAX_ENCODED_PIXELS = 1024 * 1024;
 
-// Encodes one picture; checks that a picture the load kept stays within the limits.
-unsigned encode_picture(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height)
+// Encodes one picture while the input's pixel budget lasts; checks that a picture the
+// load kept stays within the limits.
+unsigned encode_picture(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height, std::uint64_t& budget)
 {
     if (!rgb)
         return 0;
     FUZZ_CHECK(rgb_buffer_size(width, height) != 0);
-    if (static_cast<std::uint64_t>(width) * height > MAX_ENCODED_PIXELS)
+    std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
+    if (pixels > budget)
         return 0;
+    budget -= pixels;
     std::vector<std::uint8_t> png;
     FUZZ_CHECK(encode_png_rgb16(rgb, width, height, PngTexts{}, png));
     return 1;
@@ -83,11 +86,12 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
     FUZZ_CHECK(d.formatId != 0);
     FUZZ_CHECK(d.frameCount <= MAX_FRAMES);
     unsigned encoded = 0;
+    std::uint64_t budget = MAX_ENCODED_PIXELS;
     if (d.frameCount != 0) {
         for (unsigned f = 0; f < d.frameCount && state.frames; ++f)
-            encoded += encode_picture(state.frames[f].pixels, state.frames[f].width, state.frames[f].height);
+            encoded += encode_picture(state.frames[f].pixels, state.frames[f].width, state.frames[f].height, budget);
     } else {
-        encoded += encode_picture(d.image, d.width, d.height);
+        encoded += encode_picture(d.image, d.width, d.height, budget);
     }
     std::string summary = "id=" + std::to_string(d.formatId) + " " + std::to_string(d.width) + "x" +
                           std::to_string(d.height) + " frames=" + std::to_string(d.frameCount) +
