@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/summary_reporter.h"
 #include "codec/lzh.h"
 
 namespace {
@@ -338,24 +339,8 @@ void run_bsdtar(benchmark::State& state, const std::string& name)
 }
 
 // Prints the usual table, then output MB/s of the decoders per payload and their ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public SummaryReporter {
 public:
-    // Plain text: the output goes to files and is cut up by bench/run.sh.
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
-            auto it = run.counters.find("bytes_per_second");
-            if (it == run.counters.end())
-                continue;
-            samples_[run.run_name.function_name].push_back(it->second.value);
-        }
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
@@ -383,11 +368,11 @@ public:
     }
 
 private:
-    static double median(std::vector<double> v)
+    void collect(const Run& run) override
     {
-        std::sort(v.begin(), v.end());
-        std::size_t n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+        auto it = run.counters.find("bytes_per_second");
+        if (it != run.counters.end())
+            samples_[run.run_name.function_name].push_back(it->second.value);
     }
 
     std::map<std::string, std::vector<double>> samples_;

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/summary_reporter.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -167,34 +169,9 @@ void register_pictures(int repetitions)
     }
 }
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 // Prints the usual lines, then tables of medians over the repetitions and their ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public SummaryReporter {
 public:
-    // Plain text: the output goes to files and is cut up by bench/run.sh.
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
-            Samples& s = samples_[run.run_name.function_name];
-            s.wall.push_back(run.GetAdjustedRealTime() / 1e3);  // milliseconds to seconds
-            s.cpu.push_back(run.counters.at("cpu_s").value);
-            s.peak = std::max(s.peak, run.counters.at("peak_MiB").value);
-        }
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
@@ -209,6 +186,14 @@ private:
         std::vector<double> wall, cpu;
         double peak = 0;
     };
+
+    void collect(const Run& run) override
+    {
+        Samples& s = samples_[run.run_name.function_name];
+        s.wall.push_back(run.GetAdjustedRealTime() / 1e3);  // milliseconds to seconds
+        s.cpu.push_back(run.counters.at("cpu_s").value);
+        s.peak = std::max(s.peak, run.counters.at("peak_MiB").value);
+    }
 
     const Samples* find(const std::string& name) const
     {
