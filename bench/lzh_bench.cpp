@@ -204,31 +204,20 @@ std::map<std::string, Payload>& payloads()
 
 // ---- The two decoders -----------------------------------------------------------------
 
-struct MemorySink {
-    std::uint8_t* data;
-    std::size_t capacity;
-    std::size_t size = 0;
+class KernelLinesDropped : public KernelSink {
+public:
+    void kernel_line(const std::string&) override {}
 };
-
-ssize_t sink_write(void* cookie, const char* data, std::size_t n)
-{
-    auto* sink = static_cast<MemorySink*>(cookie);
-    std::size_t take = std::min(n, sink->capacity - sink->size);
-    std::memcpy(sink->data + sink->size, data, take);
-    sink->size += take;
-    return static_cast<ssize_t>(n);
-}
 
 std::size_t zarpo2_decode(Payload& p, Bytes& out)
 {
-    std::FILE* in = fmemopen(p.packed.data(), p.packed.size(), "rb");
-    MemorySink sink{out.data(), out.size()};
-    std::FILE* o = fopencookie(&sink, "wb", cookie_io_functions_t{nullptr, sink_write, nullptr, nullptr});
-    lzh_decode(LzhRequest{in, o, static_cast<std::uint32_t>(p.original.size()),
-                          static_cast<std::uint32_t>(p.packed.size()), LH5_WINDOW_BITS, LH5_METHOD});
-    std::fclose(o);
-    std::fclose(in);
-    return sink.size;
+    KernelLinesDropped messages;
+    LzhResult result = lzh_decode(LzhRequest{p.packed, static_cast<std::uint32_t>(p.original.size()),
+                                             static_cast<std::uint32_t>(p.packed.size()), LH5_WINDOW_BITS, LH5_METHOD},
+                                  messages);
+    std::size_t size = std::min(result.bytes.size(), out.size());
+    std::memcpy(out.data(), result.bytes.data(), size);
+    return size;
 }
 
 struct MemorySource {

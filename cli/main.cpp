@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
-#include "core/front_end.h"
-#include "core/load_pipeline.h"
 #include "core/version.h"
-#include "core/viewer_state.h"
-#include "detect/detect.h"
 #include "output/save_png.h"
+#include "pipeline/format_registry.h"
+#include "pipeline/front_end.h"
+#include "pipeline/load_pipeline.h"
+#include "pipeline/viewer_state.h"
 
 namespace {
 
@@ -66,21 +65,6 @@ std::string json_string(const std::string& text)
     return out + "\"";
 }
 
-// Runs detection alone; false when the file cannot be opened.
-bool identify_file(const std::string& path, LogoDescriptor& d)
-{
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (!stream)
-        return false;
-    d = LogoDescriptor{};
-    d.stream = stream;
-    detect_format(d);
-    d.formatName = format_name(d.formatId);
-    std::fclose(d.stream);  // detection may have replaced the input by a temporary stream
-    d.stream = nullptr;
-    return true;
-}
-
 int run_identify(const std::vector<std::string>& args)
 {
     bool json = false;
@@ -98,7 +82,8 @@ int run_identify(const std::vector<std::string>& args)
     int status = EXIT_OK;
     for (const std::string& file : files) {
         LogoDescriptor d;
-        if (!identify_file(file, d)) {
+        StdioSink messages;
+        if (!identify_logo(file, d, messages, false)) {
             std::fprintf(stderr, "zarpo2-cli: cannot open \"%s\"\n", file.c_str());
             status = EXIT_FILE_FAILED;
             continue;

@@ -1,18 +1,12 @@
 // The byte-oriented LZ77 coder of Dell's "NVRAM" logo container: a 14-byte header, then
-// tokens that are single literals, literal runs or back references. Whole-buffer work:
-// one read of the payload, one write of the result.
+// tokens that are single literals, literal runs or back references. Whole-buffer work,
+// payload in, a fixed-size output buffer out.
 #include "codec/dell_lz77.h"
 
-#include <cstdlib>
-
-#include "core/limits.h"
-#include "core/stream_io.h"
-#include "core/trace.h"
+#include <new>
 
 namespace {
 
-constexpr const char* ALLOCATION_FAILED = "FATAL ERROR in Decode Module: Dell Graphics\n";
-constexpr std::int32_t HEADER_SIZE = 14;             // the payload starts at offset 14
 constexpr std::size_t OUTPUT_SIZE = 0x30000;         // 196,608 bytes: the output never grows
 constexpr unsigned DISTANCE_HIGH_UNIT = 256;         // high nibble counts 256-byte steps
 constexpr std::size_t MAX_REFERENCE_LENGTH = 16;     // low nibble + 1
@@ -63,22 +57,20 @@ private:
 
 }  // namespace
 
-void dell_decompress(std::FILE* input, std::FILE* output, std::int32_t size)
+DellResult dell_decompress(std::span<const std::uint8_t> payloadBytes)
 {
-    trace("==>>> DELL COMPRESSION: Image Size: %X (%i) bytes\n", static_cast<unsigned>(size), size);
-
-    // A size below the header's 14 bytes leaves an empty payload.
-    std::size_t payloadSize = size > HEADER_SIZE ? static_cast<std::size_t>(size - HEADER_SIZE) : 0;
-    auto* in = static_cast<std::uint8_t*>(checked_calloc(payloadSize + 1, 1));
-    auto* outData = static_cast<std::uint8_t*>(checked_calloc(OUTPUT_SIZE, 1));
-    if (!in || !outData)
-        fatal_exit(ALLOCATION_FAILED);
-    read_at(input, HEADER_SIZE, in, payloadSize);
+    DellResult result;
+    try {
+        result.bytes.resize(OUTPUT_SIZE);
+    } catch (const std::bad_alloc&) {
+        result.allocationFailed = true;
+        return result;
+    }
 
     // Tokens are decoded up to the end of the payload; a token cut by that end takes
     // zeros for its missing bytes.
-    Payload payload(in, payloadSize);
-    Output out(outData);
+    Payload payload(payloadBytes.data(), payloadBytes.size());
+    Output out(result.bytes.data());
     while (payload.more() && !out.full()) {
         std::uint8_t token = payload.next();
         unsigned high = token >> 4;
@@ -100,8 +92,6 @@ void dell_decompress(std::FILE* input, std::FILE* output, std::int32_t size)
                 out.put(copied[k]);
         }
     }
-    if (output)
-        std::fwrite(outData, 1, out.size(), output);
-    std::free(in);
-    std::free(outData);
+    result.bytes.resize(out.size());
+    return result;
 }

@@ -2,8 +2,14 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <span>
+#include <vector>
 
-// Unpacks the payload that starts at offset 14 of input (size counts the 14-byte header)
-// and writes the result to output.
-void dell_decompress(std::FILE* input, std::FILE* output, std::int32_t size);
+struct DellResult {
+    std::vector<std::uint8_t> bytes;  // at most 196,608 bytes
+    bool allocationFailed = false;    // the output could not be allocated
+};
+
+// Unpacks a payload (the container's bytes from offset 14 on, as many as its packed
+// length names).
+DellResult dell_decompress(std::span<const std::uint8_t> payload);

@@ -4,18 +4,13 @@
 // windows, 16 position classes; -lh7- counts lengths from 254). Decodes only.
 #include "codec/lzh.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "codec/lzh_bits.h"
 #include "codec/lzh_tables.h"
 
 namespace {
-
-constexpr const char* WRITE_ERROR_DETAIL = "Write error in kernel2.cpp [0]\n";
-constexpr const char* ERROR_PREFIX = "Error: ";
-constexpr const char* FATAL_PREFIX = "Fatal error:";
 
 constexpr std::uint8_t WINDOW_FILL = 0x20;  // the window starts full of spaces
 constexpr unsigned NARROW_WINDOW_BITS = 13; // up to 8 KiB: 14 position classes
@@ -29,85 +24,65 @@ constexpr unsigned MAX_WINDOW_BITS = 16;
 constexpr int METHOD_LH7 = 7;
 constexpr unsigned LENGTH_OFFSET = 253;      // symbol 256 is a match of 3 bytes
 constexpr unsigned LH7_LENGTH_OFFSET = 254;  // ... or of 2 bytes
+constexpr std::size_t LAST_MATCH_OVERRUN = 256;
 
-// Process-wide like the rest of the kernel: the tables keep their contents between
-// calls and are rebuilt by every block head before use.
-LzhCodes codes;
-
-// The sliding window, written out whole every time it fills.
+// The sliding window; every byte put in it is also appended to the output.
 class Window {
 public:
-    Window(std::uint8_t* data, std::size_t size, std::FILE* output) : data_(data), size_(size), output_(output)
-    {
-        std::memset(data_, WINDOW_FILL, size_);
-    }
+    Window(std::size_t size, std::vector<std::uint8_t>& output) : data_(size, WINDOW_FILL), output_(output) {}
 
     void put(std::uint8_t byte)
     {
         data_[pos_] = byte;
-        if (++pos_ == size_)
-            flush();
+        pos_ = (pos_ + 1) & (data_.size() - 1);
+        output_.push_back(byte);
     }
 
     // Appends length bytes copied from distance (1..) bytes back, as if byte by byte: a
     // copy that runs into the bytes it writes repeats them.
     void copy(std::size_t distance, std::size_t length)
     {
-        std::size_t mask = size_ - 1;
+        std::size_t size = data_.size();
+        std::size_t mask = size - 1;
         std::size_t src = (pos_ - distance) & mask;
-        bool noWrap = src + length <= size_ && pos_ + length <= size_;
+        bool noWrap = src + length <= size && pos_ + length <= size;
         if (noWrap && (src >= pos_ || pos_ - src >= length)) {
             // The source lies ahead or does not reach the bytes written: a block move
             // gives the same bytes.
-            std::memmove(data_ + pos_, data_ + src, length);
-            pos_ += length;
-            if (pos_ == size_)
-                flush();
+            std::memmove(data_.data() + pos_, data_.data() + src, length);
+            output_.insert(output_.end(), data_.begin() + static_cast<std::ptrdiff_t>(pos_),
+                           data_.begin() + static_cast<std::ptrdiff_t>(pos_ + length));
+            pos_ = (pos_ + length) & mask;
             return;
         }
         for (std::size_t k = 0; k < length; ++k)
             put(data_[(src + k) & mask]);
     }
 
-    // Writes what the window holds since the last flush.
-    void finish()
-    {
-        if (pos_ != 0)
-            write(pos_);
-    }
-
 private:
-    void flush()
-    {
-        write(size_);
-        pos_ = 0;
-    }
-
-    void write(std::size_t n)
-    {
-        if (output_ && std::fwrite(data_, 1, n, output_) != n)
-            kernel_fatal(WRITE_ERROR_DETAIL);
-    }
-
-    std::uint8_t* data_;
-    std::size_t size_;
-    std::FILE* output_;
+    std::vector<std::uint8_t> data_;
+    std::vector<std::uint8_t>& output_;
     std::size_t pos_ = 0;
 };
 
 }  // namespace
 
-void lzh_decode(LzhRequest request)
+LzhResult lzh_decode(const LzhRequest& request, KernelSink& messages)
 {
+    LzhResult result;
     unsigned windowBits = static_cast<std::uint16_t>(request.dictionaryBits);
     if (windowBits > MAX_WINDOW_BITS)
         windowBits = MAX_WINDOW_BITS;
-    std::size_t windowSize = std::size_t{1} << windowBits;
-    auto* windowData = static_cast<std::uint8_t*>(std::malloc(windowSize));
-    if (!windowData)
-        std::exit(errno != 0 ? errno : EXIT_FAILURE);
-    Window window(windowData, windowSize, request.output);
+    try {
+        result.bytes.reserve(std::size_t{request.unpackedSize} + LAST_MATCH_OVERRUN);
+    } catch (const std::bad_alloc&) {
+        result.allocationFailed = true;
+        return result;
+    }
+    Window window(std::size_t{1} << windowBits, result.bytes);
 
+    LzhCodes codes{};
+    codes.messages = &messages;
     bool narrow = windowBits <= NARROW_WINDOW_BITS;
     codes.positionClasses = narrow ? NARROW_POSITION_CLASSES : WIDE_POSITION_CLASSES;
     codes.positionBits = narrow ? NARROW_POSITION_COUNT_BITS : WIDE_POSITION_COUNT_BITS;
@@ -133,35 +108,13 @@ void lzh_decode(LzhRequest request)
         }
         std::int32_t position = c < LZH_NC ? decode_position(in, codes) : -1;
         if (position < 0) {
-            report_bad_table();
+            report_bad_table(codes);
             break;
         }
         unsigned length = c - lengthOffset;
         produced += length;
         window.copy(static_cast<std::size_t>(position) + 1, length);
     }
-    window.finish();
-    in.finish();
-    std::free(windowData);
-}
-
-void kernel_report(const char* prefix, const char* message, const char* detail)
-{
-    std::fprintf(stderr, "Kernel: %s%s ", prefix, message);
-    std::fflush(stderr);
-    if (errno != 0)
-        std::perror(detail);
-    else
-        std::fprintf(stderr, "%s\n", detail);
-}
-
-void kernel_error(const char* message, const char* detail)
-{
-    kernel_report(ERROR_PREFIX, message, detail);
-}
-
-void kernel_fatal(const char* detail)
-{
-    kernel_report(FATAL_PREFIX, "", detail);
-    std::exit(EXIT_FAILURE);
+    result.consumed = in.consumed();
+    return result;
 }

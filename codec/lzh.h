@@ -2,21 +2,28 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <span>
+#include <vector>
 
-// What detection hands the kernel.
+#include "codec/kernel_messages.h"
+
+// What a caller hands the kernel.
 struct LzhRequest {
-    std::FILE* input;            // read from its current position
-    std::FILE* output;           // unpacked bytes go here; may be null
-    std::uint32_t unpackedSize;  // bytes to produce
-    std::uint32_t packedSize;    // bytes the bit reader may take from input
-    int dictionaryBits;          // log2 of the window size; callers pass 13
-    int method;                  // callers pass 5; 7 selects the length offset 254
+    std::span<const std::uint8_t> input;  // the packed bytes the file holds, from the first one
+    std::uint32_t unpackedSize;           // bytes to produce
+    std::uint32_t packedSize;             // bytes the bit reader may take; those input lacks read as 0xFF
+    int dictionaryBits;                   // log2 of the window size; logo containers use 13
+    int method;                           // 5; 7 selects the length offset 254
 };
 
-void lzh_decode(LzhRequest request);
+struct LzhResult {
+    // At least unpackedSize bytes: the last match is copied whole, so up to 255 more.
+    std::vector<std::uint8_t> bytes;
+    // Packed bytes a byte-at-a-time reader would have taken (never beyond packedSize nor
+    // the input): where whatever follows the stream begins.
+    std::size_t consumed = 0;
+    bool allocationFailed = false;  // the output could not be allocated; bytes is empty
+};
 
-// "Kernel: " messages on standard error.
-void kernel_report(const char* prefix, const char* message, const char* detail);
-void kernel_error(const char* message, const char* detail);
-[[noreturn]] void kernel_fatal(const char* detail);
+// Decodes the request; bad tables are reported to messages ("Bad table ...", "STOP!").
+LzhResult lzh_decode(const LzhRequest& request, KernelSink& messages);

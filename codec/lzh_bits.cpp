@@ -1,7 +1,5 @@
 #include "codec/lzh_bits.h"
 
-#include <sys/types.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -14,8 +12,8 @@ constexpr std::uint64_t LOOK_AHEAD_BITS = 16;
 
 }  // namespace
 
-LzhBitReader::LzhBitReader(std::FILE* input, std::uint32_t packedSize)
-    : input_(input), inputStart_(input ? ftello(input) : -1), packedLeft_(packedSize)
+LzhBitReader::LzhBitReader(std::span<const std::uint8_t> input, std::uint32_t packedSize)
+    : input_(input), packedLeft_(packedSize)
 {
     refill();
 }
@@ -31,8 +29,10 @@ void LzhBitReader::next_block()
     std::size_t want = std::min<std::size_t>(packedLeft_, BLOCK_SIZE);
     std::size_t got = 0;
     if (want > 0) {
-        if (input_)
-            got = std::fread(block_ + end_, 1, want, input_);
+        if (fileBytes_ < input_.size()) {
+            got = std::min<std::size_t>(want, input_.size() - fileBytes_);
+            std::memcpy(block_ + end_, input_.data() + fileBytes_, got);
+        }
         std::memset(block_ + end_ + got, MISSING_BYTE, want - got);
         packedLeft_ -= static_cast<std::uint32_t>(want);
         fileBytes_ += got;
@@ -45,13 +45,11 @@ void LzhBitReader::next_block()
     }
 }
 
-void LzhBitReader::finish()
+std::size_t LzhBitReader::consumed()
 {
     refill();
     std::uint64_t consumedBits = (blockBase_ + pos_) * 8 - count_;
     std::uint64_t taken = (consumedBits + LOOK_AHEAD_BITS + 7) / 8;
-    // fileBytes_ never exceeds the packed size, and it stops short only where the file ended.
-    taken = std::min(taken, fileBytes_);
-    if (input_ && inputStart_ >= 0)
-        fseeko(input_, static_cast<off_t>(inputStart_ + static_cast<std::int64_t>(taken)), SEEK_SET);
+    // fileBytes_ never exceeds the packed size, and it stops short only where the input ended.
+    return static_cast<std::size_t>(std::min(taken, fileBytes_));
 }

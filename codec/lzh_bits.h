@@ -1,19 +1,18 @@
 // Bit reader of the lh5 kernel.
 //
 // The packed stream is read most significant bit first. The byte sequence behind it is
-// the first packedSize bytes of the input, where a byte the input no longer has reads as
+// the first packedSize bytes of the input, where a byte the input does not have reads as
 // 0xFF (the end-of-file value of getc cut to 8 bits), followed by zero bytes for ever.
-// Bytes come from the file in blocks, and bits move into a 64-bit accumulator several
-// bytes at a time; finish() puts the input stream back just after the last byte a
-// byte-at-a-time reader with a 16-bit look-ahead would have taken.
+// Bytes move into a 64-bit accumulator several at a time; consumed() tells where a
+// byte-at-a-time reader with a 16-bit look-ahead would have stopped.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <span>
 
 class LzhBitReader {
 public:
-    LzhBitReader(std::FILE* input, std::uint32_t packedSize);
+    LzhBitReader(std::span<const std::uint8_t> input, std::uint32_t packedSize);
     LzhBitReader(const LzhBitReader&) = delete;
     LzhBitReader& operator=(const LzhBitReader&) = delete;
 
@@ -57,8 +56,9 @@ public:
         return value;
     }
 
-    // Puts the input stream just after the last byte taken.
-    void finish();
+    // Packed bytes taken by a byte-at-a-time reader: never beyond the packed size nor the
+    // input's end.
+    std::size_t consumed();
 
     // Bits guaranteed after refill(): a literal/length code, a position code and its
     // extra bits (16 + 16 + 14) fit.
@@ -70,11 +70,10 @@ private:
     static constexpr std::size_t BLOCK_SIZE = 64 * 1024;
     static constexpr std::size_t TAIL = sizeof(std::uint64_t);
 
-    std::FILE* input_;
-    std::int64_t inputStart_;       // where the packed bytes begin, -1 when unknown
+    std::span<const std::uint8_t> input_;
     std::uint32_t packedLeft_;      // packed bytes not yet moved into the block
-    std::uint64_t fileBytes_ = 0;   // bytes the file actually supplied
-    std::uint64_t blockBase_ = 0;   // stream offset of block_[0]
+    std::uint64_t fileBytes_ = 0;   // bytes the input actually supplied
+    std::uint64_t blockBase_ = 0;   // packed offset of block_[0]
     std::size_t pos_ = 0;           // next byte of block_ to enter the accumulator
     std::size_t end_ = 0;
     std::uint64_t bits_ = 0;        // the next bits of the stream, from bit 63 down

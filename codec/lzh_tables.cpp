@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "codec/lzh.h"
 
 namespace {
 
@@ -43,7 +42,7 @@ bool build_table(LzhCodes& codes, unsigned nchar, const std::uint8_t* bitLen, un
     bool overSubscribed = total > CODE_SPACE;
     // A code without any symbol passes the 16-bit completeness test unreported.
     if (total % CODE_SPACE != 0 || overSubscribed)
-        report_bad_table();
+        report_bad_table(codes);
     if (overSubscribed)
         return false;
 
@@ -76,7 +75,7 @@ bool build_table(LzhCodes& codes, unsigned nchar, const std::uint8_t* bitLen, un
             for (unsigned step = tableBits; step < len; ++step) {
                 if (*slot == 0) {
                     if (nextNode >= nodeLimit) {
-                        report_bad_table();
+                        report_bad_table(codes);
                         return false;
                     }
                     codes.left[nextNode] = codes.right[nextNode] = 0;
@@ -93,11 +92,11 @@ bool build_table(LzhCodes& codes, unsigned nchar, const std::uint8_t* bitLen, un
 }
 
 // Every entry of a code sent as a single value decodes to that value without taking bits.
-bool set_single_value(std::uint8_t* bitLen, unsigned nsym, std::uint16_t* table, unsigned tableBits,
-                      unsigned value)
+bool set_single_value(const LzhCodes& codes, std::uint8_t* bitLen, unsigned nsym, std::uint16_t* table,
+                      unsigned tableBits, unsigned value)
 {
     if (value >= nsym) {
-        report_bad_table();
+        report_bad_table(codes);
         return false;
     }
     std::fill(bitLen, bitLen + nsym, 0);
@@ -113,7 +112,7 @@ bool read_pt_len(LzhBitReader& in, LzhCodes& codes, unsigned nsym, unsigned coun
 {
     unsigned n = in.get(countBits);
     if (n == 0)
-        return set_single_value(codes.ptLen, nsym, codes.ptTable, LZH_PT_TABLE_BITS, in.get(countBits));
+        return set_single_value(codes, codes.ptLen, nsym, codes.ptTable, LZH_PT_TABLE_BITS, in.get(countBits));
     unsigned i = 0;
     while (i < n) {
         in.refill();
@@ -127,7 +126,7 @@ bool read_pt_len(LzhBitReader& in, LzhCodes& codes, unsigned nsym, unsigned coun
         // An escaped length takes its 3 bits, c - 7 ones and the zero that ends them.
         in.skip(c < PT_LENGTH_ESCAPE ? PT_LENGTH_FIELD_BITS : c - PT_LENGTH_FIELD_BITS);
         if (c > LZH_MAX_CODE_LENGTH) {
-            report_bad_table();
+            report_bad_table(codes);
             return false;
         }
         codes.ptLen[i++] = static_cast<std::uint8_t>(c);
@@ -147,7 +146,7 @@ bool read_c_len(LzhBitReader& in, LzhCodes& codes)
 {
     unsigned n = in.get(NC_COUNT_BITS);
     if (n == 0)
-        return set_single_value(codes.cLen, LZH_NC, codes.cTable, LZH_C_TABLE_BITS, in.get(NC_COUNT_BITS));
+        return set_single_value(codes, codes.cLen, LZH_NC, codes.cTable, LZH_C_TABLE_BITS, in.get(NC_COUNT_BITS));
     unsigned i = 0;
     auto store = [&](std::uint8_t len) {
         if (i < LZH_NC)
@@ -160,7 +159,7 @@ bool read_c_len(LzhBitReader& in, LzhCodes& codes)
         if (c >= LZH_NT) {
             c = walk_tree(codes, c, in.peek(LZH_PT_TABLE_BITS + 16) & 0xFFFF, LZH_PT_TABLE_BITS, LZH_NT);
             if (c >= LZH_NT) {
-                report_bad_table();
+                report_bad_table(codes);
                 return false;
             }
         }
@@ -184,9 +183,9 @@ bool read_c_len(LzhBitReader& in, LzhCodes& codes)
 
 }  // namespace
 
-void report_bad_table()
+void report_bad_table(const LzhCodes& codes)
 {
-    kernel_error(BAD_TABLE_MESSAGE, BAD_TABLE_DETAIL);
+    kernel_error(*codes.messages, BAD_TABLE_MESSAGE, BAD_TABLE_DETAIL);
 }
 
 unsigned walk_tree(const LzhCodes& codes, unsigned node, std::uint32_t bits, unsigned tableBits, unsigned nsym)

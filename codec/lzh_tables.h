@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "codec/kernel_messages.h"
 #include "codec/lzh_bits.h"
 
 constexpr unsigned LZH_LITERALS = 256;
@@ -31,6 +32,7 @@ struct LzhCodes {
     std::uint16_t right[LZH_TREE_NODES];
     unsigned positionClasses;  // 14, or 16 for windows above 8 KiB
     unsigned positionBits;     // width of the position code's length count: 4, or 5
+    KernelSink* messages;      // where bad tables are reported
 };
 
 // Reads a block head: its symbol count, then the length, literal/length and position
@@ -39,8 +41,8 @@ struct LzhCodes {
 // decoding must stop there.
 bool read_block_head(LzhBitReader& in, LzhCodes& codes, std::uint16_t& blockSize);
 
-// Reports a code that cannot be built or decoded ("Bad table" on standard error).
-void report_bad_table();
+// Reports a code that cannot be built or decoded ("Bad table ...", "STOP!").
+void report_bad_table(const LzhCodes& codes);
 
 // Tree walk for a code longer than its lookup width of tableBits. bits holds the 16 bits
 // that follow the table index, first bit at 0x8000. Returns a symbol, or nsym when the

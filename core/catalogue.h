@@ -1,4 +1,5 @@
-// The format catalogue: every logo format the viewer knows, by identifier.
+// The format identifiers: every logo format the viewer knows, by number. Their names and
+// everything else known of them by number are in the format registry (pipeline/).
 #pragma once
 
 #include <cstdint>
@@ -48,14 +49,6 @@ constexpr LogoFormatId FORMAT_OSB_2 = 36;
 constexpr LogoFormatId FORMAT_DELL_2 = 37;
 constexpr LogoFormatId FORMAT_SYSTEMSOFT_EPA_2 = 38;
 
-// How the load pipeline treats a format's pictures.
+// How the load pipeline holds a format's pictures: none (no decoder), one picture, one
+// character-cell picture with its FontMap and ColorMap panels, or a frame table.
 enum class FrameKind { none, single, characterCell, multi };
-
-// Display name of a format; "Unknown!" for identifiers above 38.
-const char* format_name(LogoFormatId id);
-
-// Single picture, character-cell picture, multi-frame logo, or no decoder.
-FrameKind format_frame_kind(LogoFormatId id);
-
-// Prints the "-list" catalogue lines, identifiers 1 to 38.
-void print_format_list();

@@ -1,10 +1,6 @@
 #include "core/limits.h"
 
-#include <cstdlib>
-
-namespace {
-std::uint64_t g_loadBytes = 0;
-}
+#include "core/owned.h"
 
 std::size_t rgb_buffer_size(std::uint32_t width, std::uint32_t height)
 {
@@ -13,25 +9,9 @@ std::size_t rgb_buffer_size(std::uint32_t width, std::uint32_t height)
     return static_cast<std::size_t>(width) * height * 3;
 }
 
-std::uint8_t* alloc_rgb_buffer(std::uint32_t width, std::uint32_t height)
-{
-    std::size_t bytes = rgb_buffer_size(width, height);
-    if (bytes == 0 || g_loadBytes + bytes > MAX_LOAD_RGB_BYTES)
-        return nullptr;
-    auto* buffer = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
-    if (buffer)
-        g_loadBytes += bytes;
-    return buffer;
-}
-
-void reset_load_budget()
-{
-    g_loadBytes = 0;
-}
-
-void* checked_calloc(std::size_t count, std::size_t size)
+OwnedBytes alloc_zeroed(std::size_t count, std::size_t size)
 {
     if (count == 0 || size == 0 || count > SIZE_MAX / size)
         return nullptr;
-    return std::calloc(count, size);
+    return OwnedBytes(static_cast<std::uint8_t*>(std::calloc(count, size)));
 }

@@ -12,7 +12,7 @@ constexpr std::size_t GLE_COLOR = 6;  // colour index of every cell; only its lo
 constexpr unsigned GLE_CELL_HEIGHT = 14;
 }  // namespace
 
-void decode_GLE(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d)
+void decode_GLE(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d, LoadContext&)
 {
     ByteReader reader(d.stream);
     std::uint8_t header[GLE_HEADER_SIZE];

@@ -5,7 +5,7 @@
 
 #include "decode/decoders.h"
 #include "decode/standard_colors.h"
-#include "detect/probe_context.h"
+#include "formats/geometry.h"
 
 namespace {
 
@@ -31,15 +31,16 @@ Palette16 read_palette16(ByteReader& in, std::uint64_t offset, PaletteLayout lay
     return palette;
 }
 
-RgbCanvas open_frame(LogoFrame& frame, std::uint16_t width, std::uint16_t height, const char* allocMessage)
+RgbCanvas open_frame(LogoFrame& frame, std::uint16_t width, std::uint16_t height, const char* allocMessage,
+                     LoadContext& load)
 {
     std::uint16_t width8 = round_up_8(width);
     frame.width = width8;
     frame.height = height;
     if (width8 == 0 || height == 0)
         return {};
-    if (!alloc_frame_pixels(frame, width8, height)) {
-        std::fputs(allocMessage, stdout);
+    if (!load.alloc_frame_pixels(frame, width8, height)) {
+        load.notice("%s", allocMessage);
         frame.width = frame.height = 0;
         return {};
     }

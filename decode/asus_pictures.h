@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/canvas.h"
+#include "core/load_context.h"
 #include "core/logo.h"
 #include "core/stream_io.h"
 
@@ -30,7 +31,8 @@ Palette16 read_palette16(ByteReader& in, std::uint64_t offset, PaletteLayout lay
 // Sizes the frame for a stored w x h picture (width rounded up to 8) and allocates its
 // pixels. Returns the canvas to draw on; it is empty for an empty picture, and also when
 // the allocation fails, after printing allocMessage and leaving the frame 0 x 0.
-RgbCanvas open_frame(LogoFrame& frame, std::uint16_t width, std::uint16_t height, const char* allocMessage);
+RgbCanvas open_frame(LogoFrame& frame, std::uint16_t width, std::uint16_t height, const char* allocMessage,
+                     LoadContext& load);
 
 // Both picture decoders draw whole rows while the file holds them: the rows of a picture
 // that the file cuts short stay black, and a huge size in a tiny file costs no decoding.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "core/canvas.h"
+#include "core/owned.h"
 #include "core/limits.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
@@ -94,7 +95,7 @@ void keep_palette16(std::uint8_t* paletteBuffer, const std::uint8_t* entries)
 
 }  // namespace
 
-void AWBM16bm(std::uint8_t* image, LogoDescriptor d)
+void AWBM16bm(std::uint8_t* image, LogoDescriptor d, LoadContext&)
 {
     const std::uint32_t width = d.width;
     const std::uint32_t height = d.height;
@@ -115,7 +116,7 @@ void AWBM16bm(std::uint8_t* image, LogoDescriptor d)
     }
 }
 
-void AWBM256bm(std::uint8_t* image, LogoDescriptor d)
+void AWBM256bm(std::uint8_t* image, LogoDescriptor d, LoadContext&)
 {
     const std::uint32_t width = d.width;
     const std::uint32_t height = d.height;
@@ -133,7 +134,7 @@ void AWBM256bm(std::uint8_t* image, LogoDescriptor d)
     }
 }
 
-void AWBMV2bm(std::uint8_t* image, LogoDescriptor d)
+void AWBMV2bm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     const std::uint32_t width = d.width;
     const std::uint32_t height = d.height;
@@ -148,20 +149,19 @@ void AWBMV2bm(std::uint8_t* image, LogoDescriptor d)
     // Only the picture's bytes are kept: whatever the last run writes past them is dropped.
     const std::size_t rowBytes = width / 2;
     const std::uint64_t pictureBytes = static_cast<std::uint64_t>(rowBytes) * height;
-    auto* unpacked = static_cast<std::uint8_t*>(checked_calloc(pictureBytes, 1));
+    OwnedBytes unpacked = alloc_zeroed(pictureBytes, 1);
     if (!unpacked) {
         if (pictureBytes != 0)
-            std::printf("AWBMV2bm() img buffer allocation error\n");
+            load.notice("AWBMV2bm() img buffer allocation error\n");
         return;
     }
-    unpack_runs(in, unpacked, pictureBytes);
+    unpack_runs(in, unpacked.get(), pictureBytes);
     const RgbCanvas canvas{image, width, height};
     for (std::uint32_t y = 0; y < height; ++y)
-        draw_planar_row(canvas, y, unpacked + y * rowBytes, width, palette);
-    std::free(unpacked);
+        draw_planar_row(canvas, y, unpacked.get() + y * rowBytes, width, palette);
 }
 
-void AWBM256V2bm(std::uint8_t* image, LogoDescriptor d)
+void AWBM256V2bm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     const std::uint32_t width = d.width;
     const std::uint32_t height = d.height;
@@ -172,15 +172,14 @@ void AWBM256V2bm(std::uint8_t* image, LogoDescriptor d)
         return;
 
     const std::uint64_t pictureBytes = static_cast<std::uint64_t>(width) * height;
-    auto* unpacked = static_cast<std::uint8_t*>(checked_calloc(pictureBytes, 1));
+    OwnedBytes unpacked = alloc_zeroed(pictureBytes, 1);
     if (!unpacked) {
         if (pictureBytes != 0)
-            std::printf("AWBM256V2bm() img buffer allocation error\n");
+            load.notice("AWBM256V2bm() img buffer allocation error\n");
         return;
     }
-    unpack_runs(in, unpacked, pictureBytes);
+    unpack_runs(in, unpacked.get(), pictureBytes);
     const RgbCanvas canvas{image, width, height};
     for (std::uint32_t y = 0; y < height; ++y)
-        draw_indexed_row(canvas, y, unpacked + static_cast<std::size_t>(y) * width, width, block + PALETTE_TAG_SIZE);
-    std::free(unpacked);
+        draw_indexed_row(canvas, y, unpacked.get() + static_cast<std::size_t>(y) * width, width, block + PALETTE_TAG_SIZE);
 }

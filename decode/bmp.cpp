@@ -6,21 +6,19 @@
 #include <cstdlib>
 
 #include "core/canvas.h"
+#include "core/owned.h"
 #include "core/limits.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "decode/decoders.h"
+#include "formats/bmp_layout.h"
 
 namespace {
 
-constexpr std::size_t BMP_HEADER_READ = 32;  // file header and the start of the info header
-constexpr std::uint64_t PALETTE_OFFSET = 54;  // 14-byte file header + 40-byte info header
-constexpr unsigned PALETTE_ENTRIES = 256;
-constexpr std::size_t PALETTE_ENTRY_SIZE = 4;  // blue, green, red, reserved
+constexpr std::uint64_t PALETTE_OFFSET = BMP_HEADERS_SIZE;
+constexpr unsigned PALETTE_ENTRIES = BMP_PALETTE_ENTRIES;
+constexpr std::size_t PALETTE_ENTRY_SIZE = BMP_COLOR_ENTRY_SIZE;
 constexpr std::size_t PALETTE_BYTES = PALETTE_ENTRIES * PALETTE_ENTRY_SIZE;
-constexpr std::uint64_t QDI_PIXEL_OFFSET = PALETTE_OFFSET + PALETTE_BYTES;
 constexpr std::uint8_t LOW_BITS_CLEARED = 0xFC;
-constexpr unsigned ROW_ALIGN = 4;
 constexpr unsigned PIXELS_PER_BYTE_4BIT = 2;
 constexpr unsigned PIXELS_PER_ROW_WORD_4BIT = 8;  // one 4-byte stored word holds 8 pixels
 constexpr unsigned NIBBLE_BITS = 4;
@@ -41,11 +39,6 @@ void read_bmp_palette(std::FILE* stream, RgbPalette palette)
     }
 }
 
-std::uint64_t round_up_4(std::uint64_t n)
-{
-    return (n + ROW_ALIGN - 1) / ROW_ALIGN * ROW_ALIGN;
-}
-
 // Draws one stored 8-bit row of rowBytes bytes: the first bmpWidth bytes are pixels, the
 // rest is row fill, drawn black. Columns outside the canvas are read and dropped.
 void draw_8bit_row(ByteReader& in, const RgbCanvas& canvas, std::uint32_t y, std::uint64_t rowBytes,
@@ -64,11 +57,11 @@ void draw_8bit_row(ByteReader& in, const RgbCanvas& canvas, std::uint32_t y, std
 
 }  // namespace
 
-void QDIBMPbm(std::uint8_t* image, LogoDescriptor d)
+void QDIBMPbm(std::uint8_t* image, LogoDescriptor d, LoadContext&)
 {
     std::uint8_t header[BMP_HEADER_READ];
     read_at(d.stream, 0, header, BMP_HEADER_READ);
-    std::uint32_t bmpWidth = rd_u32(header, 18);  // biWidth
+    std::uint32_t bmpWidth = rd_u32(header, BMP_WIDTH_AT);
     RgbPalette palette;
     read_bmp_palette(d.stream, palette);
 
@@ -79,13 +72,13 @@ void QDIBMPbm(std::uint8_t* image, LogoDescriptor d)
         draw_8bit_row(in, canvas, d.height - 1u - s, rowBytes, bmpWidth, palette, false);
 }
 
-void BMP8i(std::uint8_t* image, LogoDescriptor d)
+void BMP8i(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[BMP_HEADER_READ];
     read_at(d.stream, 0, header, BMP_HEADER_READ);
-    std::uint32_t dataOffset = rd_u32(header, 10);  // bfOffBits
-    std::uint32_t bmpWidth = rd_u32(header, 18);    // biWidth
-    std::uint16_t bitCount = rd_u16(header, 28);    // biBitCount
+    std::uint32_t dataOffset = rd_u32(header, BMP_DATA_OFFSET_AT);
+    std::uint32_t bmpWidth = rd_u32(header, BMP_WIDTH_AT);
+    std::uint16_t bitCount = rd_u16(header, BMP_BIT_COUNT_AT);
     long usedColors =
         (static_cast<long>(dataOffset) - static_cast<long>(PALETTE_OFFSET)) / static_cast<long>(PALETTE_ENTRY_SIZE);
     RgbPalette palette;
@@ -97,11 +90,11 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d)
     unsigned partial = bmpWidth % PIXELS_PER_ROW_WORD_4BIT;
     unsigned slip = partial ? (PIXELS_PER_ROW_WORD_4BIT - partial + 1) / 2 : 0;
 
-    trace("===>>> BMP8i: Width = %X, bmp.Width = %X, (Slip=%X)\n", alignedWidth, bmpWidth, slip);
-    trace("===>>> BMP8i: DataOffset = %lXh\n", static_cast<unsigned long>(dataOffset));
-    trace("===>>> BMP8i: UsedColors = %i\n", static_cast<int>(usedColors));
-    trace("===>>> BMP8i: bmp.Bits = %i\n", bitCount);
-    trace("===>>> IMAGE: (%X px) x (%X px)\n", alignedWidth, d.height);
+    load.trace("===>>> BMP8i: Width = %X, bmp.Width = %X, (Slip=%X)\n", alignedWidth, bmpWidth, slip);
+    load.trace("===>>> BMP8i: DataOffset = %lXh\n", static_cast<unsigned long>(dataOffset));
+    load.trace("===>>> BMP8i: UsedColors = %i\n", static_cast<int>(usedColors));
+    load.trace("===>>> BMP8i: bmp.Bits = %i\n", bitCount);
+    load.trace("===>>> IMAGE: (%X px) x (%X px)\n", alignedWidth, d.height);
 
     // Rows are placed with the image's own width as stride: for a plain BMP that is the
     // aligned width, for the unpacked Dell BMP the bitmap width, whose fill columns drop.
@@ -120,14 +113,14 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d)
     std::uint64_t pixelBytes = (static_cast<std::uint64_t>(bmpWidth) + 1) / PIXELS_PER_BYTE_4BIT;
     std::uint64_t storedBytes = static_cast<std::uint64_t>(bmpWidth) / PIXELS_PER_BYTE_4BIT + slip;
     std::size_t bufferBytes = canvas.width / PIXELS_PER_BYTE_4BIT + 1;
-    auto* row = static_cast<std::uint8_t*>(checked_calloc(bufferBytes, 1));
+    OwnedBytes row = alloc_zeroed(bufferBytes, 1);
     if (!row) {
-        std::printf("BMP8i() img buffer allocation error\n");
+        load.notice("BMP8i() img buffer allocation error\n");
         return;
     }
     std::uint64_t kept = pixelBytes < bufferBytes ? pixelBytes : bufferBytes;
     for (std::uint32_t s = 0; s < d.height && !in.at_end(); ++s) {
-        in.read(row, static_cast<std::size_t>(kept));
+        in.read(row.get(), static_cast<std::size_t>(kept));
         in.skip(storedBytes - kept);
         std::uint32_t y = d.height - 1u - s;
         for (std::uint32_t x = 0; x < canvas.width; x += PIXELS_PER_BYTE_4BIT) {
@@ -136,5 +129,4 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d)
             canvas.put(x + 1, y, palette[pair & LOW_NIBBLE]);
         }
     }
-    std::free(row);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/limits.h"
+#include "core/owned.h"
 #include "core/stream_io.h"
 #include "decode/character_cell.h"
 #include "decode/decoders.h"
@@ -19,7 +20,7 @@ constexpr unsigned FALLBACK_ATTRIBUTE = 7;
 
 }  // namespace
 
-void decode_EPA(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d)
+void decode_EPA(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d, LoadContext& load)
 {
     const unsigned columns = static_cast<std::uint8_t>(d.width / EPA_CELL_WIDTH);
     const unsigned rows = static_cast<std::uint8_t>(d.height / EPA_CELL_HEIGHT);
@@ -28,11 +29,11 @@ void decode_EPA(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorM
         return;
 
     ByteReader in(d.stream, EPA_ATTRIBUTES_OFFSET);
-    auto* attributes = static_cast<std::uint8_t*>(checked_calloc(cells, 1));
+    OwnedBytes attributes = alloc_zeroed(cells, 1);
     if (attributes) {
-        in.read(attributes, cells);
+        in.read(attributes.get(), cells);
     } else {
-        std::printf("decode_EPA(): palette alloc error\n");
+        load.notice("decode_EPA(): palette alloc error\n");
         in.skip(cells);
     }
 
@@ -47,5 +48,4 @@ void decode_EPA(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorM
             render_cell(targets, r, c, glyph, EPA_CELL_HEIGHT, attribute);
         }
     }
-    std::free(attributes);
 }

@@ -1,23 +1,15 @@
 #include "decode/four_plane.h"
 
-#include <cstdlib>
-
 #include "core/limits.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 
 namespace {
 // Printed by both four-plane decoders, without a line end, before the process ends.
 constexpr const char* PLANES_ALLOCATION_FATAL = "decode_PGBM() : 4 Color Planes allocation error .. Quitting";
 }  // namespace
 
-FourPlanes::~FourPlanes()
-{
-    for (std::uint8_t* plane : planes_)
-        std::free(plane);
-}
-
-PlanesRead FourPlanes::read(std::FILE* stream, std::uint64_t offset, std::uint32_t width, std::uint32_t height)
+PlanesRead FourPlanes::read(std::FILE* stream, std::uint64_t offset, std::uint32_t width, std::uint32_t height,
+                            LoadContext& load)
 {
     std::uint32_t rowBytes = width / 8;
     if (rowBytes == 0 || height == 0)
@@ -26,14 +18,14 @@ PlanesRead FourPlanes::read(std::FILE* stream, std::uint64_t offset, std::uint32
     if (rgb_buffer_size(width, height) == 0)
         return PlanesRead::tooLarge;
     std::size_t planeSize = static_cast<std::size_t>(rowBytes) * height;
-    for (std::uint8_t*& plane : planes_) {
-        plane = static_cast<std::uint8_t*>(checked_calloc(planeSize, 1));
+    for (OwnedBytes& plane : planes_) {
+        plane = alloc_zeroed(planeSize, 1);
         if (!plane)
-            fatal_exit(PLANES_ALLOCATION_FATAL);
+            load.fatal(PLANES_ALLOCATION_FATAL);
     }
     rowBytes_ = rowBytes;
     height_ = height;
     for (unsigned p = 0; p < PLANE_COUNT; ++p)
-        read_at(stream, offset + p * static_cast<std::uint64_t>(planeSize), planes_[p], planeSize);
+        read_at(stream, offset + p * static_cast<std::uint64_t>(planeSize), planes_[p].get(), planeSize);
     return PlanesRead::done;
 }

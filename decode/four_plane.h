@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/load_context.h"
+#include "core/owned.h"
+
 constexpr unsigned PLANE_COUNT = 4;
 
 // What reading the planes of a picture came to.
@@ -12,16 +15,12 @@ enum class PlanesRead { done, empty, tooLarge };
 
 class FourPlanes {
 public:
-    FourPlanes() = default;
-    ~FourPlanes();
-    FourPlanes(const FourPlanes&) = delete;
-    FourPlanes& operator=(const FourPlanes&) = delete;
-
     // Allocates the four planes of a width x height picture and reads them from offset,
     // zero past the end of the stream. An empty picture reads nothing; one beyond the
     // picture limits is refused before anything is allocated. A failed allocation of a
     // picture within the limits ends the process with the four-plane decoders' message.
-    PlanesRead read(std::FILE* stream, std::uint64_t offset, std::uint32_t width, std::uint32_t height);
+    PlanesRead read(std::FILE* stream, std::uint64_t offset, std::uint32_t width, std::uint32_t height,
+                    LoadContext& load);
 
     // Colour index 0..15 of pixel x of stored row: bit 7 - x % 8 of byte
     // row * (width / 8) + x / 8 of plane n gives bit n. With a width that is not a multiple
@@ -42,5 +41,5 @@ public:
 private:
     std::uint32_t height_ = 0;
     std::uint32_t rowBytes_ = 0;
-    std::uint8_t* planes_[PLANE_COUNT] = {};
+    OwnedBytes planes_[PLANE_COUNT];
 };

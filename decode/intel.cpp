@@ -7,9 +7,9 @@
 #include <cstdlib>
 
 #include "core/canvas.h"
+#include "core/owned.h"
 #include "core/limits.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "decode/character_cell.h"
 #include "decode/decoders.h"
 #include "decode/four_plane.h"
@@ -38,16 +38,16 @@ constexpr unsigned TEXTLOGO_FOREGROUND = 0x0F;  // the background half of an att
 
 }  // namespace
 
-void decode_GRFX(std::uint8_t* image, LogoDescriptor d)
+void decode_GRFX(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[GRFX_HEADER_SIZE + GRFX_PALETTE_SIZE];
     read_at(d.stream, 0, header, sizeof header);
     const std::uint8_t* palette = header + GRFX_HEADER_SIZE;
     std::uint16_t width = rd_u16(header, 18);
     std::uint16_t height = rd_u16(header, 20);
-    trace("===>>> IMAGE: (%X px) x (%X px)\n", width, height);
+    load.trace("===>>> IMAGE: (%X px) x (%X px)\n", width, height);
     std::uint64_t dataOffset = rd_u16(header, 12) + GRFX_DATA_BIAS;
-    trace("===>>> IMAGE SEEK: %X\n", static_cast<unsigned>(dataOffset));
+    load.trace("===>>> IMAGE SEEK: %X\n", static_cast<unsigned>(dataOffset));
     if (!image)
         return;
 
@@ -69,7 +69,7 @@ void decode_GRFX(std::uint8_t* image, LogoDescriptor d)
     }
 }
 
-void decode_GRFXLOGO(std::uint8_t* image, LogoDescriptor d)
+void decode_GRFXLOGO(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[GRFXLOGO_HEADER_SIZE];
     read_at(d.stream, 0, header, sizeof header);
@@ -79,9 +79,9 @@ void decode_GRFXLOGO(std::uint8_t* image, LogoDescriptor d)
         return;
 
     FourPlanes planes;
-    PlanesRead result = planes.read(d.stream, GRFXLOGO_PLANES_OFFSET, width, height);
+    PlanesRead result = planes.read(d.stream, GRFXLOGO_PLANES_OFFSET, width, height, load);
     if (result == PlanesRead::tooLarge)
-        std::printf("decode_GRFXLOGO() img buffer allocation error\n");
+        load.notice("decode_GRFXLOGO() img buffer allocation error\n");
     if (result != PlanesRead::done)
         return;
     std::uint8_t colors[COLORS][3];
@@ -94,7 +94,7 @@ void decode_GRFXLOGO(std::uint8_t* image, LogoDescriptor d)
             canvas.put(x, height - 1 - row, colors[planes.color_index(x, row)]);
 }
 
-void decode_TEXTLOGO(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d)
+void decode_TEXTLOGO(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t block[TEXTLOGO_BLOCK_SIZE];
     read_at(d.stream, TEXTLOGO_BLOCK_OFFSET, block, sizeof block);
@@ -107,22 +107,21 @@ void decode_TEXTLOGO(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* c
     if (screenSize == 0)
         return;
 
-    auto* screen = static_cast<std::uint8_t*>(checked_calloc(screenSize, 1));
+    OwnedBytes screen = alloc_zeroed(screenSize, 1);
     if (!screen) {
-        std::printf("Not enough memory for decode_TEXTLOGO()\n");
+        load.notice("Not enough memory for decode_TEXTLOGO()\n");
         return;
     }
-    read_at(d.stream, screenOffset, screen, screenSize);
+    read_at(d.stream, screenOffset, screen.get(), screenSize);
     CellTargets targets = cell_targets(image, fontMap, colorMap, d.width, d.height);
     ByteReader font(d.stream, TEXTLOGO_FONT_OFFSET);
     std::uint8_t glyph[TEXTLOGO_GLYPH_HEIGHT];
     for (unsigned r = 0; r < rows; ++r) {
         for (unsigned c = 0; c < columns; ++c) {
-            const std::uint8_t* cell = screen + (static_cast<std::size_t>(r) * columns + c) * TEXTLOGO_CELL_BYTES;
+            const std::uint8_t* cell = screen.get() + (static_cast<std::size_t>(r) * columns + c) * TEXTLOGO_CELL_BYTES;
             font.seek(TEXTLOGO_FONT_OFFSET + static_cast<std::uint64_t>(cell[0]) * TEXTLOGO_GLYPH_HEIGHT);
             font.read(glyph, sizeof glyph);
             render_cell(targets, r, c, glyph, TEXTLOGO_GLYPH_HEIGHT, cell[1] & TEXTLOGO_FOREGROUND);
         }
     }
-    std::free(screen);
 }

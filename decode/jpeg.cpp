@@ -31,7 +31,7 @@ void draw_test_pattern(std::uint8_t* image, std::uint16_t width, std::uint16_t h
     }
 }
 
-void decode_JPEG(std::uint8_t* image, LogoDescriptor d)
+void decode_JPEG(std::uint8_t* image, LogoDescriptor d, LoadContext&)
 {
     draw_test_pattern(image, d.width, d.height);
 }

@@ -3,19 +3,20 @@
 //     end of each picture (OSB2bm),
 //   - "Composite $OSB (2)": 8-bit BMP pictures, rows stored bottom-up (decode_OSB2); other
 //     bit counts give black frames.
-// Both walk the chain with detect/container_walk.h, as detection did.
+// Both walk the chain with formats/container_walk.h, as detection did.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "core/canvas.h"
+#include "core/owned.h"
 #include "core/limits.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "decode/decoders.h"
 #include "decode/pcx_scanline.h"
-#include "detect/container_walk.h"
+#include "formats/bmp_layout.h"
+#include "formats/container_walk.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ constexpr std::size_t PCX_PALETTE_SIZE = 768;  // 256 entries of red, green, blu
 constexpr std::size_t PCX_PLANES_RESERVED = 4; // the scanline buffer holds 4 x bytes-per-line
 
 // BMP pictures.
-constexpr std::size_t BMP_PALETTE_AT = 54;
-constexpr std::size_t BMP_PALETTE_SIZE = 256 * 4;  // blue, green, red, reserved
+constexpr std::size_t BMP_PALETTE_AT = BMP_HEADERS_SIZE;
+constexpr std::size_t BMP_PALETTE_SIZE = BMP_PALETTE_ENTRIES * BMP_COLOR_ENTRY_SIZE;
 constexpr std::uint16_t BMP_8BIT = 8;
 constexpr std::uint8_t BMP_LOW_BITS_CLEARED = 0xFC;
 
@@ -38,18 +39,18 @@ std::uint64_t file_size_of(std::FILE* stream)
 }
 
 // Allocates a frame's pixels; reports a failure unless the frame is empty.
-bool alloc_frame(LogoFrame& frame, std::uint64_t width, std::uint64_t height)
+bool alloc_frame(LogoFrame& frame, std::uint64_t width, std::uint64_t height, LoadContext& load)
 {
     if (width <= FRAME_SIDE_LIMIT && height <= FRAME_SIDE_LIMIT &&
-        alloc_frame_pixels(frame, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)))
+        load.alloc_frame_pixels(frame, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)))
         return true;
     if (width != 0 && height != 0)
-        std::printf("No memory allocated for Image\n");
+        load.notice("No memory allocated for Image\n");
     return false;
 }
 
 // One PCX link of the chain into frame.
-void decode_pcx_link(std::FILE* stream, const OsbLink& link, LogoFrame& frame)
+void decode_pcx_link(std::FILE* stream, const OsbLink& link, LogoFrame& frame, LoadContext& load)
 {
     const std::uint8_t* pcx = link.head;
     std::uint64_t picture = link.offset + OSB_RECORD_SIZE;
@@ -59,50 +60,50 @@ void decode_pcx_link(std::FILE* stream, const OsbLink& link, LogoFrame& frame)
     if (pictureEnd >= PCX_PALETTE_SIZE)
         read_at(stream, pictureEnd - PCX_PALETTE_SIZE, palette, sizeof palette);
 
-    std::uint16_t width = static_cast<std::uint16_t>(rd_u16(pcx, 8) - rd_u16(pcx, 4) + 1);    // xmax - xmin + 1
-    std::uint16_t height = static_cast<std::uint16_t>(rd_u16(pcx, 10) - rd_u16(pcx, 6) + 1);  // ymax - ymin + 1
+    PcxGeometry geometry = pcx_geometry(pcx);
+    std::uint16_t width = geometry.width;
+    std::uint16_t height = geometry.height;
     if (width % 2)
         width = static_cast<std::uint16_t>((width / 2) * 2 + 2);
-    std::size_t bytesPerLine = rd_u16(pcx, 66);
+    std::size_t bytesPerLine = rd_u16(pcx, PCX_BYTES_PER_LINE_AT);
 
     // Columns past the scanline's bytes come from the buffer's zero fill, never from
     // outside it.
     std::size_t lineSize = std::max<std::size_t>(PCX_PLANES_RESERVED * bytesPerLine, width);
-    auto* line = static_cast<std::uint8_t*>(checked_calloc(lineSize, 1));
+    OwnedBytes line = alloc_zeroed(lineSize, 1);
     if (!line && lineSize != 0)
-        std::printf("OSB2bm() img buffer allocation error\n");
-    if (alloc_frame(frame, width, height) && line) {
+        load.notice("OSB2bm() img buffer allocation error\n");
+    if (alloc_frame(frame, width, height, load) && line) {
         RgbCanvas canvas{frame.pixels, frame.width, frame.height};
         ByteReader reader(stream, picture + PCX_HEADER_SIZE);
         for (unsigned y = 0; y < height && !reader.at_end(); ++y) {
-            unpack_pcx_scanline(reader, line, bytesPerLine);
+            unpack_pcx_scanline(reader, line.get(), bytesPerLine);
             for (unsigned x = 0; x < width; ++x)
                 canvas.put(x, y, palette + line[x] * 3);
         }
     }
-    std::free(line);
 }
 
 // One BMP link of the chain into frame.
-void decode_bmp_link(std::FILE* stream, const OsbLink& link, LogoFrame& frame)
+void decode_bmp_link(std::FILE* stream, const OsbLink& link, LogoFrame& frame, LoadContext& load)
 {
     const std::uint8_t* bmp = link.head;
     std::uint64_t picture = link.offset + OSB_RECORD_SIZE;
-    std::uint32_t dataOffset = rd_u32(bmp, 10);  // bfOffBits
-    std::uint32_t width = rd_u32(bmp, 18);       // biWidth
-    std::uint16_t height = rd_u16(bmp, 22);      // biHeight, low half as detection reads it
-    std::uint16_t bits = rd_u16(bmp, 28);        // biBitCount
+    std::uint32_t dataOffset = rd_u32(bmp, BMP_DATA_OFFSET_AT);
+    std::uint32_t width = rd_u32(bmp, BMP_WIDTH_AT);
+    std::uint16_t height = rd_u16(bmp, BMP_HEIGHT_AT);  // low half, as detection reads it
+    std::uint16_t bits = rd_u16(bmp, BMP_BIT_COUNT_AT);
     long usedColors = (static_cast<long>(dataOffset) - static_cast<long>(BMP_PALETTE_AT)) / 4;
     std::uint8_t palette[BMP_PALETTE_SIZE];
     read_at(stream, picture + BMP_PALETTE_AT, palette, sizeof palette);
-    std::uint64_t storedWidth = (static_cast<std::uint64_t>(width) + 3) / 4 * 4;  // rows fill to 4 bytes
+    std::uint64_t storedWidth = round_up_4(width);
 
-    trace("===>>> BMP8i: DataOffset = %lXh\n", static_cast<unsigned long>(dataOffset));
-    trace("===>>> BMP8i: UsedColors = %i\n", static_cast<int>(usedColors));
-    trace("===>>> BMP8i: bmp.Bits = %i\n", bits);
-    trace("===>>> IMAGE: (%X px) x (%X px)\n", static_cast<unsigned>(storedWidth), height);
+    load.trace("===>>> BMP8i: DataOffset = %lXh\n", static_cast<unsigned long>(dataOffset));
+    load.trace("===>>> BMP8i: UsedColors = %i\n", static_cast<int>(usedColors));
+    load.trace("===>>> BMP8i: bmp.Bits = %i\n", bits);
+    load.trace("===>>> IMAGE: (%X px) x (%X px)\n", static_cast<unsigned>(storedWidth), height);
 
-    if (!alloc_frame(frame, storedWidth, height) || bits != BMP_8BIT)
+    if (!alloc_frame(frame, storedWidth, height, load) || bits != BMP_8BIT)
         return;
     RgbCanvas canvas{frame.pixels, frame.width, frame.height};
     std::vector<std::uint8_t> row(storedWidth);
@@ -120,22 +121,22 @@ void decode_bmp_link(std::FILE* stream, const OsbLink& link, LogoFrame& frame)
 
 }  // namespace
 
-void OSB2bm(LogoFrame* frames, LogoDescriptor d)
+void OSB2bm(LogoFrame* frames, LogoDescriptor d, LoadContext& load)
 {
     std::vector<OsbLink> links =
         walk_osb_chain(d.stream, static_cast<std::uint32_t>(file_size_of(d.stream)), OSB_PCX_HEAD_SIZE);
     std::size_t count = std::min<std::size_t>(links.size(), d.frameCount);
     for (std::size_t k = 0; k < count; ++k)
-        decode_pcx_link(d.stream, links[k], frames[k]);
+        decode_pcx_link(d.stream, links[k], frames[k], load);
 }
 
-void decode_OSB2(LogoFrame* frames, LogoDescriptor d)
+void decode_OSB2(LogoFrame* frames, LogoDescriptor d, LoadContext& load)
 {
     std::vector<OsbLink> links =
         walk_osb_chain(d.stream, static_cast<std::uint32_t>(file_size_of(d.stream)), OSB_BMP_HEAD_SIZE);
     std::size_t count = std::min<std::size_t>(links.size(), d.frameCount);
     for (std::size_t k = 0; k < count; ++k) {
-        trace("===>>> IMAGE: Offset = %lXh\n", static_cast<unsigned long>(links[k].offset));
-        decode_bmp_link(d.stream, links[k], frames[k]);
+        load.trace("===>>> IMAGE: Offset = %lXh\n", static_cast<unsigned long>(links[k].offset));
+        decode_bmp_link(d.stream, links[k], frames[k], load);
     }
 }

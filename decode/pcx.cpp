@@ -6,22 +6,22 @@
 //   SYSOFXbm   8-bit PCX picture inside a SystemSoft ROM image
 // The plain PCX8/PCX4 decoders clear the two low bits of every palette value; the vendor
 // decoders use the palette values as stored.
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/canvas.h"
+#include "core/owned.h"
 #include "core/limits.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
 #include "decode/pcx_scanline.h"
+#include "formats/pcx_layout.h"
 
 namespace {
 
-constexpr std::uint8_t PCX_MAKER = 0x0A;
-constexpr std::uint8_t PCX_VERSION_5 = 0x05;
-constexpr std::size_t HEADER_PALETTE_OFFSET = 16;  // 16 entries of R, G, B
 constexpr unsigned HEADER_PALETTE_ENTRIES = 16;
 constexpr unsigned PALETTE_ENTRIES = 256;
 constexpr std::size_t TRAILER_PALETTE_SIZE = PALETTE_ENTRIES * 3;  // last bytes of an 8-bit file
@@ -30,9 +30,6 @@ constexpr unsigned PIXELS_PER_BYTE = 8;
 constexpr std::uint8_t RUN_FLAGS = 0xC0;  // both top bits set: a run
 constexpr std::uint8_t RUN_LENGTH_MASK = 0x3F;
 constexpr std::uint8_t LOW_BITS_CLEARED = 0xFC;
-// How far the ROM decoders look for the PCX header.
-constexpr std::size_t AMI_SEARCH_WINDOW = 4096;
-constexpr std::size_t SYSTEMSOFT_SEARCH_WINDOW = 8192;
 
 enum class PcxLayout { planar4, indexed8 };
 enum class PaletteSource { header16, trailer256 };
@@ -46,31 +43,13 @@ struct PcxVariant {
 };
 
 constexpr PcxVariant PCX4_FILE = {"PCX4RLEbm", 0, PcxLayout::planar4, PaletteSource::header16, true};
-constexpr PcxVariant AMI_ROM = {"AMIGFXbm", AMI_SEARCH_WINDOW, PcxLayout::planar4, PaletteSource::header16, false};
+constexpr PcxVariant AMI_ROM = {"AMIGFXbm", AMI_PCX_WINDOW, PcxLayout::planar4, PaletteSource::header16, false};
 constexpr PcxVariant PCX8_FILE = {"PCX8RLEbm", 0, PcxLayout::indexed8, PaletteSource::trailer256, true};
 constexpr PcxVariant BIOSTAR_FILE = {"BIOGFXbm", 0, PcxLayout::indexed8, PaletteSource::trailer256, false};
-constexpr PcxVariant SYSTEMSOFT_ROM = {"SYSOFXbm", SYSTEMSOFT_SEARCH_WINDOW, PcxLayout::indexed8,
+constexpr PcxVariant SYSTEMSOFT_ROM = {"SYSOFXbm", SYSTEMSOFT_PCX_WINDOW, PcxLayout::indexed8,
                                        PaletteSource::trailer256, false};
 
 using RgbPalette = std::uint8_t[PALETTE_ENTRIES][3];
-
-// Offset of the first 0A 05 pair within the window, or 0 when there is none.
-std::uint64_t find_pcx_header(std::FILE* stream, std::size_t window)
-{
-    auto* bytes = static_cast<std::uint8_t*>(checked_calloc(window + 1, 1));
-    if (!bytes)
-        return 0;
-    read_at(stream, 0, bytes, window + 1);
-    std::uint64_t found = 0;
-    for (std::size_t k = 0; k < window; ++k) {
-        if (bytes[k] == PCX_MAKER && bytes[k + 1] == PCX_VERSION_5) {
-            found = k;
-            break;
-        }
-    }
-    std::free(bytes);
-    return found;
-}
 
 // The picture's palette as it is drawn. The trailer palette is the file's last 768 bytes;
 // a file shorter than that has zeros in front, so its last byte is still entry 255's blue.
@@ -78,7 +57,7 @@ void read_palette(const PcxVariant& variant, std::FILE* stream, const std::uint8
 {
     std::uint8_t raw[TRAILER_PALETTE_SIZE] = {};
     if (variant.paletteSource == PaletteSource::header16) {
-        std::memcpy(raw, header + HEADER_PALETTE_OFFSET, HEADER_PALETTE_ENTRIES * 3);
+        std::memcpy(raw, header + PCX_HEADER_PALETTE_AT, HEADER_PALETTE_ENTRIES * 3);
     } else {
         std::uint64_t size = stream_size(stream);
         if (size >= TRAILER_PALETTE_SIZE)
@@ -131,40 +110,39 @@ void draw_indexed_row(const RgbCanvas& canvas, std::uint32_t y, const std::uint8
         canvas.put(static_cast<std::uint32_t>(x), y, palette[line[x]]);
 }
 
-void decode_pcx(const PcxVariant& variant, std::uint8_t* image, const LogoDescriptor& d)
+void decode_pcx(const PcxVariant& variant, std::uint8_t* image, const LogoDescriptor& d, LoadContext& load)
 {
-    std::uint64_t start = variant.searchWindow ? find_pcx_header(d.stream, variant.searchWindow) : 0;
+    // Inside a ROM the header is searched for; without one the picture is read from 0.
+    std::uint64_t start = variant.searchWindow ? find_pcx_header(d.stream, variant.searchWindow).value_or(0) : 0;
     std::uint8_t header[PCX_HEADER_SIZE];
     read_at(d.stream, start, header, PCX_HEADER_SIZE);
-    auto width = static_cast<std::uint16_t>(rd_u16(header, 8) - rd_u16(header, 4) + 1);    // xmax - xmin + 1
-    auto height = static_cast<std::uint16_t>(rd_u16(header, 10) - rd_u16(header, 6) + 1);  // ymax - ymin + 1
-    std::size_t bytesPerLine = rd_u16(header, 66);
+    PcxGeometry geometry = pcx_geometry(header);
+    std::size_t bytesPerLine = rd_u16(header, PCX_BYTES_PER_LINE_AT);
     if (bytesPerLine == 0)
         return;  // empty scanlines: nothing to draw
 
     RgbPalette palette;
     read_palette(variant, d.stream, header, palette);
 
-    auto* line = static_cast<std::uint8_t*>(checked_calloc(PLANE_COUNT, bytesPerLine));
+    OwnedBytes line = alloc_zeroed(PLANE_COUNT, bytesPerLine);
     if (!line) {
-        std::printf("%s() img buffer allocation error\n", variant.name);
+        load.notice("%s() img buffer allocation error\n", variant.name);
         return;
     }
     std::size_t lineLength = variant.layout == PcxLayout::planar4 ? PLANE_COUNT * bytesPerLine : bytesPerLine;
     // The header found in a ROM may not be the one detection measured: the canvas keeps
     // every pixel inside the image, and rows and columns outside it are not worth drawing.
     RgbCanvas canvas{image, d.width, d.height};
-    std::uint32_t rows = height < canvas.height ? height : canvas.height;
-    std::uint32_t columns = width < canvas.width ? width : canvas.width;
+    std::uint32_t rows = std::min<std::uint32_t>(geometry.height, canvas.height);
+    std::uint32_t columns = std::min<std::uint32_t>(geometry.width, canvas.width);
     ByteReader in(d.stream, start + PCX_HEADER_SIZE);
     for (std::uint32_t y = 0; y < rows && !in.at_end(); ++y) {
-        unpack_pcx_scanline(in, line, lineLength);
+        unpack_pcx_scanline(in, line.get(), lineLength);
         if (variant.layout == PcxLayout::planar4)
-            draw_planar_row(canvas, y, line, bytesPerLine, columns, palette);
+            draw_planar_row(canvas, y, line.get(), bytesPerLine, columns, palette);
         else
-            draw_indexed_row(canvas, y, line, bytesPerLine, columns, palette);
+            draw_indexed_row(canvas, y, line.get(), bytesPerLine, columns, palette);
     }
-    std::free(line);
 }
 
 }  // namespace
@@ -186,27 +164,27 @@ void unpack_pcx_scanline(ByteReader& in, std::uint8_t* line, std::size_t length)
     }
 }
 
-void PCX4RLEbm(std::uint8_t* image, LogoDescriptor d)
+void PCX4RLEbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
-    decode_pcx(PCX4_FILE, image, d);
+    decode_pcx(PCX4_FILE, image, d, load);
 }
 
-void AMIGFXbm(std::uint8_t* image, LogoDescriptor d)
+void AMIGFXbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
-    decode_pcx(AMI_ROM, image, d);
+    decode_pcx(AMI_ROM, image, d, load);
 }
 
-void PCX8RLEbm(std::uint8_t* image, LogoDescriptor d)
+void PCX8RLEbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
-    decode_pcx(PCX8_FILE, image, d);
+    decode_pcx(PCX8_FILE, image, d, load);
 }
 
-void BIOGFXbm(std::uint8_t* image, LogoDescriptor d)
+void BIOGFXbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
-    decode_pcx(BIOSTAR_FILE, image, d);
+    decode_pcx(BIOSTAR_FILE, image, d, load);
 }
 
-void SYSOFXbm(std::uint8_t* image, LogoDescriptor d)
+void SYSOFXbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
-    decode_pcx(SYSTEMSOFT_ROM, image, d);
+    decode_pcx(SYSTEMSOFT_ROM, image, d, load);
 }

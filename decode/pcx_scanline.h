@@ -5,9 +5,7 @@
 #include <cstdint>
 
 #include "core/stream_io.h"
-
-// Size of a PCX file header; the run-length data follows it.
-constexpr std::size_t PCX_HEADER_SIZE = 128;
+#include "formats/pcx_layout.h"
 
 // Unpacks one scanline of length bytes from in. A code byte of 0xC0 or more is a run of
 // (code & 0x3F) copies of the byte after it; any other byte stands for itself once. A run

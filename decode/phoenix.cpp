@@ -7,7 +7,6 @@
 
 #include "core/canvas.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "decode/decoders.h"
 #include "decode/four_plane.h"
 #include "decode/standard_colors.h"
@@ -50,7 +49,7 @@ void keep_palette_entry(std::uint8_t* palette, unsigned i, std::uint8_t red, std
 
 }  // namespace
 
-void decode_PGBM(std::uint8_t* image, LogoDescriptor d)
+void decode_PGBM(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[PG_HEADER_SIZE];
     read_at(d.stream, 0, header, sizeof header);
@@ -82,9 +81,9 @@ void decode_PGBM(std::uint8_t* image, LogoDescriptor d)
         return;
 
     FourPlanes planes;
-    PlanesRead result = planes.read(d.stream, planesOffset, width, height);
+    PlanesRead result = planes.read(d.stream, planesOffset, width, height, load);
     if (result == PlanesRead::tooLarge)
-        std::printf("decode_PGBM() img buffer allocation error\n");
+        load.notice("decode_PGBM() img buffer allocation error\n");
     if (result != PlanesRead::done)
         return;
     RgbCanvas canvas{image, d.width, d.height};
@@ -93,7 +92,7 @@ void decode_PGBM(std::uint8_t* image, LogoDescriptor d)
             canvas.put(x, y, colors[planes.color_index(x, y)]);
 }
 
-void decode_ICON(std::uint8_t* image, LogoDescriptor d)
+void decode_ICON(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[ICON_HEADER_SIZE];
     read_at(d.stream, 0, header, sizeof header);
@@ -106,9 +105,9 @@ void decode_ICON(std::uint8_t* image, LogoDescriptor d)
     if (bitsPerPixel == ICON_4BIT)
         read_at(d.stream, ICON_SUBSTITUTION_OFFSET, substitution, sizeof substitution);
 
-    trace("Substituted Colors:\n");
+    load.trace("Substituted Colors:\n");
     for (unsigned i = 0; i < COLORS; ++i)
-        trace("[%2.2X] => {%2.2X}\n", i, substitution[i]);
+        load.trace("[%2.2X] => {%2.2X}\n", i, substitution[i]);
     std::uint8_t colors[COLORS][3] = {};
     for (unsigned i = 0; i < COLORS; ++i) {
         if (d.palette) {
@@ -117,7 +116,7 @@ void decode_ICON(std::uint8_t* image, LogoDescriptor d)
             colors[i][1] = entry[1];
             colors[i][2] = entry[2];
         }
-        trace("[%2.2X]: {%2.2X}{%2.2X}{%2.2X}\n", i, colors[i][0], colors[i][1], colors[i][2]);
+        load.trace("[%2.2X]: {%2.2X}{%2.2X}{%2.2X}\n", i, colors[i][0], colors[i][1], colors[i][2]);
     }
     if (!image)
         return;

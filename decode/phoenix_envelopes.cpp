@@ -2,7 +2,7 @@
 //   - FirstBIOS SCRN composite: a 64-colour palette and a directory of 4- or 8-bit pictures,
 //   - SCN envelope (1): a 36-colour palette and a directory of pictures at the end of the data,
 //   - SCN envelope (2): one JPEG picture, not decoded; the JPEG test pattern stands in for it.
-// Every picture starts with a 19-byte head (detect/container_walk.h). A 4-bit picture has a
+// Every picture starts with a 19-byte head (formats/container_walk.h). A 4-bit picture has a
 // 16-byte substitution table after its head that maps each pixel value to a palette entry;
 // its rows hold two pixels a byte, the high four bits first. An 8-bit picture has one byte
 // a pixel. Rows run from the top.
@@ -11,11 +11,10 @@
 
 #include "core/canvas.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "decode/decoders.h"
 #include "decode/standard_colors.h"
 #include "decode/test_pattern.h"
-#include "detect/container_walk.h"
+#include "formats/container_walk.h"
 
 namespace {
 
@@ -68,7 +67,7 @@ struct PictureColours {
 
 // Decodes the picture whose head is at headOffset into frame.
 void decode_phoenix_picture(std::FILE* stream, std::uint64_t headOffset, LogoFrame& frame,
-                            const PictureColours& colours)
+                            const PictureColours& colours, LoadContext& load)
 {
     PhoenixPictureHead head = read_phoenix_head(stream, headOffset);
     std::uint64_t pixelsAt = headOffset + PHOENIX_HEAD_SIZE;
@@ -82,9 +81,9 @@ void decode_phoenix_picture(std::FILE* stream, std::uint64_t headOffset, LogoFra
         pixelsAt += PHOENIX_SUBSTITUTION_SIZE;
     }
 
-    if (!alloc_frame_pixels(frame, head.width, head.height)) {
+    if (!load.alloc_frame_pixels(frame, head.width, head.height)) {
         if (head.width != 0 && head.height != 0)
-            std::printf("No memory allocated for Image\n");
+            load.notice("No memory allocated for Image\n");
         return;
     }
     RgbCanvas canvas{frame.pixels, frame.width, frame.height};
@@ -105,7 +104,7 @@ void decode_phoenix_picture(std::FILE* stream, std::uint64_t headOffset, LogoFra
 
 }  // namespace
 
-void decode_SCRN(LogoFrame* frames, LogoDescriptor d)
+void decode_SCRN(LogoFrame* frames, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[HEADER_SIZE];
     std::uint8_t raw[SCRN_PALETTE_ENTRIES * 3];
@@ -117,24 +116,24 @@ void decode_SCRN(LogoFrame* frames, LogoDescriptor d)
     unsigned count = std::min(scrn_picture_count(d.stream, directory), static_cast<unsigned>(d.frameCount));
     PictureColours colours{palette, palette, SCRN_8BIT_INDEX_MASK};
     for (unsigned k = 0; k < count; ++k)
-        decode_phoenix_picture(d.stream, scrn_picture_offset(d.stream, directory, k), frames[k], colours);
+        decode_phoenix_picture(d.stream, scrn_picture_offset(d.stream, directory, k), frames[k], colours, load);
 }
 
-void decode_SCN(LogoFrame* frames, LogoDescriptor d)
+void decode_SCN(LogoFrame* frames, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t raw[SCN_PALETTE_ENTRIES * 3];
     read_at(d.stream, PALETTE_AT, raw, sizeof raw);
     for (unsigned i = 0; i < SCN_TRACED_ENTRIES; ++i)
-        trace("[%2.2X]: {%2.2X}-{%2.2X}-{%2.2X}\n", i, raw[i * 3], raw[i * 3 + 1], raw[i * 3 + 2]);
+        load.trace("[%2.2X]: {%2.2X}-{%2.2X}-{%2.2X}\n", i, raw[i * 3], raw[i * 3 + 1], raw[i * 3 + 2]);
     Palette palette = palette_from_6bit(raw, SCN_PALETTE_ENTRIES);
     Palette standard = standard_palette();
     PictureColours colours{palette, standard, SCN_8BIT_INDEX_MASK};
     for (unsigned k = 0; k < d.frameCount; ++k)
         decode_phoenix_picture(d.stream, scn_picture_offset(d.stream, d.dataSize, d.frameCount, k), frames[k],
-                               colours);
+                               colours, load);
 }
 
-void decode_SCN2(std::uint8_t* image, LogoDescriptor d)
+void decode_SCN2(std::uint8_t* image, LogoDescriptor d, LoadContext&)
 {
     draw_test_pattern(image, d.width, d.height);
 }

@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "core/canvas.h"
+#include "core/owned.h"
 #include "core/limits.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "decode/decoders.h"
 #include "decode/standard_colors.h"
 
@@ -32,7 +32,7 @@ constexpr std::uint64_t SYSOEPA2_PIXELS_OFFSET = 16;
 
 }  // namespace
 
-void TMGFXbm(std::uint8_t* image, LogoDescriptor d)
+void TMGFXbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[TM_HEADER_SIZE];
     read_at(d.stream, 0, header, sizeof header);
@@ -43,9 +43,9 @@ void TMGFXbm(std::uint8_t* image, LogoDescriptor d)
         return;
 
     std::size_t size = static_cast<std::size_t>(d.width) * d.height;
-    auto* unpacked = static_cast<std::uint8_t*>(checked_calloc(size, 1));
+    OwnedBytes unpacked = alloc_zeroed(size, 1);
     if (!unpacked) {
-        std::printf("TMGFXbm() img buffer allocation error\n");
+        load.notice("TMGFXbm() img buffer allocation error\n");
         return;
     }
     // Pairs of a count and a value; what would pass the buffer's end is dropped.
@@ -57,7 +57,7 @@ void TMGFXbm(std::uint8_t* image, LogoDescriptor d)
         if (count < 0 || value < 0)
             break;
         std::size_t run = std::min<std::size_t>(static_cast<std::size_t>(count), size - filled);
-        std::memset(unpacked + filled, value, run);
+        std::memset(unpacked.get() + filled, value, run);
         filled += run;
     }
 
@@ -72,10 +72,9 @@ void TMGFXbm(std::uint8_t* image, LogoDescriptor d)
             canvas.put(x + 1, y, palette + (pair & 0x0F) * TM_PALETTE_ENTRY);
         }
     }
-    std::free(unpacked);
 }
 
-void decode_DELL2(std::uint8_t* image, LogoDescriptor d)
+void decode_DELL2(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[DELL_HEADER_SIZE];
     read_at(d.stream, 0, header, sizeof header);
@@ -97,8 +96,8 @@ void decode_DELL2(std::uint8_t* image, LogoDescriptor d)
         colors[i][2] = entry[0];
     }
     std::uint32_t dataOffset = DELL_HEADER_SIZE + DELL_PALETTE_ENTRY * static_cast<std::uint32_t>(paletteSize);
-    trace("===>>> DATA IMAGE: (%X) x (%X)\n", storedWidth, storedHeight);
-    trace("===>>> DATA IMAGE: %4.4Xh\n", dataOffset);
+    load.trace("===>>> DATA IMAGE: (%X) x (%X)\n", storedWidth, storedHeight);
+    load.trace("===>>> DATA IMAGE: %4.4Xh\n", dataOffset);
     if (!image)
         return;
 
@@ -122,7 +121,7 @@ void decode_DELL2(std::uint8_t* image, LogoDescriptor d)
     }
 }
 
-void decode_SYSOEPA2(std::uint8_t* image, LogoDescriptor d)
+void decode_SYSOEPA2(std::uint8_t* image, LogoDescriptor d, LoadContext&)
 {
     if (!image)
         return;

@@ -1,4 +1,4 @@
-// ASUS probes: every ASUS logo is a chain of picture records (see detect/asus_walk.h).
+// ASUS probes: every ASUS logo is a chain of picture records (see formats/asus_walk.h).
 //   14 "ASUS Composite 4OSB"       "ASUS2" at 2, byte 16 in 1..15: "4OSB" chain
 //   18 "ASUS Dynamic LOGO (2)"     "ASUS2" at 2, other byte 16: AMI module, "IMG" chain
 //   33 "ASUS Composite 4OSB (V2)"  "ASUS" at 2, 32-bit value at 12 not 0: "4OSB" chain
@@ -8,8 +8,7 @@
 #include <cstring>
 
 #include "core/stream_io.h"
-#include "core/trace.h"
-#include "detect/asus_walk.h"
+#include "formats/asus_walk.h"
 #include "detect/probe_context.h"
 
 namespace {
@@ -29,7 +28,7 @@ void claim(const DetectContext& ctx, LogoDescriptor& d, LogoFormatId id, std::si
 
 bool claim_4osb(const DetectContext& ctx, LogoDescriptor& d, LogoFormatId id, OsbChainKind kind)
 {
-    AsusChain chain = walk_4osb_chain(d.stream, kind, MAX_FRAMES, verbose_on());
+    AsusChain chain = walk_4osb_chain(d.stream, kind, MAX_FRAMES, &ctx.load);
     for (const AsusRecord& rec : chain.records)
         merge_largest(d, rec.width, rec.height);
     claim(ctx, d, id, chain.records.size());
@@ -58,10 +57,10 @@ bool probe_asus2(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint8_t kind = ctx.header[16];
     if (kind >= COMPOSITE_KIND_FIRST && kind <= COMPOSITE_KIND_LAST) {
-        trace("==>>>DETECT: ASUS Dynamic LOGO (2+) :: 0x1\n");
+        ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO (2+) :: 0x1\n");
         return claim_4osb(ctx, d, FORMAT_ASUS_4OSB, OsbChainKind::composite);
     }
-    trace("==>>>DETECT: ASUS Dynamic LOGO (2+) :: AMI\n");
+    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO (2+) :: AMI\n");
     AsusChain chain = walk_dynamic_ami_chain(d.stream, MAX_FRAMES);
     merge_img_records(d, chain, true);
     claim(ctx, d, FORMAT_ASUS_DYNAMIC_2, chain.records.size());
@@ -72,7 +71,7 @@ bool probe_asus_4osb_v2(DetectContext& ctx, LogoDescriptor& d)
 {
     if (!header_has(ctx, 2, "ASUS") || rd_u32(ctx.header, 12) == 0)
         return false;
-    trace("==>>>DETECT: ASUS Dynamic LOGO (2) V2\n");
+    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO (2) V2\n");
     return claim_4osb(ctx, d, FORMAT_ASUS_4OSB_V2, OsbChainKind::compositeV2);
 }
 
@@ -81,7 +80,7 @@ bool probe_asus_dynamic_v3(DetectContext& ctx, LogoDescriptor& d)
     // The zero bytes must be in the file: an empty file is not a logo.
     if (ctx.fileSize < DYNAMIC_V3_SIGNATURE_SIZE || ctx.header[0] != 0 || ctx.header[1] != 0 || ctx.header[2] != 0)
         return false;
-    trace("==>>>DETECT: ASUS Dynamic LOGO (3)\n");
+    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO (3)\n");
     AsusChain chain = walk_dynamic_v3_chain(d.stream, MAX_FRAMES);
     merge_img_records(d, chain, false);
     claim(ctx, d, FORMAT_ASUS_DYNAMIC_3, chain.records.size());
@@ -92,7 +91,7 @@ bool probe_asus_dynamic_logo(DetectContext& ctx, LogoDescriptor& d)
 {
     if (!header_has(ctx, 0, "LOGO"))
         return false;
-    trace("==>>>DETECT: ASUS Dynamic LOGO\n");
+    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO\n");
     // The "SUSA" picture is frame 0; its size is not merged.
     AsusChain chain = walk_dynamic_logo_chain(d.stream, MAX_FRAMES - 1);
     merge_img_records(d, chain, false);
@@ -104,7 +103,7 @@ bool probe_asus_osb640(DetectContext& ctx, LogoDescriptor& d)
 {
     if (!header_has(ctx, 2, "ASUS") || ctx.header[6] != 0 || rd_u32(ctx.header, 12) != 0)
         return false;
-    trace("==>>>DETECT: ASUS OSB640\n");
+    ctx.load.trace("==>>>DETECT: ASUS OSB640\n");
     AsusChain chain = walk_osb640_chain(d.stream, MAX_FRAMES);
     for (const AsusRecord& rec : chain.records)
         merge_largest(d, rec.width, rec.height);

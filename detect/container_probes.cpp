@@ -3,17 +3,18 @@
 //   - "$OSB" chain of BMP pictures (36) and of PCX pictures (23),
 //   - Phoenix FirstBIOS SCRN composite with its picture directory (13).
 // Each probe claims the file on its signature alone and then walks the container
-// (detect/container_walk.h, shared with the decoders) for the frame count and the largest
+// (formats/container_walk.h, shared with the decoders) for the frame count and the largest
 // picture size.
 #include <cstring>
 
 #include "core/stream_io.h"
-#include "detect/container_walk.h"
-#include "detect/jpeg_marker_walk.h"
+#include "formats/bmp_layout.h"
+#include "formats/container_walk.h"
 #include "detect/probe_context.h"
+#include "formats/jpeg_marker_walk.h"
+#include "formats/pcx_layout.h"
 
 namespace {
-
 
 constexpr std::uint8_t SCN_ONE_JPEG = 1;       // picture count of the envelope around one JPEG
 constexpr std::size_t SCN_JPEG_POINTER_SIZE = 4;  // the file's last 4 bytes point at the JPEG
@@ -64,7 +65,7 @@ bool probe_osb_bmp(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::vector<OsbLink> links = walk_osb_chain(d.stream, ctx.fileSize, OSB_BMP_HEAD_SIZE);
     for (const OsbLink& link : links)
-        merge_largest(d, round_up_even(rd_u16(link.head, 18)), rd_u16(link.head, 22));  // biWidth, biHeight
+        merge_largest(d, round_up_even(rd_u16(link.head, BMP_WIDTH_AT)), rd_u16(link.head, BMP_HEIGHT_AT));
     d.formatId = FORMAT_OSB_2;
     d.frameCount = static_cast<std::uint8_t>(links.size());
     d.dataSize = ctx.fileSize;
@@ -78,9 +79,8 @@ bool probe_osb(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::vector<OsbLink> links = walk_osb_chain(d.stream, ctx.fileSize, OSB_PCX_HEAD_SIZE);
     for (const OsbLink& link : links) {
-        std::uint16_t width = 0, height = 0;
-        pcx_geometry(link.head, width, height);
-        merge_largest(d, round_up_even(width), height);
+        PcxGeometry g = pcx_geometry(link.head);
+        merge_largest(d, round_up_even(g.width), g.height);
     }
     d.formatId = FORMAT_OSB;
     d.frameCount = static_cast<std::uint8_t>(links.size());

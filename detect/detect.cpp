@@ -1,65 +1,15 @@
-// The detection driver and the one ordered probe chain.
+// The detection driver: reads the header block and runs the probe chain (detect/probe_order.h).
 #include "detect/detect.h"
 
 #include "core/stream_io.h"
-#include "detect/probe_context.h"
+#include "detect/probe_order.h"
 
-namespace {
-
-// The probe chain. The order is the tie-break between formats whose tests overlap:
-// - the AWBM probe with its palette trailer declines for compressed AWBM files, which
-//   the next probe always claims;
-// - the Intel probes (TEXTLOGO .. compressed GRFX) look at 0x80 and 0xA0 before the
-//   short signatures of the ASUS and ROM probes can claim such files;
-// - files starting 00 00 go to Dell (2) for byte 2 of 03/04, to ASUS (3) for 00, and
-//   only otherwise to the QDI bitmap test;
-// - "ASUS2" is tested before "ASUS", which it contains;
-// - 0A 05 01 08 is 8-bit PCX before the 4-bit test; BioStar sees only byte 2 != 01;
-// - FF D8 is claimed by JPEG (or left unknown) before any later probe sees it;
-// - the two size rules run after every signature probe but ICON, SCRN and TM.
-constexpr Probe PROBE_ORDER[] = {
-    probe_awbm_with_trailer,      // 1: 3 or 9
-    probe_awbm_compressed,        // 2: 28 or 22
-    probe_phoenix_pg,             // 3: 6
-    probe_intel_grfx,             // 4: 8
-    probe_ami_gle,                // 5: 10
-    probe_intel_textlogo,         // 6: 11
-    probe_intel_grfxlogo,         // 7: 30
-    probe_intel_compressed_pg,    // 8: 31
-    probe_intel_compressed_grfx,  // 9: 34
-    probe_dell_nvram,             // 10: 35
-    probe_dell_v2,                // 11: 37
-    probe_asus2,                  // 12: 14 or 18
-    probe_asus_4osb_v2,           // 13: 33
-    probe_asus_dynamic_v3,        // 14: 19
-    probe_asus_dynamic_logo,      // 15: 15
-    probe_asus_osb640,            // 16: 17
-    probe_ami_option_rom_pcx,     // 17: 16
-    probe_systemsoft_rom_pcx,     // 18: 20
-    probe_pcx8,                   // 19: 27
-    probe_pcx4,                   // 20: 25
-    probe_biostar_pcx,            // 21: 5
-    probe_qdi_bmp,                // 22: 4
-    probe_plain_bmp,              // 23: 32
-    probe_jpeg,                   // 24: 24
-    probe_phoenix_scn,            // 25: 29 or 26
-    probe_osb_bmp,                // 26: 36
-    probe_osb,                    // 27: 23
-    probe_systemsoft_raw,         // 28: 38
-    probe_epa,                    // 29: 1 or 2
-    probe_phoenix_icon,           // 30: 12
-    probe_phoenix_scrn,           // 31: 13
-    probe_trigem,                 // 32: 21
-};
-
-}  // namespace
-
-void detect_format(LogoDescriptor& d)
+void detect_format(LogoDescriptor& d, LoadContext& load)
 {
     d.width = 0;
     d.height = 0;
 
-    DetectContext ctx;
+    DetectContext ctx(load);
     read_at(d.stream, 0, ctx.header, HEADER_BLOCK_SIZE);
     std::uint64_t size = stream_size(d.stream);
     ctx.fileSize = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);

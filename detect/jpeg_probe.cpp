@@ -1,6 +1,6 @@
 // The plain JPEG probe: a start-of-image marker, then the marker walk to the frame header.
-#include "detect/jpeg_marker_walk.h"
 #include "detect/probe_context.h"
+#include "formats/jpeg_marker_walk.h"
 
 namespace {
 

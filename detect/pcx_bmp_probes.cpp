@@ -2,38 +2,25 @@
 // BioStar 8-bit) and BMP pictures (QDI's BMP with a zeroed signature, plain BMP).
 #include "core/stream_io.h"
 #include "detect/probe_context.h"
+#include "formats/bmp_layout.h"
+#include "formats/pcx_layout.h"
 
 namespace {
 
-constexpr std::size_t PCX_HEADER_SIZE = 128;
-constexpr std::uint8_t PCX_MAKER = 0x0A;
-constexpr std::uint8_t PCX_VERSION_5 = 0x05;
-constexpr std::uint8_t PCX_VERSION_2 = 0x02;
-constexpr std::uint8_t PCX_RLE = 0x01;
-constexpr std::size_t PCX_BITS_PER_PIXEL = 3;
 constexpr std::uint8_t ROM_SIGNATURE_0 = 0x55;
 constexpr std::uint8_t ROM_SIGNATURE_1 = 0xAA;
 constexpr std::uint8_t AMI_ROM_JUMP = 0xE9;  // byte 3 of an AMI option ROM with a logo
-constexpr std::size_t AMI_PCX_WINDOW = 4096;
-constexpr std::size_t SYSTEMSOFT_PCX_WINDOW = 8192;
-constexpr std::uint32_t QDI_PIXEL_OFFSET = 0x436;  // 14 + 40 + 1,024: a 256-entry colour table
-constexpr std::uint32_t BMP_HEADERS_SIZE = 54;      // file header and BITMAPINFOHEADER
-constexpr std::uint32_t BMP_COLOR_ENTRY_SIZE = 4;
 
-// Finds the first offset below window where the PCX pair 0A 05 starts, and reads the
-// 128-byte header there. False when the window holds no such pair: a ROM without an
-// embedded PCX is not taken for a picture made of whatever bytes follow the window.
+// Reads the header of the PCX picture inside a ROM. False when the window holds no
+// 0A 05 pair: a ROM without an embedded PCX is not taken for a picture made of
+// whatever bytes follow the window.
 bool find_rom_pcx_header(std::FILE* stream, std::size_t window, std::uint8_t header[PCX_HEADER_SIZE])
 {
-    std::uint8_t bytes[SYSTEMSOFT_PCX_WINDOW + 1];  // one more, for the pair at the last offset
-    read_at(stream, 0, bytes, window + 1);
-    for (std::size_t k = 0; k < window; ++k) {
-        if (bytes[k] == PCX_MAKER && bytes[k + 1] == PCX_VERSION_5) {
-            read_at(stream, k, header, PCX_HEADER_SIZE);
-            return true;
-        }
-    }
-    return false;
+    std::optional<std::uint64_t> at = find_pcx_header(stream, window);
+    if (!at)
+        return false;
+    read_at(stream, *at, header, PCX_HEADER_SIZE);
+    return true;
 }
 
 // Claims the file as a picture sized by the PCX header at pcx (its geometry fields lie
@@ -41,9 +28,8 @@ bool find_rom_pcx_header(std::FILE* stream, std::size_t window, std::uint8_t hea
 void claim_pcx(LogoDescriptor& d, LogoFormatId id, const std::uint8_t* pcx, std::uint32_t dataSize,
                std::uint16_t colorCount)
 {
-    std::uint16_t width, height;
-    pcx_geometry(pcx, width, height);
-    claim_picture(d, id, width, height, dataSize, colorCount);
+    PcxGeometry g = pcx_geometry(pcx);
+    claim_picture(d, id, g.width, g.height, dataSize, colorCount);
 }
 
 }  // namespace
@@ -68,7 +54,7 @@ bool probe_systemsoft_rom_pcx(DetectContext& ctx, LogoDescriptor& d)
     std::uint8_t pcx[PCX_HEADER_SIZE];
     if (!find_rom_pcx_header(d.stream, SYSTEMSOFT_PCX_WINDOW, pcx))
         return false;
-    claim_pcx(d, FORMAT_SYSTEMSOFT_PCX, pcx, ctx.fileSize, pcx[PCX_BITS_PER_PIXEL] == 8 ? 256 : 0);
+    claim_pcx(d, FORMAT_SYSTEMSOFT_PCX, pcx, ctx.fileSize, pcx[PCX_BITS_PER_PIXEL_AT] == 8 ? 256 : 0);
     return true;
 }
 
@@ -104,9 +90,9 @@ bool probe_qdi_bmp(DetectContext& ctx, LogoDescriptor& d)
 {
     const std::uint8_t* h = ctx.header;
     // A BMP whose "BM" signature is zeroed, with a 256-entry colour table.
-    if (h[0] != 0x00 || h[1] != 0x00 || rd_u32(h, 10) != QDI_PIXEL_OFFSET)  // bfOffBits
+    if (h[0] != 0x00 || h[1] != 0x00 || rd_u32(h, BMP_DATA_OFFSET_AT) != QDI_PIXEL_OFFSET)
         return false;
-    claim_picture(d, FORMAT_QDI_BMP, rd_u16(h, 18), rd_u16(h, 22), ctx.fileSize, 256);  // biWidth, biHeight
+    claim_picture(d, FORMAT_QDI_BMP, rd_u16(h, BMP_WIDTH_AT), rd_u16(h, BMP_HEIGHT_AT), ctx.fileSize, 256);
     return true;
 }
 
@@ -115,14 +101,12 @@ bool probe_plain_bmp(DetectContext& ctx, LogoDescriptor& d)
     const std::uint8_t* h = ctx.header;
     if (h[0] != 'B' || h[1] != 'M')
         return false;
-    std::uint32_t width = rd_u32(h, 18);  // biWidth
-    if (width % 4)
-        width = (width / 4) * 4 + 4;
-    std::uint16_t height = rd_u16(h, 22);      // biHeight
-    std::uint16_t bitsPerPixel = rd_u16(h, 28);  // biBitCount
+    auto width = static_cast<std::uint32_t>(round_up_4(rd_u32(h, BMP_WIDTH_AT)));
+    std::uint16_t height = rd_u16(h, BMP_HEIGHT_AT);
+    std::uint16_t bitsPerPixel = rd_u16(h, BMP_BIT_COUNT_AT);
     std::uint16_t colors = 0;
     if (bitsPerPixel == 8 || bitsPerPixel == 4)
-        colors = static_cast<std::uint16_t>((rd_u32(h, 10) - BMP_HEADERS_SIZE) / BMP_COLOR_ENTRY_SIZE);  // bfOffBits
+        colors = static_cast<std::uint16_t>((rd_u32(h, BMP_DATA_OFFSET_AT) - BMP_HEADERS_SIZE) / BMP_COLOR_ENTRY_SIZE);
     claim_picture(d, FORMAT_PLAIN_BMP, static_cast<std::uint16_t>(width), height, ctx.fileSize, colors);
     return true;
 }

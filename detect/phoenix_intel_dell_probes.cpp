@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "detect/probe_context.h"
 
 namespace {
@@ -95,7 +94,7 @@ bool probe_dell_v2(DetectContext& ctx, LogoDescriptor& d)
     const std::uint8_t* h = ctx.header;
     if (h[0] != 0 || h[1] != 0 || (h[2] != DELL_MODE_4BIT && h[2] != DELL_MODE_8BIT))
         return false;
-    trace("==>>>DETECT: DELL LOGO (V2)\n");
+    ctx.load.trace("==>>>DETECT: DELL LOGO (V2)\n");
     d.width = round_up_8(rd_u16(h, 3));  // stored width
     d.height = rd_u16(h, 5);
     claim_single(d, FORMAT_DELL_2, ctx.fileSize, rd_u16(h, 7));  // palette entries

@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/load_context.h"
 #include "core/logo.h"
+#include "formats/geometry.h"
 
 constexpr std::size_t HEADER_BLOCK_SIZE = 32;
 
 struct DetectContext {
+    explicit DetectContext(LoadContext& l) : load(l) {}
+    LoadContext& load;                             // trace lines, and the stream probes may replace
     std::uint8_t header[HEADER_BLOCK_SIZE] = {};  // first 32 bytes of the file, zero past its end
     std::uint32_t fileSize = 0;
 };
@@ -50,26 +54,6 @@ inline void merge_largest(LogoDescriptor& d, std::uint16_t width, std::uint16_t 
         d.width = width;
     if (height > d.height)
         d.height = height;
-}
-
-// Width rounded up to a multiple of 8, kept to 16 bits.
-inline std::uint16_t round_up_8(std::uint16_t width)
-{
-    return width % 8 ? static_cast<std::uint16_t>((width / 8) * 8 + 8) : width;
-}
-
-// Byte count rounded up to a multiple of 16.
-inline std::uint32_t round_up_16(std::uint32_t count)
-{
-    return count % 16 ? (count / 16) * 16 + 16 : count;
-}
-
-// Width and height of a 128-byte PCX header, in 16-bit arithmetic.
-inline void pcx_geometry(const std::uint8_t* pcx, std::uint16_t& width, std::uint16_t& height)
-{
-    auto u16 = [pcx](int off) { return static_cast<std::uint16_t>(pcx[off] | (pcx[off + 1] << 8)); };
-    width = static_cast<std::uint16_t>(u16(8) - u16(4) + 1);    // xmax - xmin + 1
-    height = static_cast<std::uint16_t>(u16(10) - u16(6) + 1);  // ymax - ymin + 1
 }
 
 // Award AWBM, AMI GLE and ROM PCX, plain PCX and BMP, EPA, SystemSoft raw and TriGem probes.

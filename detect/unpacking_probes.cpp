@@ -1,20 +1,19 @@
-// Probes that unpack the logo while they detect it, into an anonymous temporary file
-// that replaces the input stream in the descriptor:
+// Probes that unpack the logo while they detect it; the unpacked bytes, kept in memory,
+// take the place of the load's input:
 //   Intel GRFXLOGO container ("GRFXLOGO" at 0x80, lh5-packed four-plane picture),
 //   Intel compressed PG (ED AC ED AC at 0xA0, lh5-packed PG picture),
 //   Intel compressed GRFX ("GRFX" at 0x80 without "LOGO", lh5-packed GRFX picture),
 //   Dell NVRAM logo ("NVRAM", a BMP packed with Dell's LZ77 coder).
-// The input stream is closed once the temporary stream takes its place.
-#include <sys/types.h>
-
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "codec/dell_lz77.h"
 #include "codec/lzh.h"
 #include "core/limits.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
 #include "detect/probe_context.h"
+#include "formats/bmp_layout.h"
 
 namespace {
 
@@ -24,17 +23,15 @@ constexpr const char* GRFXLOGO_FATAL = "FATAL ERROR in Detect Module: Intel Grap
 constexpr const char* COMPRESSED_PG_FATAL = "FATAL ERROR in Detect Module: Intel Graphics (Compressed PG)\n";
 constexpr const char* COMPRESSED_GRFX_FATAL = "FATAL ERROR in Detect Module: Intel Graphics (Compressed GRFX)\n";
 constexpr const char* DELL_NVRAM_FATAL = "FATAL ERROR in Detect Module: Dell Graphics (NVRAM)\n";
+constexpr const char* DELL_ALLOCATION_FATAL = "FATAL ERROR in Decode Module: Dell Graphics\n";
 
 // Every Intel container's lh5 stream: 8 KiB window, method 5.
 constexpr int LH5_WINDOW_BITS = 13;
 constexpr int LH5_METHOD = 5;
 
-// Unpacked sizes come from the file and reach 4 GiB. The pictures inside are 4 bits per
-// pixel, so the largest picture the viewer accepts plus a header allowance bounds what
-// is worth unpacking; a crafted size cannot fill the disk or take minutes.
-constexpr std::uint32_t UNPACKED_HEADER_ALLOWANCE = 64 * 1024;
-constexpr std::uint32_t MAX_UNPACKED_SIZE =
-    MAX_PICTURE_SIDE * MAX_PICTURE_SIDE / 2 + UNPACKED_HEADER_ALLOWANCE;
+// An lh5 literal costs at most 16 bits and every block head a few hundred bytes, so no
+// stream that yields MAX_UNPACKED_SIZE bytes needs more packed bytes than this.
+constexpr std::uint32_t MAX_PACKED_READ = 2 * MAX_UNPACKED_SIZE + 64 * 1024;
 
 // The Intel containers keep their tag and fields from 0x80 (0xA0 for compressed PG);
 // a file starting "TEXT" is never one of them.
@@ -77,43 +74,37 @@ constexpr std::size_t GRFX_HEAD = 32;
 constexpr std::size_t GRFX_WIDTH = 18;
 constexpr std::size_t GRFX_HEIGHT = 20;
 
-// Dell NVRAM: 16-bit packed length (counting the 14-byte header) at 12; the unpacked
-// BMP has its width at 18 and height at 22.
+// Dell NVRAM: 16-bit packed length (counting the 14-byte header) at 12, the payload
+// from 14; the unpacked picture is a BMP.
 constexpr std::size_t DELL_PACKED_LENGTH = 12;
-constexpr std::size_t BMP_HEAD = 32;
-constexpr std::size_t BMP_WIDTH = 18;
-constexpr std::size_t BMP_HEIGHT = 22;
+constexpr std::int32_t DELL_HEADER_SIZE = 14;
 
 bool intel_candidate(const DetectContext& ctx)
 {
     return !header_has(ctx, 0, "TEXT");
 }
 
-std::FILE* new_temporary_stream(const char* fatalMessage)
-{
-    std::FILE* tmp = std::tmpfile();
-    if (!tmp)
-        fatal_exit(fatalMessage);
-    return tmp;
-}
-
-// Unpacks the lh5 stream at dataOffset into a new temporary stream, which replaces the
-// input in the descriptor; the file size becomes the unpacked size. Leaves the
-// temporary stream rewound.
+// Unpacks the lh5 stream at dataOffset into memory, where it takes the place of the
+// load's input; the file size becomes the unpacked size. Leaves the new stream rewound.
 void unpack_lh5(DetectContext& ctx, LogoDescriptor& d, const char* fatalMessage, std::uint64_t dataOffset,
                 std::uint32_t unpackedSize, std::uint32_t packedSize)
 {
-    std::FILE* tmp = new_temporary_stream(fatalMessage);
-    std::FILE* input = d.stream;
-    fseeko(input, static_cast<off_t>(dataOffset), SEEK_SET);
     if (unpackedSize > MAX_UNPACKED_SIZE)
         unpackedSize = MAX_UNPACKED_SIZE;
-    lzh_decode(LzhRequest{input, tmp, unpackedSize, packedSize, LH5_WINDOW_BITS, LH5_METHOD});
+    // The bit reader takes at most packedSize bytes; what the file does not hold reads as 0xFF.
+    std::uint64_t available = ctx.fileSize > dataOffset ? ctx.fileSize - dataOffset : 0;
+    std::uint64_t wanted = std::min<std::uint64_t>({packedSize, available, MAX_PACKED_READ});
+    std::vector<std::uint8_t> packed(static_cast<std::size_t>(wanted));
+    packed.resize(read_at(d.stream, dataOffset, packed.data(), packed.size()));
 
-    std::uint64_t size = stream_size(tmp);
-    ctx.fileSize = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
-    std::fclose(input);
-    d.stream = tmp;
+    LzhResult unpacked = lzh_decode(
+        LzhRequest{packed, unpackedSize, packedSize, LH5_WINDOW_BITS, LH5_METHOD}, ctx.load.messages());
+    if (unpacked.allocationFailed)
+        ctx.load.fatal(fatalMessage);
+    ctx.fileSize = static_cast<std::uint32_t>(unpacked.bytes.size());
+    d.stream = ctx.load.replace_input(std::move(unpacked.bytes));
+    if (!d.stream)
+        ctx.load.fatal(fatalMessage);
 }
 
 void claim_unpacked(const DetectContext& ctx, LogoDescriptor& d, LogoFormatId id, std::uint16_t width,
@@ -184,17 +175,23 @@ bool probe_dell_nvram(DetectContext& ctx, LogoDescriptor& d)
 {
     if (!header_has(ctx, 0, "NVRAM"))
         return false;
-    std::uint16_t packedLength = rd_u16(ctx.header, DELL_PACKED_LENGTH);
-    std::FILE* tmp = new_temporary_stream(DELL_NVRAM_FATAL);
-    dell_decompress(d.stream, tmp, packedLength);
-    std::rewind(tmp);
-    std::fclose(d.stream);
-    d.stream = tmp;
+    std::int32_t packedLength = rd_u16(ctx.header, DELL_PACKED_LENGTH);
+    ctx.load.trace("==>>> DELL COMPRESSION: Image Size: %X (%i) bytes\n", static_cast<unsigned>(packedLength),
+                   packedLength);
+    // A length below the header's 14 bytes leaves an empty payload; bytes the file lacks are 0.
+    std::vector<std::uint8_t> payload(packedLength > DELL_HEADER_SIZE ? packedLength - DELL_HEADER_SIZE : 0);
+    read_at(d.stream, DELL_HEADER_SIZE, payload.data(), payload.size());
+    DellResult unpacked = dell_decompress(payload);
+    if (unpacked.allocationFailed)
+        ctx.load.fatal(DELL_ALLOCATION_FATAL);
+    d.stream = ctx.load.replace_input(std::move(unpacked.bytes));
+    if (!d.stream)
+        ctx.load.fatal(DELL_NVRAM_FATAL);
 
-    std::uint8_t head[BMP_HEAD];
+    std::uint8_t head[BMP_HEADER_READ];
     read_next(d.stream, head, sizeof head);
     // The packed length stays the data size, although the unpacked picture is larger.
-    claim_picture(d, FORMAT_DELL_NVRAM, rd_u16(head, BMP_WIDTH), rd_u16(head, BMP_HEIGHT), packedLength,
-                  SIXTEEN_COLORS);
+    claim_picture(d, FORMAT_DELL_NVRAM, rd_u16(head, BMP_WIDTH_AT), rd_u16(head, BMP_HEIGHT_AT),
+                  static_cast<std::uint32_t>(packedLength), SIXTEEN_COLORS);
     return true;
 }

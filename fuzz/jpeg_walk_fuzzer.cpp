@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "detect/jpeg_marker_walk.h"
+#include "formats/jpeg_marker_walk.h"
 #include "fuzz/fuzz_target.h"
 
 namespace {

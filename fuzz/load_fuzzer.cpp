@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/front_end.h"
+#include "pipeline/front_end.h"
 #include "core/limits.h"
-#include "core/load_pipeline.h"
-#include "core/viewer_state.h"
+#include "pipeline/load_pipeline.h"
+#include "pipeline/viewer_state.h"
 #include "fuzz/fuzz_target.h"
 #include "output/png_file.h"
 
@@ -70,7 +70,9 @@ unsigned encode_picture(const std::uint8_t* rgb, std::uint32_t width, std::uint3
 std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 {
     static HeadlessFrontEnd frontEnd;
+    static SilentSink silent;
     frontEnd.quiet = true;
+    frontEnd.sink = &silent;
     set_front_end(&frontEnd);
     ViewerState& state = viewer_state();
     state.verbose = 0;

@@ -1,28 +1,29 @@
-// An output stream for the kernel targets that keeps nothing: it counts the bytes written
-// and checksums them, so a fuzz run never grows a file.
+// What the kernel targets report of their output, and a sink for the kernels' messages
+// that keeps nothing.
 #pragma once
 
 #include <zlib.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
-struct OutputSink {
-    std::uint64_t bytes = 0;
+#include "codec/kernel_messages.h"
+
+// "out=<bytes> crc=<crc-32>": the replay summary of a kernel's output.
+inline std::string output_summary(const std::vector<std::uint8_t>& bytes)
+{
     uLong crc = crc32(0, nullptr, 0);
+    if (!bytes.empty())
+        crc = crc32(crc, bytes.data(), static_cast<uInt>(bytes.size()));
+    char summary[64];
+    std::snprintf(summary, sizeof summary, "out=%llu crc=%08lx", static_cast<unsigned long long>(bytes.size()),
+                  static_cast<unsigned long>(crc));
+    return summary;
+}
+
+class KernelLinesDropped : public KernelSink {
+public:
+    void kernel_line(const std::string&) override {}
 };
-
-inline ssize_t output_sink_write(void* cookie, const char* data, std::size_t size)
-{
-    auto* sink = static_cast<OutputSink*>(cookie);
-    sink->bytes += size;
-    sink->crc = crc32(sink->crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
-    return static_cast<ssize_t>(size);
-}
-
-// A write-only stream over sink; close it with fclose.
-inline std::FILE* open_output_sink(OutputSink& sink)
-{
-    cookie_io_functions_t io{nullptr, output_sink_write, nullptr, nullptr};
-    return fopencookie(&sink, "wb", io);
-}

@@ -5,8 +5,8 @@
 
 #include "core/logo.h"
 #include "core/stream_io.h"
-#include "detect/asus_walk.h"
-#include "detect/container_walk.h"
+#include "formats/asus_walk.h"
+#include "formats/container_walk.h"
 #include "fuzz/fuzz_target.h"
 
 namespace {
@@ -68,8 +68,8 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
     }
     summary += " scrn=" + std::to_string(scrnHeads);
 
-    summary += " asus=" + std::to_string(check_chain(walk_4osb_chain(stream, OsbChainKind::composite, MAX_FRAMES, false), MAX_FRAMES));
-    summary += "," + std::to_string(check_chain(walk_4osb_chain(stream, OsbChainKind::compositeV2, MAX_FRAMES, false), MAX_FRAMES));
+    summary += " asus=" + std::to_string(check_chain(walk_4osb_chain(stream, OsbChainKind::composite, MAX_FRAMES, nullptr), MAX_FRAMES));
+    summary += "," + std::to_string(check_chain(walk_4osb_chain(stream, OsbChainKind::compositeV2, MAX_FRAMES, nullptr), MAX_FRAMES));
     summary += "," + std::to_string(check_chain(walk_osb640_chain(stream, MAX_FRAMES), MAX_FRAMES));
     summary += "," + std::to_string(check_chain(walk_dynamic_v3_chain(stream, MAX_FRAMES), MAX_FRAMES));
     summary += "," + std::to_string(check_chain(walk_dynamic_logo_chain(stream, MAX_FRAMES), MAX_FRAMES));

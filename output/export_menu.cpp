@@ -6,40 +6,30 @@
 
 #include <cstdio>
 
-namespace {
+#include "pipeline/front_end.h"
 
-constexpr LogoFormatId AWBM16_EPA = 3;
-constexpr LogoFormatId PHOENIX_PG = 6;
-constexpr LogoFormatId INTEL_GRFX = 8;
-constexpr LogoFormatId AWBM256_EPA = 9;
-
-}  // namespace
-
-// Encoders by menu entry, with the source formats each accepts.
+// Encoders by menu entry.
 const ExportTarget EXPORT_TARGETS[EXPORT_TARGET_COUNT] = {
-    {"AWBM16", {AWBM16_EPA, PHOENIX_PG, INTEL_GRFX}},
-    {"AWBM256", {AWBM16_EPA, PHOENIX_PG, INTEL_GRFX}},
-    {"AWBM16PLIN", {AWBM16_EPA, PHOENIX_PG, INTEL_GRFX}},
-    {"AWBM256PLIN", {AWBM16_EPA, AWBM256_EPA, PHOENIX_PG, INTEL_GRFX}},
-    {"GRFX", {AWBM16_EPA, PHOENIX_PG, INTEL_GRFX}},
-    {"Compressed GRFX", {AWBM16_EPA, PHOENIX_PG, INTEL_GRFX}},
-    {"PG", {AWBM16_EPA, PHOENIX_PG, INTEL_GRFX}},
-    {"Compressed PG", {AWBM16_EPA, PHOENIX_PG, INTEL_GRFX}},
+    {EXPORT_AWBM16, "AWBM16"},
+    {EXPORT_AWBM256, "AWBM256"},
+    {EXPORT_AWBM16PLIN, "AWBM16PLIN"},
+    {EXPORT_AWBM256PLIN, "AWBM256PLIN"},
+    {EXPORT_GRFX, "GRFX"},
+    {EXPORT_COMPRESSED_GRFX, "Compressed GRFX"},
+    {EXPORT_PG, "PG"},
+    {EXPORT_COMPRESSED_PG, "Compressed PG"},
 };
 
 bool export_accepts(const ExportTarget& target, LogoFormatId source)
 {
-    for (LogoFormatId accepted : target.accepted) {
-        if (accepted != 0 && accepted == source)
-            return true;
-    }
-    return false;
+    return (format_entry(source).exportTargets >> target.id) & 1u;
 }
 
 int export_logo(const ExportTarget& target, LogoDescriptor d, const std::string&)
 {
     if (!export_accepts(target, d.formatId)) {
-        std::printf("===>>> WARNING: Encoding from \"%s\" Isn't Available\n", d.formatName ? d.formatName : "");
+        std::string name = d.formatName ? d.formatName : "";
+        front_end().messages().notice_line("===>>> WARNING: Encoding from \"" + name + "\" Isn't Available\n");
         std::fflush(stdout);
     }
     return 0;

@@ -5,24 +5,12 @@
 #include <string>
 
 #include "core/logo.h"
+#include "pipeline/format_registry.h"
 
-enum ExportTargetId {
-    EXPORT_AWBM16,
-    EXPORT_AWBM256,
-    EXPORT_AWBM16PLIN,
-    EXPORT_AWBM256PLIN,
-    EXPORT_GRFX,
-    EXPORT_COMPRESSED_GRFX,
-    EXPORT_PG,
-    EXPORT_COMPRESSED_PG,
-    EXPORT_TARGET_COUNT
-};
-
-constexpr unsigned MAX_ACCEPTED_SOURCES = 4;
-
+// A menu entry's encoder; the formats it takes are a column of the format registry.
 struct ExportTarget {
+    ExportTargetId id;
     const char* encoderName;
-    LogoFormatId accepted[MAX_ACCEPTED_SOURCES];  // source identifiers, 0 ends the list
 };
 
 extern const ExportTarget EXPORT_TARGETS[EXPORT_TARGET_COUNT];

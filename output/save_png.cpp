@@ -4,14 +4,21 @@
 
 #include <cstdio>
 
-#include "core/trace.h"
 #include "core/version.h"
-#include "core/viewer_state.h"
+#include "pipeline/front_end.h"
+#include "pipeline/viewer_state.h"
 #include "output/png_file.h"
 
 namespace {
 
 constexpr const char* AUTHOR = "Dravenko";
+
+// The export's trace lines, printed in verbose mode.
+void trace(const std::string& line)
+{
+    if (viewer_state().verbose)
+        front_end().messages().trace_line(line);
+}
 
 bool same_file(const std::string& a, const std::string& b)
 {
@@ -93,7 +100,7 @@ SaveResult save_png_files(const std::string& outDir)
             char suffix[32];
             std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
             std::string name = base + suffix;
-            trace("====>>> FRAME: Output PNG -> %s\n", name.c_str());
+            trace("====>>> FRAME: Output PNG -> " + name + "\n");
             WriteOutcome outcome = write_picture(name, frame.pixels, frame.width, frame.height);
             if (outcome == WriteOutcome::failed)
                 result.ok = false;
@@ -104,7 +111,7 @@ SaveResult save_png_files(const std::string& outDir)
         }
     } else {
         std::string name = base + ".png";
-        trace("====>>> IMAGE: Output PNG -> %s\n", name.c_str());
+        trace("====>>> IMAGE: Output PNG -> " + name + "\n");
         WriteOutcome outcome = write_picture(name, state.currentImage, d.width, d.height);
         if (outcome == WriteOutcome::written) {
             result.written.push_back(name);

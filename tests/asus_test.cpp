@@ -387,7 +387,7 @@ INSTANTIATE_TEST_SUITE_P(AsusLoops, AsusDetect, ::testing::ValuesIn(LOOP_CASES),
 TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
 {
     const struct {
-        void (*decoder)(LogoFrame*, LogoDescriptor);
+        FrameDecoder decoder;
         Bytes bytes;
         unsigned found;
         const char* message;
@@ -400,18 +400,10 @@ TEST(AsusDecode, ChainShorterThanFrameCountIsReported)
         {decode_ASUSOSB640, osb640_head().bytes(osb640_record(8, 2, 1)).u32(0).data(), 1, ""},
     };
     for (const auto& c : cases) {
-        LogoDescriptor d;
-        d.stream = std::fopen(write_temp_file(c.bytes, "short-chain.bin").c_str(), "rb");
-        d.frameCount = 5;
-        LogoFrame frames[5] = {};
-        ::testing::internal::CaptureStdout();
-        c.decoder(frames, d);
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.message);
-        std::fclose(d.stream);
-        for (unsigned f = 0; f < 5; ++f) {
-            EXPECT_EQ(frames[f].pixels != nullptr, f < c.found) << c.message << " frame " << f;
-            std::free(frames[f].pixels);
-        }
+        FramesDecoded r = decode_frames_with(c.decoder, c.bytes, 5);
+        EXPECT_EQ(r.messages, c.message);
+        for (unsigned f = 0; f < 5; ++f)
+            EXPECT_EQ(r.withPixels[f], f < c.found) << c.message << " frame " << f;
     }
 }
 

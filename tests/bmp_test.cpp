@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "core/stream_io.h"
-#include "core/viewer_state.h"
+#include "pipeline/viewer_state.h"
 #include "decode/decoders.h"
 #include "support/fixtures.h"
 #include "support/image_oracle.h"
@@ -44,12 +44,9 @@ Bytes bmp_file(std::uint32_t width, std::uint32_t height, unsigned bits)
 
 std::string bmp8i_output(const Bytes& file, std::uint16_t width, std::uint16_t height, bool verbose = true)
 {
-    viewer_state().verbose = verbose;
-    testing::internal::CaptureStdout();
-    decode_bytes_with(BMP8i, file, width, height);
-    std::fflush(stdout);
-    viewer_state().verbose = 0;
-    return testing::internal::GetCapturedStdout();
+    std::string messages;
+    decode_bytes_with(BMP8i, file, width, height, &messages, verbose);
+    return messages;
 }
 
 TEST(BmpDecoders, RowsBottomUpSkipCountsAndTrace)

@@ -1,7 +1,7 @@
 // The format catalogue and the -list printer.
 #include <gtest/gtest.h>
 
-#include "core/catalogue.h"
+#include "pipeline/format_registry.h"
 #include "support/fixtures.h"
 
 TEST(Catalogue, NamesAtTheEdges)

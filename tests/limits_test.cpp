@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "core/limits.h"
-#include "core/load_pipeline.h"
+#include "pipeline/load_pipeline.h"
 #include "support/fixtures.h"
 
 TEST(Limits, RgbBufferSizes)
@@ -27,30 +27,25 @@ TEST(Limits, RgbBufferSizes)
 
 TEST(Limits, OneLoadHoldsAtMost256MiB)
 {
-    reset_load_budget();
-    // 8192 x 8192 x 3 is 192 MiB: one fits, a second passes the budget, 48 MiB more is within.
-    std::uint8_t* first = alloc_rgb_buffer(MAX_PICTURE_SIDE, MAX_PICTURE_SIDE);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(alloc_rgb_buffer(MAX_PICTURE_SIDE, MAX_PICTURE_SIDE), nullptr);
-    std::uint8_t* small = alloc_rgb_buffer(4096, 4096);
-    EXPECT_NE(small, nullptr);
-    std::free(first);
-    std::free(small);
-    reset_load_budget();
-    std::uint8_t* again = alloc_rgb_buffer(MAX_PICTURE_SIDE, MAX_PICTURE_SIDE);
-    EXPECT_NE(again, nullptr) << "the next load starts afresh";
-    std::free(again);
-    reset_load_budget();
+    SilentSink silent;
+    {
+        LoadContext load(silent, false);
+        // 8192 x 8192 x 3 is 192 MiB: one fits, a second passes the budget, 48 MiB more is within.
+        OwnedBytes first = load.alloc_rgb(MAX_PICTURE_SIDE, MAX_PICTURE_SIDE);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(load.alloc_rgb(MAX_PICTURE_SIDE, MAX_PICTURE_SIDE), nullptr);
+        EXPECT_NE(load.alloc_rgb(4096, 4096), nullptr);
+    }
+    LoadContext next(silent, false);
+    EXPECT_NE(next.alloc_rgb(MAX_PICTURE_SIDE, MAX_PICTURE_SIDE), nullptr) << "the next load starts afresh";
 }
 
-TEST(Limits, CheckedCallocRefusesOverflowAndEmptySizes)
+TEST(Limits, ZeroedAllocationRefusesOverflowAndEmptySizes)
 {
-    EXPECT_EQ(checked_calloc(SIZE_MAX / 2, 3), nullptr);
-    EXPECT_EQ(checked_calloc(0, 16), nullptr);
-    EXPECT_EQ(checked_calloc(16, 0), nullptr);
-    void* ok = checked_calloc(255, 64);
-    EXPECT_NE(ok, nullptr);
-    std::free(ok);
+    EXPECT_EQ(alloc_zeroed(SIZE_MAX / 2, 3), nullptr);
+    EXPECT_EQ(alloc_zeroed(0, 16), nullptr);
+    EXPECT_EQ(alloc_zeroed(16, 0), nullptr);
+    EXPECT_NE(alloc_zeroed(255, 64), nullptr);
 }
 
 // Worked sizes, then header values that push the three-panel window past 16 bits: the

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/front_end.h"
-#include "core/load_pipeline.h"
-#include "core/viewer_state.h"
+#include "pipeline/front_end.h"
+#include "pipeline/load_pipeline.h"
+#include "pipeline/viewer_state.h"
 #include "output/png_file.h"
 #include "output/save_png.h"
 #include "support/fixtures.h"

@@ -33,7 +33,8 @@ Bytes phoenix_picture(unsigned bits, unsigned width, unsigned height, const std:
     put_u16(out, 5, width);
     put_u16(out, 7, height);
     if (bits == 4) {
-        out.insert(out.end(), substitution, substitution + 16);
+        for (unsigned i = 0; i < 16; ++i)
+            out.push_back(substitution[i]);
         for (unsigned y = 0; y < height; ++y)
             for (unsigned x = 0; x < width; x += 2)
                 out.push_back(static_cast<std::uint8_t>((pattern(x, y, width, height, 16) << 4) |

@@ -11,7 +11,7 @@
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Tabs.H>
 
-#include "core/viewer_state.h"
+#include "pipeline/viewer_state.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 // The load pipeline's user-facing side in the viewer: FLTK dialogs and windows.
 #pragma once
 
-#include "core/front_end.h"
+#include "pipeline/front_end.h"
 
 class FltkFrontEnd : public FrontEnd {
 public:
+    MessageSink& messages() override { return stdio_; }
     void alert(const std::string& text) override;
     void message(const std::string& text) override;
     std::string choose_palette_file() override;
@@ -13,4 +14,7 @@ public:
     void hide_window(void* window) override;
     void stop_frame_timer() override;
     void release_display_image(void* image) override;
+
+private:
+    StdioSink stdio_;  // the viewer prints its trace lines and notices on standard output
 };

@@ -9,8 +9,8 @@
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Tabs.H>
 
-#include "core/load_pipeline.h"
-#include "core/viewer_state.h"
+#include "pipeline/load_pipeline.h"
+#include "pipeline/viewer_state.h"
 #include "ui/ui_state.h"
 #include "ui/views.h"
 

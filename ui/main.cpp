@@ -7,11 +7,11 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
-#include "core/catalogue.h"
-#include "core/front_end.h"
-#include "core/load_pipeline.h"
+#include "pipeline/format_registry.h"
+#include "pipeline/front_end.h"
+#include "pipeline/load_pipeline.h"
 #include "core/version.h"
-#include "core/viewer_state.h"
+#include "pipeline/viewer_state.h"
 #include "ui/fltk_front_end.h"
 #include "ui/main_window.h"
 

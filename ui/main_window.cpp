@@ -9,9 +9,9 @@
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Pixmap.H>
 
-#include "core/load_pipeline.h"
+#include "pipeline/load_pipeline.h"
 #include "core/version.h"
-#include "core/viewer_state.h"
+#include "pipeline/viewer_state.h"
 #include "ui/logo_pixmap.h"
 #include "ui/menus.h"
 #include "ui/ui_state.h"

@@ -5,8 +5,8 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Menu_Bar.H>
 
-#include "core/load_pipeline.h"
-#include "core/viewer_state.h"
+#include "pipeline/load_pipeline.h"
+#include "pipeline/viewer_state.h"
 #include "output/export_menu.h"
 #include "output/save_png.h"
 #include "ui/dialogs.h"

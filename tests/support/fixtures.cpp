@@ -14,10 +14,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/front_end.h"
-#include "core/load_pipeline.h"
-#include "core/viewer_state.h"
-#include "detect/detect.h"
+#include "pipeline/front_end.h"
+#include "pipeline/load_pipeline.h"
+#include "pipeline/viewer_state.h"
+#include "support/image_oracle.h"
 
 ByteBuilder& ByteBuilder::u8(unsigned v)
 {
@@ -96,6 +96,11 @@ std::string test_temp_dir()
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/zarpo2-test-XXXXXX";
         if (!mkdtemp(pattern.data()))
             std::abort();
+        // Everything the tests write goes in here, and goes when the process ends.
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(test_temp_dir(), ignored);
+        });
         return pattern;
     }();
     return dir;
@@ -122,13 +127,8 @@ Bytes read_file(const std::string& path)
 LogoDescriptor detect_file(const std::string& path)
 {
     LogoDescriptor d;
-    d.stream = std::fopen(path.c_str(), "rb");
-    if (!d.stream)
-        return d;
-    detect_format(d);
-    d.formatName = format_name(d.formatId);
-    std::fclose(d.stream);
-    d.stream = nullptr;
+    SilentSink silent;
+    identify_logo(path, d, silent, false);
     return d;
 }
 
@@ -156,52 +156,20 @@ Bytes copy_buffer(const std::uint8_t* data, std::size_t size)
     return data ? Bytes(data, data + size) : Bytes();
 }
 
-// Captures what the process writes on standard output while it lives.
-class StdoutCapture {
-public:
-    StdoutCapture()
-    {
-        std::fflush(stdout);
-        file_ = std::tmpfile();
-        saved_ = dup(STDOUT_FILENO);
-        if (file_)
-            dup2(fileno(file_), STDOUT_FILENO);
-    }
-    std::string finish()
-    {
-        std::fflush(stdout);
-        dup2(saved_, STDOUT_FILENO);
-        close(saved_);
-        std::string text;
-        if (file_) {
-            std::rewind(file_);
-            char buf[4096];
-            std::size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0)
-                text.append(buf, n);
-            std::fclose(file_);
-        }
-        return text;
-    }
-
-private:
-    std::FILE* file_ = nullptr;
-    int saved_ = -1;
-};
-
 }  // namespace
 
 LoadResult load_file(const std::string& path, const std::string& paletteFile, bool verbose)
 {
     HeadlessFrontEnd frontEnd;
+    CaptureSink capture;
     frontEnd.quiet = true;
     frontEnd.paletteFile = paletteFile;
+    frontEnd.sink = &capture;
     set_front_end(&frontEnd);
     ViewerState& state = viewer_state();
     state.verbose = verbose ? 1 : 0;
 
     LoadResult result;
-    StdoutCapture capture;
     state.loaded = load_logo(path);
     result.loaded = state.loaded;
     const LogoDescriptor& d = state.descriptor;
@@ -219,7 +187,8 @@ LoadResult load_file(const std::string& path, const std::string& paletteFile, bo
         }
         unload_logo();
     }
-    result.stdoutText = capture.finish();
+    result.stdoutText = capture.out;
+    result.stderrText = capture.err;
     state.verbose = 0;
     set_front_end(nullptr);
     return result;

@@ -71,6 +71,7 @@ struct LoadResult {
     };
     std::vector<Frame> frames;
     std::string stdoutText;  // what the load printed on standard output
+    std::string stderrText;  // the kernel lines it printed on standard error
 
     // RGB of pixel (x, y) of the image as 0xRRGGBB.
     std::uint32_t rgb(unsigned x, unsigned y) const;

@@ -5,21 +5,40 @@
 #include <cstdio>
 #include <vector>
 
-Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height)
+Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height,
+                        std::string* messages, bool verbose)
 {
     Bytes image(static_cast<std::size_t>(width) * height * 3, 0);
     Bytes palette(256 * 3, 0);
+    CaptureSink capture;
+    LoadContext load(capture, verbose);
+    load.replace_input(file);
     LogoDescriptor d;
     d.width = width;
     d.height = height;
     d.image = image.data();
     d.palette = palette.data();
-    d.stream = std::fopen(write_temp_file(file, "decode.bin").c_str(), "rb");
-    if (!d.stream)
-        return image;
-    decoder(image.data(), d);
-    std::fclose(d.stream);
+    d.stream = load.input();
+    decoder(image.data(), d, load);
+    if (messages)
+        *messages = capture.out;
     return image;
+}
+
+FramesDecoded decode_frames_with(FrameDecoder decoder, const Bytes& file, unsigned frameCount)
+{
+    CaptureSink capture;
+    LoadContext load(capture, false);
+    load.replace_input(file);
+    LogoDescriptor d;
+    d.frameCount = static_cast<std::uint8_t>(frameCount);
+    d.stream = load.input();
+    std::vector<LogoFrame> frames(frameCount);
+    decoder(frames.data(), d, load);
+    FramesDecoded result{capture.out, {}};
+    for (const LogoFrame& frame : frames)
+        result.withPixels.push_back(frame.pixels != nullptr);
+    return result;
 }
 
 std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y)

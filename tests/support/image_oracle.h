@@ -7,13 +7,33 @@
 #include <initializer_list>
 #include <string>
 
+#include "pipeline/format_registry.h"
 #include "support/fixtures.h"
 
-using SingleDecoder = void (*)(std::uint8_t*, LogoDescriptor);
-
 // Runs decoder over the file with a descriptor of the given size, as detection would
-// leave it, and returns the width x height x 3 image it wrote.
-Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height);
+// leave it, and returns the width x height x 3 image it wrote. What the decoder prints
+// (trace lines only when verbose) goes to messages when given.
+Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height,
+                        std::string* messages = nullptr, bool verbose = false);
+
+// What a multi-frame decoder printed, and which of its frames got pixels.
+struct FramesDecoded {
+    std::string messages;
+    std::vector<bool> withPixels;
+};
+// Runs a multi-frame decoder over the file with a descriptor of frameCount frames.
+FramesDecoded decode_frames_with(FrameDecoder decoder, const Bytes& file, unsigned frameCount);
+
+// Keeps what a load or decoder prints on standard output (out) and standard error (err).
+class CaptureSink : public MessageSink {
+public:
+    void trace_line(const std::string& text) override { out += text; }
+    void notice_line(const std::string& text) override { out += text; }
+    void fatal_line(const std::string& text) override { out += text; }
+    void kernel_line(const std::string& text) override { err += text; }
+    std::string out;
+    std::string err;
+};
 
 // RGB of pixel (x, y) of a width-wide image as 0xRRGGBB.
 std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y);

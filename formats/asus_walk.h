@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/load_context.h"
+
 constexpr std::size_t OSB4_HEAD_SIZE = 16;     // "4OSB" and "STDA" records
 constexpr std::size_t OSB640_HEAD_SIZE = 10;
 constexpr std::size_t IMG_HEAD_SIZE = 8;       // "IMG" and "SUSA" records
@@ -51,8 +53,8 @@ std::uint32_t susa_record_length(std::uint16_t width, std::uint16_t height);
 // Packed 4-bit picture of stored size w x h: (w rounded to 8) x h / 2 bytes.
 std::uint32_t packed_4bit_size(std::uint16_t width, std::uint16_t height);
 
-// The walks. traceSteps prints detection's per-record trace lines (verbose mode only).
-AsusChain walk_4osb_chain(std::FILE* stream, OsbChainKind kind, unsigned limit, bool traceSteps);
+// The walks. traceTo, when given, receives detection's per-record trace lines.
+AsusChain walk_4osb_chain(std::FILE* stream, OsbChainKind kind, unsigned limit, LoadContext* traceTo);
 AsusChain walk_osb640_chain(std::FILE* stream, unsigned limit);
 AsusChain walk_dynamic_v3_chain(std::FILE* stream, unsigned limit);
 // limit counts the "IMG" records; the "SUSA" record comes on top.

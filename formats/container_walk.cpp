@@ -1,5 +1,5 @@
 // Chain and directory walks of the composite containers ("$OSB", SCN, SCRN).
-#include "detect/container_walk.h"
+#include "formats/container_walk.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/viewer_state.h"
+#include "pipeline/viewer_state.h"
 
 ViewerState& viewer_state()
 {

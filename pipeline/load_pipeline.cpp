@@ -1,16 +1,15 @@
-#include "core/load_pipeline.h"
+#include "pipeline/load_pipeline.h"
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
-#include "core/decoder_dispatch.h"
-#include "core/front_end.h"
-#include "core/limits.h"
+#include "core/load_context.h"
 #include "core/stream_io.h"
-#include "core/trace.h"
-#include "core/viewer_state.h"
 #include "detect/detect.h"
+#include "pipeline/decoder_dispatch.h"
+#include "pipeline/format_registry.h"
+#include "pipeline/front_end.h"
+#include "pipeline/viewer_state.h"
 
 namespace {
 
@@ -46,11 +45,11 @@ void write_info_text(ViewerState& state)
 
 // Zero-filled buffer for a picture or panel of the descriptor's size; an empty picture
 // gets no buffer and no complaint, one beyond the limits takes the allocation-failure path.
-std::uint8_t* alloc_picture(const LogoDescriptor& d)
+OwnedBytes alloc_picture(const LogoDescriptor& d, LoadContext& load)
 {
     if (d.width == 0 || d.height == 0)
         return nullptr;
-    std::uint8_t* buffer = alloc_rgb_buffer(d.width, d.height);
+    OwnedBytes buffer = load.alloc_rgb(d.width, d.height);
     if (!buffer)
         front_end().alert(viewer_state().strings->noMemory);
     return buffer;
@@ -72,21 +71,12 @@ void clear_descriptor(LogoDescriptor& d)
 
 void free_buffers(ViewerState& state)
 {
-    LogoDescriptor& d = state.descriptor;
-    if (state.frames) {
-        for (unsigned f = 0; f < d.frameCount; ++f) {
-            front_end().release_display_image(state.frames[f].displayImage);
-            std::free(state.frames[f].pixels);
-        }
-        std::free(state.frames);
-        state.frames = nullptr;
-    }
-    std::free(state.fontMapPanel);
-    std::free(state.colorMapPanel);
+    for (LogoFrame& frame : state.buffers.frames)
+        front_end().release_display_image(frame.displayImage);
+    state.buffers = LogoBuffers{};
+    state.frames = nullptr;
     state.fontMapPanel = state.colorMapPanel = nullptr;
-    std::free(d.image);
-    std::free(d.palette);
-    d.image = d.palette = nullptr;
+    state.descriptor.image = state.descriptor.palette = nullptr;
     state.currentImage = nullptr;
 }
 
@@ -94,7 +84,7 @@ void free_buffers(ViewerState& state)
 
 bool shows_side_panels(LogoFormatId id)
 {
-    return id == FORMAT_STANDARD_EPA || id == FORMAT_AMI_GLE || id == FORMAT_INTEL_TEXTLOGO;
+    return format_entry(id).sidePanels;
 }
 
 void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_t& winH)
@@ -115,38 +105,46 @@ int load_logo(const std::string& path)
     ViewerState& state = viewer_state();
     LogoDescriptor& d = state.descriptor;
     state.fileName = path;
-    reset_load_budget();
 
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (!stream) {
+    OwnedFile file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
         front_end().alert(format_text("%s \"%s\"", state.strings->cantOpen, path.c_str()));
         std::fflush(stdout);
         return 0;
     }
+    LoadContext load(front_end().messages(), state.verbose != 0);
+    load.set_input(std::move(file));
     clear_descriptor(d);
-    d.stream = stream;
+    d.stream = load.input();
 
-    detect_format(d);
+    detect_format(d, load);
     d.formatName = format_name(d.formatId);
-    trace("===>>> LOGO: FileIO for \"%s\" Opened\n", state.fileName.c_str());
-    trace("====>>> SYMBOLIC NAME: %s, ID: %i\n", d.formatName, d.formatId);
-    trace("====>>> PROPERTIES (WxHxF): (%X px) x (%X px), %i frame(s)\n", d.width, d.height, d.frameCount);
+    load.trace("===>>> LOGO: FileIO for \"%s\" Opened\n", state.fileName.c_str());
+    load.trace("====>>> SYMBOLIC NAME: %s, ID: %i\n", d.formatName, d.formatId);
+    load.trace("====>>> PROPERTIES (WxHxF): (%X px) x (%X px), %i frame(s)\n", d.width, d.height, d.frameCount);
 
-    if (d.frameCount != 0)
-        state.frames = static_cast<LogoFrame*>(checked_calloc(d.frameCount, sizeof(LogoFrame)));
+    LogoBuffers& buffers = state.buffers;
+    if (d.frameCount != 0) {
+        buffers.frames.resize(d.frameCount);
+        state.frames = buffers.frames.data();
+    }
     std::uint16_t winW = 0, winH = 0;
     logo_window_size(d, winW, winH);
-    if (format_frame_kind(d.formatId) == FrameKind::characterCell) {
-        state.fontMapPanel = alloc_picture(d);
-        state.colorMapPanel = alloc_picture(d);
+    if (format_entry(d.formatId).kind == FrameKind::characterCell) {
+        buffers.fontMap = alloc_picture(d, load);
+        buffers.colorMap = alloc_picture(d, load);
+        state.fontMapPanel = buffers.fontMap.get();
+        state.colorMapPanel = buffers.colorMap.get();
     }
-    d.image = alloc_picture(d);
-    d.palette = static_cast<std::uint8_t*>(std::calloc(PALETTE_BYTES, 1));
+    buffers.image = alloc_picture(d, load);
+    buffers.palette = alloc_zeroed(PALETTE_BYTES, 1);
+    d.image = buffers.image.get();
+    d.palette = buffers.palette.get();
     state.currentImage = d.image;
 
-    bool decoded = run_decoder(d);
-    if (d.stream)
-        std::fclose(d.stream);
+    bool decoded = run_decoder(d, state, load);
+    buffers.framePixels = load.take_frame_buffers();
+    load.close_input();
     d.stream = nullptr;
     if (!decoded) {
         front_end().message(state.strings->unknownType);
@@ -155,7 +153,7 @@ int load_logo(const std::string& path)
         std::fflush(stdout);
         return 0;
     }
-    trace("===>>> LOGO: FileIO for \"%s\" Closed\n", state.fileName.c_str());
+    load.trace("===>>> LOGO: FileIO for \"%s\" Closed\n", state.fileName.c_str());
 
     if (d.frameCount != 0) {
         front_end().show_frame_window(winW, winH);
@@ -165,6 +163,21 @@ int load_logo(const std::string& path)
     }
     std::fflush(stdout);
     return 1;
+}
+
+bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose)
+{
+    OwnedFile file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    LoadContext load(messages, verbose);
+    load.set_input(std::move(file));
+    d = LogoDescriptor{};
+    d.stream = load.input();
+    detect_format(d, load);
+    d.formatName = format_name(d.formatId);
+    d.stream = nullptr;
+    return true;
 }
 
 void flush_frames(void*, void* window)
@@ -177,7 +190,8 @@ void flush_frames(void*, void* window)
     state.playing = 0;
     state.currentFrame = 0;
     clear_descriptor(state.descriptor);
-    trace("===>>> MEMORY: Dynamic Buffers Flushed\n");
+    if (state.verbose)
+        front_end().messages().trace_line("===>>> MEMORY: Dynamic Buffers Flushed\n");
     std::fflush(stdout);
 }
 
@@ -188,7 +202,8 @@ void flush_single(void*, void* window)
     state.loaded = 0;
     free_buffers(state);
     clear_descriptor(state.descriptor);
-    trace("===>>> MEMORY: Static Buffers Flushed\n");
+    if (state.verbose)
+        front_end().messages().trace_line("===>>> MEMORY: Static Buffers Flushed\n");
     std::fflush(stdout);
 }
 
@@ -201,31 +216,30 @@ void unload_logo()
         flush_single(nullptr, nullptr);
 }
 
-int read_Palette(LogoDescriptor d)
+int read_Palette(LogoDescriptor d, LoadContext& load)
 {
     ViewerState& state = viewer_state();
     state.paletteFile = front_end().choose_palette_file();
     if (state.paletteFile.empty()) {
-        std::printf("===>>> PALETTE: External Palette not valid!\n");
+        load.notice("===>>> PALETTE: External Palette not valid!\n");
         return 0;
     }
-    std::FILE* file = std::fopen(state.paletteFile.c_str(), "rb");
+    OwnedFile file(std::fopen(state.paletteFile.c_str(), "rb"));
     if (!file) {
-        std::printf("===>>> PALETTE: FATAL Error in read_Palette();\n");
+        load.notice("===>>> PALETTE: FATAL Error in read_Palette();\n");
         state.paletteFile.clear();
         return 1;
     }
     std::uint8_t entries[ICON_PALETTE_ENTRIES * 3];
-    read_at(file, ICON_PALETTE_HEADER, entries, sizeof entries);
-    std::fclose(file);
+    read_at(file.get(), ICON_PALETTE_HEADER, entries, sizeof entries);
     for (unsigned i = 0; i < ICON_PALETTE_ENTRIES; ++i) {
         if (d.palette) {
             d.palette[i * 3] = entries[i * 3];
             d.palette[i * 3 + 1] = entries[i * 3 + 1];
             d.palette[i * 3 + 2] = entries[i * 3 + 2];
         }
-        trace("====>>>[%2.2X].R{%2.2X}.G{%2.2X}.B{%2.2X}\n", i, entries[i * 3], entries[i * 3 + 1],
-              entries[i * 3 + 2]);
+        load.trace("====>>>[%2.2X].R{%2.2X}.G{%2.2X}.B{%2.2X}\n", i, entries[i * 3], entries[i * 3 + 1],
+                   entries[i * 3 + 2]);
     }
     state.paletteFile.clear();
     return 0;

@@ -1,10 +1,9 @@
-#include "detect/asus_walk.h"
+#include "formats/asus_walk.h"
 
 #include <cstring>
 
 #include "core/stream_io.h"
-#include "core/trace.h"
-#include "detect/probe_context.h"
+#include "formats/geometry.h"
 
 namespace {
 
@@ -16,6 +15,7 @@ constexpr std::uint32_t SUSA_SEARCH_LAST = 1008;
 constexpr std::uint32_t SUSA_EXTRA = 60;           // 8-byte head + 52-byte trailer
 constexpr std::uint32_t OSB640_SEARCH_COUNT = 4096;
 constexpr std::uint32_t AMI_SEARCH_COUNT = 1024;
+constexpr std::size_t AMI_FILE_HEAD_SIZE = 11;       // the palette base is the 16-bit value at 9
 constexpr std::uint32_t AMI_PALETTE_SIZE = 0x30;   // 16 entries of 3 bytes before the first "IMG"
 constexpr std::uint8_t MOV_SI_IMM16 = 0xBE;
 constexpr std::uint8_t ADD_ESI_IMM32[] = {0x66, 0x81, 0xC6};
@@ -103,7 +103,7 @@ std::uint32_t susa_record_length(std::uint16_t width, std::uint16_t height)
     return round_up_16(packed_4bit_size(width, height) + SUSA_EXTRA);
 }
 
-AsusChain walk_4osb_chain(std::FILE* stream, OsbChainKind kind, unsigned limit, bool traceSteps)
+AsusChain walk_4osb_chain(std::FILE* stream, OsbChainKind kind, unsigned limit, LoadContext* traceTo)
 {
     const bool composite = kind == OsbChainKind::composite;
     ChainReader r(stream);
@@ -120,12 +120,12 @@ AsusChain walk_4osb_chain(std::FILE* stream, OsbChainKind kind, unsigned limit, 
     std::uint8_t head[OSB4_HEAD_SIZE];
     while (chain.records.size() < limit && r.can_step(offset)) {
         const int count = static_cast<int>(chain.records.size());
-        if (traceSteps && composite)
-            trace("IMAGE: %i, Offset = %lX ", count, static_cast<unsigned long>(offset));
+        if (traceTo && composite)
+            traceTo->trace("IMAGE: %i, Offset = %lX ", count, static_cast<unsigned long>(offset));
         r.read(offset, head, sizeof head);
         if (has_tag(head, "STDA")) {
-            if (traceSteps && !composite)
-                trace("IMAGE: %i, Offset = %lX\n", count, static_cast<unsigned long>(offset));
+            if (traceTo && !composite)
+                traceTo->trace("IMAGE: %i, Offset = %lX\n", count, static_cast<unsigned long>(offset));
             if (!next_offset(offset, OSB4_HEAD_SIZE, offset))
                 break;
             stdaBefore = true;
@@ -138,8 +138,8 @@ AsusChain walk_4osb_chain(std::FILE* stream, OsbChainKind kind, unsigned limit, 
         } else if (!has_tag(head, "4OSB")) {
             break;
         }
-        if (traceSteps && !composite)
-            trace("IMAGE: %i, Offset = %lX\n", count, static_cast<unsigned long>(offset));
+        if (traceTo && !composite)
+            traceTo->trace("IMAGE: %i, Offset = %lX\n", count, static_cast<unsigned long>(offset));
 
         AsusRecord rec;
         rec.offset = offset;
@@ -155,8 +155,8 @@ AsusChain walk_4osb_chain(std::FILE* stream, OsbChainKind kind, unsigned limit, 
             rec.height = rd_u16(size, 2);
             rec.sizeAfterHead = true;
         }
-        if (traceSteps && composite)
-            trace("WxH: %X, %X\n", rec.width, rec.height);
+        if (traceTo && composite)
+            traceTo->trace("WxH: %X, %X\n", rec.width, rec.height);
         chain.records.push_back(rec);
         stdaBefore = false;
         if (!next_offset(offset, rec.length, offset))
@@ -230,7 +230,7 @@ AsusChain walk_dynamic_ami_chain(std::FILE* stream, unsigned limit)
 {
     ChainReader r(stream);
     AsusChain chain;
-    std::uint8_t file[HEADER_BLOCK_SIZE];
+    std::uint8_t file[AMI_FILE_HEAD_SIZE];
     read_at(stream, 0, file, sizeof file);
     std::uint16_t base = rd_u16(file, 9);
     std::uint8_t pointer[SEARCH_READ_SIZE];

@@ -4,11 +4,16 @@
 #include <cstdint>
 #include <string>
 
+#include "core/load_context.h"
 #include "core/logo.h"
 
 // Loads the logo at path into viewer_state(); 1 when a decoder ran and the views were
 // opened, 0 when the file cannot be opened or its format has no decoder.
 int load_logo(const std::string& path);
+
+// Runs detection alone on the file at path and fills d (its buffers and stream stay null);
+// false when the file cannot be opened.
+bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose);
 
 // Undo a multi-frame load / a single-picture load. Toolkit-callback shape: the widget is
 // not used, the window is the one to hide.
@@ -19,7 +24,7 @@ void flush_single(void* widget, void* window);
 void unload_logo();
 
 // Reads the external palette of a Phoenix FirstBIOS ICON into d.palette entries 0 to 63.
-int read_Palette(LogoDescriptor d);
+int read_Palette(LogoDescriptor d, LoadContext& load);
 
 // Window area of a loaded logo: at least 200 x 125; three pictures wide for the
 // character-cell identifiers 1, 10 and 11.

@@ -1,4 +1,4 @@
-#include "core/ui_strings.h"
+#include "pipeline/ui_strings.h"
 
 const UiStrings ENGLISH_STRINGS = {
     "Type", "FileLen", "Colors", "Composite", "Width", "Height", "Frames", "Frame",

@@ -1,4 +1,4 @@
-#include "detect/jpeg_marker_walk.h"
+#include "formats/jpeg_marker_walk.h"
 
 #include "core/stream_io.h"
 

@@ -1,4 +1,4 @@
-#include "core/front_end.h"
+#include "pipeline/front_end.h"
 
 #include <cstdio>
 

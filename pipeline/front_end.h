@@ -4,9 +4,13 @@
 
 #include <string>
 
+#include "core/load_context.h"
+
 class FrontEnd {
 public:
     virtual ~FrontEnd() = default;
+    // Where a load's trace lines, notices and kernel lines go.
+    virtual MessageSink& messages() = 0;
     // Exclamation box: open failure, allocation failure.
     virtual void alert(const std::string& text) = 0;
     // Information box: unknown format.
@@ -28,6 +32,7 @@ void set_front_end(FrontEnd* frontEnd);
 // No windows: alerts and messages go to standard error, the palette file is preset.
 class HeadlessFrontEnd : public FrontEnd {
 public:
+    MessageSink& messages() override { return *sink; }
     void alert(const std::string& text) override;
     void message(const std::string& text) override;
     std::string choose_palette_file() override { return paletteFile; }
@@ -39,4 +44,6 @@ public:
 
     std::string paletteFile;  // what choose_palette_file answers
     bool quiet = false;       // drop alerts and messages (fuzzers, tests)
+    StdioSink stdio;
+    MessageSink* sink = &stdio;  // where the loads' messages go
 };

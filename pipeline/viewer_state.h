@@ -1,11 +1,26 @@
 // The one process-wide state of the viewer: flags, the loaded logo and its buffers, texts.
-// Toolkit objects live with the user interface (ui/), which keeps this core free of FLTK.
+// Toolkit objects live with the user interface (ui/), which keeps this layer free of FLTK.
+// Only the pipeline and the layers above it reach this state; a load hands what the
+// probes, decoders and kernels need down to them in its LoadContext.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/logo.h"
-#include "core/ui_strings.h"
+#include "core/owned.h"
+#include "pipeline/ui_strings.h"
+
+// The buffers of the loaded logo. The descriptor's image and palette, the frame table
+// and the panels of the state point into them.
+struct LogoBuffers {
+    OwnedBytes image;
+    OwnedBytes palette;
+    OwnedBytes fontMap;
+    OwnedBytes colorMap;
+    std::vector<LogoFrame> frames;        // the frame table
+    std::vector<OwnedBytes> framePixels;  // every frame's pixels
+};
 
 struct ViewerState {
     int loaded = 0;    // 1 while a logo is loaded
@@ -18,6 +33,7 @@ struct ViewerState {
     std::uint8_t* currentImage = nullptr;
     std::uint8_t* fontMapPanel = nullptr;
     std::uint8_t* colorMapPanel = nullptr;
+    LogoBuffers buffers;          // owns everything the pointers above reach
     int currentFrame = 0;
     int playing = 0;
     // Paths are kept whole: a cut path would save PNG files to a wrong place.
