@@ -2,9 +2,9 @@
 #pragma once
 
 #include "core/load_context.h"
-#include "core/logo.h"
-#include "pipeline/viewer_state.h"
+#include "pipeline/decode_logo.h"
+#include "pipeline/front_end.h"
 
-// Runs the decoder of d.formatId on the buffers of state; false when the identifier has
-// no decoder.
-bool run_decoder(const LogoDescriptor& d, ViewerState& state, LoadContext& load);
+// Runs the decoder of the logo's formatId on its buffers; false when the identifier has
+// no decoder. An ICON's palette file is asked of frontEnd first.
+bool run_decoder(DecodedLogo& logo, LoadContext& load, FrontEnd& frontEnd);

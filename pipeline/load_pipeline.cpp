@@ -5,15 +5,13 @@
 
 #include "core/load_context.h"
 #include "core/stream_io.h"
-#include "detect/detect.h"
-#include "pipeline/decoder_dispatch.h"
+#include "pipeline/decode_logo.h"
 #include "pipeline/format_registry.h"
 #include "pipeline/front_end.h"
 #include "pipeline/viewer_state.h"
 
 namespace {
 
-constexpr std::size_t PALETTE_BYTES = 256 * 3;
 constexpr unsigned ICON_PALETTE_ENTRIES = 64;
 constexpr unsigned ICON_PALETTE_HEADER = 16;
 
@@ -43,18 +41,6 @@ void write_info_text(ViewerState& state)
         "Single Image", d.width, d.height);
 }
 
-// Zero-filled buffer for a picture or panel of the descriptor's size; an empty picture
-// gets no buffer and no complaint, one beyond the limits takes the allocation-failure path.
-OwnedBytes alloc_picture(const LogoDescriptor& d, LoadContext& load)
-{
-    if (d.width == 0 || d.height == 0)
-        return nullptr;
-    OwnedBytes buffer = load.alloc_rgb(d.width, d.height);
-    if (!buffer)
-        front_end().alert(viewer_state().strings->noMemory);
-    return buffer;
-}
-
 // Returns the descriptor to its empty state; the buffers must already be freed.
 void clear_descriptor(LogoDescriptor& d)
 {
@@ -80,6 +66,38 @@ void free_buffers(ViewerState& state)
     state.currentImage = nullptr;
 }
 
+// Decodes the load's input into the viewer state and opens its views; 1 when a decoder ran.
+int show_decoded(LoadContext& load)
+{
+    ViewerState& state = viewer_state();
+    clear_descriptor(state.descriptor);
+    DecodedLogo logo = decode_logo(load, state.fileName, front_end(), *state.strings);
+    LogoDescriptor& d = state.descriptor;
+    d = logo.descriptor;
+    state.buffers = std::move(logo.buffers);
+    state.frames = state.buffers.frames.empty() ? nullptr : state.buffers.frames.data();
+    state.fontMapPanel = state.buffers.fontMap.get();
+    state.colorMapPanel = state.buffers.colorMap.get();
+    state.currentImage = d.image;
+    if (!logo.decoded) {
+        front_end().message(state.strings->unknownType);
+        free_buffers(state);
+        clear_descriptor(d);
+        std::fflush(stdout);
+        return 0;
+    }
+    std::uint16_t winW = 0, winH = 0;
+    logo_window_size(d, winW, winH);
+    if (d.frameCount != 0) {
+        front_end().show_frame_window(winW, winH);
+    } else {
+        write_info_text(state);
+        front_end().show_logo_window(winW, winH);
+    }
+    std::fflush(stdout);
+    return 1;
+}
+
 }  // namespace
 
 bool shows_side_panels(LogoFormatId id)
@@ -103,9 +121,7 @@ void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_
 int load_logo(const std::string& path)
 {
     ViewerState& state = viewer_state();
-    LogoDescriptor& d = state.descriptor;
     state.fileName = path;
-
     OwnedFile file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         front_end().alert(format_text("%s \"%s\"", state.strings->cantOpen, path.c_str()));
@@ -114,55 +130,16 @@ int load_logo(const std::string& path)
     }
     LoadContext load(front_end().messages(), state.verbose != 0);
     load.set_input(std::move(file));
-    clear_descriptor(d);
-    d.stream = load.input();
+    return show_decoded(load);
+}
 
-    detect_format(d, load);
-    d.formatName = format_name(d.formatId);
-    load.trace("===>>> LOGO: FileIO for \"%s\" Opened\n", state.fileName.c_str());
-    load.trace("====>>> SYMBOLIC NAME: %s, ID: %i\n", d.formatName, d.formatId);
-    load.trace("====>>> PROPERTIES (WxHxF): (%X px) x (%X px), %i frame(s)\n", d.width, d.height, d.frameCount);
-
-    LogoBuffers& buffers = state.buffers;
-    if (d.frameCount != 0) {
-        buffers.frames.resize(d.frameCount);
-        state.frames = buffers.frames.data();
-    }
-    std::uint16_t winW = 0, winH = 0;
-    logo_window_size(d, winW, winH);
-    if (format_entry(d.formatId).kind == FrameKind::characterCell) {
-        buffers.fontMap = alloc_picture(d, load);
-        buffers.colorMap = alloc_picture(d, load);
-        state.fontMapPanel = buffers.fontMap.get();
-        state.colorMapPanel = buffers.colorMap.get();
-    }
-    buffers.image = alloc_picture(d, load);
-    buffers.palette = alloc_zeroed(PALETTE_BYTES, 1);
-    d.image = buffers.image.get();
-    d.palette = buffers.palette.get();
-    state.currentImage = d.image;
-
-    bool decoded = run_decoder(d, state, load);
-    buffers.framePixels = load.take_frame_buffers();
-    load.close_input();
-    d.stream = nullptr;
-    if (!decoded) {
-        front_end().message(state.strings->unknownType);
-        free_buffers(state);
-        clear_descriptor(d);
-        std::fflush(stdout);
-        return 0;
-    }
-    load.trace("===>>> LOGO: FileIO for \"%s\" Closed\n", state.fileName.c_str());
-
-    if (d.frameCount != 0) {
-        front_end().show_frame_window(winW, winH);
-    } else {
-        write_info_text(state);
-        front_end().show_logo_window(winW, winH);
-    }
-    std::fflush(stdout);
-    return 1;
+int load_logo_bytes(std::vector<std::uint8_t> bytes, const std::string& name)
+{
+    ViewerState& state = viewer_state();
+    state.fileName = name;
+    LoadContext load(front_end().messages(), state.verbose != 0);
+    load.replace_input(std::move(bytes));
+    return show_decoded(load);
 }
 
 bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose)
@@ -172,11 +149,7 @@ bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& mess
         return false;
     LoadContext load(messages, verbose);
     load.set_input(std::move(file));
-    d = LogoDescriptor{};
-    d.stream = load.input();
-    detect_format(d, load);
-    d.formatName = format_name(d.formatId);
-    d.stream = nullptr;
+    d = detect_logo(load);
     return true;
 }
 
@@ -216,10 +189,10 @@ void unload_logo()
         flush_single(nullptr, nullptr);
 }
 
-int read_Palette(LogoDescriptor d, LoadContext& load)
+int read_Palette(LogoDescriptor d, LoadContext& load, FrontEnd& frontEnd)
 {
     ViewerState& state = viewer_state();
-    state.paletteFile = front_end().choose_palette_file();
+    state.paletteFile = frontEnd.choose_palette_file();
     if (state.paletteFile.empty()) {
         load.notice("===>>> PALETTE: External Palette not valid!\n");
         return 0;

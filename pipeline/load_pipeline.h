@@ -3,13 +3,19 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/load_context.h"
 #include "core/logo.h"
+#include "pipeline/front_end.h"
 
 // Loads the logo at path into viewer_state(); 1 when a decoder ran and the views were
 // opened, 0 when the file cannot be opened or its format has no decoder.
 int load_logo(const std::string& path);
+
+// Loads a logo held in memory (one found inside a ROM image) like load_logo; name stands
+// for the file name in the views, the trace lines and the PNG names.
+int load_logo_bytes(std::vector<std::uint8_t> bytes, const std::string& name);
 
 // Runs detection alone on the file at path and fills d (its buffers and stream stay null);
 // false when the file cannot be opened.
@@ -24,7 +30,7 @@ void flush_single(void* widget, void* window);
 void unload_logo();
 
 // Reads the external palette of a Phoenix FirstBIOS ICON into d.palette entries 0 to 63.
-int read_Palette(LogoDescriptor d, LoadContext& load);
+int read_Palette(LogoDescriptor d, LoadContext& load, FrontEnd& frontEnd);
 
 // Window area of a loaded logo: at least 200 x 125; three pictures wide for the
 // character-cell identifiers 1, 10 and 11.

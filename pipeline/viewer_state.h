@@ -8,19 +8,8 @@
 #include <vector>
 
 #include "core/logo.h"
-#include "core/owned.h"
+#include "pipeline/decode_logo.h"
 #include "pipeline/ui_strings.h"
-
-// The buffers of the loaded logo. The descriptor's image and palette, the frame table
-// and the panels of the state point into them.
-struct LogoBuffers {
-    OwnedBytes image;
-    OwnedBytes palette;
-    OwnedBytes fontMap;
-    OwnedBytes colorMap;
-    std::vector<LogoFrame> frames;        // the frame table
-    std::vector<OwnedBytes> framePixels;  // every frame's pixels
-};
 
 struct ViewerState {
     int loaded = 0;    // 1 while a logo is loaded

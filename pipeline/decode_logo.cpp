@@ -1,0 +1,65 @@
+#include "pipeline/decode_logo.h"
+
+#include "detect/detect.h"
+#include "pipeline/decoder_dispatch.h"
+#include "pipeline/format_registry.h"
+
+namespace {
+
+constexpr std::size_t PALETTE_BYTES = 256 * 3;
+
+// Zero-filled buffer for a picture or panel of the descriptor's size; an empty picture
+// gets no buffer and no complaint, one beyond the limits takes the allocation-failure path.
+OwnedBytes alloc_picture(const LogoDescriptor& d, LoadContext& load, FrontEnd& frontEnd, const UiStrings& strings)
+{
+    if (d.width == 0 || d.height == 0)
+        return nullptr;
+    OwnedBytes buffer = load.alloc_rgb(d.width, d.height);
+    if (!buffer)
+        frontEnd.alert(strings.noMemory);
+    return buffer;
+}
+
+}  // namespace
+
+LogoDescriptor detect_logo(LoadContext& load)
+{
+    LogoDescriptor d;
+    d.stream = load.input();
+    detect_format(d, load);
+    d.formatName = format_name(d.formatId);
+    d.stream = nullptr;
+    return d;
+}
+
+DecodedLogo decode_logo(LoadContext& load, const std::string& name, FrontEnd& frontEnd, const UiStrings& strings)
+{
+    DecodedLogo logo;
+    LogoDescriptor& d = logo.descriptor;
+    d.stream = load.input();
+    detect_format(d, load);
+    d.formatName = format_name(d.formatId);
+    load.trace("===>>> LOGO: FileIO for \"%s\" Opened\n", name.c_str());
+    load.trace("====>>> SYMBOLIC NAME: %s, ID: %i\n", d.formatName, d.formatId);
+    load.trace("====>>> PROPERTIES (WxHxF): (%X px) x (%X px), %i frame(s)\n", d.width, d.height, d.frameCount);
+
+    LogoBuffers& buffers = logo.buffers;
+    if (d.frameCount != 0)
+        buffers.frames.resize(d.frameCount);
+    if (format_entry(d.formatId).kind == FrameKind::characterCell) {
+        buffers.fontMap = alloc_picture(d, load, frontEnd, strings);
+        buffers.colorMap = alloc_picture(d, load, frontEnd, strings);
+    }
+    buffers.image = alloc_picture(d, load, frontEnd, strings);
+    buffers.palette = alloc_zeroed(PALETTE_BYTES, 1);
+    d.image = buffers.image.get();
+    d.palette = buffers.palette.get();
+
+    logo.decoded = run_decoder(logo, load, frontEnd);
+    buffers.framePixels = load.take_frame_buffers();
+    load.close_input();
+    d.stream = nullptr;
+    if (logo.decoded)
+        load.trace("===>>> LOGO: FileIO for \"%s\" Closed\n", name.c_str());
+    return logo;
+}

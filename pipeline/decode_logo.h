@@ -1,0 +1,39 @@
+// Detection and decoding of one logo, apart from the viewer's state: what load_logo runs
+// for the viewer and the command, and what the ROM scanner runs on every candidate.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/load_context.h"
+#include "core/logo.h"
+#include "core/owned.h"
+#include "pipeline/front_end.h"
+#include "pipeline/ui_strings.h"
+
+// The buffers of a decoded logo; its descriptor and frame table point into them.
+struct LogoBuffers {
+    OwnedBytes image;
+    OwnedBytes palette;
+    OwnedBytes fontMap;                   // the two side panels of character-cell logos
+    OwnedBytes colorMap;
+    std::vector<LogoFrame> frames;        // the frame table
+    std::vector<OwnedBytes> framePixels;  // every frame's pixels
+};
+
+struct DecodedLogo {
+    LogoDescriptor descriptor;  // image and palette point into buffers; the stream is closed
+    LogoBuffers buffers;
+    bool decoded = false;       // a decoder ran; false for an unknown format
+
+    LogoFrame* frames() { return buffers.frames.empty() ? nullptr : buffers.frames.data(); }
+};
+
+// Detects the logo that the load's input holds and decodes it. name is the file name the
+// trace lines give. A picture or panel that cannot be allocated is told through frontEnd's
+// alert (with strings' text); an ICON's palette file is asked of frontEnd. The input is
+// closed on return.
+DecodedLogo decode_logo(LoadContext& load, const std::string& name, FrontEnd& frontEnd, const UiStrings& strings);
+
+// Runs detection alone on the load's input.
+LogoDescriptor detect_logo(LoadContext& load);
