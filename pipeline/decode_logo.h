@@ -15,7 +15,7 @@
 struct LogoBuffers {
     OwnedBytes image;
     OwnedBytes palette;
-    OwnedBytes fontMap;                   // the two side panels of character-cell logos
+    OwnedBytes fontMap;  // the two side panels of character-cell logos
     OwnedBytes colorMap;
     std::vector<LogoFrame> frames;        // the frame table
     std::vector<OwnedBytes> framePixels;  // every frame's pixels
@@ -24,7 +24,7 @@ struct LogoBuffers {
 struct DecodedLogo {
     LogoDescriptor descriptor;  // image and palette point into buffers; the stream is closed
     LogoBuffers buffers;
-    bool decoded = false;       // a decoder ran; false for an unknown format
+    bool decoded = false;  // a decoder ran; false for an unknown format
 
     LogoFrame* frames() { return buffers.frames.empty() ? nullptr : buffers.frames.data(); }
 };

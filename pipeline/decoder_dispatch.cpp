@@ -9,7 +9,7 @@ bool run_decoder(DecodedLogo& logo, LoadContext& load, FrontEnd& frontEnd)
     const FormatEntry& format = format_entry(d.formatId);
     const FormatDecoder& decoder = format.decoder;
     if (decoder.single) {
-        if (format.externalPalette)
+        if (format.traits & EXTERNAL_PALETTE)
             read_Palette(d, load, frontEnd);
         decoder.single(d.image, d, load);
     } else if (decoder.cell) {

@@ -38,15 +38,19 @@ enum ExportTargetId {
 // Set of targets, bit n for target n.
 using ExportTargets = std::uint16_t;
 
+// What sets a few formats apart, as flags.
+using FormatTraits = unsigned;
+constexpr FormatTraits SIDE_PANELS = 1;       // the views show FontMap and ColorMap beside the picture
+constexpr FormatTraits EXTERNAL_PALETTE = 2;  // the user picks a palette file before decoding
+
 struct FormatEntry {
     LogoFormatId id;
-    const char* name;             // display name: -list, Info, trace lines, PNG text
-    FrameKind kind;               // how the pipeline holds its pictures
-    bool sidePanels;              // views show the FontMap and ColorMap panels beside the picture
-    bool externalPalette;         // the user picks a palette file before decoding
-    Probe probe;                  // the probe of the chain that claims it; none for 0 and 7
+    const char* name;  // display name: -list, Info, trace lines, PNG text
+    FrameKind kind;    // how the pipeline holds its pictures
+    Probe probe;       // the probe of the chain that claims it; none for 0 and 7
     FormatDecoder decoder;
     ExportTargets exportTargets;  // Export As targets that take it as their source
+    FormatTraits traits = 0;
 };
 
 // The row of an identifier; identifiers above the catalogue get a row named "Unknown!".

@@ -102,7 +102,7 @@ int show_decoded(LoadContext& load)
 
 bool shows_side_panels(LogoFormatId id)
 {
-    return format_entry(id).sidePanels;
+    return (format_entry(id).traits & SIDE_PANELS) != 0;
 }
 
 void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_t& winH)

@@ -15,7 +15,7 @@ seconds=${1:-30}
 dir=build/fuzz
 jobs=$(nproc 2>/dev/null || echo 2)
 
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARPO2_FUZZ=ON \
+CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARPO2_FUZZ=ON -DZARPO2_WERROR=ON \
     -DZARPO2_GUI=OFF -DZARPO2_TESTS=OFF -DZARPO2_TOOLS=OFF >/dev/null
 cmake --build "$dir" -j "$jobs"
 

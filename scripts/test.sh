@@ -13,7 +13,7 @@ for variant in plain asan; do
     sanitize=OFF
     [ "$variant" = asan ] && sanitize=ON
     echo "=== $variant build"
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARPO2_SANITIZE=$sanitize >/dev/null
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARPO2_SANITIZE=$sanitize -DZARPO2_WERROR=ON >/dev/null
     cmake --build "$dir" -j "$JOBS"
     echo "=== $variant tests"
     if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
