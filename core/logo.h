@@ -34,7 +34,7 @@ struct LogoFrame {
     std::uint8_t frameCount = 0;
     std::uint16_t colorCount = 0;
     std::uint32_t reservedWord = 0;
-    std::uint8_t* pixels = nullptr;   // width x height x 3 bytes, allocated by the decoder (calloc)
+    std::uint8_t* pixels = nullptr;   // width x height x 3 bytes, allocated through the load (a view)
     std::uint8_t* palette = nullptr;
     std::FILE* stream = nullptr;
     void* displayImage = nullptr;     // toolkit image over pixels, owned by the viewer
