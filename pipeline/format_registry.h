@@ -16,8 +16,9 @@ using CellDecoder = void (*)(std::uint8_t* image, std::uint8_t* fontMap, std::ui
                              LoadContext& load);
 using FrameDecoder = void (*)(LogoFrame* frames, LogoDescriptor d, LoadContext& load);
 
-// A decoder in one of its three call shapes; at most one is set.
+// A decoder in one of its three call shapes: the pointer of its shape is set.
 struct FormatDecoder {
+    FrameKind shape = FrameKind::none;
     SingleDecoder single = nullptr;
     CellDecoder cell = nullptr;
     FrameDecoder frames = nullptr;
