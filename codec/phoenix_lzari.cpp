@@ -8,15 +8,16 @@
 
 #include <array>
 #include <new>
+#include <utility>
 
 namespace {
 
 constexpr std::size_t SIZE_FIELD = 4;  // the expanded size, little-endian
 
-constexpr unsigned RING_SIZE = 4096;     // N
+constexpr unsigned RING_SIZE = 4096;  // N
 constexpr unsigned RING_MASK = RING_SIZE - 1;
-constexpr unsigned MAX_MATCH = 60;       // F
-constexpr unsigned THRESHOLD = 2;        // matches are longer than this
+constexpr unsigned MAX_MATCH = 60;    // F
+constexpr unsigned THRESHOLD = 2;     // matches are longer than this
 constexpr unsigned RING_START = RING_SIZE - MAX_MATCH;
 constexpr unsigned LITERALS = 256;
 constexpr unsigned CHARACTERS = LITERALS - THRESHOLD + MAX_MATCH;  // 314: literals and lengths 3..60
@@ -27,12 +28,13 @@ constexpr std::uint32_t Q1 = 0x8000;
 constexpr std::uint32_t Q2 = 0x10000;
 constexpr std::uint32_t Q3 = 0x18000;
 constexpr std::uint32_t Q4 = 0x20000;
-constexpr unsigned VALUE_BITS = 17;      // the value register starts with 15 + 2 bits
-constexpr std::uint32_t MAX_CUM = Q1 - 1;  // the character model is halved at this total
+constexpr unsigned VALUE_BITS = 17;        // the value register starts with 15 + 2 bits
+constexpr std::uint32_t MAX_CUM = Q1 - 1;  // the character counts are halved at this total
 
-// Zero bits the reader supplies past the end of the input before the stream ends. An
-// encoder's stream is read at most 17 bits past its last bit; a stream cut short would
-// otherwise go on making bytes from zeros up to the size cap.
+// Zero bits the reader supplies past the end of the input before the stream ends. The
+// decoder reads 17 bits ahead of the encoder, so a whole stream needs a few zero bits at
+// most, even from an encoder that flushes nothing; a stream cut short would otherwise go
+// on making bytes from zeros up to the size cap.
 constexpr std::uint64_t OVERRUN_BITS = 32 * 8;
 
 // Cumulative frequencies of the static position model: position p has weight
@@ -84,7 +86,6 @@ public:
             symToChar_[s] = static_cast<std::uint16_t>(s - 1);
             freq_[s] = 1;
         }
-        freq_[0] = 0;
         rebuild();
         for (unsigned i = 0; i < VALUE_BITS; ++i)
             value_ = 2 * value_ + in_.next();
@@ -228,9 +229,9 @@ private:
     std::uint32_t high_ = Q4;
     std::uint32_t value_ = 0;
     std::uint32_t total_ = 0;                            // cum[0]
-    std::array<std::uint32_t, CHARACTERS + 1> freq_{};   // by rank; freq_[0] = 0
-    std::array<std::uint32_t, CHARACTERS + 1> tree_{};   // Fenwick sums of freq_
-    std::array<std::uint16_t, CHARACTERS + 1> symToChar_{};
+    std::array<std::uint32_t, CHARACTERS + 1> freq_{};       // by rank 1..314
+    std::array<std::uint32_t, CHARACTERS + 1> tree_{};       // Fenwick sums of freq_
+    std::array<std::uint16_t, CHARACTERS + 1> symToChar_{};  // the character of each rank
 };
 
 }  // namespace

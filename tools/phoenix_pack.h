@@ -15,7 +15,7 @@ namespace phoenix_pack_detail {
 
 constexpr std::size_t RING_SIZE = 4096;
 constexpr std::size_t MIN_MATCH = 3;
-constexpr std::size_t HASH_SIZE = 1u << 15;
+constexpr std::size_t HASH_SIZE = 1u << 12;
 constexpr unsigned CHAIN_DEPTH = 64;  // candidates tried per position
 constexpr std::int64_t NONE = -1;
 
