@@ -16,8 +16,8 @@ constexpr std::size_t SIZE_FIELD = 4;  // the expanded size, little-endian
 
 constexpr unsigned RING_SIZE = 4096;  // N
 constexpr unsigned RING_MASK = RING_SIZE - 1;
-constexpr unsigned MAX_MATCH = 60;    // F
-constexpr unsigned THRESHOLD = 2;     // matches are longer than this
+constexpr unsigned MAX_MATCH = 60;  // F
+constexpr unsigned THRESHOLD = 2;   // matches are longer than this
 constexpr unsigned RING_START = RING_SIZE - MAX_MATCH;
 constexpr unsigned LITERALS = 256;
 constexpr unsigned CHARACTERS = LITERALS - THRESHOLD + MAX_MATCH;  // 314: literals and lengths 3..60
@@ -108,7 +108,7 @@ public:
                 upTo += tree_[s];
             }
         }
-        unsigned sym = s < CHARACTERS ? s + 1 : CHARACTERS;  // s < 314: below < total
+        unsigned sym = s < CHARACTERS ? s + 1 : CHARACTERS;   // s < 314: below < total
         std::uint32_t cumBelow = total_ - upTo - freq_[sym];  // cum[sym]
         narrow(cumBelow + freq_[sym], cumBelow, total_);
         unsigned c = symToChar_[sym];
@@ -228,7 +228,7 @@ private:
     std::uint32_t low_ = 0;
     std::uint32_t high_ = Q4;
     std::uint32_t value_ = 0;
-    std::uint32_t total_ = 0;                            // cum[0]
+    std::uint32_t total_ = 0;                                // cum[0]
     std::array<std::uint32_t, CHARACTERS + 1> freq_{};       // by rank 1..314
     std::array<std::uint32_t, CHARACTERS + 1> tree_{};       // Fenwick sums of freq_
     std::array<std::uint16_t, CHARACTERS + 1> symToChar_{};  // the character of each rank
@@ -243,8 +243,7 @@ std::uint32_t phoenix_lzari_size(std::span<const std::uint8_t> packed)
     return packed[0] | packed[1] << 8 | packed[2] << 16 | static_cast<std::uint32_t>(packed[3]) << 24;
 }
 
-PhoenixUnpacked phoenix_lzari_decode(std::span<const std::uint8_t> packed, std::uint32_t sizeCap,
-                                     std::uint8_t fill)
+PhoenixUnpacked phoenix_lzari_decode(std::span<const std::uint8_t> packed, std::uint32_t sizeCap, std::uint8_t fill)
 {
     PhoenixUnpacked result;
     if (packed.size() < SIZE_FIELD)

@@ -12,8 +12,7 @@
 // bytes, and complete tells whether that many came out. Bits past the end of the input
 // read as 0, for a few bytes' worth; then the stream ends. An output that cannot be
 // allocated gives an empty result.
-PhoenixUnpacked phoenix_lzari_decode(std::span<const std::uint8_t> packed, std::uint32_t sizeCap,
-                                     std::uint8_t fill);
+PhoenixUnpacked phoenix_lzari_decode(std::span<const std::uint8_t> packed, std::uint32_t sizeCap, std::uint8_t fill);
 
 // The leading 4-byte size of an LZARI stream (0 when fewer than 4 bytes), for consistency
 // checks.

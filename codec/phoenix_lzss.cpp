@@ -22,8 +22,7 @@ constexpr std::size_t GROUP_EXPANDED = 144;
 
 }  // namespace
 
-PhoenixUnpacked phoenix_lzss_decode(std::span<const std::uint8_t> packed, std::uint32_t expandedSize,
-                                    std::uint8_t fill)
+PhoenixUnpacked phoenix_lzss_decode(std::span<const std::uint8_t> packed, std::uint32_t expandedSize, std::uint8_t fill)
 {
     PhoenixUnpacked result;
     std::size_t target = expandedSize;

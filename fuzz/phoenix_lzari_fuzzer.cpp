@@ -22,8 +22,8 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 {
     if (size < CONTROL_SIZE)
         return "short";
-    std::uint32_t cap = (data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24) %
-                        (MAX_CAP + 1);
+    std::uint32_t cap =
+        (data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24) % (MAX_CAP + 1);
     std::uint8_t fill = data[4];
     std::span<const std::uint8_t> packed(data + CONTROL_SIZE, size - CONTROL_SIZE);
 

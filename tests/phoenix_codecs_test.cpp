@@ -44,11 +44,11 @@ TEST(PhoenixLzss, HandMadeStreams)
         std::size_t consumed;
         bool complete;
     } cases[] = {
-        {"flag FF, eight literals; the byte after them is not taken", Bytes{0xFF} + text("PG\x09" "ABCDE") + Bytes{0x00},
-         8, SPACE, text("PG\x09" "ABCDE"), 9, true},
+        {"flag FF, eight literals; the byte after them is not taken", Bytes{0xFF} + text("PG\tABCDE") + Bytes{0x00}, 8,
+         SPACE, text("PG\tABCDE"), 9, true},
         {"a match at position 0 reads the initial fill", {0x00, 0x00, 0x02}, 5, SPACE, Bytes(5, SPACE), 3, true},
         {"... which is the fill byte given", {0x00, 0x00, 0x02}, 5, 0xAA, Bytes(5, 0xAA), 3, true},
-        {"position 0xFEE, one before the write position, repeats the last byte", {0x01, 'x', 0xEE, 0xF1}, 5, SPACE,
+        {"position 0xFEE, one before the write position, repeats the last byte", Bytes{0x01, 'x', 0xEE, 0xF1}, 5, SPACE,
          text("xxxxx"), 4, true},
         // Twenty literals fill 0xFEE..0x001; the match at 0xFFE reads 0xFFE, 0xFFF, 0, 1.
         {"position + length wraps the ring end",
@@ -56,9 +56,9 @@ TEST(PhoenixLzss, HandMadeStreams)
              Bytes{0xFE, 0xF1},
          24, SPACE, text("abcdefghijklmnopqrstqrst"), 25, true},
         {"a match cut after its first byte ends the stream", {0x01, 'a', 0x12}, 100, SPACE, text("a"), 3, false},
-        {"a flag byte with nothing after it", Bytes{0xFF} + text("abcdefgh") + Bytes{0xFF}, 20, SPACE,
-         text("abcdefgh"), 10, false},
-        {"the expanded size is reached in the middle of a match", {0x00, 0x00, 0x0F, 0x00, 0x0F}, 7, SPACE,
+        {"a flag byte with nothing after it", Bytes{0xFF} + text("abcdefgh") + Bytes{0xFF}, 20, SPACE, text("abcdefgh"),
+         10, false},
+        {"the expanded size is reached in the middle of a match", Bytes{0x00, 0x00, 0x0F, 0x00, 0x0F}, 7, SPACE,
          Bytes(7, SPACE), 3, true},
         {"expanded size 0 takes nothing", {0xFF, 'a'}, 0, SPACE, {}, 0, true},
         {"empty input", {}, 10, SPACE, {}, 0, false},
@@ -91,8 +91,9 @@ TEST(PhoenixLzari, TheFirstSeventeenBitsPickTheFirstLiteral)
     };
     for (const auto& c : cases) {
         std::uint32_t bits = c.value << 7;
-        Bytes packed = {1, 0, 0, 0, static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 8),
-                        static_cast<std::uint8_t>(bits)};
+        Bytes packed = {1, 0, 0, 0};
+        for (int shift : {16, 8, 0})
+            packed.push_back(static_cast<std::uint8_t>(bits >> shift));
         PhoenixUnpacked r = phoenix_lzari_decode(packed, SCANNER_CAP, SPACE);
         EXPECT_TRUE(r.bytes == Bytes{c.expected}) << c.value;
         EXPECT_TRUE(r.complete);
@@ -148,8 +149,9 @@ TEST(PhoenixLzari, HandMadeStreams)
 
 Bytes text_data(std::size_t size, unsigned seed)
 {
-    static const char* const WORDS[] = {"the ", "logo ", "BIOS ", "Phoenix ", "module ", "of ", "a ", "board\r\n",
-                                         "ring ", "arithmetic ", "x", "qz ", "\t", "0123456789 "};
+    static const char* const WORDS[] = {"the ", "logo ", "BIOS ",     "Phoenix ",   "module ",
+                                        "of ",  "a ",    "board\r\n", "ring ",      "arithmetic ",
+                                        "x",    "qz ",   "\t",        "0123456789 "};
     std::mt19937 rng(seed);
     Bytes out;
     while (out.size() < size) {
@@ -200,6 +202,11 @@ const RoundTripCase ROUND_TRIPS[] = {
     {"random_4096", random_data, 4096, 0xFF},
     {"random_70k", random_data, 70000, SPACE},
 };
+
+void PrintTo(const RoundTripCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PhoenixRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 

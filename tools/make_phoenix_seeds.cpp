@@ -19,8 +19,9 @@ using Bytes = std::vector<std::uint8_t>;
 // Words picked by a fixed pseudo-random sequence.
 Bytes text_data(std::size_t size)
 {
-    static const char* const WORDS[] = {"Phoenix ", "BIOS ", "4.0 ", "Release ", "6.0 ", "logo ", "module ",
-                                         "ring ", "of ", "4096 ", "bytes", ". ", "\r\n", "Copyright ", "(C) "};
+    static const char* const WORDS[] = {"Phoenix ", "BIOS ",   "4.0 ",  "Release ",   "6.0 ",
+                                        "logo ",    "module ", "ring ", "of ",        "4096 ",
+                                        "bytes",    ". ",      "\r\n",  "Copyright ", "(C) "};
     Bytes out;
     std::uint32_t state = 1;
     while (out.size() < size) {
