@@ -166,6 +166,28 @@ constexpr Signature SIGNATURES[] = {
     {"\xFF\xD8\xFF", 3, "JPEG"}, {"$OSB", 4, "$OSB"}, {"SCRN", 4, "SCRN"}, {"SCN", 3, "SCN"},
 };
 
+// Length of the picture named name at the start of b, by its signature's rule.
+std::uint64_t extent_of(const std::string& name, RomBytes b, std::uint64_t maxCarve)
+{
+    if (name == "PCX")
+        return pcx_extent(b, 0);
+    if (name == "BMP")
+        return bmp_extent(b);
+    if (name == "AWBM")
+        return awbm_extent(b, maxCarve);
+    if (name == "PG")
+        return pg_extent(b);
+    if (name == "GRFX")
+        return grfx_extent(b);
+    if (name == "ICON")
+        return icon_extent(b);
+    if (name == "TEXTLOGO")
+        return textlogo_extent(b, 0);
+    if (name == "JPEG")
+        return jpeg_extent(b);
+    return std::min<std::uint64_t>(b.size(), maxCarve);
+}
+
 }  // namespace
 
 std::uint64_t pcx_extent(RomBytes b, std::uint64_t at)
@@ -219,25 +241,7 @@ void sweep_raw_signatures(RomScanState& state, RomBytes buffer, int parent)
                 continue;
             RomBytes slice = rom_range(buffer, at, std::min<std::uint64_t>(buffer.size() - at, maxCarve));
             std::string name = s.name;
-            std::uint64_t length = 0;
-            if (name == "PCX")
-                length = pcx_extent(slice, 0);
-            else if (name == "BMP")
-                length = bmp_extent(slice);
-            else if (name == "AWBM")
-                length = awbm_extent(slice, maxCarve);
-            else if (name == "PG")
-                length = pg_extent(slice);
-            else if (name == "GRFX")
-                length = grfx_extent(slice);
-            else if (name == "ICON")
-                length = icon_extent(slice);
-            else if (name == "TEXTLOGO")
-                length = textlogo_extent(slice, 0);
-            else if (name == "JPEG")
-                length = jpeg_extent(slice);
-            else
-                length = slice.size();
+            std::uint64_t length = extent_of(name, slice, maxCarve);
             if (length == 0)
                 continue;
             if (length > work)
@@ -266,4 +270,22 @@ void sweep_raw_signatures(RomScanState& state, RomBytes buffer, int parent)
             state.add(std::move(c));
         }
     }
+}
+
+std::uint64_t rom_picture_extent(std::span<const std::uint8_t> bytes, std::string& signature)
+{
+    constexpr std::uint64_t TEXTLOGO_FILE_AT = 0x80;
+    signature = "TEXTLOGO";
+    if (rom_has(bytes, TEXTLOGO_FILE_AT, "TEXTLOGO", 8)) {
+        std::uint64_t length = textlogo_extent(bytes, TEXTLOGO_FILE_AT);
+        return length ? TEXTLOGO_FILE_AT + length : 0;
+    }
+    for (const Signature& s : SIGNATURES) {
+        if (rom_has(bytes, 0, s.magic, s.length)) {
+            signature = s.name;
+            return extent_of(s.name, bytes, bytes.size());
+        }
+    }
+    signature.clear();
+    return 0;
 }

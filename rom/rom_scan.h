@@ -40,5 +40,12 @@ struct RomScanLimits {
 // TEXTLOGO blocks, then raw signatures in the file and inside every unpacked candidate.
 std::vector<RomCandidate> scan_rom_image(std::span<const std::uint8_t> image, const RomScanLimits& limits = {});
 
+// Length of the picture file at the start of bytes by the rules the raw sweep carves
+// with (PCX rows walked, BMP and PG sizes from the header, TEXTLOGO at 0x80 ...).
+// signature is set to the name of the signature that starts the bytes ("PCX", "BMP",
+// "AWBM", "PG", "GRFX", "ICON", "TEXTLOGO", "JPEG", ...), empty when none does; the
+// result is 0 when its picture does not fit in the bytes.
+std::uint64_t rom_picture_extent(std::span<const std::uint8_t> bytes, std::string& signature);
+
 // CRC-16/ARC (reflected polynomial 0xA001, initial 0), the LHA data check.
 std::uint16_t crc16_arc(std::span<const std::uint8_t> bytes);
