@@ -1,5 +1,6 @@
 #include "pipeline/rom_scan.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/load_context.h"
@@ -171,6 +172,8 @@ RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image)
         listed[i] = static_cast<int>(report.logos.size());
         report.logos.push_back(std::move(found));
     }
+    std::stable_sort(report.logos.begin(), report.logos.end(),
+                     [](const FoundLogo& a, const FoundLogo& b) { return a.offset < b.offset; });
     return report;
 }
 

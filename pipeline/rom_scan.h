@@ -37,7 +37,7 @@ struct FoundLogo : RomCandidate {
 };
 
 struct RomScanReport {
-    std::vector<FoundLogo> logos;        // in the order the scanner found them
+    std::vector<FoundLogo> logos;        // by file offset
     std::vector<std::string> problems;   // one line each: records that could not be unpacked, budgets spent
     bool opened = true;                  // false when the file could not be read
 };
