@@ -114,7 +114,10 @@ void add_module(RomScanState& state, std::uint64_t at, std::uint64_t end)
         else
             c.notes.push_back("could not decompress");
     }
-    state.claim(c.offset, std::min(c.length, end - at));
+    // Only a module that unpacked claims its bytes: a false chain must not hide the raw
+    // pictures behind the range its garbage sizes give.
+    if (!c.bytes.empty())
+        state.claim(c.offset, std::min(c.length, end - at));
     state.add(std::move(c));
 }
 

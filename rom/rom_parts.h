@@ -44,8 +44,8 @@ inline RomBytes rom_range(RomBytes b, std::uint64_t at, std::uint64_t length)
     return b.subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(length));
 }
 
-// Every offset at which pattern starts, found with memchr on its first byte and memcmp,
-// so a sweep costs a pass over the image.
+// Every offset at which pattern starts (overlapping hits too), found with memchr on one
+// of its bytes and memcmp: about one pass over the image.
 std::vector<std::uint64_t> rom_find_all(RomBytes b, const char* pattern, std::size_t length);
 
 // Lower-case hex of value with at least digits digits.

@@ -60,14 +60,19 @@ std::vector<std::uint64_t> rom_find_all(RomBytes b, const char* pattern, std::si
     std::vector<std::uint64_t> hits;
     if (length == 0 || b.size() < length)
         return hits;
+    // memchr runs on one byte of the pattern, chosen to be neither 00 nor FF: erased flash
+    // and zero fill would stop it at every byte.
+    std::size_t anchor = 0;
+    while (anchor + 1 < length && (pattern[anchor] == '\x00' || pattern[anchor] == '\xFF'))
+        ++anchor;
     const std::uint8_t* base = b.data();
-    std::size_t last = b.size() - length;
+    std::size_t last = b.size() - length;  // last possible start
     std::size_t at = 0;
     while (at <= last) {
-        const void* p = std::memchr(base + at, static_cast<unsigned char>(pattern[0]), last - at + 1);
+        const void* p = std::memchr(base + at + anchor, static_cast<unsigned char>(pattern[anchor]), last - at + 1);
         if (!p)
             break;
-        at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(p) - base);
+        at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(p) - base) - anchor;
         if (std::memcmp(base + at, pattern, length) == 0)
             hits.push_back(at);
         ++at;
