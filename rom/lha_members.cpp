@@ -1,7 +1,9 @@
 // LHA members anywhere in the image: the one-member archives Award ROMs are built of
 // (level 1, load address in the date fields), and the members of plain .lzh archives
-// (levels 0, 1 and 2). Methods -lh0- (stored) and -lh4-, -lh5-, -lh6- through the lh5
-// kernel; -lh7- and the rest are listed as not unpacked.
+// (levels 0, 1 and 2). Methods -lh0- (stored) and -lh4-, -lh5-, -lh6-, -lh7- through
+// the lh5 kernel; the kernel has 16 position classes, so an -lh7- member that copies from
+// more than 32 KiB back does not unpack ("could not decompress"). Other methods are
+// listed as not unpacked.
 //
 // A member is found by its method text "-lh?-" two bytes in, then validated: level 0..2,
 // header size room for the name and CRC, the 8-bit header checksum (levels 0, 1), the
@@ -176,9 +178,6 @@ void try_member(RomScanState& state, std::uint64_t x)
             unpacked.bytes.assign(packed.begin(), packed.end());
             unpacked.complete = true;
         }
-    } else if (h.method == 7) {
-        // The kernel's -lh7- counts lengths and positions its own way, not as LHA does.
-        c.notes.push_back("method " + h.methodName + " is not unpacked");
     } else if (h.method > 0) {
         unpacked = state.unpack_lh(packed, h.originalSize, h.method);
     } else {
@@ -191,7 +190,7 @@ void try_member(RomScanState& state, std::uint64_t x)
     if (!h.checksumOk)
         c.notes.push_back("header checksum mismatch");
     if (!unpacked.complete) {
-        if (h.method >= 0 && h.method != 7)
+        if (h.method >= 0)
             c.notes.push_back("could not decompress");
         unpacked.bytes.clear();
     } else if (!crcOk) {

@@ -136,7 +136,10 @@ RomUnpacked RomScanState::unpack_lh(RomBytes packed, std::uint32_t expanded, int
     if (!charge(expanded))
         return out;
     CountingSink sink;
-    LzhRequest request{packed, expanded, static_cast<std::uint32_t>(packed.size()), LH_DICTIONARY_BITS[method], method};
+    // The kernel's own method 7 counts match lengths from 2; LHA's -lh7- is -lh6- with a
+    // 64 KiB window, so it is asked for as method 6.
+    int kernelMethod = method == 7 ? 6 : method;
+    LzhRequest request{packed, expanded, static_cast<std::uint32_t>(packed.size()), LH_DICTIONARY_BITS[method], kernelMethod};
     LzhResult result = lzh_decode(request, sink);
     if (result.allocationFailed)
         return out;

@@ -182,6 +182,24 @@ TEST(RomScan, AwardMembersMatchLhasa)
     EXPECT_EQ(ours.size(), 9u);
 }
 
+// jlha's -lh5-, -lh6- and -lh7- members (level-2 headers) unpack through the kernel.
+TEST(RomScan, PlainArchivesOfEachMethod)
+{
+    if (!have_program("jlha"))
+        GTEST_SKIP() << "jlha is not installed";
+    const std::string bmp = write_temp_file(read_file(test_data_dir() + "/bmp/magick-8bit.bmp"), "a.bmp");
+    const std::string dir = fs::path(bmp).parent_path();
+    for (const char* method : {"5", "6", "7"}) {
+        SCOPED_TRACE(method);
+        ASSERT_EQ(run_command("cd '" + dir + "' && jlha aqo" + method + " m" + method + ".lzh a.bmp >/dev/null 2>&1"), 0);
+        RomScanReport report = scan_rom(dir + "/m" + method + ".lzh");
+        ASSERT_EQ(report.logos.size(), 1u);
+        EXPECT_EQ(report.logos[0].compression, std::string("lh") + method);
+        EXPECT_EQ(report.logos[0].container, "LHA archive");
+        expect_same_picture(report.logos[0].bytes, "bmp/magick-8bit.bmp");
+    }
+}
+
 TEST(RomScan, ChecksumMismatchesAreNotedOrRefused)
 {
     const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
