@@ -253,6 +253,9 @@ TEST(RomScan, HostileContainersEndQuickly)
         b.fill(0x1000, 0xFF);
         b.u32(previous).u8(0).u8(0x31).u8(0x31).u8(0).u8('L').u8(27).u8(5).u16(0).u16(0xF).u32(expanded).u32(16).u32(nextFragment);
         b.u32(expanded).fill(12, 0x55);
+        // BCPSYS sends the chain walk to the module first.
+        b.pad_to(0x1E000, 0xFF).text("BCPSEGMENT").text("BCPSYS").u8(0).u8(0).u16(0x80);
+        b.pad_to(0x1E00A + 0x77, 0).u32(0xFFFE1000).pad_to(0x1E00A + 0x80, 0);
         b.pad_to(0x20000, 0xFF);
         return b.data();
     };
