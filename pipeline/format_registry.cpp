@@ -116,7 +116,11 @@ constexpr bool rows_consistent()
     }
     return true;
 }
+// g++ cannot compare function addresses at compile time under AddressSanitizer; the
+// plain builds check the table.
+#ifndef __SANITIZE_ADDRESS__
 static_assert(rows_consistent(), "every decodable format has a decoder of its kind and a probe in the chain");
+#endif
 
 }  // namespace
 
