@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "output/png_file.h"
 #include "output/save_png.h"
@@ -142,10 +143,13 @@ std::string member_part(const FoundLogo& logo)
     return part;
 }
 
-bool same_file(const std::string& a, const std::string& b)
+// Device and inode of an existing file; {0, 0} when there is none.
+std::pair<dev_t, ino_t> file_id(const std::string& path)
 {
-    struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return {0, 0};
+    return {st.st_dev, st.st_ino};
 }
 
 struct Options {
@@ -158,7 +162,14 @@ struct Options {
 // The names of one run: stems already given out, and the inputs no output may replace.
 class OutputNames {
 public:
-    explicit OutputNames(const std::vector<std::string>& inputs) : inputs_(inputs) {}
+    explicit OutputNames(const std::vector<std::string>& inputs)
+    {
+        for (const std::string& input : inputs) {
+            std::pair<dev_t, ino_t> id = file_id(input);
+            if (id.second != 0)
+                inputs_.insert(id);
+        }
+    }
 
     // A stem unused in this run whose files in the output folders are no input.
     std::string claim(const std::string& wanted, const Options& options)
@@ -186,14 +197,14 @@ private:
                 paths.push_back(options.pngDir + "/" + stem + suffix);
             }
         }
-        for (const std::string& path : paths)
-            for (const std::string& input : inputs_)
-                if (same_file(path, input))
-                    return true;
+        for (const std::string& path : paths) {
+            if (inputs_.count(file_id(path)))
+                return true;
+        }
         return false;
     }
 
-    std::vector<std::string> inputs_;
+    std::set<std::pair<dev_t, ino_t>> inputs_;
     std::set<std::string> used_;
 };
 
