@@ -91,7 +91,9 @@ ByteBuilder& ByteBuilder::put_text(std::size_t offset, const std::string& s)
 
 std::string test_temp_dir()
 {
-    static std::string dir = [] {
+    // Kept on the heap for the whole process: the exit handler below runs after the
+    // destructors of statics constructed before it was registered, this one included.
+    static const std::string& dir = *new std::string([] {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/zarpo2-test-XXXXXX";
         if (!mkdtemp(pattern.data()))
@@ -102,7 +104,7 @@ std::string test_temp_dir()
             std::filesystem::remove_all(test_temp_dir(), ignored);
         });
         return pattern;
-    }();
+    }());
     return dir;
 }
 
