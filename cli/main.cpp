@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/scan_command.h"
 #include "core/version.h"
 #include "output/save_png.h"
 #include "pipeline/format_registry.h"
@@ -178,5 +179,7 @@ int main(int argc, char** argv)
         return run_identify(args);
     if (command == "png")
         return run_png(args);
+    if (command == "scan")
+        return run_scan(args);
     return usage_error(("unknown command " + command).c_str());
 }

@@ -1,0 +1,49 @@
+// Logos inside whole ROM images: the rom/ scanner's candidates, each confirmed by the
+// normal detection and a bounded decode of its unpacked bytes.
+//
+// A candidate is listed as a logo only when all of these hold:
+//   - detection claims its bytes and the format's decoder runs;
+//   - the picture (or every frame) is not empty, and the declared pixels are within
+//     reach of the bytes (at most 256 pixels a byte, as run-length data can give);
+//   - the pixels are not all one colour (a header over zero fill or erased flash);
+//   - where the format is one the raw sweep measures (PCX rows, BMP, AWBM, PG, GRFX,
+//     ICON, TEXTLOGO, JPEG) and its signature starts the bytes, the picture's data is
+//     all there and takes at least a quarter of the bytes: a header alone, or a small
+//     header at the start of a large code module, is not a logo;
+//   - a logo found inside a module that is itself a listed logo is not listed again.
+// Every decode runs with a silent front end and the normal load budget; the scan as a
+// whole decodes at most MAX_ROM_CONFIRM_PIXELS pixels and MAX_ROM_CONFIRMATIONS candidates.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/catalogue.h"
+#include "rom/rom_scan.h"
+
+constexpr std::uint64_t MAX_ROM_CONFIRM_PIXELS = 64ull << 20;
+constexpr std::size_t MAX_ROM_CONFIRMATIONS = 1024;
+
+// A confirmed logo: where it was found (the candidate's fields; bytes hold the logo file
+// as zarpo2 opens it) and what detection made of it.
+struct FoundLogo : RomCandidate {
+    LogoFormatId formatId = 0;
+    std::string formatName;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint8_t frameCount = 0;
+};
+
+struct RomScanReport {
+    std::vector<FoundLogo> logos;        // by file offset
+    std::vector<std::string> problems;   // one line each: records that could not be unpacked, budgets spent
+    bool opened = true;                  // false when the file could not be read
+};
+
+// Scans an image in memory.
+RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image);
+// Reads the file (at most RomScanLimits::maxFileSize bytes; a larger file is not scanned)
+// and scans it.
+RomScanReport scan_rom(const std::string& path);

@@ -1,0 +1,173 @@
+// AMIBIOS images of the "AMIBIOSC" kind (core versions 0627 .. 0800): the module chain
+// that starts at the Begin pointer of the AMIBIOSC header and runs to lower addresses,
+// each module stored or a bare lh5 stream; and the MSI boards' raw PCX slots, a length
+// word and a PCX picture at each 32 KiB boundary, outside the chain.
+#include <algorithm>
+#include <optional>
+
+#include "rom/rom_parts.h"
+
+namespace {
+
+constexpr char AMI_TAG[] = "AMIBIOSC";
+constexpr std::size_t AMI_TAG_LENGTH = 8;
+constexpr std::uint64_t BEGIN_OFFSET_AT = 0x12;   // Begin pointer: offset, then segment
+constexpr std::uint64_t BEGIN_SEGMENT_AT = 0x14;
+constexpr std::uint64_t AMI_HEADER_SIZE = 0x16;
+constexpr std::uint64_t ONE_MIB = 0x100000;       // real-mode images end at linear 1 MiB
+
+// Module header fields.
+constexpr std::uint64_t PREV_OFFSET_AT = 0x00;
+constexpr std::uint64_t PREV_SEGMENT_AT = 0x02;
+constexpr std::uint64_t CSIZE_AT = 0x04;
+constexpr std::uint64_t ID_AT = 0x06;
+constexpr std::uint64_t FLAGS_AT = 0x07;
+constexpr std::uint64_t PACKED_SIZE_AT = 0x0C;
+constexpr std::uint64_t EXPANDED_SIZE_AT = 0x10;
+constexpr std::uint64_t STORED_DATA_AT = 0x0C;
+constexpr std::uint64_t PACKED_DATA_AT = 0x14;
+constexpr std::uint8_t FLAG_STORED = 0x80;
+constexpr std::uint16_t END_OF_CHAIN = 0xFFFF;
+constexpr std::uint64_t LONG_SIZE_BEFORE = 8;     // a stored module of CSize 0 or FFFF keeps its size 8 bytes before
+constexpr unsigned MAX_MODULES = 128;
+
+constexpr std::uint64_t MSI_SLOT = 0x8000;
+constexpr std::uint64_t MSI_SLOTS_BELOW = 0x40000;  // the slots seen lie in the lower 256 KiB
+constexpr std::uint64_t PCX_SLACK = 64;             // bytes a packer may leave after the rows
+
+bool is_digit(std::uint8_t c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Offset of the AMIBIOSC header to use: the first whose version is four digits other than
+// "0000"; else the first "0000" one.
+std::optional<std::uint64_t> find_ami_header(RomBytes image)
+{
+    std::optional<std::uint64_t> fallback;
+    for (std::uint64_t at : rom_find_all(image, AMI_TAG, AMI_TAG_LENGTH)) {
+        RomBytes version = rom_range(image, at + AMI_TAG_LENGTH, 4);
+        if (version.empty() || !is_digit(version[0]) || !is_digit(version[1]) || !is_digit(version[2]) ||
+            !is_digit(version[3]))
+            continue;
+        if (std::memcmp(version.data(), "0000", 4) != 0)
+            return at;
+        if (!fallback)
+            fallback = at;
+    }
+    return fallback;
+}
+
+// Maps a segment:offset pointer to a file offset; empty when it falls outside the image.
+// Images up to 1 MiB end at linear 1 MiB; a larger image first tries segment:offset as a
+// 32-bit linear address, then takes its top 1 MiB as the real-mode view.
+std::optional<std::uint64_t> map_pointer(RomBytes image, std::uint16_t segment, std::uint16_t offset)
+{
+    std::uint64_t size = image.size();
+    std::uint64_t linear = std::uint64_t{segment} * 16 + offset;
+    if (size <= ONE_MIB) {
+        std::uint64_t base = (ONE_MIB - size) & (ONE_MIB - 1);
+        if (linear < base || linear - base >= size)
+            return std::nullopt;
+        return linear - base;
+    }
+    std::uint64_t wide = (std::uint64_t{segment} << 16) + offset;
+    if (wide < size)
+        return wide;
+    if (linear >= ONE_MIB)
+        return std::nullopt;
+    return size - ONE_MIB + linear;
+}
+
+void add_module(RomScanState& state, std::uint64_t at, std::uint64_t end)
+{
+    RomBytes image = state.image();
+    std::uint8_t id = rom_u8(image, at + ID_AT);
+    std::uint8_t flags = rom_u8(image, at + FLAGS_AT);
+    RomCandidate c;
+    c.container = "AMI module";
+    c.name = hex_text(id, 2);
+    c.detail = "flags " + hex_text(flags, 2);
+    c.offset = at;
+    if (flags & FLAG_STORED) {
+        std::uint64_t size = rom_u16(image, at + CSIZE_AT);
+        if ((size == 0 || size == END_OF_CHAIN) && at >= LONG_SIZE_BEFORE)
+            size = rom_u32(image, at - LONG_SIZE_BEFORE);
+        size = std::min<std::uint64_t>(size, end - at - std::min(end - at, STORED_DATA_AT));
+        c.compression = "none";
+        c.length = STORED_DATA_AT + size;
+        if (size <= state.limits().maxModuleSize && state.charge(size)) {
+            RomBytes data = rom_range(image, at + STORED_DATA_AT, size);
+            c.bytes.assign(data.begin(), data.end());
+        }
+    } else {
+        std::uint64_t packed = rom_u32(image, at + PACKED_SIZE_AT);
+        std::uint32_t expanded = rom_u32(image, at + EXPANDED_SIZE_AT);
+        // The stream is clamped to the end of the image: some cores count the 8 size bytes.
+        std::uint64_t start = std::min<std::uint64_t>(at + PACKED_DATA_AT, end);
+        packed = std::min(packed, end - start);
+        c.compression = "lh5";
+        c.length = PACKED_DATA_AT + packed;
+        RomUnpacked unpacked = state.unpack_lh(rom_range(image, start, packed), expanded, 5);
+        if (unpacked.complete)
+            c.bytes = std::move(unpacked.bytes);
+        else
+            c.notes.push_back("could not decompress");
+    }
+    // Only a module that unpacked claims its bytes: a false chain must not hide the raw
+    // pictures behind the range its garbage sizes give.
+    if (!c.bytes.empty())
+        state.claim(c.offset, std::min(c.length, end - at));
+    state.add(std::move(c));
+}
+
+}  // namespace
+
+void find_ami_modules(RomScanState& state)
+{
+    RomBytes image = state.image();
+    std::optional<std::uint64_t> header = find_ami_header(image);
+    if (!header || rom_range(image, *header, AMI_HEADER_SIZE).empty())
+        return;
+    std::optional<std::uint64_t> at =
+        map_pointer(image, rom_u16(image, *header + BEGIN_SEGMENT_AT), rom_u16(image, *header + BEGIN_OFFSET_AT));
+    // Every step goes to a lower address, so the walk ends; the count caps it too.
+    std::uint64_t ceiling = image.size();
+    for (unsigned n = 0; at && n < MAX_MODULES && *at < ceiling && !state.full(); ++n) {
+        if (rom_range(image, *at, PACKED_DATA_AT).empty())
+            return;
+        add_module(state, *at, image.size());
+        ceiling = *at;
+        std::uint16_t prevOffset = rom_u16(image, *at + PREV_OFFSET_AT);
+        std::uint16_t prevSegment = rom_u16(image, *at + PREV_SEGMENT_AT);
+        if (prevOffset == END_OF_CHAIN || prevSegment == END_OF_CHAIN)
+            return;
+        at = map_pointer(image, prevSegment, prevOffset);
+    }
+}
+
+void find_msi_pcx_slots(RomScanState& state)
+{
+    RomBytes image = state.image();
+    for (std::uint64_t slot = 0; slot < MSI_SLOTS_BELOW && slot < image.size() && !state.full(); slot += MSI_SLOT) {
+        std::uint64_t length = rom_u16(image, slot);
+        if (length + 2 > MSI_SLOT || rom_u8(image, slot + 2) != 0x0A)
+            continue;
+        // The picture must fill its length word: a header whose rows were overwritten by
+        // later data ends somewhere else. It must not reach into a module either.
+        std::uint64_t extent = pcx_extent(rom_range(image, slot + 2, length), 0);
+        bool fills = extent != 0 && extent <= length && length - extent <= PCX_SLACK;
+        if (!fills || state.overlaps_claim(slot, length + 2))
+            continue;
+        RomCandidate c;
+        c.container = "MSI PCX slot";
+        c.name = "slot " + std::to_string(slot / MSI_SLOT);
+        c.compression = "none";
+        c.offset = slot;
+        c.length = length + 2;
+        RomBytes data = rom_range(image, slot + 2, length);
+        c.bytes.assign(data.begin(), data.end());
+        state.claim(c.offset, c.length);
+        state.add(std::move(c));
+    }
+}

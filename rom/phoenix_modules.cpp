@@ -1,0 +1,332 @@
+// Phoenix BIOS 4.0 images: the BCP records (BCPSYS with the address of the first module,
+// BCPCMP with the compression and its ring fill byte), the module chain that runs from
+// there to lower addresses, a brute-force search for module headers the chain does not
+// reach (part files, images smaller than the file), fragmented modules, and the BCD6F1
+// blocks of 1995-era images.
+//
+// Module compression codes: 0 stored (an 'L' module may hold an 8-byte LH5 container:
+// packed size, expanded size, bare lh5 stream), 2 LZARI, 3 LZSS, 5 LZINT (a 4-byte size,
+// then lh5); 4 (LZHUF) is listed as not unpacked.
+#include <algorithm>
+#include <optional>
+#include <set>
+
+#include "rom/rom_parts.h"
+
+#if __has_include("codec/phoenix_lzss.h") && __has_include("codec/phoenix_lzari.h")
+#include "codec/phoenix_lzari.h"
+#include "codec/phoenix_lzss.h"
+#define ZARPO2_PHOENIX_CODECS 1
+#else
+#define ZARPO2_PHOENIX_CODECS 0
+#endif
+
+namespace {
+
+constexpr std::size_t BCP_RECORD_HEADER = 10;  // name (6), revision (2), length (2)
+constexpr std::uint64_t BCP_LENGTH_AT = 8;
+constexpr std::uint64_t BCPSYS_FIRST_MODULE_AT = 0x77;
+constexpr std::uint64_t BCPSYS_WITH_POINTER = 0x7B;
+constexpr std::uint64_t BCPCMP_ALGORITHM_AT = 0x0B;
+constexpr std::uint64_t BCPCMP_FILL_AT = 0x1A;
+constexpr std::uint64_t BCPCMP_OLD_FILL_AT = 0x14;  // revision 0.0 records
+constexpr unsigned MAX_BCP_RECORDS = 256;
+constexpr std::uint8_t DEFAULT_FILL = 0x20;
+
+// Module header, 27 bytes.
+constexpr std::uint64_t MODULE_HEADER_SIZE = 27;
+constexpr std::uint64_t PREVIOUS_AT = 0x00;
+constexpr std::uint64_t SIGNATURE_AT = 0x04;  // 00 31 31
+constexpr std::uint64_t INSTANCE_AT = 0x07;
+constexpr std::uint64_t TYPE_AT = 0x08;
+constexpr std::uint64_t HEADER_LENGTH_AT = 0x09;
+constexpr std::uint64_t COMPRESSION_AT = 0x0A;
+constexpr std::uint64_t LOAD_OFFSET_AT = 0x0B;
+constexpr std::uint64_t LOAD_SEGMENT_AT = 0x0D;  // segment / 0x1000
+constexpr std::uint64_t EXPANDED_AT = 0x0F;
+constexpr std::uint64_t FRAGMENT_LENGTH_AT = 0x13;
+constexpr std::uint64_t NEXT_FRAGMENT_AT = 0x17;
+constexpr std::uint32_t FRAGMENT_POINTER_MARK = 0xF0000000;  // top nibble F: a next fragment exists
+constexpr std::uint64_t FRAGMENT_HEADER_SIZE = 9;            // next (4), bank (1), length (4)
+constexpr std::uint64_t FRAGMENT_LENGTH_IN_HEADER = 5;
+constexpr unsigned MAX_MODULES = 64;
+constexpr unsigned MAX_FRAGMENTS = 64;
+constexpr std::uint64_t IMAGE_END_STEP = 0x10000;  // images end on 64 KiB boundaries
+constexpr std::uint64_t ADDRESS_SPACE = 0x100000000ull;
+
+constexpr std::uint8_t CODE_STORED = 0;
+constexpr std::uint8_t CODE_LZARI = 2;
+constexpr std::uint8_t CODE_LZSS = 3;
+constexpr std::uint8_t CODE_LZHUF = 4;
+constexpr std::uint8_t CODE_LZINT = 5;
+constexpr std::uint64_t INNER_LH5_HEADER = 8;  // packed size, expanded size
+constexpr std::uint64_t LZINT_SIZE_PREFIX = 4;
+
+constexpr char BCD6F1_TAG[] = "BC\xD6\xF1\x00\x00\x12";
+constexpr std::size_t BCD6F1_TAG_LENGTH = 7;
+constexpr std::uint64_t BCD6F1_SEGMENT_AT = 0x08;
+constexpr std::uint64_t BCD6F1_EXPANDED_AT = 0x0A;
+constexpr std::uint64_t BCD6F1_PACKED_AT = 0x0E;
+constexpr std::uint64_t BCD6F1_HEADER_SIZE = 0x12;
+
+struct Compression {
+    std::uint8_t algorithm = 0;  // BCPCMP: 0 LZSS, 1 LZARI, 2 LZHUF, 3 LZINT
+    std::uint8_t fill = DEFAULT_FILL;
+};
+
+// File offset of a 32-bit pointer into an image that ends at file offset end.
+std::optional<std::uint64_t> map_at(std::uint32_t pointer, std::uint64_t end)
+{
+    std::uint64_t below = ADDRESS_SPACE - pointer;  // bytes from the pointer to the top of memory
+    if (pointer == 0 || below > end)
+        return std::nullopt;
+    return end - below;
+}
+
+bool is_letter(std::uint8_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The rules a module header must pass (the chain's, the brute force's alike).
+bool valid_module(RomBytes image, std::uint64_t at, std::uint32_t maxModule)
+{
+    if (!rom_has(image, at + SIGNATURE_AT, "\x00\x31\x31", 3))
+        return false;
+    std::uint8_t code = rom_u8(image, at + COMPRESSION_AT);
+    std::uint64_t fragment = rom_u32(image, at + FRAGMENT_LENGTH_AT);
+    return is_letter(rom_u8(image, at + TYPE_AT)) && rom_u8(image, at + HEADER_LENGTH_AT) == MODULE_HEADER_SIZE &&
+           (code == CODE_STORED || (code >= CODE_LZARI && code <= CODE_LZINT)) &&
+           rom_u32(image, at + EXPANDED_AT) <= maxModule && fragment <= maxModule &&
+           !rom_range(image, at + MODULE_HEADER_SIZE, fragment).empty();
+}
+
+Compression read_compression(RomBytes image)
+{
+    Compression c;
+    std::vector<std::uint64_t> hits = rom_find_all(image, "BCPCMP", 6);
+    if (hits.empty())
+        return c;
+    std::uint64_t at = hits.front();
+    bool oldRevision = rom_u8(image, at + 6) == 0 && rom_u8(image, at + 7) == 0;
+    c.algorithm = rom_u8(image, at + BCPCMP_ALGORITHM_AT);
+    c.fill = rom_u8(image, at + (oldRevision ? BCPCMP_OLD_FILL_AT : BCPCMP_FILL_AT));
+    return c;
+}
+
+// The BCPSYS record: through the BCPSEGMENT list, else by a direct search.
+std::optional<std::uint64_t> find_bcpsys(RomBytes image, std::uint64_t& segmentAt)
+{
+    std::vector<std::uint64_t> segments = rom_find_all(image, "BCPSEGMENT", 10);
+    if (!segments.empty()) {
+        segmentAt = segments.front();
+        std::uint64_t at = segmentAt + 10;
+        for (unsigned n = 0; n < MAX_BCP_RECORDS; ++n) {
+            std::uint16_t length = rom_u16(image, at + BCP_LENGTH_AT);
+            if (rom_u8(image, at) == 0 || length < BCP_RECORD_HEADER || rom_range(image, at, length).empty())
+                break;
+            if (rom_has(image, at, "BCPSYS", 6))
+                return at;
+            at += length;
+        }
+    }
+    std::vector<std::uint64_t> hits = rom_find_all(image, "BCPSYS", 6);
+    if (hits.empty())
+        return std::nullopt;
+    return hits.front();
+}
+
+// Image end under which the first module pointer lands on a valid header: the file's
+// end first, then every 64 KiB boundary from the BCP records up.
+std::optional<std::uint64_t> find_image_end(RomBytes image, std::uint32_t first, std::uint64_t segmentAt,
+                                            std::uint32_t maxModule)
+{
+    std::vector<std::uint64_t> ends{image.size()};
+    for (std::uint64_t e = (segmentAt / IMAGE_END_STEP + 1) * IMAGE_END_STEP; e < image.size(); e += IMAGE_END_STEP)
+        ends.push_back(e);
+    for (std::uint64_t end : ends) {
+        std::optional<std::uint64_t> at = map_at(first, end);
+        if (at && valid_module(image, *at, maxModule))
+            return end;
+    }
+    return std::nullopt;
+}
+
+// The packed bytes of the module at at: its first fragment and any it points on to.
+std::vector<std::uint8_t> gather_fragments(RomBytes image, std::uint64_t at, std::uint64_t end,
+                                           std::vector<std::string>& notes)
+{
+    std::uint64_t expanded = rom_u32(image, at + EXPANDED_AT);
+    RomBytes first = rom_range(image, at + MODULE_HEADER_SIZE, rom_u32(image, at + FRAGMENT_LENGTH_AT));
+    std::vector<std::uint8_t> data(first.begin(), first.end());
+    std::uint32_t next = rom_u32(image, at + NEXT_FRAGMENT_AT);
+    std::set<std::uint64_t> visited;
+    for (unsigned n = 0; (next & FRAGMENT_POINTER_MARK) == FRAGMENT_POINTER_MARK; ++n) {
+        std::optional<std::uint64_t> f = map_at(next, end);
+        if (n == MAX_FRAGMENTS || !f || !visited.insert(*f).second) {
+            notes.push_back("fragment chain broken");
+            break;
+        }
+        std::uint64_t length = rom_u32(image, *f + FRAGMENT_LENGTH_IN_HEADER);
+        RomBytes piece = rom_range(image, *f + FRAGMENT_HEADER_SIZE, length);
+        if (piece.empty() || data.size() + length > expanded) {
+            notes.push_back("fragment chain broken");
+            break;
+        }
+        data.insert(data.end(), piece.begin(), piece.end());
+        next = rom_u32(image, *f);
+    }
+    return data;
+}
+
+// Unpacks data by module compression code (BCD6F1 blocks pass the code their BCPCMP
+// algorithm stands for). Returns the compression's name.
+std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vector<std::uint8_t>& data,
+                          std::uint32_t expanded, std::uint8_t fill, RomCandidate& c)
+{
+    RomUnpacked out;
+    std::string name;
+    switch (code) {
+    case CODE_STORED: {
+        std::uint32_t innerPacked = rom_u32(data, 0);
+        if (data.size() >= INNER_LH5_HEADER && innerPacked == data.size() - INNER_LH5_HEADER) {
+            out = state.unpack_lh(RomBytes(data).subspan(INNER_LH5_HEADER), rom_u32(data, 4), 5);
+            if (out.complete) {
+                c.bytes = std::move(out.bytes);
+                return "LH5 container";
+            }
+        }
+        if (state.charge(data.size()))
+            c.bytes = data;
+        return "none";
+    }
+    case CODE_LZINT: {
+        std::uint32_t size = rom_u32(data, 0);
+        if (size != expanded)
+            c.notes.push_back("LZINT size " + std::to_string(size) + " differs from the module's " + std::to_string(expanded));
+        RomBytes stream = data.size() > LZINT_SIZE_PREFIX ? RomBytes(data).subspan(LZINT_SIZE_PREFIX) : RomBytes{};
+        out = state.unpack_lh(stream, std::min(size, expanded), 5);
+        name = "LZINT";
+        break;
+    }
+    case CODE_LZARI:
+    case CODE_LZSS:
+        name = code == CODE_LZARI ? "LZARI" : "LZSS";
+#if ZARPO2_PHOENIX_CODECS
+        if (expanded <= state.limits().maxModuleSize && state.charge(expanded)) {
+            PhoenixUnpacked p;
+            if (code == CODE_LZARI) {
+                std::uint32_t size = phoenix_lzari_size(data);
+                if (size != expanded)
+                    c.notes.push_back("LZARI size " + std::to_string(size) + " differs from the module's " +
+                                      std::to_string(expanded));
+                p = phoenix_lzari_decode(data, std::min(size, expanded), fill);
+            } else {
+                p = phoenix_lzss_decode(data, expanded, fill);
+            }
+            out.complete = p.complete;
+            out.bytes = std::move(p.bytes);
+        }
+#else
+        (void)fill;
+        c.notes.push_back(name + " is not unpacked by this build");
+        return name;
+#endif
+        break;
+    case CODE_LZHUF:
+        c.notes.push_back("LZHUF is not unpacked");
+        return "LZHUF";
+    default:
+        return "unknown";
+    }
+    if (out.complete)
+        c.bytes = std::move(out.bytes);
+    else
+        c.notes.push_back("could not decompress");
+    return name;
+}
+
+void add_module(RomScanState& state, std::uint64_t at, std::uint64_t end, std::uint8_t fill)
+{
+    RomBytes image = state.image();
+    RomCandidate c;
+    c.container = "Phoenix module";
+    c.name = std::string(1, static_cast<char>(rom_u8(image, at + TYPE_AT))) + std::to_string(rom_u8(image, at + INSTANCE_AT));
+    c.detail = hex_text(std::uint32_t{rom_u16(image, at + LOAD_SEGMENT_AT)} * 0x1000 & 0xFFFF, 4) + ":" +
+               hex_text(rom_u16(image, at + LOAD_OFFSET_AT), 4);
+    c.offset = at;
+    c.length = MODULE_HEADER_SIZE + rom_u32(image, at + FRAGMENT_LENGTH_AT);
+    std::vector<std::uint8_t> data = gather_fragments(image, at, end, c.notes);
+    std::uint8_t code = rom_u8(image, at + COMPRESSION_AT);
+    c.compression = unpack_module(state, code, data, rom_u32(image, at + EXPANDED_AT), fill, c);
+    if (!c.bytes.empty())
+        state.claim(c.offset, c.length);
+    state.add(std::move(c));
+}
+
+void find_bcd6f1_blocks(RomScanState& state, const Compression& compression)
+{
+    RomBytes image = state.image();
+    for (std::uint64_t at : rom_find_all(image, BCD6F1_TAG, BCD6F1_TAG_LENGTH)) {
+        if (state.full())
+            return;
+        std::uint32_t expanded = rom_u32(image, at + BCD6F1_EXPANDED_AT);
+        RomBytes packed = rom_range(image, at + BCD6F1_HEADER_SIZE, rom_u32(image, at + BCD6F1_PACKED_AT));
+        if (packed.empty() || expanded > state.limits().maxModuleSize)
+            continue;
+        RomCandidate c;
+        c.container = "Phoenix BCD6F1";
+        c.name = hex_text(rom_u16(image, at + BCD6F1_SEGMENT_AT), 4);
+        c.offset = at;
+        c.length = BCD6F1_HEADER_SIZE + packed.size();
+        std::vector<std::uint8_t> data(packed.begin(), packed.end());
+        // BCPCMP's algorithm 0 packs with LZSS and a space fill; any other with LZARI.
+        std::uint8_t code = compression.algorithm != 0 ? CODE_LZARI : CODE_LZSS;
+        std::uint8_t fill = compression.algorithm != 0 ? compression.fill : DEFAULT_FILL;
+        c.compression = unpack_module(state, code, data, expanded, fill, c);
+        if (!c.bytes.empty())
+            state.claim(c.offset, c.length);
+        state.add(std::move(c));
+    }
+}
+
+}  // namespace
+
+void find_phoenix_modules(RomScanState& state)
+{
+    RomBytes image = state.image();
+    std::uint32_t maxModule = state.limits().maxModuleSize;
+    Compression compression = read_compression(image);
+    std::uint64_t segmentAt = 0;
+    std::optional<std::uint64_t> sys = find_bcpsys(image, segmentAt);
+    std::set<std::uint64_t> walked;
+    std::uint64_t end = image.size();
+    if (sys && rom_u16(image, *sys + BCP_LENGTH_AT) >= BCPSYS_WITH_POINTER) {
+        std::uint32_t first = rom_u32(image, *sys + BCPSYS_FIRST_MODULE_AT);
+        std::optional<std::uint64_t> imageEnd = find_image_end(image, first, segmentAt, maxModule);
+        if (imageEnd)
+            end = *imageEnd;
+        std::optional<std::uint64_t> at = imageEnd ? map_at(first, end) : std::nullopt;
+        // Each step goes to a lower address; the count caps the walk too.
+        std::uint64_t ceiling = image.size();
+        for (unsigned n = 0; at && *at < ceiling && n < MAX_MODULES && valid_module(image, *at, maxModule); ++n) {
+            walked.insert(*at);
+            add_module(state, *at, end, compression.fill);
+            ceiling = *at;
+            at = map_at(rom_u32(image, *at + PREVIOUS_AT), end);
+        }
+    }
+    // Modules no chain reaches: part files, the other half of a larger file.
+    // "11" is searched, not the leading 00: images hold long runs of zeros.
+    for (std::uint64_t hit : rom_find_all(image, "\x31\x31", 2)) {
+        if (state.full())
+            return;
+        if (hit < SIGNATURE_AT + 1 || image[hit - 1] != 0)
+            continue;
+        std::uint64_t at = hit - 1 - SIGNATURE_AT;
+        if (walked.count(at) || !valid_module(image, at, maxModule))
+            continue;
+        add_module(state, at, end, compression.fill);
+    }
+    find_bcd6f1_blocks(state, compression);
+}

@@ -1,0 +1,389 @@
+// The whole-ROM scan: the planted logos of the synthetic images (tests/data/roms, written
+// by make_rom_fixtures), lhasa as an oracle for the Award members, hostile containers,
+// and the scan command.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "pipeline/rom_scan.h"
+#include "support/fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#if __has_include("codec/phoenix_lzss.h") && __has_include("codec/phoenix_lzari.h")
+constexpr bool PHOENIX_CODECS = true;
+#else
+constexpr bool PHOENIX_CODECS = false;
+#endif
+
+struct Planted {
+    const char* rom;
+    std::uint64_t offset;
+    const char* container;
+    const char* name;
+    const char* compression;
+    unsigned formatId;
+    unsigned width, height;
+    const char* plain;  // the committed picture planted there
+};
+
+// Every logo of every synthetic image, in file order.
+const Planted PLANTED[] = {
+    {"award.bin", 0x56b9, "Award LHA", "LOGO.BMP", "lh5", 32, 40, 23, "bmp/magick-8bit.bmp"},
+    {"award.bin", 0x5d3e, "Award LHA", "AWARDEPA.BIN", "lh5", 1, 136, 84, "award/award-standard.epa"},
+    {"award.bin", 0x5e0e, "Award LHA", "dbios.bmp", "lh5", 3, 128, 48, "award/awbm16.bin"},
+    {"ami.bin", 0x1c501, "AMI module", "0e", "lh5", 8, 40, 12, "intel/grfx.bin"},
+    {"ami.bin", 0x1c599, "AMI module", "31", "none", 6, 48, 16, "phoenix/pg-own-palette.pg"},
+    {"ami.bin", 0x1c779, "AMI module", "20", "lh5", 16, 37, 23, "pcx/ami-option-rom.bin"},
+    {"msi.bin", 0x0, "MSI PCX slot", "slot 0", "none", 27, 37, 23, "pcx/netpbm-8bit.pcx"},
+    {"msi.bin", 0x8000, "MSI PCX slot", "slot 1", "none", 25, 37, 23, "pcx/netpbm-4plane.pcx"},
+    {"msi.bin", 0x1c8a0, "AMI module", "0e", "lh5", 28, 192, 64, "award/awbm256-compressed.bin"},
+    {"phoenix.bin", 0x240c, "Phoenix module", "L0", "LZINT", 25, 37, 23, "pcx/netpbm-4plane.pcx"},
+    {"phoenix.bin", 0x10000, "raw", "PG", "none", 6, 48, 16, "phoenix/pg-own-palette.pg"},
+    {"intel.bi1", 0xc080, "Intel part", "TEXTLOGO", "none", 11, 80, 48, "intel/textlogo.bin"},
+    {"archive.lzh", 0x0, "LHA archive", "logo.pg", "lh5", 6, 64, 24, "phoenix/pg-standard.pg"},
+};
+
+std::string rom_path(const std::string& name)
+{
+    return test_data_dir() + "/roms/" + name;
+}
+
+std::string shown(const std::string& stored)
+{
+    return stored.substr(0, stored.find('\0'));
+}
+
+// A level-1 Award member storing data (-lh0-), with its checksum and CRC as given.
+Bytes award_member(const std::string& name, unsigned segment, const Bytes& data, int checksumDelta = 0,
+                   unsigned crcDelta = 0, std::uint32_t claimedPacked = 0xFFFFFFFF)
+{
+    std::uint32_t crc = 0;
+    for (std::uint8_t b : data) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
+    }
+    ByteBuilder h;
+    h.u8(static_cast<unsigned>(25 + name.size())).u8(0).text("-lh0-");
+    h.u32(claimedPacked != 0xFFFFFFFF ? claimedPacked : static_cast<std::uint32_t>(data.size()));
+    h.u32(static_cast<std::uint32_t>(data.size())).u16(0).u16(segment).u8(0x20).u8(1).u8(static_cast<unsigned>(name.size()));
+    h.text(name).u16((crc + crcDelta) & 0xFFFF).u8(0x20).u16(0);
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < h.size(); ++i)
+        sum += h.data()[i];
+    h.put_u8(1, (sum + checksumDelta) & 0xFF);
+    h.bytes(data);
+    return h.data();
+}
+
+void expect_same_picture(const Bytes& found, const std::string& plain)
+{
+    LoadResult a = load_bytes(found, "found.bin");
+    LoadResult b = load_file(test_data_dir() + "/" + plain);
+    ASSERT_TRUE(a.loaded && b.loaded);
+    EXPECT_EQ(a.descriptor.width, b.descriptor.width);
+    EXPECT_EQ(a.descriptor.height, b.descriptor.height);
+    EXPECT_EQ(crc32_of(a.image), crc32_of(b.image));
+}
+
+bool valid_utf8(const std::string& s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string cli_scan(const std::string& args, std::string* out = nullptr, int* status = nullptr)
+{
+    std::string text;
+    int s = run_command(cli_path() + " scan " + args + " 2>/dev/null", &text);
+    if (status)
+        *status = s;
+    if (out)
+        *out = text;
+    return text;
+}
+
+}  // namespace
+
+TEST(RomScan, SyntheticImagesGiveExactlyTheirPlantedLogos)
+{
+    for (const char* rom : {"award.bin", "ami.bin", "msi.bin", "phoenix.bin", "intel.bi1", "archive.lzh"}) {
+        SCOPED_TRACE(rom);
+        RomScanReport report = scan_rom(rom_path(rom));
+        std::vector<const Planted*> expected;
+        for (const Planted& p : PLANTED)
+            if (std::string(p.rom) == rom)
+                expected.push_back(&p);
+        std::size_t phoenixCoded = std::string(rom) == "phoenix.bin" && PHOENIX_CODECS ? 3 : 0;
+        ASSERT_EQ(report.logos.size(), expected.size() + phoenixCoded);
+        std::size_t next = 0;
+        for (const FoundLogo& f : report.logos) {
+            if (f.compression == "LZSS" || f.compression == "LZARI")
+                continue;  // checked by the Phoenix codec rows once the decoders are in
+            const Planted& p = *expected[next++];
+            SCOPED_TRACE(p.plain);
+            EXPECT_EQ(f.offset, p.offset);
+            EXPECT_EQ(f.container, p.container);
+            EXPECT_EQ(shown(f.name), p.name);
+            EXPECT_EQ(f.compression, p.compression);
+            EXPECT_EQ(f.formatId, p.formatId);
+            EXPECT_EQ(f.width, p.width);
+            EXPECT_EQ(f.height, p.height);
+            EXPECT_TRUE(f.notes.empty());
+            expect_same_picture(f.bytes, p.plain);
+        }
+    }
+}
+
+// lhasa takes each Award member as a one-member archive: cut at every "-lh?-" hit, what
+// lhasa lists and prints must be exactly our members (names, methods, bytes).
+TEST(RomScan, AwardMembersMatchLhasa)
+{
+    if (!have_program("lhasa"))
+        GTEST_SKIP() << "lhasa is not installed";
+    const Bytes image = read_file(rom_path("award.bin"));
+    std::vector<RomCandidate> ours;
+    for (RomCandidate& c : scan_rom_image(image))
+        if (c.container == "Award LHA")
+            ours.push_back(std::move(c));
+    std::set<std::uint64_t> listed;
+    for (std::size_t x = 0; x + 7 < image.size(); ++x) {
+        if (image[x + 2] != '-' || image[x + 3] != 'l' || image[x + 6] != '-')
+            continue;
+        std::string path = write_temp_file(Bytes(image.begin() + static_cast<std::ptrdiff_t>(x), image.end()), "cut.lzh");
+        std::string listing, contents;
+        if (run_command("lhasa v '" + path + "' 2>/dev/null | sed -n 3p", &listing) != 0 || listing.empty() ||
+            listing[0] != '[')
+            continue;
+        run_command("lhasa pq '" + path + "'", &contents);
+        auto it = std::find_if(ours.begin(), ours.end(), [&](const RomCandidate& c) { return c.offset == x; });
+        ASSERT_NE(it, ours.end()) << "lhasa reads a member at " << x << " that the scan does not list";
+        listed.insert(x);
+        std::string name = shown(it->name);
+        std::replace(name.begin(), name.end(), '\\', '/');
+        EXPECT_NE(listing.find(" -" + it->compression + "- "), std::string::npos) << listing;
+        EXPECT_EQ(listing.substr(listing.rfind(' ') + 1), name + "\n");
+        EXPECT_EQ(Bytes(contents.begin(), contents.end()), it->bytes) << name;
+    }
+    EXPECT_EQ(listed.size(), ours.size());
+    EXPECT_EQ(ours.size(), 9u);
+}
+
+// jlha's -lh5-, -lh6- and -lh7- members (level-2 headers) unpack through the kernel.
+TEST(RomScan, PlainArchivesOfEachMethod)
+{
+    if (!have_program("jlha"))
+        GTEST_SKIP() << "jlha is not installed";
+    const std::string bmp = write_temp_file(read_file(test_data_dir() + "/bmp/magick-8bit.bmp"), "a.bmp");
+    const std::string dir = fs::path(bmp).parent_path();
+    for (const char* method : {"5", "6", "7"}) {
+        SCOPED_TRACE(method);
+        ASSERT_EQ(run_command("cd '" + dir + "' && jlha aqo" + method + " m" + method + ".lzh a.bmp >/dev/null 2>&1"), 0);
+        RomScanReport report = scan_rom(dir + "/m" + method + ".lzh");
+        ASSERT_EQ(report.logos.size(), 1u);
+        EXPECT_EQ(report.logos[0].compression, std::string("lh") + method);
+        EXPECT_EQ(report.logos[0].container, "LHA archive");
+        expect_same_picture(report.logos[0].bytes, "bmp/magick-8bit.bmp");
+    }
+}
+
+TEST(RomScan, ChecksumMismatchesAreNotedOrRefused)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    struct Row {
+        const char* what;
+        int checksumDelta;
+        unsigned crcDelta;
+        bool listed;
+        const char* note;
+    } rows[] = {
+        {"both right", 0, 0, true, nullptr},
+        {"header checksum lies, data CRC right", 1, 0, true, "header checksum mismatch"},
+        {"data CRC lies", 0, 1, true, "CRC-16 mismatch"},
+        {"both lie: not a member", 1, 1, false, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ByteBuilder rom;
+        rom.fill(0x100, 0xFF).bytes(award_member("logo.pcx", 0x4000, pcx, row.checksumDelta, row.crcDelta)).fill(0x100, 0xFF);
+        std::vector<RomCandidate> found;
+        for (RomCandidate& c : scan_rom_image(rom.data()))
+            if (c.container == "Award LHA")
+                found.push_back(std::move(c));
+        ASSERT_EQ(found.size(), row.listed ? 1u : 0u);
+        if (!row.listed)
+            continue;
+        EXPECT_EQ(found[0].bytes, pcx);
+        EXPECT_EQ(found[0].detail, "4000:0000");
+        if (row.note)
+            EXPECT_EQ(found[0].notes, std::vector<std::string>{row.note});
+        else
+            EXPECT_TRUE(found[0].notes.empty());
+    }
+}
+
+// Hostile records end quickly, inside their buffers (run under the sanitizers).
+TEST(RomScan, HostileContainersEndQuickly)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    auto ami = [](std::uint32_t prevLinear, std::uint32_t expanded) {
+        ByteBuilder b;
+        b.fill(0x1CFEA - 0x40, 0xFF);
+        // One compressed module at 0x1CFAA whose Prev points at itself, or upward.
+        b.u16(prevLinear & 0xF).u16(prevLinear >> 4).u16(8).u8(0x0E).u8(0).u32(0).u32(8).u32(expanded).fill(0x2C, 0);
+        b.text("AMIBIOSC0627").u16(0).u32(0).u16(0xFFAA & 0xF).u16(0xFCFAA >> 4);
+        b.pad_to(0x20000, 0xFF);
+        return b.data();
+    };
+    auto phoenix = [](std::uint32_t previous, std::uint32_t expanded, std::uint32_t nextFragment) {
+        ByteBuilder b;
+        b.fill(0x1000, 0xFF);
+        b.u32(previous).u8(0).u8(0x31).u8(0x31).u8(0).u8('L').u8(27).u8(5).u16(0).u16(0xF).u32(expanded).u32(16).u32(nextFragment);
+        b.u32(expanded).fill(12, 0x55);
+        // BCPSYS sends the chain walk to the module first.
+        b.pad_to(0x1E000, 0xFF).text("BCPSEGMENT").text("BCPSYS").u8(0).u8(0).u16(0x80);
+        b.pad_to(0x1E00A + 0x77, 0).u32(0xFFFE1000).pad_to(0x1E00A + 0x80, 0);
+        b.pad_to(0x20000, 0xFF);
+        return b.data();
+    };
+    ByteBuilder tiny;
+    for (int i = 0; i < 10000; ++i)
+        tiny.bytes(award_member("t", 0x4000, {static_cast<std::uint8_t>(i)})).u8(0);
+    struct Row {
+        const char* what;
+        Bytes rom;
+    } rows[] = {
+        {"member size past the end", ByteBuilder().fill(16, 0xFF).bytes(award_member("x.bmp", 0x4000, pcx, 0, 0, 0x7FFFFFF0)).data()},
+        {"member of 4 GiB unpacked", [&] { Bytes m = award_member("x", 0x4000, pcx); m[11] = m[12] = m[13] = m[14] = 0xFF; return m; }()},
+        {"AMI chain pointing at itself", ami(0xFCFAA, 100)},
+        {"AMI chain pointing upward", ami(0xFFFF0, 100)},
+        {"AMI module of 4 GiB unpacked", ami(0xFFFFFFFF, 0xFFFFFFFF)},
+        {"Phoenix chain pointing at itself", phoenix(0xFFFE1000, 100, 0)},
+        {"Phoenix module of 4 GiB unpacked", phoenix(0, 0xFFFFFFFF, 0)},
+        {"Phoenix fragment chain looping", phoenix(0, 100, 0xFFFE1000)},
+        {"10,000 tiny members", tiny.data()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<RomCandidate> found = scan_rom_image(row.rom);
+        EXPECT_LE(found.size(), RomScanLimits{}.maxCandidates);
+        for (const RomCandidate& c : found)
+            EXPECT_LE(c.bytes.size(), RomScanLimits{}.maxModuleSize);
+        RomScanReport report = scan_rom_bytes(row.rom);
+        EXPECT_LE(report.logos.size(), 1u);
+    }
+}
+
+TEST(RomScanCommand, ListsExtractsAndWritesPngs)
+{
+    const std::string dir = test_temp_dir() + "/scan-out";
+    int status = -1;
+    std::string out = cli_scan("--extract '" + dir + "/x' --png '" + dir + "/p' '" + rom_path("award.bin") + "'", nullptr, &status);
+    EXPECT_EQ(status, 0);
+    std::size_t lines = std::count(out.begin(), out.end(), '\n');
+    EXPECT_EQ(lines, 3u) << out;
+    EXPECT_NE(out.find("0x000056b9 Award LHA \"LOGO.BMP\" (4000:0000), lh5: [32]"), std::string::npos) << out;
+    std::size_t extracted = 0, pngs = 0;
+    for (const auto& e : fs::directory_iterator(dir + "/x")) {
+        ++extracted;
+        std::string identified;
+        EXPECT_EQ(run_command(cli_path() + " identify '" + e.path().string() + "'", &identified), 0) << identified;
+    }
+    for (const auto& e : fs::directory_iterator(dir + "/p"))
+        pngs += e.path().extension() == ".png";
+    EXPECT_EQ(extracted, 3u);
+    EXPECT_EQ(pngs, 3u);
+    EXPECT_TRUE(fs::exists(dir + "/x/award_bin-000056b9-LOGO_BMP.bin"));
+    EXPECT_TRUE(fs::exists(dir + "/p/award_bin-00005e0e-dbios_bmp.png"));
+}
+
+TEST(RomScanCommand, JsonIsValidUtf8ForAnyName)
+{
+    const Bytes rom = read_file(rom_path("msi.bin"));
+    const std::string path = write_temp_file(rom, "rom-\xff\xe2\x88-\"q\".bin");
+    std::string out = cli_scan("--json '" + path + "'");
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
+    EXPECT_TRUE(valid_utf8(out)) << out;
+    EXPECT_NE(out.find("\\u00ff\\u00e2\\u0088-\\\"q\\\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"container\": \"MSI PCX slot\", \"name\": \"slot 1\""), std::string::npos) << out;
+}
+
+// Member names with DOS paths, NUL junk or nothing make names inside the folder, all
+// apart; an input in the folder under an output's name is not replaced.
+TEST(RomScanCommand, OutputNamesStayInsideTheFolderAndApart)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    Bytes two(64, 0x90);
+    two.insert(two.end(), pcx.begin(), pcx.end());
+    two.insert(two.end(), 32, 0x90);
+    two.insert(two.end(), pcx.begin(), pcx.end());
+    two.back() ^= 0x01;  // a second picture, not a duplicate
+    ByteBuilder rom;
+    rom.fill(0x40, 0xFF);
+    rom.bytes(award_member("n:\\bios\\..\\..\\x", 0x4000, pcx)).u8(0);
+    rom.bytes(award_member(std::string("a\0/../../junk", 13), 0x4000, pcx)).u8(0);
+    rom.bytes(award_member("", 0x4000, pcx)).u8(0);
+    rom.bytes(award_member("..", 0x4000, pcx)).u8(0);
+    rom.bytes(award_member("two.bin", 0x4001, two)).u8(0);
+    const std::string dir = test_temp_dir() + "/names/out";
+    fs::create_directories(dir);
+    const std::string input = dir + "/r_bin-00000040-x.bin";  // what the first output would be called
+    {
+        std::string p = write_temp_file(rom.data(), "r.bin");
+        fs::copy_file(p, input);
+    }
+    // The input under its own name "r.bin" elsewhere, and the copy in the folder.
+    const std::string other = write_temp_file(rom.data(), "r.bin");
+    int status = -1;
+    std::string out = cli_scan("--extract '" + dir + "' -- '" + other + "' '" + input + "'", nullptr, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read_file(input), rom.data());
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(fs::path(dir).parent_path())) {
+        if (e.path() == fs::path(dir))
+            continue;
+        EXPECT_EQ(e.path().parent_path(), fs::path(dir)) << e.path();
+        names.insert(e.path().filename().string());
+    }
+    // Two inputs of six logos each, and the input itself.
+    EXPECT_EQ(names.size(), 13u) << out;
+    for (const char* name : {"r_bin-00000040-x-2.bin", "r_bin-00000336-a.bin", "r_bin-0000062a-Award_LHA.bin",
+                             "r_bin-00000911-Award_LHA.bin", "r_bin-00000bfa-PCX.bin", "r_bin-00000bfa-PCX-2.bin",
+                             "r_bin-00000040-x_bin-00000040-x.bin"})
+        EXPECT_TRUE(names.count(name)) << name << "\n" << out;
+}
+
+TEST(RomScanCommand, ExitStatuses)
+{
+    const std::string noise = write_temp_file(Bytes(4096, 0x5A), "noise.bin");
+    struct Row {
+        std::string args;
+        int status;
+    } rows[] = {
+        {"'" + rom_path("intel.bi1") + "'", 0},
+        {"'" + noise + "'", 1},
+        {"'" + noise + "' '" + rom_path("intel.bi1") + "'", 0},
+        {"'" + test_temp_dir() + "/missing.bin'", 1},
+        {"", 2},
+        {"--bogus '" + noise + "'", 2},
+        {"--extract", 2},
+    };
+    for (const Row& row : rows) {
+        int status = -1;
+        cli_scan(row.args, nullptr, &status);
+        EXPECT_EQ(status, row.status) << row.args;
+    }
+}
