@@ -11,15 +11,9 @@
 #include <optional>
 #include <set>
 
-#include "rom/rom_parts.h"
-
-#if __has_include("codec/phoenix_lzss.h") && __has_include("codec/phoenix_lzari.h")
 #include "codec/phoenix_lzari.h"
 #include "codec/phoenix_lzss.h"
-#define ZARPO2_PHOENIX_CODECS 1
-#else
-#define ZARPO2_PHOENIX_CODECS 0
-#endif
+#include "rom/rom_parts.h"
 
 namespace {
 
@@ -212,7 +206,6 @@ std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vec
     case CODE_LZARI:
     case CODE_LZSS:
         name = code == CODE_LZARI ? "LZARI" : "LZSS";
-#if ZARPO2_PHOENIX_CODECS
         if (expanded <= state.limits().maxModuleSize && state.charge(expanded)) {
             PhoenixUnpacked p;
             if (code == CODE_LZARI) {
@@ -227,11 +220,6 @@ std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vec
             out.complete = p.complete;
             out.bytes = std::move(p.bytes);
         }
-#else
-        (void)fill;
-        c.notes.push_back(name + " is not unpacked by this build");
-        return name;
-#endif
         break;
     case CODE_LZHUF:
         c.notes.push_back("LZHUF is not unpacked");

@@ -30,12 +30,7 @@
 #include <string>
 #include <vector>
 
-#if __has_include("tools/phoenix_pack.h")
 #include "tools/phoenix_pack.h"
-#define HAVE_PHOENIX_PACKERS 1
-#else
-#define HAVE_PHOENIX_PACKERS 0
-#endif
 
 namespace {
 
@@ -395,12 +390,10 @@ void make_phoenix(const std::string& out)
                                      TOP + 0x18000));
     Bytes pcx = fixture("pcx/netpbm-4plane.pcx");
     modules.push_back(phoenix_module('L', 0, 5, static_cast<std::uint32_t>(pcx.size()), lzint(pcx)));
-#if HAVE_PHOENIX_PACKERS
     Bytes pg = fixture("phoenix/pg-standard.pg");
     modules.push_back(phoenix_module('L', 1, 3, static_cast<std::uint32_t>(pg.size()), phoenix_lzss_pack(pg, 0x20)));
     Bytes awbm = fixture("award/awbm16.bin");
     modules.push_back(phoenix_module('L', 2, 2, static_cast<std::uint32_t>(awbm.size()), phoenix_lzari_pack(awbm, 0x20)));
-#endif
     modules.push_back(phoenix_module('G', 0, 0, 512, code_like(512, 33)));
     std::uint32_t prev = 0;
     std::size_t at = 0x1000;
@@ -418,7 +411,6 @@ void make_phoenix(const std::string& out)
     put(image, 0x18000, fragment);
     // A raw PG at a 64 KiB boundary, outside every structure (at 0 the file would be a PG).
     put(image, 0x10000, fixture("phoenix/pg-own-palette.pg"));
-#if HAVE_PHOENIX_PACKERS
     Bytes bmp = fixture("bmp/magick-4bit.bmp");
     Bytes block = {'B', 'C', 0xD6, 0xF1, 0x00, 0x00, 0x12, 0x04};
     append(block, le16(0x6000));
@@ -427,7 +419,6 @@ void make_phoenix(const std::string& out)
     append(block, le32(static_cast<std::uint32_t>(packedBmp.size())));
     append(block, packedBmp);
     put(image, 0x19000, block);
-#endif
     // BCP records: BCPSYS (with the first module's address at 0x77) and BCPCMP.
     Bytes sys = text("BCPSYS");
     append(sys, {0x03, 0x00});
@@ -534,7 +525,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make_rom_fixtures: %s\n", e.what());
         return 1;
     }
-    if (!HAVE_PHOENIX_PACKERS)
-        std::fprintf(stderr, "make_rom_fixtures: no Phoenix LZSS/LZARI packers: phoenix.bin has LZINT modules only\n");
     return 0;
 }

@@ -161,7 +161,12 @@ Bytes copy_buffer(const std::uint8_t* data, std::size_t size)
 
 }  // namespace
 
-LoadResult load_file(const std::string& path, const std::string& paletteFile, bool verbose)
+namespace {
+
+// Runs one headless load (load() calls load_logo or load_logo_bytes) and copies out what it
+// produced before the logo is flushed.
+template <typename Load>
+LoadResult headless_load(Load load, const std::string& paletteFile, bool verbose)
 {
     HeadlessFrontEnd frontEnd;
     CaptureSink capture;
@@ -173,7 +178,7 @@ LoadResult load_file(const std::string& path, const std::string& paletteFile, bo
     state.verbose = verbose ? 1 : 0;
 
     LoadResult result;
-    state.loaded = load_logo(path);
+    state.loaded = load();
     result.loaded = state.loaded;
     const LogoDescriptor& d = state.descriptor;
     result.descriptor = d;
@@ -197,9 +202,17 @@ LoadResult load_file(const std::string& path, const std::string& paletteFile, bo
     return result;
 }
 
+}  // namespace
+
+LoadResult load_file(const std::string& path, const std::string& paletteFile, bool verbose)
+{
+    return headless_load([&] { return load_logo(path); }, paletteFile, verbose);
+}
+
 LoadResult load_bytes(const Bytes& bytes, const std::string& name)
 {
-    return load_file(write_temp_file(bytes, name));
+    // From memory: the sweeps load tens of thousands of cut copies, which files would only slow.
+    return headless_load([&] { return load_logo_bytes(bytes, name); }, "", false);
 }
 
 std::uint32_t LoadResult::rgb(unsigned x, unsigned y) const
