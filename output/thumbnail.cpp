@@ -44,14 +44,26 @@ std::vector<Span> box_spans(std::uint32_t sourceCount, std::uint32_t targetCount
 }
 
 // Every thumbnail pixel the mean of the source area it covers, edges weighted by the part
-// they cover: rows are summed across first, then the row sums down.
+// they cover: each source row is summed across, then added into the thumbnail row(s) it
+// covers. Thumbnail rows are finished in order, so one row of sums is enough.
 void shrink(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height, RgbaPicture& out)
 {
-    std::vector<Span> across = box_spans(width, out.width);
-    std::vector<Span> down = box_spans(height, out.height);
-    // A row sum is at most 255 x width; the area sums at most 255 x width x height.
+    const std::vector<Span> across = box_spans(width, out.width);
+    const std::vector<Span> down = box_spans(height, out.height);
+    const std::uint64_t area = static_cast<std::uint64_t>(width) * height;  // weights of one thumbnail pixel
+    // A row sum is at most 255 x width; an area sum at most 255 x width x height.
     std::vector<std::uint32_t> rowSums(static_cast<std::size_t>(out.width) * RGB_BYTES);
-    std::vector<std::uint64_t> areaSums(static_cast<std::size_t>(out.width) * out.height * RGB_BYTES);
+    std::vector<std::uint64_t> areaSums(rowSums.size());
+    std::uint32_t target = 0;
+    auto finish_row = [&]() {
+        std::uint8_t* dst = out.pixels.data() + static_cast<std::size_t>(target) * out.width * RGBA_BYTES;
+        for (std::size_t x = 0; x < out.width; ++x, dst += RGBA_BYTES) {
+            for (std::size_t c = 0; c < RGB_BYTES; ++c)
+                dst[c] = static_cast<std::uint8_t>((areaSums[x * RGB_BYTES + c] + area / 2) / area);
+            dst[3] = OPAQUE;
+        }
+        std::fill(areaSums.begin(), areaSums.end(), 0);
+    };
     std::size_t next = 0;
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint8_t* row = rgb + static_cast<std::size_t>(y) * width * RGB_BYTES;
@@ -59,18 +71,18 @@ void shrink(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height, 
         for (const Span& s : across)
             for (std::size_t c = 0; c < RGB_BYTES; ++c)
                 rowSums[s.target * RGB_BYTES + c] += s.weight * row[s.source * RGB_BYTES + c];
+        // Spans come in source order with their targets rising: a new target means the
+        // previous thumbnail row has all its weights.
         for (; next < down.size() && down[next].source == y; ++next) {
-            std::uint64_t* sums = areaSums.data() + static_cast<std::size_t>(down[next].target) * out.width * RGB_BYTES;
+            if (down[next].target != target) {
+                finish_row();
+                target = down[next].target;
+            }
             for (std::size_t i = 0; i < rowSums.size(); ++i)
-                sums[i] += static_cast<std::uint64_t>(down[next].weight) * rowSums[i];
+                areaSums[i] += static_cast<std::uint64_t>(down[next].weight) * rowSums[i];
         }
     }
-    const std::uint64_t area = static_cast<std::uint64_t>(width) * height;
-    for (std::size_t p = 0; p < static_cast<std::size_t>(out.width) * out.height; ++p) {
-        for (std::size_t c = 0; c < RGB_BYTES; ++c)
-            out.pixels[p * RGBA_BYTES + c] = static_cast<std::uint8_t>((areaSums[p * RGB_BYTES + c] + area / 2) / area);
-        out.pixels[p * RGBA_BYTES + 3] = OPAQUE;
-    }
+    finish_row();
 }
 
 // Every source pixel becomes a factor x factor block.
