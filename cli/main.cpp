@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/scan_command.h"
+#include "cli/thumbnail_command.h"
 #include "core/version.h"
 #include "output/save_png.h"
 #include "pipeline/format_registry.h"
@@ -25,11 +26,17 @@ constexpr const char* USAGE =
     "Usage: zarpo2-cli list\n"
     "       zarpo2-cli identify [--json] FILE...\n"
     "       zarpo2-cli png [--palette PALFILE] [--out-dir DIR] [--verbose] FILE...\n"
+    "       zarpo2-cli scan [--json] [--extract DIR] [--png DIR] [--] FILE...\n"
+    "       zarpo2-cli thumbnail [-s SIZE] FILE OUT.png\n"
     "\n"
     "  list      print the supported LOGO formats, as zarpo2 -list does\n"
     "  identify  print the format, size, frames and colours of each FILE\n"
     "  png       decode each FILE and write its PNG files, as File > Save as PNG does;\n"
     "            prints the path of every PNG written\n"
+    "  scan      list the logos inside whole ROM images; --extract writes each one's\n"
+    "            unpacked bytes into DIR, --png its PNG files\n"
+    "  thumbnail write FILE's picture (a multi-frame logo's first frame) as an 8-bit RGBA\n"
+    "            PNG whose longer side is at most SIZE (default 256), for file managers\n"
     "\n"
     "  --json           one JSON object per line\n"
     "  --palette FILE   external palette for Phoenix FirstBIOS ICON logos\n"
@@ -181,5 +188,7 @@ int main(int argc, char** argv)
         return run_png(args);
     if (command == "scan")
         return run_scan(args);
+    if (command == "thumbnail")
+        return run_thumbnail(args);
     return usage_error(("unknown command " + command).c_str());
 }

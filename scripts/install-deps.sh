@@ -10,6 +10,7 @@ libgtest-dev libgmock-dev libbenchmark-dev
 clang-14 libclang-rt-14-dev
 imagemagick netpbm libjpeg-turbo-progs jlha-utils lhasa liblhasa-dev
 xvfb xauth xdotool x11-utils pngcheck python3
+scdoc man-db groff-base shared-mime-info libglib2.0-bin desktop-file-utils appstream
 $*"
 
 missing=""
