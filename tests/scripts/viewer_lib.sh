@@ -135,3 +135,16 @@ save_artifact() {
     done
     cp "$WORK/settle.png" "$ARTIFACTS/$2"
 }
+
+# The status line's text, which the viewer also sets on the window as _ZARPO2_STATUS.
+status_of() { xprop -id "$1" -notype _ZARPO2_STATUS 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
+status_has() { status_of "$1" | grep -qF -- "$2"; }
+wait_status() { wait_for "the status line of window $1 never said '$2' (it says '$(status_of "$1")')" status_has "$1" "$2"; }
+
+# PNG $1 enlarged $2 times by repeating pixels; prints the new file's path.
+enlarged() {
+    local out
+    out="$WORK/$(basename "$1" .png)-x$2.png"
+    [ -s "$out" ] || convert "$1" -filter point -resize "$((100 * $2))%" "$out"
+    echo "$out"
+}
