@@ -102,9 +102,12 @@ bool picture_needs_bytes_past_end(const std::string& path, const LogoDescriptor&
     load.set_input(std::move(padded));
     DecodedLogo again = decode_logo(load, path, quiet, ENGLISH_STRINGS);
     const LogoDescriptor& d = again.descriptor;
-    if (!again.decoded || d.formatId != shown.formatId || d.width != shown.width || d.height != shown.height ||
-        d.frameCount != shown.frameCount || again.buffers.frames.size() != buffers.frames.size())
+    if (!again.decoded || d.formatId != shown.formatId)
         return false;
+    // The same format read with other sizes: its header or packed data runs past the end.
+    if (d.width != shown.width || d.height != shown.height || d.frameCount != shown.frameCount ||
+        again.buffers.frames.size() != buffers.frames.size())
+        return true;
     if (!same_pixels(again.buffers.image.get(), buffers.image.get(), d.width, d.height) ||
         !same_pixels(again.buffers.fontMap.get(), buffers.fontMap.get(), d.width, d.height) ||
         !same_pixels(again.buffers.colorMap.get(), buffers.colorMap.get(), d.width, d.height))

@@ -69,9 +69,11 @@ bool open_logo_file(const std::string& path)
 {
     ViewerState& state = viewer_state();
     UiState& ui = ui_state();
+    ui.openingPath = path;
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         front_end().alert(format_string("%s \"%s\": %s", state.strings->cantOpen, path.c_str(), texts().notRegular));
+        ui.openingPath.clear();
         return false;
     }
     flush_loaded();
@@ -81,6 +83,7 @@ bool open_logo_file(const std::string& path)
     // A file that is no logo gets the unknown-format message from the pipeline (through
     // FltkFrontEnd::message); a list of the logos inside a ROM image would open there.
     state.loaded = load_logo(path);
+    ui.openingPath.clear();
     if (!state.loaded)
         return false;
     ui.endsEarly = picture_needs_bytes_past_end(path, state.descriptor, state.buffers);

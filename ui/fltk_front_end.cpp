@@ -19,10 +19,11 @@ constexpr const char* PALETTE_CHOOSER_TITLE = "Open External Palette - 'SCRN' Fi
 constexpr int MAX_WINDOW_W = 3 * static_cast<int>(MAX_PICTURE_SIDE) + 90;
 constexpr int MAX_WINDOW_H = static_cast<int>(MAX_PICTURE_SIDE) + 12;
 
-// The text with the file being loaded on a line of its own, unless it names it already.
+// The text with the file being opened on a line of its own, unless it names it already.
 std::string naming_the_file(const std::string& text)
 {
-    const std::string& name = viewer_state().fileName;
+    const std::string& opening = ui_state().openingPath;
+    const std::string& name = opening.empty() ? viewer_state().fileName : opening;
     if (name.empty() || text.find(name) != std::string::npos)
         return text;
     return text + "\n" + name;

@@ -37,6 +37,7 @@ constexpr int MIN_WINDOW_H = 125;
 constexpr int STATUS_H = 12;           // the status line fills the 12 rows above the picture
 constexpr Fl_Fontsize STATUS_SIZE = 10;
 constexpr Fl_Fontsize COUNTER_SIZE = 12;
+constexpr Fl_Fontsize DELAY_SIZE = 10;
 constexpr int CONTROL_GAP = 4;
 constexpr int DELAY_W = 70;
 constexpr int DELAY_MARGIN = 2;
@@ -48,7 +49,7 @@ struct Delay {
     const char* label;
     double seconds;
 };
-constexpr Delay DELAYS[] = {{"0.1 s", 0.1}, {"0.25 s", 0.25}, {"0.5 s", 0.5}, {"1 s", 1.0}, {"2 s", 2.0}};
+constexpr Delay DELAYS[] = {{"0.1s", 0.1}, {"0.25s", 0.25}, {"0.5s", 0.5}, {"1s", 1.0}, {"2s", 2.0}};
 constexpr int DEFAULT_DELAY = 2;
 
 // The frame box: (winW - width) / 4 from the left, winW wide, the picture centred in it.
@@ -184,7 +185,7 @@ void build_frame_window(int winW, int winH)
     for (int i = 0; i < static_cast<int>(std::size(DELAYS)); ++i)
         if (DELAYS[i].seconds == ui.frameSeconds)
             ui.delayChoice->value(i);
-    ui.delayChoice->textsize(COUNTER_SIZE);
+    ui.delayChoice->textsize(DELAY_SIZE);
     ui.delayChoice->callback(on_delay);
     ui.delayChoice->visible_focus(0);
     ui.delayChoice->tooltip(texts().frameDelay);

@@ -9,6 +9,7 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Input.H>
 #include <FL/fl_ask.H>
 
 #include "output/save_as.h"
@@ -46,7 +47,7 @@ void report(const SaveResult& result)
         const SaveError& error = result.errors.front();
         if (!text.empty())
             text += "; ";
-        text += format_string(texts().cannotWrite, error.path.c_str(), error.reason.c_str());
+        text += format_string(texts().cannotWrite, leaf_name(error.path).c_str(), error.reason.c_str());
     }
     if (!text.empty())
         show_status_message(text);
@@ -97,8 +98,14 @@ void on_save_as(Fl_Widget*, void*)
     if (!state.loaded)
         return;
     Fl_File_Chooser* chooser = save_chooser();
-    chooser->value((leaf_name(png_base_name(state.fileName)) + ".png").c_str());
+    // The suggested name in the chooser's folder, the name alone selected so that typing
+    // replaces it: the chooser completes a relative name against the working folder.
+    const std::string folder = chooser->directory() ? chooser->directory() : ".";
+    const std::string suggested = folder + "/" + leaf_name(png_base_name(state.fileName)) + ".png";
+    chooser->value(suggested.c_str());
     chooser->show();
+    if (auto* field = dynamic_cast<Fl_Input*>(Fl::focus()))
+        field->position(field->size(), static_cast<int>(folder.size()) + 1);
     while (chooser->shown())
         Fl::wait();
     const char* chosen = chooser->value();
