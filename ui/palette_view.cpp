@@ -31,7 +31,8 @@ void add_colours(const std::uint8_t* rgb, std::size_t pixels, std::size_t limit,
     }
 }
 
-// The grid; the label box below it tells the colour under the pointer.
+// The grid; the label box below it (and the window's status property) tells the colour
+// under the pointer.
 class SwatchGrid : public Fl_Widget {
 public:
     SwatchGrid(int x, int y, std::vector<std::uint32_t> colours, Fl_Box* label)
@@ -58,15 +59,15 @@ public:
             return Fl_Widget::handle(event);
         const int column = (Fl::event_x() - x()) / SWATCH, row = (Fl::event_y() - y()) / SWATCH;
         const std::size_t index = static_cast<std::size_t>(row) * COLUMNS + column;
+        std::string text = format_string(texts().paletteCount, static_cast<unsigned>(colours_.size()));
         if (event != FL_LEAVE && Fl::event_inside(this) && index < colours_.size()) {
             const std::uint32_t c = colours_[index];
-            label_->copy_label(format_string(texts().paletteEntry, static_cast<unsigned>(index), c >> 16,
-                                             (c >> 8) & 0xFF, c & 0xFF)
-                                   .c_str());
-        } else {
-            label_->copy_label(format_string(texts().paletteCount, static_cast<unsigned>(colours_.size())).c_str());
+            text = format_string(texts().paletteEntry, static_cast<unsigned>(index), c >> 16, (c >> 8) & 0xFF,
+                                 c & 0xFF);
         }
+        label_->copy_label(text.c_str());
         label_->redraw();
+        set_status_property(window(), text);
         return 1;
     }
 

@@ -29,14 +29,7 @@ void publish(const std::string& text)
     ui.statusLine->redraw();
     if (ui.view)
         ui.view->redraw();  // the line is drawn over the view
-    Fl_Window* window = ui.statusLine->window();
-    if (!window || !window->shown())
-        return;
-    Atom property = XInternAtom(fl_display, STATUS_PROPERTY, False);
-    Atom utf8 = XInternAtom(fl_display, "UTF8_STRING", False);
-    XChangeProperty(fl_display, fl_xid(window), property, utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-    XFlush(fl_display);
+    set_status_property(ui.statusLine->window(), text);
 }
 
 std::string zoom_text()
@@ -50,6 +43,17 @@ std::string zoom_text()
 }
 
 }  // namespace
+
+void set_status_property(Fl_Window* window, const std::string& text)
+{
+    if (!window || !window->shown())
+        return;
+    Atom property = XInternAtom(fl_display, STATUS_PROPERTY, False);
+    Atom utf8 = XInternAtom(fl_display, "UTF8_STRING", False);
+    XChangeProperty(fl_display, fl_xid(window), property, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+    XFlush(fl_display);
+}
 
 Fl_Box* make_status_line(int x, int y, int w, int h, int textSize)
 {

@@ -7,6 +7,7 @@
 #include <string>
 
 class Fl_Box;
+class Fl_Window;
 
 // A status line: a strip of the given height with text of the given size, drawn over the
 // top of a picture view.
@@ -17,6 +18,9 @@ void update_status();
 
 // Shows text in place of the properties until the next update.
 void show_status_message(const std::string& text);
+
+// Sets the _ZARPO2_STATUS property of a shown window (the palette window's line too).
+void set_status_property(Fl_Window* window, const std::string& text);
 
 // The file's own name, without its folder.
 std::string leaf_name(const std::string& path);

@@ -60,9 +60,30 @@ focus_window "$picture"
 xdotool key p
 palette=$(wait_window Palette) || exit 1
 place_window "$palette" 400 260
+# Swatch 1, at 30, 8: the second colour the picture uses, its index 16 (6-bit 48, 16, 16).
+xdotool mousemove --window "$palette" 40 18
+wait_status "$palette" "Colour 1: R 192, G 64, B 64"
+import -window "$palette" "$WORK/shot.png"
+[ "$(convert "$WORK/shot.png" -crop 1x1+40+18 -format '%[pixel:p{0,0}]' info:)" = "srgb(192,64,64)" ] ||
+    fail "swatch 1 is not the picture's second colour"
 save_artifact "$palette" palette-window.png
 zoom_keys "$palette"
 menu_keys "$palette" "$FIX/awbm256-16x16.png" "1 file"
+
+note "Deutsch: the status line in German"
+focus_window "$main"
+xdotool key --delay 60 alt+e Down Right Down Return
+focus_window "$picture"
+xdotool key 2
+wait_status "$picture" "256 Farben  |  Zoom 2×"
+# The menu opens under the main window, above the logo window (at y 260).
+mapped() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+before=$(mapped)
+focus_window "$main"
+xdotool key alt+a  # Ansicht
+wait_for "the Ansicht menu did not open" eval '[ "$(mapped)" -gt "$before" ]'
+import -window root -crop 400x240+0+20 "$ARTIFACTS/view-menu-german.png"
+xdotool key Escape
 
 note "Page Down and Page Up in each window: the next logo file of the folder and back"
 # The logo window of file $1, placed, with its palette window open.
