@@ -11,7 +11,6 @@
 #include "pipeline/front_end.h"
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
-#include "ui/palette_view.h"
 #include "pipeline/past_end_check.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
@@ -77,7 +76,6 @@ bool open_logo_file(const std::string& path)
         return false;
     }
     flush_loaded();
-    hide_palette_window();
     ui.currentPath = path;
     ++ui.loadSerial;
     // A file that is no logo gets the unknown-format message from the pipeline (through

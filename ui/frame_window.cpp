@@ -9,12 +9,12 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Choice.H>
-#include <FL/Fl_RGB_Image.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
+#include "ui/palette_view.h"
 #include "ui/picture_window.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
@@ -306,6 +306,7 @@ void discard_view(void* window)
     }
     ui.view = nullptr;
     ui.statusLine = nullptr;
+    hide_palette_window();  // its colours are those of the logo going away
     // Deferred: the window may be the one whose callback is running.
     Fl::delete_widget(view);
 }

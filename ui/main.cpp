@@ -108,11 +108,11 @@ int main(int argc, char** argv)
     d.palette = nullptr;
     d.stream = nullptr;
 
-    if (argc == 2 && std::strcmp(argv[1], HELP_OPTION) == 0) {
+    if (argc >= 2 && std::strcmp(argv[1], HELP_OPTION) == 0) {
         std::printf("%s", HELP);
         return 0;
     }
-    if (argc == 2 && std::strcmp(argv[1], VERSION_OPTION) == 0) {
+    if (argc >= 2 && std::strcmp(argv[1], VERSION_OPTION) == 0) {
         std::printf("zarpo2 %s\n", PROGRAM_VERSION);
         return 0;
     }
@@ -146,7 +146,7 @@ int main(int argc, char** argv)
 
     // Options count only as the first of one or two arguments; any other first argument
     // starts a list of files.
-    const bool verboseOption = std::strncmp(argv[1 < argc ? 1 : 0], VERBOSE_OPTION, VERBOSE_PREFIX) == 0;
+    const bool verboseOption = argc >= 2 && std::strncmp(argv[1], VERBOSE_OPTION, VERBOSE_PREFIX) == 0;
     if (interpreted && verboseOption) {
         state.verbose = 1;
         if (argc == 3)

@@ -12,7 +12,6 @@ class Fl_Choice;
 class Fl_Double_Window;
 class Fl_File_Chooser;
 class Fl_Menu_Bar;
-class Fl_RGB_Image;
 class ScaledImage;
 class ZARPO_Main_Window;
 class ZoomView;

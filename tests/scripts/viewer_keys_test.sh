@@ -77,11 +77,8 @@ focus_window "$picture"
 xdotool key 2
 wait_status "$picture" "256 Farben  |  Zoom 2×"
 # The menu opens under the main window, above the logo window (at y 260).
-mapped() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
-before=$(mapped)
 focus_window "$main"
-xdotool key alt+a  # Ansicht
-wait_for "the Ansicht menu did not open" eval '[ "$(mapped)" -gt "$before" ]'
+opening_popup xdotool key alt+a  # Ansicht
 import -window root -crop 400x240+0+20 "$ARTIFACTS/view-menu-german.png"
 xdotool key Escape
 

@@ -83,11 +83,13 @@ wait_window() {
     windows "$1" | head -n1
 }
 
-# Prints the id of a message box (the toolkit's have no title), waiting for one.
+# Prints the id of a message box (the toolkit's have no title; a tooltip, the other
+# untitled window, is one line high), waiting for one.
 dialog_id() {
     local id
     for id in $(xdotool search --onlyvisible --class FLTK 2>/dev/null); do
-        [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && echo "$id" && return 0
+        [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && [ "$(window_size "$id" | cut -dx -f2)" -gt 40 ] &&
+            echo "$id" && return 0
     done
     return 1
 }
@@ -140,6 +142,16 @@ save_artifact() {
 status_of() { xprop -id "$1" -notype _ZARPO2_STATUS 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
 status_has() { status_of "$1" | grep -qF -- "$2"; }
 wait_status() { wait_for "the status line of window $1 never said '$2' (it says '$(status_of "$1")')" status_has "$1" "$2"; }
+
+# How many windows are mapped: a popup menu, which has no title or class, adds one.
+mapped_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+# Runs the command (keys that open a popup menu), then waits for one more mapped window.
+opening_popup() {
+    local before
+    before=$(mapped_windows)
+    "$@"
+    wait_for "no popup opened" eval '[ "$(mapped_windows)" -gt "'"$before"'" ]'
+}
 
 # PNG $1 enlarged $2 times by repeating pixels; prints the new file's path.
 enlarged() {

@@ -75,9 +75,9 @@ for f in 0 1 2; do
     cmp -s <(rgb_of "$FIX/zz-anim-(Frame0$f).png") <(rgb_of "$WORK/cli/$frame") || fail "frame file $f differs"
 done
 # The delay choice right of the forward button: one down from 0.5s is 1s.
-xdotool mousemove --window "$frames" 170 162 click 1
-sleep 0.5
+opening_popup xdotool mousemove --window "$frames" 170 162 click 1
 xdotool key Down Return
+xdotool mousemove 2500 1500  # away from the choice and its tooltip
 save_as "$frames" zz-anim.png
 answer_dialog Return
 wait_for "the new delay was not written" grep -q "delay 1000/1000" <(python3 "$(dirname "$0")/apng_frames.py" "$FIX/zz-anim.png" "$WORK/split")

@@ -2,7 +2,7 @@
 // position, drop, then the dropped data (text/uri-list) when the target asks for it.
 //   xdnd_drop WINDOW X Y PATH...
 // WINDOW is the target's id, X Y a point inside it. Exits 0 when the target took the drop
-// and said it was finished, 1 when it refused or did not answer within 10 seconds.
+// and said it was finished, 1 when it refused or did not answer within 20 seconds.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <sys/select.h>
@@ -15,7 +15,7 @@
 namespace {
 
 constexpr long XDND_VERSION = 5;
-constexpr int TIMEOUT_MS = 10000;
+constexpr int TIMEOUT_MS = 20000;
 constexpr int POLL_MS = 50;
 constexpr char HEX[] = "0123456789ABCDEF";
 
@@ -131,21 +131,25 @@ int main(int argc, char** argv)
     send(x, x.enter, XDND_VERSION << 24, static_cast<long>(x.uriList), None, None);
     send(x, x.position, 0, (static_cast<long>(rootX) << 16) | rootY, CurrentTime, static_cast<long>(x.actionCopy));
 
+    const char* failure = "no answer from the window";
     int msLeft = TIMEOUT_MS;
     XEvent event;
-    while (wait_event(x.display, event, msLeft)) {
+    while (failure && wait_event(x.display, event, msLeft)) {
         if (event.type == SelectionRequest) {
             answer(x, event.xselectionrequest, data);
         } else if (event.type == ClientMessage && event.xclient.message_type == x.status) {
-            if (!(event.xclient.data.l[1] & 1)) {
-                std::fprintf(stderr, "xdnd_drop: the window refused the drop\n");
-                return 1;
-            }
+            if (!(event.xclient.data.l[1] & 1))
+                break;  // refused
             send(x, x.drop, 0, CurrentTime, 0, 0);
         } else if (event.type == ClientMessage && event.xclient.message_type == x.finished) {
-            return 0;
+            failure = nullptr;
         }
     }
-    std::fprintf(stderr, "xdnd_drop: no answer from the window\n");
-    return 1;
+    if (failure && msLeft > 0)
+        failure = "the window refused the drop";
+    if (failure)
+        std::fprintf(stderr, "xdnd_drop: %s\n", failure);
+    XDestroyWindow(x.display, x.source);
+    XCloseDisplay(x.display);
+    return failure ? 1 : 0;
 }
