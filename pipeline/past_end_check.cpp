@@ -10,7 +10,7 @@
 namespace {
 
 constexpr std::uint64_t FILLER_BYTES = 1 << 20;  // how far past the end the filler reaches
-constexpr int FILLER = 0xA5;                      // a byte no reader makes up for a short read
+constexpr int FILLER = 0xA5;                     // a byte no reader makes up for a short read
 
 // A read-only stream over a file that goes on past the file's end with FILLER_BYTES of
 // filler; seeking to the end finds the file's own size, as detection expects.

@@ -120,7 +120,8 @@ TEST(Apng, ChunkLayout)
 {
     const Bytes a = pattern(4, 3, 1), b = pattern(4, 3, 2);
     Bytes out;
-    ASSERT_TRUE(encode_apng_rgb16({{a.data(), 4, 3}, {b.data(), 4, 3}, {a.data(), 4, 3}}, 250, {"\nt", "", "", ""}, out));
+    ASSERT_TRUE(
+        encode_apng_rgb16({{a.data(), 4, 3}, {b.data(), 4, 3}, {a.data(), 4, 3}}, 250, {"\nt", "", "", ""}, out));
     const std::vector<Chunk> chunks = chunks_of(out);
     ASSERT_GE(chunks.size(), 8u);
     EXPECT_EQ(chunks[0].type, "IHDR");
@@ -175,9 +176,9 @@ TEST(Apng, NoFrameWithPixelsGivesNoFile)
 TEST(SaveAs, ChosenNames)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"/d/logo", "/d/logo.png"},          {"/d/logo.png", "/d/logo.png"},
-        {"/d/LOGO.PNG", "/d/LOGO.PNG"},      {"/d/logo.png.bak", "/d/logo.png.bak.png"},
-        {"/d/.png", "/d/.png.png"},          {"logo.bin", "logo.bin.png"},
+        {"/d/logo", "/d/logo.png"},     {"/d/logo.png", "/d/logo.png"},
+        {"/d/LOGO.PNG", "/d/LOGO.PNG"}, {"/d/logo.png.bak", "/d/logo.png.bak.png"},
+        {"/d/.png", "/d/.png.png"},     {"logo.bin", "logo.bin.png"},
     };
     for (const auto& [chosen, target] : cases)
         EXPECT_EQ(save_as_target(chosen), target) << chosen;
@@ -223,8 +224,8 @@ TEST(SaveAs, SinglePictureAndAnEmptyOne)
         ASSERT_EQ(result.written, std::vector<std::string>{dir + "/picked.png"});
         Bytes saved;
         ASSERT_TRUE(convert_to_rgb(dir + "/picked.png", saved));
-        EXPECT_EQ(saved, Bytes(state.currentImage, state.currentImage + state.descriptor.width *
-                                                                       state.descriptor.height * 3));
+        EXPECT_EQ(saved,
+                  Bytes(state.currentImage, state.currentImage + state.descriptor.width * state.descriptor.height * 3));
     }
     Loaded empty("award/awbm16.bin");
     viewer_state().descriptor.width = 0;  // as a header of 0 x 0 leaves it

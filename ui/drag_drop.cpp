@@ -64,15 +64,13 @@ int handle_drop(int event)
     case FL_DND_ENTER:
     case FL_DND_DRAG:
     case FL_DND_LEAVE:
-    case FL_DND_RELEASE:
-        return 1;
+    case FL_DND_RELEASE: return 1;
     case FL_PASTE: {
         auto paths = dropped_paths(std::string(Fl::event_text(), Fl::event_length()));
         if (!paths.empty())
             Fl::add_timeout(0.0, open_dropped, new std::vector<std::string>(std::move(paths)));
         return 1;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }

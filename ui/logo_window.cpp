@@ -26,7 +26,7 @@ constexpr int WINDOW_EXTRA_H = 50;  // room for the tab row and the panel labels
 constexpr int TAB_BODY_Y = 20;
 constexpr int MIN_WINDOW_W = 200;  // the window area is at least 200 x 125
 constexpr int MIN_WINDOW_H = 125;
-constexpr int CELL_EXTRA_W = 90;   // three pictures: 3 x width + 90
+constexpr int CELL_EXTRA_W = 90;  // three pictures: 3 x width + 90
 constexpr int CELL_EXTRA_H = 12;
 // Within the image tab, whose body starts at y 20: boxes at y 25, the first at x 5.
 constexpr int PICTURE_X = 5;
@@ -151,8 +151,8 @@ void build_logo_window(int winW, int winH)
     window->end();
     window->onResize = [tabs, info, infoBox, pictures, view](int w, int h) {
         tabs->resize(0, 0, w, h);
-        for (Fl_Widget* tab : {static_cast<Fl_Widget*>(info), static_cast<Fl_Widget*>(infoBox),
-                               static_cast<Fl_Widget*>(pictures)})
+        for (Fl_Widget* tab :
+             {static_cast<Fl_Widget*>(info), static_cast<Fl_Widget*>(infoBox), static_cast<Fl_Widget*>(pictures)})
             tab->resize(0, TAB_BODY_Y, w, h - TAB_BODY_Y);
         view->resize(0, TAB_BODY_Y, w, h - TAB_BODY_Y);
     };

@@ -10,8 +10,8 @@
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Pixmap.H>
 
-#include "pipeline/load_pipeline.h"
 #include "core/version.h"
+#include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
 #include "ui/drag_drop.h"
 #include "ui/file_navigation.h"

@@ -107,6 +107,7 @@ void* export_target(ExportTargetId id)
         {nullptr},                                                                                        \
     {nullptr}
 
+// clang-format off
 // The View menu; its shortcuts work in every window (ui/keys.cpp).
 #define VIEW_SUBMENU(ZOOM_IN, ZOOM_OUT, ORIGINAL, ZOOM, FIT, NEXT, PREVIOUS, PALETTE)                  \
         {ZOOM_IN, '+', on_zoom_step, arg(1), 0},                                                     \
@@ -121,7 +122,6 @@ void* export_target(ExportTargetId id)
         {PALETTE, 'p', on_palette, nullptr, 0},                                                      \
         {nullptr}
 
-// clang-format off
 const Fl_Menu_Item ENGLISH_MENU[] = {
     {"&File", 0, nullptr, nullptr, FL_SUBMENU},
         {"&Open LOGO", FL_CTRL + 'o', on_open_logo, nullptr, 0},

@@ -25,7 +25,8 @@ void add_colours(const std::uint8_t* rgb, std::size_t pixels, std::size_t limit,
                  std::unordered_set<std::uint32_t>& seen)
 {
     for (std::size_t i = 0; rgb && i < pixels && out.size() <= limit; ++i) {
-        const std::uint32_t colour = static_cast<std::uint32_t>(rgb[i * 3]) << 16 | rgb[i * 3 + 1] << 8 | rgb[i * 3 + 2];
+        const std::uint32_t colour =
+            static_cast<std::uint32_t>(rgb[i * 3]) << 16 | rgb[i * 3 + 1] << 8 | rgb[i * 3 + 2];
         if (seen.insert(colour).second)
             out.push_back(colour);
     }
@@ -36,8 +37,7 @@ void add_colours(const std::uint8_t* rgb, std::size_t pixels, std::size_t limit,
 class SwatchGrid : public Fl_Widget {
 public:
     SwatchGrid(int x, int y, std::vector<std::uint32_t> colours, Fl_Box* label)
-        : Fl_Widget(x, y, COLUMNS * SWATCH, rows(colours.size()) * SWATCH), colours_(std::move(colours)),
-          label_(label)
+        : Fl_Widget(x, y, COLUMNS * SWATCH, rows(colours.size()) * SWATCH), colours_(std::move(colours)), label_(label)
     {
     }
 
@@ -62,8 +62,8 @@ public:
         std::string text = format_string(texts().paletteCount, static_cast<unsigned>(colours_.size()));
         if (event != FL_LEAVE && Fl::event_inside(this) && index < colours_.size()) {
             const std::uint32_t c = colours_[index];
-            text = format_string(texts().paletteEntry, static_cast<unsigned>(index), c >> 16, (c >> 8) & 0xFF,
-                                 c & 0xFF);
+            text =
+                format_string(texts().paletteEntry, static_cast<unsigned>(index), c >> 16, (c >> 8) & 0xFF, c & 0xFF);
         }
         label_->copy_label(text.c_str());
         label_->redraw();

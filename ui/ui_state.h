@@ -39,12 +39,12 @@ struct UiState {
     Fl_Button* playButton = nullptr;
     Fl_Choice* delayChoice = nullptr;
 
-    int presetZoom = 0;           // ZARPO2_ZOOM: every logo opens at this zoom; 0: by size
-    double frameSeconds = 0.5;    // the frame window's delay, and the animated PNG's
-    bool endsEarly = false;       // the loaded picture needs bytes past the file's end
-    std::string currentPath;      // the file loaded last, or tried
-    std::string openingPath;      // the file being opened, which messages name
-    unsigned loadSerial = 0;      // counts the viewer's loads
+    int presetZoom = 0;         // ZARPO2_ZOOM: every logo opens at this zoom; 0: by size
+    double frameSeconds = 0.5;  // the frame window's delay, and the animated PNG's
+    bool endsEarly = false;     // the loaded picture needs bytes past the file's end
+    std::string currentPath;    // the file loaded last, or tried
+    std::string openingPath;    // the file being opened, which messages name
+    unsigned loadSerial = 0;    // counts the viewer's loads
     // Files named together (on the command line, in one drop): Page Down and Page Up walk
     // them. Empty: they walk the loaded file's folder.
     std::vector<std::string> fileList;

@@ -5,30 +5,30 @@
 #include <string>
 
 struct ViewerTexts {
-    const char* colours;          // "%u colours"
-    const char* frames;           // "%u frames"
-    const char* zoom;             // "zoom %u×"
-    const char* fit;              // "fit %u %%"
-    const char* noPicture;        // the file decoded to nothing
-    const char* endsEarly;        // the decoder read past the file's end
-    const char* wrote[3];         // "Wrote %u file(s) to %s": one, few (Russian 2-4), many
-    const char* cannotWrite;      // "Cannot write %s: %s"
-    const char* notRegular;       // why a folder or FIFO is not opened
-    const char* noNextFile;       // Page Down on the last logo of the folder or list
-    const char* noPreviousFile;   // Page Up on the first
-    const char* saveAsTitle;      // the Save As file chooser
-    const char* pngFiles;         // its filter's name
-    const char* replaceOne;       // "%s already exists.\nReplace it?"
-    const char* replaceMany;      // "%u files already exist, %s among them.\nReplace them?"
-    const char* replace;          // button
-    const char* cancel;           // button
-    const char* allLogoFiles;     // Open LOGO filter names
+    const char* colours;         // "%u colours"
+    const char* frames;          // "%u frames"
+    const char* zoom;            // "zoom %u×"
+    const char* fit;             // "fit %u %%"
+    const char* noPicture;       // the file decoded to nothing
+    const char* endsEarly;       // the decoder read past the file's end
+    const char* wrote[3];        // "Wrote %u file(s) to %s": one, few (Russian 2-4), many
+    const char* cannotWrite;     // "Cannot write %s: %s"
+    const char* notRegular;      // why a folder or FIFO is not opened
+    const char* noNextFile;      // Page Down on the last logo of the folder or list
+    const char* noPreviousFile;  // Page Up on the first
+    const char* saveAsTitle;     // the Save As file chooser
+    const char* pngFiles;        // its filter's name
+    const char* replaceOne;      // "%s already exists.\nReplace it?"
+    const char* replaceMany;     // "%u files already exist, %s among them.\nReplace them?"
+    const char* replace;         // button
+    const char* cancel;          // button
+    const char* allLogoFiles;    // Open LOGO filter names
     const char* allFiles;
-    const char* paletteTitle;     // the palette window
-    const char* paletteEntry;     // "Colour %u: R %u, G %u, B %u"
-    const char* paletteCount;     // "%u colours; point at a swatch"
-    const char* paletteNone;      // a picture of more than 256 colours
-    const char* frameDelay;       // tooltip of the delay choice
+    const char* paletteTitle;  // the palette window
+    const char* paletteEntry;  // "Colour %u: R %u, G %u, B %u"
+    const char* paletteCount;  // "%u colours; point at a swatch"
+    const char* paletteNone;   // a picture of more than 256 colours
+    const char* frameDelay;    // tooltip of the delay choice
 };
 
 extern const ViewerTexts ENGLISH_TEXTS;

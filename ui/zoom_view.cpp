@@ -265,10 +265,8 @@ int ZoomView::handle(int event)
         dragX_ = Fl::event_x();
         dragY_ = Fl::event_y();
         return 1;
-    case FL_RELEASE:
-        return 1;
-    default:
-        return Fl_Group::handle(event);
+    case FL_RELEASE: return 1;
+    default: return Fl_Group::handle(event);
     }
 }
 

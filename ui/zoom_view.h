@@ -68,8 +68,8 @@ public:
     // A text drawn in the middle of the view (an empty picture's message).
     void set_message(const std::string& text);
 
-    void zoom_to(double scale);  // an integer 1 to 16 (or any scale for tests of the rule)
-    void zoom_fit();             // as large as fits the view; follows the view's size
+    void zoom_to(double scale);     // an integer 1 to 16 (or any scale for tests of the rule)
+    void zoom_fit();                // as large as fits the view; follows the view's size
     void zoom_step(int direction);  // to the next integer zoom up (+1) or down (-1)
     double scale() const { return scale_; }
     bool fitting() const { return fitting_; }
