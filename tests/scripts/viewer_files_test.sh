@@ -76,16 +76,16 @@ logo=$(wait_window "LOGO .* awbm256-640x480.bin") || exit 1
 note "a folder and a FIFO: a message naming the file, the loaded logo stays"
 mkfifo "$WORK/fifo"
 drop "$logo" "$WORK"
-answer_dialog message-folder.png
+answer_dialog message-folder-dropped.png
 has_window "LOGO .* awbm256-640x480.bin" || fail "dropping a folder closed the logo"
 drop "$logo" "$WORK/fifo"
-answer_dialog message-fifo.png
+answer_dialog message-fifo-dropped.png
 has_window "LOGO .* awbm256-640x480.bin" || fail "dropping a FIFO closed the logo"
-for input in "$WORK" "$WORK/fifo" notalogo.txt; do
-    start_viewer "$input"
-    answer_dialog "message-$(basename "$input").png"
+for case in "$WORK folder-argument" "$WORK/fifo fifo-argument" "notalogo.txt unknown-format"; do
+    start_viewer "${case% *}"
+    answer_dialog "message-${case##* }.png"
     wait_window "$MAIN_TITLE" >/dev/null
-    has_window "LOGO" && fail "$input opened a LOGO window"
+    has_window "LOGO" && fail "${case% *} opened a LOGO window"
 done
 
 note "a TEXTLOGO too large for memory: one message, then its window says it has no picture"
