@@ -27,39 +27,14 @@ bool same_file(const std::string& a, const std::string& b)
            sa.st_ino == sb.st_ino;
 }
 
-enum class WriteOutcome { written, empty, failed };
-
-// PNG has no empty picture: a logo or frame of width or height 0 is reported and skipped,
-// not counted as a failed write.
-WriteOutcome write_picture(const std::string& path, const std::uint8_t* rgb, std::uint32_t width,
-                           std::uint32_t height)
+// Reports a file that was not written on standard error ("Cannot write PATH: REASON", or
+// the lead given) and in the result.
+void not_written(SaveResult& result, const std::string& path, const std::string& reason,
+                 const char* lead = "Cannot write")
 {
-    if (width == 0 || height == 0) {
-        std::fprintf(stderr, "Nothing to write for %s: the picture is empty (%ux%u)\n", path.c_str(), width, height);
-        return WriteOutcome::empty;
-    }
-    const ViewerState& state = viewer_state();
-    if (same_file(path, state.fileName)) {
-        std::fprintf(stderr, "Not writing %s: it is the input file\n", path.c_str());
-        return WriteOutcome::failed;
-    }
-    PngTexts texts;
-    texts.title = "\n" + path;
-    texts.author = std::string("\n") + AUTHOR;
-    texts.description = std::string("\nOriginal format: ") +
-                        (state.descriptor.formatName ? state.descriptor.formatName : "");
-    texts.software = std::string("\n") + PROGRAM_NAME + ", subversion: " + PROGRAM_VERSION;
-    std::vector<std::uint8_t> bytes;
-    if (!encode_png_rgb16(rgb, width, height, texts, bytes)) {
-        std::fprintf(stderr, "Cannot write %s: no picture to save\n", path.c_str());
-        return WriteOutcome::failed;
-    }
-    std::string error;
-    if (!write_file_atomically(path, bytes, error)) {
-        std::fprintf(stderr, "Cannot write %s: %s\n", path.c_str(), error.c_str());
-        return WriteOutcome::failed;
-    }
-    return WriteOutcome::written;
+    std::fprintf(stderr, "%s %s: %s\n", lead, path.c_str(), reason.c_str());
+    result.errors.push_back({path, reason});
+    result.ok = false;
 }
 
 std::string join_out_dir(const std::string& outDir, const std::string& base)
@@ -72,6 +47,50 @@ std::string join_out_dir(const std::string& outDir, const std::string& base)
 }
 
 }  // namespace
+
+PngTexts png_texts(const std::string& path)
+{
+    const ViewerState& state = viewer_state();
+    PngTexts texts;
+    texts.title = "\n" + path;
+    texts.author = std::string("\n") + AUTHOR;
+    texts.description = std::string("\nOriginal format: ") +
+                        (state.descriptor.formatName ? state.descriptor.formatName : "");
+    texts.software = std::string("\n") + PROGRAM_NAME + ", subversion: " + PROGRAM_VERSION;
+    return texts;
+}
+
+bool write_png_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes, SaveResult& result)
+{
+    if (same_file(path, viewer_state().fileName)) {
+        not_written(result, path, "it is the input file", "Not writing");
+        return false;
+    }
+    std::string error;
+    if (!write_file_atomically(path, bytes, error)) {
+        not_written(result, path, error);
+        return false;
+    }
+    return true;
+}
+
+bool write_picture_png(const std::string& path, const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height,
+                       SaveResult& result)
+{
+    // PNG has no empty picture: a logo or frame of width or height 0 is reported and
+    // skipped, not counted as a failed write.
+    if (width == 0 || height == 0) {
+        std::fprintf(stderr, "Nothing to write for %s: the picture is empty (%ux%u)\n", path.c_str(), width, height);
+        result.errors.push_back({path, "the picture is empty"});
+        return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!encode_png_rgb16(rgb, width, height, png_texts(path), bytes)) {
+        not_written(result, path, "no picture to save");
+        return false;
+    }
+    return write_png_bytes(path, bytes, result);
+}
 
 std::string png_base_name(const std::string& fileName)
 {
@@ -101,10 +120,7 @@ SaveResult save_png_files(const std::string& outDir)
             std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
             std::string name = base + suffix;
             trace("====>>> FRAME: Output PNG -> " + name + "\n");
-            WriteOutcome outcome = write_picture(name, frame.pixels, frame.width, frame.height);
-            if (outcome == WriteOutcome::failed)
-                result.ok = false;
-            if (outcome != WriteOutcome::written)
+            if (!write_picture_png(name, frame.pixels, frame.width, frame.height, result))
                 continue;
             result.written.push_back(name);
             trace("====>>> FRAME: PNG Saved!\n");
@@ -112,12 +128,9 @@ SaveResult save_png_files(const std::string& outDir)
     } else {
         std::string name = base + ".png";
         trace("====>>> IMAGE: Output PNG -> " + name + "\n");
-        WriteOutcome outcome = write_picture(name, state.currentImage, d.width, d.height);
-        if (outcome == WriteOutcome::written) {
+        if (write_picture_png(name, state.currentImage, d.width, d.height, result)) {
             result.written.push_back(name);
             trace("====>>> IMAGE: PNG Saved!\n");
-        } else if (outcome == WriteOutcome::failed) {
-            result.ok = false;
         }
     }
     std::fflush(stdout);

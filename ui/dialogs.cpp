@@ -2,7 +2,10 @@
 // documentation in the toolkit's help viewer.
 #include "ui/dialogs.h"
 
+#include <climits>
 #include <string>
+
+#include <unistd.h>
 
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Double_Window.H>
@@ -222,10 +225,45 @@ void show_about(Fl_Widget*, void*)
     dialog->show();
 }
 
+namespace {
+
+constexpr const char* GUIDE = "/Documentation/index.html";
+// Where an installed program finds its guide: bin/../share/zarpo2.
+constexpr const char* SHARE_FROM_PROGRAM = "/../share/zarpo2";
+
+bool readable(const std::string& path)
+{
+    return access(path.c_str(), R_OK) == 0;
+}
+
+// ZARPO2HOME's guide when it is set (a missing file is then the help viewer's to report);
+// otherwise the one installed with the program, or that of the source tree it was built
+// from (a program run from its build folder).
+std::string guide_path()
+{
+    const std::string& home = viewer_state().homeDir;
+    if (!home.empty())
+        return home + GUIDE;
+    char program[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length > 0) {
+        std::string folder(program, static_cast<std::size_t>(length));
+        folder.erase(folder.rfind('/'));
+        if (readable(folder + SHARE_FROM_PROGRAM + GUIDE))
+            return folder + SHARE_FROM_PROGRAM + GUIDE;
+    }
+#ifdef ZARPO2_SOURCE_DOCS
+    if (readable(std::string(ZARPO2_SOURCE_DOCS) + GUIDE))
+        return std::string(ZARPO2_SOURCE_DOCS) + GUIDE;
+#endif
+    return GUIDE;
+}
+
+}  // namespace
+
 void show_documentation(Fl_Widget*, void*)
 {
     auto* help = new Fl_Help_Dialog();
-    std::string path = viewer_state().homeDir + "/Documentation/index.html";
-    help->load(path.c_str());
+    help->load(guide_path().c_str());
     help->show();
 }

@@ -3,11 +3,13 @@
 #include <algorithm>
 
 #include <FL/Fl_File_Chooser.H>
-#include <FL/Fl_RGB_Image.H>
 #include <FL/fl_ask.H>
 
 #include "core/limits.h"
+#include "pipeline/viewer_state.h"
+#include "ui/ui_state.h"
 #include "ui/views.h"
+#include "ui/zoom_view.h"
 
 namespace {
 
@@ -17,16 +19,32 @@ constexpr const char* PALETTE_CHOOSER_TITLE = "Open External Palette - 'SCRN' Fi
 constexpr int MAX_WINDOW_W = 3 * static_cast<int>(MAX_PICTURE_SIDE) + 90;
 constexpr int MAX_WINDOW_H = static_cast<int>(MAX_PICTURE_SIDE) + 12;
 
+// The text with the file being opened on a line of its own, unless it names it already.
+std::string naming_the_file(const std::string& text)
+{
+    const std::string& opening = ui_state().openingPath;
+    const std::string& name = opening.empty() ? viewer_state().fileName : opening;
+    if (name.empty() || text.find(name) != std::string::npos)
+        return text;
+    return text + "\n" + name;
+}
+
 }  // namespace
 
 void FltkFrontEnd::alert(const std::string& text)
 {
-    fl_alert("%s", text.c_str());
+    const unsigned load = ui_state().loadSerial;
+    if (load == lastAlertLoad_ && text == lastAlert_)
+        return;
+    lastAlert_ = text;
+    lastAlertLoad_ = load;
+    fl_alert("%s", naming_the_file(text).c_str());
 }
 
 void FltkFrontEnd::message(const std::string& text)
 {
-    fl_message("%s", text.c_str());
+    // The pipeline's one message: the file is no logo it knows.
+    fl_message("%s", naming_the_file(text).c_str());
 }
 
 std::string FltkFrontEnd::choose_palette_file()
@@ -57,5 +75,5 @@ void FltkFrontEnd::stop_frame_timer()
 
 void FltkFrontEnd::release_display_image(void* image)
 {
-    delete static_cast<Fl_RGB_Image*>(image);
+    delete static_cast<ScaledImage*>(image);
 }

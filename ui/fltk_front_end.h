@@ -1,11 +1,15 @@
 // The load pipeline's user-facing side in the viewer: FLTK dialogs and windows.
 #pragma once
 
+#include <string>
+
 #include "pipeline/front_end.h"
 
 class FltkFrontEnd : public FrontEnd {
 public:
     MessageSink& messages() override { return stdio_; }
+    // Both boxes name the file being loaded when their text does not already; a load
+    // shows the same alert once, however often it is raised.
     void alert(const std::string& text) override;
     void message(const std::string& text) override;
     std::string choose_palette_file() override;
@@ -17,4 +21,6 @@ public:
 
 private:
     StdioSink stdio_;  // the viewer prints its trace lines and notices on standard output
+    std::string lastAlert_;
+    unsigned lastAlertLoad_ = 0;
 };

@@ -1,18 +1,26 @@
-// The frame window of a multi-frame logo: the current frame over three buttons (back,
-// play/stop, forward), stepped by a half-second timer; and the I/O > Info message.
+// The frame window of a multi-frame logo: the current frame, zoomed, over a row with the
+// frame counter, three buttons (back, play/stop, forward) and the frame delay, stepped by a
+// timer; the keys that step and play the frames; and the I/O > Info message.
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
-#include <FL/Fl_Double_Window.H>
-#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Choice.H>
 #include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
 
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
+#include "ui/palette_view.h"
+#include "ui/picture_window.h"
+#include "ui/status_line.h"
 #include "ui/ui_state.h"
+#include "ui/viewer_texts.h"
 #include "ui/views.h"
+#include "ui/zoom_view.h"
 
 namespace {
 
@@ -20,31 +28,71 @@ constexpr Fl_Color FRAME_BACKGROUND = 56;  // black
 constexpr int WINDOW_EXTRA_H = 50;         // the button row
 constexpr int BOX_EXTRA_H = 25;
 constexpr int BUTTON_SIZE = 25;
-constexpr int BUTTON_ROW_OFFSET = 25;  // buttons sit at winH + 25
+constexpr int ROW_H = 25;              // the buttons sit at winH + 25, the window's last 25 rows
 constexpr int PLAY_OFFSET = -12;       // from the window's middle
 constexpr int BACK_OFFSET = -50;
 constexpr int FORWARD_OFFSET = 25;
-constexpr double TICK_SECONDS = 0.5;
-constexpr int RGB_DEPTH = 3;
+constexpr int MIN_WINDOW_W = 200;  // the window is at least 200 x 125 over the row
+constexpr int MIN_WINDOW_H = 125;
+constexpr int STATUS_H = 12;  // the status line fills the 12 rows above the picture
+constexpr Fl_Fontsize STATUS_SIZE = 10;
+constexpr Fl_Fontsize COUNTER_SIZE = 12;
+constexpr Fl_Fontsize DELAY_SIZE = 10;
+constexpr int CONTROL_GAP = 4;
+constexpr int DELAY_W = 70;
+constexpr int DELAY_MARGIN = 2;
+constexpr const char* PLAY_SYMBOL = "@|>";
+constexpr const char* STOP_SYMBOL = "@square";
+
+// The frame delays offered; 0.5 s is the timer's own.
+struct Delay {
+    const char* label;
+    double seconds;
+};
+constexpr Delay DELAYS[] = {{"0.1s", 0.1}, {"0.25s", 0.25}, {"0.5s", 0.5}, {"1s", 1.0}, {"2s", 2.0}};
+constexpr int DEFAULT_DELAY = 2;
+
+// The frame box: (winW - width) / 4 from the left, winW wide, the picture centred in it.
+ContentLayout frame_layout(int W, int H)
+{
+    const int winW = W >= MIN_WINDOW_W ? W : MIN_WINDOW_W;
+    const int winH = H >= MIN_WINDOW_H ? H : MIN_WINDOW_H;
+    return {winW, winH + BOX_EXTRA_H, {{(winW - W) / 4, 0, winW, H + BOX_EXTRA_H}}};
+}
+constexpr LayoutRule FRAME_RULE = {frame_layout, 1, 0, BOX_EXTRA_H};
+
+void show_play_state()
+{
+    UiState& ui = ui_state();
+    if (!ui.playButton)
+        return;
+    ui.playButton->label(viewer_state().playing ? STOP_SYMBOL : PLAY_SYMBOL);
+    ui.playButton->redraw();
+}
 
 void on_play(Fl_Widget*, void*)
 {
-    ViewerState& state = viewer_state();
-    state.playing = state.playing ? 0 : 1;
+    toggle_play();
 }
 
 void on_back(Fl_Widget*, void*)
 {
-    ViewerState& state = viewer_state();
-    if (state.currentFrame > 0)
-        --state.currentFrame;
+    step_frame(-1);
 }
 
 void on_forward(Fl_Widget*, void*)
 {
-    ViewerState& state = viewer_state();
-    if (state.currentFrame < state.descriptor.frameCount - 1)
-        ++state.currentFrame;
+    step_frame(1);
+}
+
+void on_delay(Fl_Widget* choice, void*)
+{
+    const int picked = static_cast<Fl_Choice*>(choice)->value();
+    if (picked < 0 || picked >= static_cast<int>(std::size(DELAYS)))
+        return;
+    ui_state().frameSeconds = DELAYS[picked].seconds;
+    Fl::remove_timeout(frame_tick);
+    Fl::add_timeout(ui_state().frameSeconds, frame_tick);
 }
 
 void on_frame_window_close(Fl_Widget*, void* window)
@@ -57,16 +105,48 @@ Fl_Button* player_button(int x, int y, const char* symbol, Fl_Callback* callback
     auto* button = new Fl_Button(x, y, BUTTON_SIZE, BUTTON_SIZE, symbol);
     button->box(FL_PLASTIC_UP_BOX);
     button->callback(callback);
+    button->visible_focus(0);  // the window's keys step and play, whatever was clicked
     return button;
+}
+
+// The counter, the buttons and the delay in the last row of a w x h window.
+void lay_out_row(Fl_Widget* back, Fl_Widget* play, Fl_Widget* forward, int w, int h)
+{
+    UiState& ui = ui_state();
+    const int y = h - ROW_H;
+    back->resize(w / 2 + BACK_OFFSET, y, BUTTON_SIZE, BUTTON_SIZE);
+    play->resize(w / 2 + PLAY_OFFSET, y, BUTTON_SIZE, BUTTON_SIZE);
+    forward->resize(w / 2 + FORWARD_OFFSET, y, BUTTON_SIZE, BUTTON_SIZE);
+    ui.frameCounter->resize(0, y, std::max(0, back->x() - CONTROL_GAP), ROW_H);
+    const int delayX = forward->x() + BUTTON_SIZE + CONTROL_GAP;
+    ui.delayChoice->resize(delayX, y + DELAY_MARGIN, std::max(0, std::min(DELAY_W, w - delayX - DELAY_MARGIN)),
+                           ROW_H - 2 * DELAY_MARGIN);
+}
+
+// "Frame 3 / 12" (counted from 1), or "3 / 12" where the row has no room for the word.
+void show_counter()
+{
+    const ViewerState& state = viewer_state();
+    Fl_Box* counter = ui_state().frameCounter;
+    if (!counter)
+        return;
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "%i / %i", state.currentFrame + 1, state.descriptor.frameCount);
+    std::string text = std::string(state.strings->frame) + " " + numbers;
+    fl_font(counter->labelfont(), counter->labelsize());
+    if (fl_width(text.c_str()) > counter->w() - CONTROL_GAP)
+        text = numbers;
+    counter->copy_label(text.c_str());
+    counter->redraw();
 }
 
 }  // namespace
 
-Fl_RGB_Image* make_rgb_image(const unsigned char* pixels, int width, int height)
+ScaledImage* make_scaled_image(const std::uint8_t* pixels, int width, int height)
 {
     if (!pixels || width <= 0 || height <= 0)
         return nullptr;
-    return new Fl_RGB_Image(pixels, width, height, RGB_DEPTH);
+    return new ScaledImage(pixels, width, height);
 }
 
 void build_frame_window(int winW, int winH)
@@ -74,27 +154,67 @@ void build_frame_window(int winW, int winH)
     ViewerState& state = viewer_state();
     UiState& ui = ui_state();
     const LogoDescriptor& d = state.descriptor;
+    const int zoom = initial_zoom(FRAME_RULE.across, d.width, d.height, ui.presetZoom);
+    if (zoom > 1) {
+        const ContentLayout zoomed = frame_layout(d.width * zoom, d.height * zoom);
+        winW = zoomed.w;
+        winH = zoomed.h - BOX_EXTRA_H;
+    }
+    const int windowH = winH + WINDOW_EXTRA_H;
 
-    auto* window = new Fl_Double_Window(winW, winH + WINDOW_EXTRA_H);
-    ui.frameBox = new Fl_Box((winW - d.width) / 4, 0, winW, d.height + BOX_EXTRA_H);
-    const int buttonY = winH + BUTTON_ROW_OFFSET;
-    player_button(winW / 2 + PLAY_OFFSET, buttonY, "@|>", on_play);
-    player_button(winW / 2 + BACK_OFFSET, buttonY, "@<<", on_back);
-    player_button(winW / 2 + FORWARD_OFFSET, buttonY, "@>>", on_forward);
+    auto* window = new PictureWindow(winW, windowH);
+    auto* view = new ZoomView(0, 0, winW, windowH - ROW_H, FRAME_RULE, d.width, d.height);
+    ui.frameBox = new Fl_Box(0, 0, winW, d.height + BOX_EXTRA_H);
+    view->add_box(ui.frameBox);
+    ui.statusLine = make_status_line(0, 0, winW, STATUS_H, STATUS_SIZE);
+    view->set_overlay(ui.statusLine);
+    view->end();
+    ui.view = view;
+    const int buttonY = winH + ROW_H;
+    ui.playButton = player_button(winW / 2 + PLAY_OFFSET, buttonY, state.playing ? STOP_SYMBOL : PLAY_SYMBOL, on_play);
+    Fl_Button* back = player_button(winW / 2 + BACK_OFFSET, buttonY, "@<<", on_back);
+    Fl_Button* forward = player_button(winW / 2 + FORWARD_OFFSET, buttonY, "@>>", on_forward);
+    ui.frameCounter = new Fl_Box(0, buttonY, 0, ROW_H);
+    ui.frameCounter->labelcolor(FL_WHITE);
+    ui.frameCounter->labelsize(COUNTER_SIZE);
+    ui.frameCounter->align(FL_ALIGN_INSIDE | FL_ALIGN_RIGHT | FL_ALIGN_CLIP);
+    ui.delayChoice = new Fl_Choice(0, buttonY, 0, ROW_H);
+    for (const Delay& delay : DELAYS)
+        ui.delayChoice->add(delay.label);
+    ui.delayChoice->value(DEFAULT_DELAY);
+    for (int i = 0; i < static_cast<int>(std::size(DELAYS)); ++i)
+        if (DELAYS[i].seconds == ui.frameSeconds)
+            ui.delayChoice->value(i);
+    ui.delayChoice->textsize(DELAY_SIZE);
+    ui.delayChoice->callback(on_delay);
+    ui.delayChoice->visible_focus(0);
+    ui.delayChoice->tooltip(texts().frameDelay);
+    lay_out_row(back, ui.playButton, forward, winW, windowH);
     window->end();
+    window->onResize = [view, back, forward](int w, int h) {
+        view->resize(0, 0, w, h - ROW_H);
+        lay_out_row(back, ui_state().playButton, forward, w, h);
+    };
     window->callback(on_frame_window_close, window);
     window->color(FRAME_BACKGROUND);
-    window->show();
-    ui.frameWindow = window;
 
     for (unsigned f = 0; f < d.frameCount && state.frames; ++f) {
         LogoFrame& frame = state.frames[f];
-        frame.displayImage = make_rgb_image(frame.pixels, frame.width, frame.height);
+        auto* image = make_scaled_image(frame.pixels, frame.width, frame.height);
+        frame.displayImage = image;
+        view->add_image(image);
     }
+    view->zoom_to(zoom);
+    if (loaded_picture_is_empty())
+        view->set_message(std::string(texts().noPicture) + "\n" + leaf_name(state.fileName));
+    window->show();
+    ui.frameWindow = window;
+    view->onZoom = update_status;
+    update_status();
     Fl::add_timeout(0.0, frame_tick);
 }
 
-void frame_tick(void*)
+void show_current_frame()
 {
     ViewerState& state = viewer_state();
     UiState& ui = ui_state();
@@ -103,17 +223,52 @@ void frame_tick(void*)
         return;
     if (state.currentFrame < 0 || state.currentFrame >= frameCount)
         state.currentFrame = 0;
-
     char title[64];
     std::snprintf(title, sizeof title, "%s %2.2i", state.strings->frame, state.currentFrame);
     state.frameTitle = title;
-    ui.frameWindow->copy_label(title);
-    ui.frameBox->image(static_cast<Fl_RGB_Image*>(state.frames[state.currentFrame].displayImage));
-    ui.frameWindow->redraw();
+    ui.frameWindow->copy_label((state.frameTitle + " \u2014 " + leaf_name(state.fileName)).c_str());
+    ui.frameBox->image(static_cast<ScaledImage*>(state.frames[state.currentFrame].displayImage));
+    show_counter();
+    ui.view->redraw();
+}
 
+void frame_tick(void*)
+{
+    ViewerState& state = viewer_state();
+    const int frameCount = state.descriptor.frameCount;
+    if (!ui_state().frameWindow || !state.frames || frameCount == 0)
+        return;
+    show_current_frame();
     if (state.playing)
         state.currentFrame = state.currentFrame + 1 > frameCount - 1 ? 0 : state.currentFrame + 1;
-    Fl::repeat_timeout(TICK_SECONDS, frame_tick);
+    Fl::repeat_timeout(ui_state().frameSeconds, frame_tick);
+}
+
+void step_frame(int step)
+{
+    ViewerState& state = viewer_state();
+    const int last = state.descriptor.frameCount - 1;
+    const int next = state.currentFrame + step;
+    if (next < 0 || next > last)
+        return;
+    state.currentFrame = next;
+    show_current_frame();
+}
+
+void show_frame(int frame)
+{
+    ViewerState& state = viewer_state();
+    if (frame < 0 || frame >= state.descriptor.frameCount)
+        return;
+    state.currentFrame = frame;
+    show_current_frame();
+}
+
+void toggle_play()
+{
+    ViewerState& state = viewer_state();
+    state.playing = state.playing ? 0 : 1;
+    show_play_state();
 }
 
 void stop_frame_timer()
@@ -133,7 +288,15 @@ void discard_view(void* window)
         ui.frameBox->image(nullptr);
         ui.frameBox = nullptr;
         ui.frameWindow = nullptr;
+        ui.frameCounter = nullptr;
+        ui.playButton = nullptr;
+        ui.delayChoice = nullptr;
     } else if (view == ui.logoWindow) {
+        ui.originalBox->image(nullptr);
+        if (ui.fontMapBox)
+            ui.fontMapBox->image(nullptr);
+        if (ui.colorMapBox)
+            ui.colorMapBox->image(nullptr);
         delete ui.mainImage;
         delete ui.fontMapImage;
         delete ui.colorMapImage;
@@ -141,6 +304,9 @@ void discard_view(void* window)
         ui.originalBox = ui.fontMapBox = ui.colorMapBox = nullptr;
         ui.logoWindow = nullptr;
     }
+    ui.view = nullptr;
+    ui.statusLine = nullptr;
+    hide_palette_window();  // its colours are those of the logo going away
     // Deferred: the window may be the one whose callback is running.
     Fl::delete_widget(view);
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include <FL/Fl.H>
 #include <FL/x.H>
@@ -12,8 +14,12 @@
 #include "pipeline/load_pipeline.h"
 #include "core/version.h"
 #include "pipeline/viewer_state.h"
+#include "ui/file_navigation.h"
 #include "ui/fltk_front_end.h"
+#include "ui/keys.h"
 #include "ui/main_window.h"
+#include "ui/ui_state.h"
+#include "ui/zoom_view.h"
 
 namespace {
 
@@ -27,6 +33,47 @@ constexpr const char* NOTICES =
     "\nA viewer for BIOS boot-logo files, after the DOS program ZARPO by Tallisk."
     "\nWritten by Dravenko; German texts and format hunting by the zarpo2 contributors."
     "\nFree software, given as it is: keep copies of the firmware you work on.";
+
+constexpr const char* HELP_OPTION = "--help";
+constexpr const char* VERSION_OPTION = "--version";
+constexpr const char* ZOOM_VARIABLE = "ZARPO2_ZOOM";
+
+constexpr const char* HELP =
+    "Usage: zarpo2 [FILE...]\n"
+    "       zarpo2 -verbose FILE\n"
+    "       zarpo2 -list\n"
+    "       zarpo2 --help | --version\n"
+    "\n"
+    "Shows BIOS boot-logo files. With several files the first is shown and Page Down\n"
+    "and Page Up go through them; with one, through the logo files of its folder.\n"
+    "\n"
+    "  -list      print the supported LOGO formats and end\n"
+    "  -verbose   print trace lines on standard output while loading FILE\n"
+    "  --help     print this text and end\n"
+    "  --version  print the version and end\n"
+    "\n"
+    "Keys, in every window:\n"
+    "  Ctrl+O open   Ctrl+S save as PNG   Shift+Ctrl+S save as...   Ctrl+Q quit   F1 guide\n"
+    "  + - 1 2 3 4   zoom (also Ctrl and the mouse wheel)   f  fit to the window\n"
+    "  Page Down / Page Up   next / previous logo file   p  palette\n"
+    "  Left Right Home End   step the frames   Space  play and stop\n"
+    "Files dropped on a window are opened.\n"
+    "\n"
+    "Environment:\n"
+    "  ZARPO2HOME   the folder that holds Documentation/index.html\n"
+    "  ZARPO2_ZOOM  the zoom (1 to 16) every logo opens at; unset, pictures under\n"
+    "               160 pixels a side open enlarged\n";
+
+// ZARPO2_ZOOM as a zoom from 1 to 16; 0 when it is unset or not such a number.
+int preset_zoom()
+{
+    const char* text = std::getenv(ZOOM_VARIABLE);
+    if (!text)
+        return 0;
+    char* end = nullptr;
+    long zoom = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && zoom >= 1 && zoom <= MAX_ZOOM ? static_cast<int>(zoom) : 0;
+}
 
 void print_banner_and_usage()
 {
@@ -61,6 +108,14 @@ int main(int argc, char** argv)
     d.palette = nullptr;
     d.stream = nullptr;
 
+    if (argc >= 2 && std::strcmp(argv[1], HELP_OPTION) == 0) {
+        std::printf("%s", HELP);
+        return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], VERSION_OPTION) == 0) {
+        std::printf("zarpo2 %s\n", PROGRAM_VERSION);
+        return 0;
+    }
     if (argc <= 1)
         print_banner_and_usage();
     if (const char* home = std::getenv("ZARPO2HOME"))
@@ -86,15 +141,18 @@ int main(int argc, char** argv)
     build_file_chooser();
     static FltkFrontEnd frontEnd;
     set_front_end(&frontEnd);
+    install_key_handler();
+    ui_state().presetZoom = preset_zoom();
 
-    if (interpreted) {
-        if (std::strncmp(argv[1], VERBOSE_OPTION, VERBOSE_PREFIX) == 0) {
-            state.verbose = 1;
-            if (argc == 3)
-                state.loaded = load_logo(argv[2]);
-        } else if (argc == 2) {
-            state.loaded = load_logo(argv[1]);
-        }
+    // Options count only as the first of one or two arguments; any other first argument
+    // starts a list of files.
+    const bool verboseOption = argc >= 2 && std::strncmp(argv[1], VERBOSE_OPTION, VERBOSE_PREFIX) == 0;
+    if (interpreted && verboseOption) {
+        state.verbose = 1;
+        if (argc == 3)
+            open_files({argv[2]});
+    } else if (argc >= 2 && !verboseOption && std::strncmp(argv[1], LIST_OPTION, LIST_PREFIX) != 0) {
+        open_files(std::vector<std::string>(argv + 1, argv + argc));
     }
 
     window->show();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <FL/Fl.H>
 #include <FL/Fl_File_Chooser.H>
@@ -9,12 +10,15 @@
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Pixmap.H>
 
-#include "pipeline/load_pipeline.h"
 #include "core/version.h"
+#include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
+#include "ui/drag_drop.h"
+#include "ui/file_navigation.h"
 #include "ui/logo_pixmap.h"
 #include "ui/menus.h"
 #include "ui/ui_state.h"
+#include "ui/viewer_texts.h"
 
 namespace {
 
@@ -28,6 +32,9 @@ constexpr Fl_Color MENU_TEXT_COLOR = 216;  // blue
 constexpr const char* ICON_LABEL = "ZARPO G2";
 // The toolkit's file choosers label their file-name field with this text.
 constexpr const char* FILENAME_LABEL = "Hello";
+// The extensions logo files come with (and those firmware dumps are saved as), for the
+// Open LOGO chooser's second filter.
+constexpr const char* LOGO_EXTENSIONS = "*.{epa,bin,bmp,pli,rom,pcx,awbm,pgx,img,jpg,jpeg,gfx,scr,scn,osb,logo,fd,cap}";
 
 // Remembers the file the user picked, or nothing when the chooser holds no file.
 void chooser_picked(Fl_File_Chooser* chooser, void*)
@@ -42,7 +49,7 @@ ZARPO_Main_Window::ZARPO_Main_Window(int width, int height, const char* title) :
 
 int ZARPO_Main_Window::handle(int event)
 {
-    return Fl_Window::handle(event) ? 1 : 0;
+    return Fl_Window::handle(event) || handle_drop(event) ? 1 : 0;
 }
 
 ZARPO_Main_Window* build_main_window()
@@ -77,7 +84,10 @@ ZARPO_Main_Window* build_main_window()
 void build_file_chooser()
 {
     const UiStrings& strings = *viewer_state().strings;
-    auto* chooser = new Fl_File_Chooser(".", strings.chooserPattern, Fl_File_Chooser::SINGLE, strings.chooserTitle);
+    // The language's own filter first, then all logo files and all files.
+    const std::string filters = std::string(strings.chooserPattern) + "\t" + texts().allLogoFiles + " (" +
+                                LOGO_EXTENSIONS + ")\t" + texts().allFiles + " (*)";
+    auto* chooser = new Fl_File_Chooser(".", filters.c_str(), Fl_File_Chooser::SINGLE, strings.chooserTitle);
     chooser->preview(0);
     ui_state().fileChooser = chooser;
     Fl_File_Chooser::filename_label = FILENAME_LABEL;
@@ -92,8 +102,7 @@ void on_exit(Fl_Widget*, void*)
 void on_open_logo(Fl_Widget*, void*)
 {
     ViewerState& state = viewer_state();
-    UiState& ui = ui_state();
-    Fl_File_Chooser* chooser = ui.fileChooser;
+    Fl_File_Chooser* chooser = ui_state().fileChooser;
     chooser->callback(chooser_picked);
     chooser->show();
     while (chooser->shown())
@@ -103,13 +112,6 @@ void on_open_logo(Fl_Widget*, void*)
         return;
     }
     state.chosenFile = chooser->value();
-    if (state.loaded) {
-        state.loaded = 0;
-        if (state.descriptor.frameCount != 0)
-            flush_frames(nullptr, ui.frameWindow);
-        else
-            flush_single(nullptr, ui.logoWindow);
-    }
-    state.loaded = load_logo(state.chosenFile);
+    open_files({state.chosenFile});
     chooser->hide();
 }

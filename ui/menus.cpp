@@ -1,5 +1,6 @@
 // The English, German and Russian menu trees. English and German share structure,
 // shortcuts and callbacks; the Russian tree is smaller (no Export, Documentation, Verbose).
+// All three add File > Save As and the View menu (zoom, next and previous file, palette).
 #include "ui/menus.h"
 
 #include <FL/Fl.H>
@@ -8,11 +9,14 @@
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
 #include "output/export_menu.h"
-#include "output/save_png.h"
 #include "ui/dialogs.h"
+#include "ui/file_navigation.h"
 #include "ui/main_window.h"
+#include "ui/palette_view.h"
+#include "ui/save_dialog.h"
 #include "ui/ui_state.h"
 #include "ui/views.h"
+#include "ui/zoom_view.h"
 
 // Menu tables name only the leading fields of each item; the rest are zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -36,9 +40,33 @@ void register_fonts(const char* pattern)
     g_faceCount = Fl::set_fonts(pattern);
 }
 
-void on_save_png(Fl_Widget*, void*)
+// View > Zoom In / Out, a zoom of its own (user data 1 to 4), Fit to Window.
+void on_zoom_step(Fl_Widget*, void* direction)
 {
-    save_png(nullptr, nullptr);
+    if (ZoomView* view = ui_state().view)
+        view->zoom_step(static_cast<int>(reinterpret_cast<long>(direction)));
+}
+
+void on_zoom(Fl_Widget*, void* zoom)
+{
+    if (ZoomView* view = ui_state().view)
+        view->zoom_to(static_cast<double>(reinterpret_cast<long>(zoom)));
+}
+
+void on_fit(Fl_Widget*, void*)
+{
+    if (ZoomView* view = ui_state().view)
+        view->zoom_fit();
+}
+
+void on_neighbour(Fl_Widget*, void* direction)
+{
+    open_neighbour(static_cast<int>(reinterpret_cast<long>(direction)));
+}
+
+void* arg(long value)
+{
+    return reinterpret_cast<void*>(value);
 }
 
 void on_export(Fl_Widget*, void* target)
@@ -80,10 +108,25 @@ void* export_target(ExportTargetId id)
     {nullptr}
 
 // clang-format off
+// The View menu; its shortcuts work in every window (ui/keys.cpp).
+#define VIEW_SUBMENU(ZOOM_IN, ZOOM_OUT, ORIGINAL, ZOOM, FIT, NEXT, PREVIOUS, PALETTE)                  \
+        {ZOOM_IN, '+', on_zoom_step, arg(1), 0},                                                     \
+        {ZOOM_OUT, '-', on_zoom_step, arg(-1), FL_MENU_DIVIDER},                                    \
+        {ORIGINAL, '1', on_zoom, arg(1), 0},                                                         \
+        {ZOOM "&2\u00d7", '2', on_zoom, arg(2), 0},                                                  \
+        {ZOOM "&3\u00d7", '3', on_zoom, arg(3), 0},                                                  \
+        {ZOOM "&4\u00d7", '4', on_zoom, arg(4), 0},                                                  \
+        {FIT, 'f', on_fit, nullptr, FL_MENU_DIVIDER},                                               \
+        {NEXT, FL_Page_Down, on_neighbour, arg(1), 0},                                               \
+        {PREVIOUS, FL_Page_Up, on_neighbour, arg(-1), FL_MENU_DIVIDER},                             \
+        {PALETTE, 'p', on_palette, nullptr, 0},                                                      \
+        {nullptr}
+
 const Fl_Menu_Item ENGLISH_MENU[] = {
     {"&File", 0, nullptr, nullptr, FL_SUBMENU},
         {"&Open LOGO", FL_CTRL + 'o', on_open_logo, nullptr, 0},
         {"&Save as PNG", FL_CTRL + 's', on_save_png, nullptr, 0},
+        {"Save &As...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
         {"E&xit", FL_CTRL + 'q', on_exit, nullptr, 0},
         {nullptr},
     {"&I/O", 0, nullptr, nullptr, FL_SUBMENU},
@@ -99,6 +142,9 @@ const Fl_Menu_Item ENGLISH_MENU[] = {
             {nullptr},
         {"Verbose", 0, nullptr, reinterpret_cast<void*>(TOGGLE_VERBOSE), FL_MENU_TOGGLE},
         {nullptr},
+    {"&View", 0, nullptr, nullptr, FL_SUBMENU},
+        VIEW_SUBMENU("Zoom &In", "Zoom &Out", "Original &Size", "Zoom ", "&Fit to Window", "&Next File",
+                     "&Previous File", "Pa&lette"),
     {"&Help", 0, nullptr, nullptr, FL_SUBMENU},
         {"&About", FL_CTRL + 'a', show_about, nullptr, 0},
         {"&Documentation", FL_CTRL + 'd', show_documentation, nullptr, 0},
@@ -110,6 +156,7 @@ const Fl_Menu_Item GERMAN_MENU[] = {
     {"&Datei", 0, nullptr, nullptr, FL_SUBMENU},
         {"L&OGO \u00f6ffnen", FL_CTRL + 'o', on_open_logo, nullptr, 0},
         {"Als PNG &Speichern", FL_CTRL + 's', on_save_png, nullptr, 0},
+        {"Speichern &unter ...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
         {"&Beenden", FL_CTRL + 'q', on_exit, nullptr, 0},
         {nullptr},
     {"&I/O", 0, nullptr, nullptr, FL_SUBMENU},
@@ -125,6 +172,9 @@ const Fl_Menu_Item GERMAN_MENU[] = {
             {nullptr},
         {"Verbose", 0, nullptr, reinterpret_cast<void*>(TOGGLE_VERBOSE), FL_MENU_TOGGLE},
         {nullptr},
+    {"&Ansicht", 0, nullptr, nullptr, FL_SUBMENU},
+        VIEW_SUBMENU("Ver&gr\u00f6\u00dfern", "Ver&kleinern", "&Originalgr\u00f6\u00dfe", "Zoom ",
+                     "An &Fenster anpassen", "&N\u00e4chste Datei", "&Vorherige Datei", "&Palette"),
     {"&Hilfe", 0, nullptr, nullptr, FL_SUBMENU},
         {"&Ueber", FL_CTRL + 'a', show_about, nullptr, 0},
         {"&Dokumentation", FL_CTRL + 'd', show_documentation, nullptr, 0},
@@ -137,6 +187,7 @@ const Fl_Menu_Item RUSSIAN_MENU[] = {
     {"&Файл", 0, nullptr, nullptr, FL_SUBMENU},
         {"&Открыть...", FL_CTRL + 'o', on_open_logo, nullptr, 0},
         {"&Сохранить...", FL_CTRL + 's', on_save_png, nullptr, 0},
+        {"Сохранить &как...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
         {"Выход", FL_CTRL + 'q', on_exit, nullptr, 0},
         {nullptr},
     {"&Обмен", 0, nullptr, nullptr, FL_SUBMENU},
@@ -150,6 +201,9 @@ const Fl_Menu_Item RUSSIAN_MENU[] = {
             {nullptr},
         {"АвтоТип", 0, nullptr, reinterpret_cast<void*>(TOGGLE_AUTO_INFO), FL_MENU_TOGGLE | FL_MENU_VALUE},
         {nullptr},
+    {"&Вид", 0, nullptr, nullptr, FL_SUBMENU},
+        VIEW_SUBMENU("&Увеличить", "У&меньшить", "&Исходный размер", "Масштаб ", "По размеру &окна",
+                     "&Следующий файл", "&Предыдущий файл", "Па&литра"),
     {"&Помощь", 0, nullptr, nullptr, FL_SUBMENU},
         {"О программе", FL_CTRL + 'a', show_about, nullptr, 0},
         {nullptr},
@@ -158,6 +212,7 @@ const Fl_Menu_Item RUSSIAN_MENU[] = {
 // clang-format on
 
 #undef EXPORT_SUBMENU
+#undef VIEW_SUBMENU
 
 void install_menu(const Fl_Menu_Item* tree, int language, const UiStrings* strings)
 {

@@ -59,6 +59,18 @@ def textlogo(columns, rows):
     return bytes(out)
 
 
+def bmp8(width, height):
+    # BITMAPFILEHEADER, BITMAPINFOHEADER, 256 BGRX palette entries, rows bottom-up padded to 4.
+    stride = (width + 3) & ~3
+    palette = b"".join(bytes((i, 255 - i, (i * 5) & 0xFF, 0)) for i in range(256))
+    pixels = b"".join(bytes((x * 6 + y * 8) & 0xFF for x in range(width)) + bytes(stride - width)
+                      for y in reversed(range(height)))
+    offset = 14 + 40 + len(palette)
+    head = b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
+    return head + info + palette + pixels
+
+
 out = sys.argv[1]
 os.makedirs(out, exist_ok=True)
 for name, data in {
@@ -69,6 +81,10 @@ for name, data in {
     "asus-osb640-empty-frame.bin": osb640([(48, 32), (0, 0), (48, 32)]),
     "textlogo-80x22.bin": textlogo(80, 22),  # 640 x 352
     "notalogo.txt": b"Hello, this is not a logo at all; just some words.\n",
+    # Sorted after standard.epa: the menus test picks files by their place in the chooser.
+    "x-empty-0x0.bin": b"AWBM" + struct.pack("<HH", 0, 0) + b"RGB " + bytes(768),  # no picture at all
+    "x-indexed-40x30.bmp": bmp8(40, 30),
+    "x-indexed-40x30-cut.bmp": bmp8(40, 30)[:-300],  # the last 300 of 1200 pixel bytes missing
 }.items():
     with open(os.path.join(out, name), "wb") as f:
         f.write(data)

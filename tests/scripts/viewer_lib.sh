@@ -20,6 +20,8 @@ ARTIFACTS="${ZARPO2_BUILD:-$WORK}/gui-artifacts"
 mkdir -p "$ARTIFACTS" "$WORK/cli"
 XVFB_PID="" VIEWER_PID=""
 WAIT_SECONDS=20
+# Every logo opens at its own size, the layout these tests check; the zoom tests unset it.
+export ZARPO2_ZOOM=1
 MAIN_TITLE="Tallisk, ZARPO-G2"
 LSAN_SUPPRESSIONS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/viewer_lsan.supp"
 python3 "$(dirname "${BASH_SOURCE[0]}")/viewer_fixtures.py" "$FIX" || fail "cannot write the fixtures"
@@ -69,27 +71,35 @@ stop_viewer() {
     wait_for "the stopped viewer's windows stay" not xdotool search --class FLTK
 }
 
-windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+# A picture window's title is the given text, then " — " and the file's name (which
+# xdotool matches in the title's Latin-1 form).
+windows() { xdotool search --onlyvisible --name "^$1( .*)?\$" 2>/dev/null; }
 has_window() { [ -n "$(windows "$1")" ]; }
 window_count_is() { [ "$(windows "$1" | wc -l)" -eq "$2" ]; }
 
-# Prints the id of the first visible window whose title is exactly $1, waiting for it.
+# Prints the id of the first visible window titled $1, waiting for it.
 wait_window() {
     wait_for "no window titled '$1' appeared" has_window "$1"
     windows "$1" | head -n1
 }
 
-# Prints the id of a message box (the toolkit's have no title), waiting for one.
+# Prints the id of a message box (the toolkit's have no title; a tooltip, the other
+# untitled window, is one line high), waiting for one.
 dialog_id() {
     local id
     for id in $(xdotool search --onlyvisible --class FLTK 2>/dev/null); do
-        [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && echo "$id" && return 0
+        [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && [ "$(window_size "$id" | cut -dx -f2)" -gt 40 ] &&
+            echo "$id" && return 0
     done
     return 1
 }
 wait_dialog() { wait_for "no message box appeared" dialog_id && dialog_id; }
 
-title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
+title_is() {
+    local title
+    title=$(xdotool getwindowname "$1" 2>/dev/null)
+    [ "$title" = "$2" ] || [ "${title%% — *}" = "$2" ]
+}
 wait_title() { wait_for "the window title never became '$2'" title_is "$1" "$2"; }
 wait_file() { wait_for "$1 was not written" test -s "$1"; }
 wait_output() { wait_for "'$1' never appeared on standard output" grep -qF -- "$1" "$WORK/out"; }
@@ -126,4 +136,27 @@ save_artifact() {
         previous=$current && sleep 0.2
     done
     cp "$WORK/settle.png" "$ARTIFACTS/$2"
+}
+
+# The status line's text, which the viewer also sets on the window as _ZARPO2_STATUS.
+status_of() { xprop -id "$1" -notype _ZARPO2_STATUS 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
+status_has() { status_of "$1" | grep -qF -- "$2"; }
+wait_status() { wait_for "the status line of window $1 never said '$2' (it says '$(status_of "$1")')" status_has "$1" "$2"; }
+
+# How many windows are mapped: a popup menu, which has no title or class, adds one.
+mapped_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+# Runs the command (keys that open a popup menu), then waits for one more mapped window.
+opening_popup() {
+    local before
+    before=$(mapped_windows)
+    "$@"
+    wait_for "no popup opened" eval '[ "$(mapped_windows)" -gt "'"$before"'" ]'
+}
+
+# PNG $1 enlarged $2 times by repeating pixels; prints the new file's path.
+enlarged() {
+    local out
+    out="$WORK/$(basename "$1" .png)-x$2.png"
+    [ -s "$out" ] || convert "$1" -filter point -resize "$((100 * $2))%" "$out"
+    echo "$out"
 }

@@ -1,0 +1,146 @@
+#include "ui/file_navigation.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include <FL/Fl_File_Chooser.H>
+
+#include "pipeline/format_registry.h"
+#include "pipeline/front_end.h"
+#include "pipeline/load_pipeline.h"
+#include "pipeline/past_end_check.h"
+#include "pipeline/viewer_state.h"
+#include "ui/status_line.h"
+#include "ui/ui_state.h"
+#include "ui/viewer_texts.h"
+
+namespace {
+
+bool has_decoder(LogoFormatId id)
+{
+    const FormatDecoder& decoder = format_entry(id).decoder;
+    return decoder.single || decoder.cell || decoder.frames;
+}
+
+bool is_regular_file(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool loads_as_logo(const std::string& path)
+{
+    if (!is_regular_file(path))
+        return false;
+    LogoDescriptor d;
+    SilentSink silent;
+    return identify_logo(path, d, silent, false) && has_decoder(d.formatId);
+}
+
+// The Open LOGO chooser starts in the folder of the last file opened.
+void remember_folder(const std::string& path)
+{
+    Fl_File_Chooser* chooser = ui_state().fileChooser;
+    std::size_t slash = path.rfind('/');
+    if (!chooser || chooser->shown() || slash == std::string::npos)
+        return;
+    chooser->directory(slash == 0 ? "/" : path.substr(0, slash).c_str());
+}
+
+}  // namespace
+
+void flush_loaded()
+{
+    ViewerState& state = viewer_state();
+    UiState& ui = ui_state();
+    if (!state.loaded)
+        return;
+    state.loaded = 0;
+    if (state.descriptor.frameCount != 0)
+        flush_frames(nullptr, ui.frameWindow);
+    else
+        flush_single(nullptr, ui.logoWindow);
+}
+
+bool open_logo_file(const std::string& path)
+{
+    ViewerState& state = viewer_state();
+    UiState& ui = ui_state();
+    ui.openingPath = path;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        front_end().alert(format_string("%s \"%s\": %s", state.strings->cantOpen, path.c_str(), texts().notRegular));
+        ui.openingPath.clear();
+        return false;
+    }
+    flush_loaded();
+    ui.currentPath = path;
+    ++ui.loadSerial;
+    // A file that is no logo gets the unknown-format message from the pipeline (through
+    // FltkFrontEnd::message); a list of the logos inside a ROM image would open there.
+    state.loaded = load_logo(path);
+    ui.openingPath.clear();
+    if (!state.loaded)
+        return false;
+    ui.endsEarly = picture_needs_bytes_past_end(path, state.descriptor, state.buffers);
+    remember_folder(path);
+    update_status();
+    return true;
+}
+
+void open_files(const std::vector<std::string>& paths)
+{
+    UiState& ui = ui_state();
+    if (paths.empty())
+        return;
+    ui.fileList = paths.size() > 1 ? paths : std::vector<std::string>{};
+    ui.fileIndex = 0;
+    open_logo_file(paths.front());
+}
+
+std::string neighbour_in_folder(const std::string& path, int direction)
+{
+    namespace fs = std::filesystem;
+    std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string prefix = slash == std::string::npos ? "" : folder;
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    if (direction > 0) {
+        for (auto it = std::upper_bound(names.begin(), names.end(), leaf); it != names.end(); ++it)
+            if (loads_as_logo(prefix + *it))
+                return prefix + *it;
+    } else {
+        auto first = std::lower_bound(names.begin(), names.end(), leaf);
+        for (auto it = std::make_reverse_iterator(first); it != names.rend(); ++it)
+            if (loads_as_logo(prefix + *it))
+                return prefix + *it;
+    }
+    return "";
+}
+
+void open_neighbour(int direction)
+{
+    UiState& ui = ui_state();
+    std::string next;
+    if (!ui.fileList.empty()) {
+        const long index = static_cast<long>(ui.fileIndex) + direction;
+        if (index >= 0 && index < static_cast<long>(ui.fileList.size())) {
+            ui.fileIndex = static_cast<std::size_t>(index);
+            next = ui.fileList[ui.fileIndex];
+        }
+    } else if (!ui.currentPath.empty()) {
+        next = neighbour_in_folder(ui.currentPath, direction);
+    }
+    if (next.empty()) {
+        show_status_message(direction > 0 ? texts().noNextFile : texts().noPreviousFile);
+        return;
+    }
+    open_logo_file(next);
+}

@@ -1,0 +1,26 @@
+// Opening files in the viewer, whoever names them (Open LOGO, the command line, a drop,
+// Page Down and Page Up), and walking to the next or previous logo file of the folder or
+// of the files named together.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Opens path as File > Open LOGO does once a file is chosen: what is not a regular file
+// (a folder, a FIFO, a device) is refused with a message and the loaded logo stays;
+// otherwise the loaded logo is flushed and path loaded. True when a logo was loaded.
+bool open_logo_file(const std::string& path);
+
+// Opens the first of paths; with more than one, Page Down and Page Up walk them, with one
+// they walk its folder.
+void open_files(const std::vector<std::string>& paths);
+
+// Page Down (+1) and Page Up (-1): the next or previous file that loads as a logo.
+void open_neighbour(int direction);
+
+// The next (+1) or previous (-1) regular file of path's folder, in name order, that
+// detection takes for a logo it can decode; empty when there is none.
+std::string neighbour_in_folder(const std::string& path, int direction);
+
+// Flushes the loaded logo and hides its window; nothing when none is loaded.
+void flush_loaded();

@@ -1,0 +1,110 @@
+#include "ui/status_line.h"
+
+#include <cmath>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+
+#include "pipeline/viewer_state.h"
+#include "ui/ui_state.h"
+#include "ui/viewer_texts.h"
+#include "ui/zoom_view.h"
+
+namespace {
+
+constexpr Fl_Color STATUS_BACKGROUND = FL_BLACK;
+constexpr Fl_Color STATUS_TEXT = FL_GRAY;
+constexpr const char* SEPARATOR = "  |  ";
+constexpr const char* STATUS_PROPERTY = "_ZARPO2_STATUS";
+
+void publish(const std::string& text)
+{
+    UiState& ui = ui_state();
+    if (!ui.statusLine)
+        return;
+    ui.statusLine->copy_label(text.c_str());
+    ui.statusLine->copy_tooltip(text.c_str());
+    ui.statusLine->redraw();
+    if (ui.view)
+        ui.view->redraw();  // the line is drawn over the view
+    set_status_property(ui.statusLine->window(), text);
+}
+
+std::string zoom_text()
+{
+    const ZoomView* view = ui_state().view;
+    if (!view)
+        return "";
+    if (view->fitting())
+        return format_string(texts().fit, static_cast<unsigned>(std::lround(view->scale() * 100)));
+    return format_string(texts().zoom, static_cast<unsigned>(std::lround(view->scale())));
+}
+
+}  // namespace
+
+void set_status_property(Fl_Window* window, const std::string& text)
+{
+    if (!window || !window->shown())
+        return;
+    Atom property = XInternAtom(fl_display, STATUS_PROPERTY, False);
+    Atom utf8 = XInternAtom(fl_display, "UTF8_STRING", False);
+    XChangeProperty(fl_display, fl_xid(window), property, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+    XFlush(fl_display);
+}
+
+Fl_Box* make_status_line(int x, int y, int w, int h, int textSize)
+{
+    auto* line = new Fl_Box(FL_FLAT_BOX, x, y, w, h, nullptr);
+    line->color(STATUS_BACKGROUND);
+    line->labelcolor(STATUS_TEXT);
+    line->labelsize(textSize);
+    line->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_CLIP);
+    return line;
+}
+
+std::string leaf_name(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool loaded_picture_is_empty()
+{
+    const ViewerState& state = viewer_state();
+    const LogoDescriptor& d = state.descriptor;
+    if (d.frameCount == 0)
+        return !state.currentImage || d.width == 0 || d.height == 0;
+    for (unsigned f = 0; state.frames && f < d.frameCount; ++f) {
+        const LogoFrame& frame = state.frames[f];
+        if (frame.pixels && frame.width && frame.height)
+            return false;
+    }
+    return true;
+}
+
+void update_status()
+{
+    const ViewerState& state = viewer_state();
+    const LogoDescriptor& d = state.descriptor;
+    const ViewerTexts& t = texts();
+    std::string text = leaf_name(state.fileName);
+    if (loaded_picture_is_empty())
+        text += std::string(": ") + t.noPicture;
+    else if (ui_state().endsEarly)
+        text += std::string(": ") + t.endsEarly;
+    text += SEPARATOR + std::string(d.formatName ? d.formatName : "");
+    text += SEPARATOR + format_string("%u \u00d7 %u", d.width, d.height);
+    text += SEPARATOR + format_string(t.colours, d.colorCount);
+    if (d.frameCount != 0)
+        text += SEPARATOR + format_string(t.frames, d.frameCount);
+    text += SEPARATOR + zoom_text();
+    publish(text);
+}
+
+void show_status_message(const std::string& text)
+{
+    publish(text);
+}

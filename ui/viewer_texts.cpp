@@ -1,0 +1,135 @@
+#include "ui/viewer_texts.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "pipeline/viewer_state.h"
+
+// Plural forms: English and German have one and many; Russian one (1, 21, ...), few
+// (2-4, 22-24, ...) and many.
+constexpr unsigned PLURAL_ONE = 0, PLURAL_FEW = 1, PLURAL_MANY = 2;
+
+const ViewerTexts ENGLISH_TEXTS = {
+    "%u colours",
+    "%u frames",
+    "zoom %u\u00d7",
+    "fit %u %%",
+    "no picture in this file",
+    "the file ends before the picture is complete",
+    {"Wrote %u file to %s", "Wrote %u files to %s", "Wrote %u files to %s"},
+    "Cannot write %s: %s",
+    "not a regular file",
+    "No further logo file here",
+    "No earlier logo file here",
+    "Save As PNG",
+    "PNG files",
+    "%s already exists.\nReplace it?",
+    "%u files already exist, %s among them.\nReplace them?",
+    "Replace",
+    "Cancel",
+    "All logo files",
+    "All files",
+    "Palette",
+    "Colour %u: R %u, G %u, B %u",
+    "%u colours; point at a swatch",
+    "Not an indexed picture: more than 256 colours",
+    "Frame delay",
+};
+
+const ViewerTexts GERMAN_TEXTS = {
+    "%u Farben",
+    "%u Bildlagen",
+    "Zoom %u\u00d7",
+    "eingepasst %u %%",
+    "kein Bild in dieser Datei",
+    "die Datei endet, bevor das Bild vollst\u00e4ndig ist",
+    {"%u Datei nach %s geschrieben", "%u Dateien nach %s geschrieben", "%u Dateien nach %s geschrieben"},
+    "Kann %s nicht schreiben: %s",
+    "keine regul\u00e4re Datei",
+    "Keine weitere Logo-Datei hier",
+    "Keine fr\u00fchere Logo-Datei hier",
+    "Speichern als PNG",
+    "PNG-Dateien",
+    "%s gibt es schon.\nErsetzen?",
+    "%u Dateien gibt es schon, darunter %s.\nErsetzen?",
+    "Ersetzen",
+    "Abbrechen",
+    "Alle Logo-Dateien",
+    "Alle Dateien",
+    "Palette",
+    "Farbe %u: R %u, G %u, B %u",
+    "%u Farben; auf ein Feld zeigen",
+    "Kein indiziertes Bild: mehr als 256 Farben",
+    "Bildlagen-Dauer",
+};
+
+const ViewerTexts RUSSIAN_TEXTS = {
+    "цветов: %u",
+    "кадров: %u",
+    "масштаб %u×",
+    "по окну %u %%",
+    "в этом файле нет картинки",
+    "файл кончается раньше картинки",
+    {"Записан %u файл в %s", "Записано %u файла в %s", "Записано %u файлов в %s"},
+    "Не удалось записать %s: %s",
+    "это не обычный файл",
+    "Дальше файлов с логотипами нет",
+    "Раньше файлов с логотипами нет",
+    "Сохранить как PNG",
+    "Файлы PNG",
+    "%s уже есть.\nЗаменить?",
+    "Файлов, которые уже есть: %u, среди них %s.\nЗаменить?",
+    "Заменить",
+    "Отмена",
+    "Все файлы логотипов",
+    "Все файлы",
+    "Палитра",
+    "Цвет %u: R %u, G %u, B %u",
+    "Цветов: %u; наведите на клетку",
+    "Не индексная картинка: больше 256 цветов",
+    "Задержка кадра",
+};
+
+const ViewerTexts& texts()
+{
+    switch (viewer_state().language) {
+    case LANGUAGE_GERMAN: return GERMAN_TEXTS;
+    case LANGUAGE_RUSSIAN: return RUSSIAN_TEXTS;
+    default: return ENGLISH_TEXTS;
+    }
+}
+
+namespace {
+
+unsigned plural_form(unsigned n)
+{
+    if (viewer_state().language != LANGUAGE_RUSSIAN)
+        return n == 1 ? PLURAL_ONE : PLURAL_MANY;
+    const unsigned tens = n % 100, ones = n % 10;
+    if (ones == 1 && tens != 11)
+        return PLURAL_ONE;
+    if (ones >= 2 && ones <= 4 && (tens < 12 || tens > 14))
+        return PLURAL_FEW;
+    return PLURAL_MANY;
+}
+
+}  // namespace
+
+std::string wrote_files_text(unsigned count, const std::string& dir)
+{
+    return format_string(texts().wrote[plural_form(count)], count, dir.c_str());
+}
+
+std::string format_string(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    return text;
+}

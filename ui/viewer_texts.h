@@ -1,0 +1,45 @@
+// The viewer's own texts beyond the menus and the load messages: the status line, the
+// save and file messages, the Save As and palette windows, in English, German and Russian.
+#pragma once
+
+#include <string>
+
+struct ViewerTexts {
+    const char* colours;         // "%u colours"
+    const char* frames;          // "%u frames"
+    const char* zoom;            // "zoom %u×"
+    const char* fit;             // "fit %u %%"
+    const char* noPicture;       // the file decoded to nothing
+    const char* endsEarly;       // the decoder read past the file's end
+    const char* wrote[3];        // "Wrote %u file(s) to %s": one, few (Russian 2-4), many
+    const char* cannotWrite;     // "Cannot write %s: %s"
+    const char* notRegular;      // why a folder or FIFO is not opened
+    const char* noNextFile;      // Page Down on the last logo of the folder or list
+    const char* noPreviousFile;  // Page Up on the first
+    const char* saveAsTitle;     // the Save As file chooser
+    const char* pngFiles;        // its filter's name
+    const char* replaceOne;      // "%s already exists.\nReplace it?"
+    const char* replaceMany;     // "%u files already exist, %s among them.\nReplace them?"
+    const char* replace;         // button
+    const char* cancel;          // button
+    const char* allLogoFiles;    // Open LOGO filter names
+    const char* allFiles;
+    const char* paletteTitle;  // the palette window
+    const char* paletteEntry;  // "Colour %u: R %u, G %u, B %u"
+    const char* paletteCount;  // "%u colours; point at a swatch"
+    const char* paletteNone;   // a picture of more than 256 colours
+    const char* frameDelay;    // tooltip of the delay choice
+};
+
+extern const ViewerTexts ENGLISH_TEXTS;
+extern const ViewerTexts GERMAN_TEXTS;
+extern const ViewerTexts RUSSIAN_TEXTS;
+
+// The texts of the current language.
+const ViewerTexts& texts();
+
+// "Wrote N files to DIR" in the current language, with its plural form.
+std::string wrote_files_text(unsigned count, const std::string& dir);
+
+// printf into a string.
+std::string format_string(const char* format, ...) __attribute__((format(printf, 1, 2)));
