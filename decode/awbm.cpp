@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "core/canvas.h"
-#include "core/owned.h"
 #include "core/limits.h"
+#include "core/owned.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
 #include "decode/standard_colors.h"

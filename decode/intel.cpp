@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "core/canvas.h"
-#include "core/owned.h"
 #include "core/limits.h"
+#include "core/owned.h"
 #include "core/stream_io.h"
 #include "decode/character_cell.h"
 #include "decode/decoders.h"

@@ -41,9 +41,9 @@ constexpr unsigned RGB_COMPONENTS = 3;
 struct JpegSource {
     jpeg_source_mgr pub;  // first: libjpeg holds a pointer to it
     std::FILE* stream;
-    std::uint64_t next;   // offset of the next chunk
-    std::uint64_t end;    // stream size
-    bool delivered;       // a chunk of real data went out
+    std::uint64_t next;  // offset of the next chunk
+    std::uint64_t end;   // stream size
+    bool delivered;      // a chunk of real data went out
     unsigned fakeEnds;
     JOCTET chunk[SOURCE_CHUNK];
 };
@@ -77,7 +77,8 @@ boolean fill_input_buffer(j_decompress_ptr cinfo)
     std::size_t got = 0;
     if (src.next < src.end) {
         std::uint64_t left = src.end - src.next;
-        got = read_at(src.stream, src.next, src.chunk, left < SOURCE_CHUNK ? static_cast<std::size_t>(left) : SOURCE_CHUNK);
+        got = read_at(src.stream, src.next, src.chunk,
+                      left < SOURCE_CHUNK ? static_cast<std::size_t>(left) : SOURCE_CHUNK);
         src.next += got;
     }
     if (got == 0) {
@@ -161,8 +162,9 @@ void run_libjpeg(JpegJob& job)
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&cinfo);
-    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                cinfo.output_width * static_cast<JDIMENSION>(cinfo.output_components), 1);
+    JSAMPARRAY row =
+        (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                   cinfo.output_width * static_cast<JDIMENSION>(cinfo.output_components), 1);
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION y = cinfo.output_scanline;
         if (jpeg_read_scanlines(&cinfo, row, 1) != 1)

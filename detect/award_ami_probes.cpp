@@ -32,7 +32,7 @@ bool probe_awbm_with_trailer(DetectContext& ctx, LogoDescriptor& d)
     if (!header_has(ctx, 0, "AWBM"))
         return false;
     std::uint16_t width = round_up_8(rd_u16(ctx.header, AWBM_WIDTH_AT));  // width in pixels
-    std::uint16_t height = rd_u16(ctx.header, AWBM_HEIGHT_AT);             // height in pixels
+    std::uint16_t height = rd_u16(ctx.header, AWBM_HEIGHT_AT);            // height in pixels
     std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
     // The 16-colour position is tried first, so a file with both tags is 16-colour.
     if (rgb_tag_at(d.stream, awbm16_picture_bytes(width, height) + AWBM_HEADER_SIZE)) {

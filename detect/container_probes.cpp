@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr std::uint8_t SCN_ONE_JPEG = 1;       // picture count of the envelope around one JPEG
+constexpr std::uint8_t SCN_ONE_JPEG = 1;          // picture count of the envelope around one JPEG
 constexpr std::size_t JPEG_SOI_SIZE = 2;          // FF D8, before the first segment
 constexpr std::size_t OSB_FIRST_PICTURE_AT = 16;  // right after the first record
 

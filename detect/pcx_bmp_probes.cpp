@@ -135,8 +135,7 @@ bool probe_headerless_bmp(DetectContext& ctx, LogoDescriptor& d)
     std::uint32_t height = rd_u32(h, BMP_HEIGHT_AT);
     std::uint32_t dataOffset = rd_u32(h, BMP_DATA_OFFSET_AT);
     if (rd_u32(h, BMP_FILE_SIZE_AT) != ctx.fileSize || rd_u32(h, BMP_INFO_SIZE_AT) != BMP_INFO_HEADER_SIZE ||
-        rd_u16(h, BMP_PLANES_AT) != 1 || (bits != 1 && bits != 4 && bits != 8) ||
-        rd_u32(h, BMP_COMPRESSION_AT) != 0)
+        rd_u16(h, BMP_PLANES_AT) != 1 || (bits != 1 && bits != 4 && bits != 8) || rd_u32(h, BMP_COMPRESSION_AT) != 0)
         return false;
     if (width == 0 || width > HEADERLESS_BMP_MAX_SIDE || height == 0 || height > HEADERLESS_BMP_MAX_SIDE ||
         dataOffset < BMP_HEADERS_SIZE)

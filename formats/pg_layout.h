@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr std::size_t PG_SIZE_AT = 10;     // width, then height at 12
+constexpr std::size_t PG_SIZE_AT = 10;      // width, then height at 12
 constexpr std::uint8_t PG_OWN_PALETTE = 1;  // byte 3: the picture carries its palette table
 constexpr std::size_t PG_SUBHEADER_READ = 21;
 constexpr std::uint64_t PG_SUBHEADER_PLANES_AT = 28;

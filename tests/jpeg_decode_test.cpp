@@ -125,8 +125,10 @@ TEST(JpegDecode, CanvasKeepsItsSize)
 TEST(JpegDecode, RefusedJpegShowsTheTestPatternWithANotice)
 {
     auto frame = [](unsigned precision, unsigned width, unsigned height) {
-        return ByteBuilder().u8(0xFF).u8(0xD8).u8(0xFF).u8(0xC0).u16be(11).u8(precision).u16be(height).u16be(width)
-            .u8(1).u8(1).u8(0x11).u8(0).u8(0xFF).u8(0xD9).data();
+        ByteBuilder b;
+        b.u8(0xFF).u8(0xD8).u8(0xFF).u8(0xC0).u16be(11).u8(precision).u16be(height).u16be(width);
+        b.u8(1).u8(1).u8(0x11).u8(0).u8(0xFF).u8(0xD9);
+        return b.data();
     };
     const struct {
         const char* what;

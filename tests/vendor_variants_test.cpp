@@ -27,8 +27,10 @@ Bytes resized(Bytes file, std::size_t size)
 // N (16-pixel words a row) at 19, the planes from 28.
 Bytes pg_subheader(unsigned rows, unsigned words, const Bytes& planes)
 {
-    return ByteBuilder().text("PG").u8(0).u8(0).u8(0x00).u8(0x80).pad_to(16).u8(0x0F).u16(rows).u16(words).pad_to(28)
-        .bytes(planes).data();
+    ByteBuilder b;
+    b.text("PG").u8(0).u8(0).u8(0x00).u8(0x80).pad_to(16);
+    b.u8(0x0F).u16(rows).u16(words).pad_to(28).bytes(planes);
+    return b.data();
 }
 
 // AWBM16 of stored width w: the header and w x h / 2 picture bytes, which start "RGB!".
@@ -38,19 +40,24 @@ Bytes awbm_no_palette(unsigned w, unsigned h)
     return ByteBuilder().text("AWBM").u16(w).u16(h).text("RGB!").pad_to(8 + rounded * h / 2, 0x33).data();
 }
 
-// A 4-bit BMP of 8 x 2 pixels whose "BM" is 20 01.
-Bytes headerless_bmp()
+// A BMP whose "BM" is 20 01: 4-bit 8 x 2 pixels after 16 colours, or 1-bit 8 x 3 after 2.
+Bytes headerless_bmp(unsigned bits = 4)
 {
-    return ByteBuilder().u8(0x20).u8(0x01).u32(126).u32(0).u32(118).u32(40).u32(8).u32(2).u16(1).u16(4).u32(0)
-        .pad_to(118, 0x44).fill(8, 0x12).data();
+    const unsigned height = bits == 4 ? 2 : 3, offset = 54 + 4 * (1u << bits), size = offset + 4 * height;
+    ByteBuilder b;
+    b.u8(0x20).u8(0x01).u32(size).u32(0).u32(offset);
+    b.u32(40).u32(8).u32(height).u16(1).u16(bits).u32(0).pad_to(size, 0x44);
+    return b.data();
 }
 
 // The bare TEXTLOGO block: "LOGO", 21, M at 6 (21 + 2F + mDelta), F at 8, columns and
 // rows at 12 and 14, 2F glyph bytes from 17, then the screen.
 Bytes logo_block(unsigned f, unsigned columns, unsigned rows, int mDelta = 0)
 {
-    return ByteBuilder().text("LOGO").u16(21).u16(21 + 2 * f + mDelta).u16(f).u16(0).u16(columns).u16(rows)
-        .fill(1, 0).fill(2 * f, 0x3C).fill(2 * columns * rows, 0x01).data();
+    ByteBuilder b;
+    b.text("LOGO").u16(21).u16(21 + 2 * f + mDelta).u16(f).u16(0).u16(columns).u16(rows).u8(0);
+    b.fill(2 * f, 0x3C).fill(2 * columns * rows, 0x01);
+    return b.data();
 }
 
 // Five 14-row glyphs of 0x7E rows with a clear bottom row.
@@ -90,8 +97,7 @@ TEST(VendorVariants, ClaimsAndNearMisses)
         {"awbm height 0", awbm_no_palette(16, 0), 22, 16, 0, 16},
         // BMP with an overwritten signature; otherwise unknown.
         {"bmp 20 01", bmp, 32, 8, 2, 16},
-        {"bmp 20 01 1-bit", ByteBuilder().u8(0x20).u8(0x01).u32(74).u32(0).u32(62).u32(40).u32(8).u32(3).u16(1).u16(1)
-                                .u32(0).pad_to(74, 0x81).data(), 32, 8, 3, 0},
+        {"bmp 20 01 1-bit", headerless_bmp(1), 32, 8, 3, 0},
         {"bmp size field", with_byte(bmp, 2, 127), 0, 0, 0, 0},
         {"bmp info size", with_byte(bmp, 14, 41), 0, 0, 0, 0},
         {"bmp planes", with_byte(bmp, 26, 2), 0, 0, 0, 0},
@@ -136,10 +142,9 @@ TEST(VendorVariants, PicturesMatchTheirDocumentedTwins)
     const Bytes noPalette = awbm_no_palette(24, 3);
     ByteBuilder withTrailer;
     withTrailer.bytes(noPalette).text("RGB ");
-    const std::uint8_t vga[16][3] = {{0, 0, 0},          {0, 0, 42},         {0, 42, 0},  {0, 42, 42},
-                                     {42, 0, 0},         {42, 0, 42},        {42, 21, 0}, {42, 42, 42},
-                                     {21, 21, 21},       {21, 21, 63},       {21, 63, 21}, {21, 63, 63},
-                                     {63, 21, 21},       {63, 21, 63},       {63, 63, 21}, {63, 63, 63}};
+    const std::uint8_t vga[16][3] = {{0, 0, 0},    {0, 0, 42},   {0, 42, 0},   {0, 42, 42},  {42, 0, 0},   {42, 0, 42},
+                                     {42, 21, 0},  {42, 42, 42}, {21, 21, 21}, {21, 21, 63}, {21, 63, 21}, {21, 63, 63},
+                                     {63, 21, 21}, {63, 21, 63}, {63, 63, 21}, {63, 63, 63}};
     for (const auto& rgb : vga)
         withTrailer.u8(rgb[2]).u8(rgb[1]).u8(rgb[0]);
     const struct {
