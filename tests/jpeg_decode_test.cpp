@@ -3,8 +3,6 @@
 // envelope; the canvas keeps the detected size; what libjpeg refuses shows the test pattern.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "decode/decoders.h"
 #include "decode/test_pattern.h"
 #include "support/fixtures.h"
@@ -14,30 +12,19 @@ namespace {
 
 constexpr const char* NOTICE = "JPEG data could not be decoded: showing a test pattern\n";
 
-// djpeg's pixels of a JPEG file as RGB (a greyscale PGM spread to three channels). djpeg
-// ends with status 2 after warnings about corrupt data.
-bool djpeg_rgb(const std::string& path, Bytes& rgb, unsigned& width, unsigned& height)
+// djpeg's pixels of a JPEG file as RGB; ImageMagick only unpacks its PNM (a greyscale PGM to
+// three channels). djpeg ends with status 2 after warnings about corrupt data.
+Bytes djpeg_rgb(const std::string& path)
 {
-    std::string pnm;
-    const int status = run_command("djpeg -pnm '" + path + "' 2>/dev/null", &pnm);
-    if (status != 0 && status != 2)
-        return false;
-    char kind = 0;
-    unsigned maxval = 0;
-    int consumed = 0;
-    if (std::sscanf(pnm.c_str(), "P%c %u %u %u%n", &kind, &width, &height, &maxval, &consumed) != 4)
-        return false;
-    const Bytes samples(pnm.begin() + consumed + 1, pnm.end());
-    rgb.clear();
-    for (std::uint8_t v : samples)
-        rgb.insert(rgb.end(), kind == '5' ? 3 : 1, v);
-    return rgb.size() == static_cast<std::size_t>(width) * height * 3;
+    std::string rgb;
+    run_command("djpeg -pnm '" + path + "' 2>/dev/null | convert pnm:- -depth 8 rgb:-", &rgb);
+    return Bytes(rgb.begin(), rgb.end());
 }
 
 TEST(JpegDecode, MatchesDjpegPixelForPixel)
 {
-    if (!have_program("djpeg"))
-        GTEST_SKIP() << "djpeg missing";
+    if (!have_program("djpeg") || !have_program("convert"))
+        GTEST_SKIP() << "djpeg or convert missing";
     // The logo file, and the JPEG djpeg reads for it (the envelope holds magick.jpg).
     const std::pair<const char*, const char*> cases[] = {
         {"magick.jpg", "magick.jpg"},
@@ -52,15 +39,9 @@ TEST(JpegDecode, MatchesDjpegPixelForPixel)
     const std::string data = test_data_dir() + "/jpeg/";
     for (const auto& [logo, jpeg] : cases) {
         SCOPED_TRACE(logo);
-        Bytes expected;
-        unsigned width = 0, height = 0;
-        ASSERT_TRUE(djpeg_rgb(data + jpeg, expected, width, height));
-        LoadResult r = load_file(data + logo);
-        ASSERT_EQ(r.loaded, 1);
-        EXPECT_EQ(r.descriptor.width, width);
-        EXPECT_EQ(r.descriptor.height, height);
-        EXPECT_EQ(r.image, expected);
-        EXPECT_EQ(r.stdoutText.find(NOTICE), std::string::npos);
+        const Bytes expected = djpeg_rgb(data + jpeg);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(load_file(data + logo).image, expected);
     }
 }
 
@@ -72,14 +53,11 @@ TEST(JpegDecode, CanvasKeepsItsSize)
     const Bytes whole = decode_bytes_with(decode_JPEG, file, 37, 23);
     const Bytes large = decode_bytes_with(decode_JPEG, file, 40, 30);
     const Bytes small = decode_bytes_with(decode_JPEG, file, 20, 10);
-    for (unsigned y = 0; y < 30; ++y) {
-        for (unsigned x = 0; x < 40; ++x) {
-            const std::uint32_t inside = x < 37 && y < 23 ? pixel_at(whole, 37, x, y) : 0;
-            ASSERT_EQ(pixel_at(large, 40, x, y), inside) << x << "," << y;
-            if (x < 20 && y < 10) {
-                ASSERT_EQ(pixel_at(small, 20, x, y), inside) << x << "," << y;
-            }
-        }
+    for (unsigned i = 0; i < 40 * 30; ++i) {
+        const unsigned x = i % 40, y = i / 40;
+        const std::uint32_t inside = x < 37 && y < 23 ? pixel_at(whole, 37, x, y) : 0;
+        ASSERT_EQ(pixel_at(large, 40, x, y), inside) << x << "," << y;
+        ASSERT_TRUE(x >= 20 || y >= 10 || pixel_at(small, 20, x, y) == inside) << x << "," << y;
     }
 }
 
