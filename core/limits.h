@@ -13,5 +13,9 @@ constexpr std::uint64_t MAX_LOAD_RGB_BYTES = 256ull << 20;
 // unpacking; a crafted size cannot take all memory or minutes.
 constexpr std::uint32_t MAX_UNPACKED_SIZE = MAX_PICTURE_SIDE * MAX_PICTURE_SIDE / 2 + 64 * 1024;
 
+// Memory libjpeg may take for one picture (a progressive JPEG keeps all its coefficients,
+// two bytes a sample); it is checked before anything else is allocated.
+constexpr std::uint64_t MAX_JPEG_DECODER_BYTES = 256ull << 20;
+
 // Bytes of a width x height RGB buffer, or 0 when the size is empty or beyond the limits.
 std::size_t rgb_buffer_size(std::uint32_t width, std::uint32_t height);

@@ -2,20 +2,21 @@
 // per pixel, each either stored with a palette trailer after the picture ("AWBM16 EPA",
 // "AWBM256 EPA") or packed in run pairs after a leading palette block (the compressed
 // variants). Palettes hold 6-bit values: blue first for 16 colours, red first for 256.
+// An AWBM16 file without a palette trailer is drawn in the standard colours.
 #include <cstdio>
 #include <cstdlib>
 
 #include "core/canvas.h"
-#include "core/owned.h"
 #include "core/limits.h"
+#include "core/owned.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
 #include "decode/standard_colors.h"
+#include "formats/awbm_layout.h"
 
 namespace {
 
-constexpr std::uint64_t AWBM_HEADER_SIZE = 8;
-constexpr std::size_t PALETTE_TAG_SIZE = 4;  // "RGB "
+constexpr std::size_t PALETTE_TAG_SIZE = AWBM_PALETTE_TAG_SIZE;  // "RGB "
 constexpr std::size_t PALETTE16_BYTES = 16 * 3;
 constexpr std::size_t PALETTE256_BYTES = 256 * 3;
 constexpr std::size_t PALETTE16_BLOCK = PALETTE_TAG_SIZE + PALETTE16_BYTES;    // 52
@@ -101,7 +102,13 @@ void AWBM16bm(std::uint8_t* image, LogoDescriptor d, LoadContext&)
     const std::uint32_t height = d.height;
     const std::size_t rowBytes = width / 2;
     std::uint8_t trailer[PALETTE16_BLOCK];
-    read_at(d.stream, AWBM_HEADER_SIZE + static_cast<std::uint64_t>(width) * height / 2, trailer, sizeof trailer);
+    read_at(d.stream, AWBM_HEADER_SIZE + awbm16_picture_bytes(d.width, d.height), trailer, sizeof trailer);
+    if (!awbm_palette_tag(trailer)) {
+        // No palette: the standard colours, entries blue first as a trailer holds them.
+        for (unsigned i = 0; i < 16; ++i)
+            for (unsigned c = 0; c < 3; ++c)
+                trailer[PALETTE_TAG_SIZE + i * 3 + c] = STANDARD_COLORS[i][3 - c];
+    }
     const std::uint8_t* palette = trailer + PALETTE_TAG_SIZE;
     keep_palette16(d.palette, palette);
     if (!image)

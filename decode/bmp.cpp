@@ -1,7 +1,8 @@
-// Indexed BMP pictures, rows stored bottom-up, each stored row filled to 4 bytes:
+// BMP pictures, rows stored bottom-up, each stored row filled to 4 bytes:
 //   QDIBMPbm  QDI's 8-bit BMP with its "BM" signature zeroed; pixel data always at 1,078
-//   BMP8i     plain 4-bit or 8-bit BMP, and the BMP that a Dell NVRAM logo unpacks to
-// Palette values lose their two low bits.
+//   BMP8i     plain 1-, 4- or 8-bit BMP, 24-bit BMP without a palette, and the BMP that a
+//             Dell NVRAM logo unpacks to; any other bit count is read as 4 bits
+// Palette values lose their two low bits; 24-bit pixels are drawn as stored.
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,6 +24,8 @@ constexpr unsigned PIXELS_PER_BYTE_4BIT = 2;
 constexpr unsigned PIXELS_PER_ROW_WORD_4BIT = 8;  // one 4-byte stored word holds 8 pixels
 constexpr unsigned NIBBLE_BITS = 4;
 constexpr std::uint8_t LOW_NIBBLE = 0x0F;
+constexpr unsigned PIXELS_PER_BYTE_1BIT = 8;
+constexpr unsigned BYTES_PER_PIXEL_24BIT = 3;  // blue, green, red
 
 using RgbPalette = std::uint8_t[PALETTE_ENTRIES][3];
 
@@ -53,6 +56,47 @@ void draw_8bit_row(ByteReader& in, const RgbCanvas& canvas, std::uint32_t y, std
             canvas.put(static_cast<std::uint32_t>(x), y, 0, 0, 0);
     }
     in.skip(rowBytes - shown);
+}
+
+// Reads each stored row of rowBytes bytes, bottom row first, keeping its first keptBytes
+// in row (zero past the end of the stream) and skipping the rest; draw(row, y) draws it.
+// Stops at the end of the stream: the rows not reached stay black.
+template <typename Draw>
+void for_each_stored_row(ByteReader& in, std::uint32_t height, std::uint64_t rowBytes, std::uint8_t* row,
+                         std::size_t keptBytes, Draw draw)
+{
+    for (std::uint32_t s = 0; s < height && !in.at_end(); ++s) {
+        in.read(row, keptBytes);
+        in.skip(rowBytes - keptBytes);
+        draw(row, height - 1u - s);
+    }
+}
+
+// Draws a 1- or 24-bit BMP: of each row the first shown = min(bitmap width, canvas width)
+// pixels; columns from the bitmap width on stay black.
+void draw_1bit_or_24bit(ByteReader& in, const RgbCanvas& canvas, std::uint32_t bmpWidth, unsigned bitCount,
+                        const RgbPalette palette, LoadContext& load)
+{
+    const std::uint32_t shown = bmpWidth < canvas.width ? bmpWidth : canvas.width;
+    const std::uint64_t rowBytes = bmp_stored_row_bytes(bmpWidth, bitCount);
+    const std::size_t kept = bitCount == 1 ? (shown + PIXELS_PER_BYTE_1BIT - 1) / PIXELS_PER_BYTE_1BIT
+                                           : static_cast<std::size_t>(shown) * BYTES_PER_PIXEL_24BIT;
+    OwnedBytes row = alloc_zeroed(kept + 1, 1);
+    if (!row) {
+        load.notice("BMP8i() img buffer allocation error\n");
+        return;
+    }
+    for_each_stored_row(in, canvas.height, rowBytes, row.get(), kept, [&](const std::uint8_t* bytes, std::uint32_t y) {
+        for (std::uint32_t x = 0; x < shown; ++x) {
+            if (bitCount == 1) {
+                unsigned index = (bytes[x / PIXELS_PER_BYTE_1BIT] >> (7 - x % PIXELS_PER_BYTE_1BIT)) & 1u;
+                canvas.put(x, y, palette[index]);
+            } else {
+                const std::uint8_t* bgr = bytes + static_cast<std::size_t>(x) * BYTES_PER_PIXEL_24BIT;
+                canvas.put(x, y, bgr[2], bgr[1], bgr[0]);
+            }
+        }
+    });
 }
 
 }  // namespace
@@ -103,6 +147,11 @@ void BMP8i(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
     if (bitCount == 8) {
         for (std::uint32_t s = 0; s < d.height && !in.at_end(); ++s)
             draw_8bit_row(in, canvas, d.height - 1u - s, alignedWidth, bmpWidth, palette, true);
+        return;
+    }
+    if (bitCount == 1 || bitCount == 24) {
+        if (image)
+            draw_1bit_or_24bit(in, canvas, bmpWidth, bitCount, palette, load);
         return;
     }
 

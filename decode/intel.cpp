@@ -2,18 +2,20 @@
 //   GRFX (identifier 8, and the unpacked compressed GRFX, 34): packed 4-bit pixels with a
 //   16-entry palette of 6-bit values;
 //   GRFXLOGO (30, always unpacked first): four bit planes, bottom row first, standard colours;
-//   TEXTLOGO (11): a text screen of character and attribute bytes with its own 8 x 16 font.
+//   TEXTLOGO (11): a text screen of character and attribute bytes with its own 8 x 16 font,
+//   in its container or as the bare "LOGO" block (formats/textlogo_layout.h).
 #include <cstdio>
 #include <cstdlib>
 
 #include "core/canvas.h"
-#include "core/owned.h"
 #include "core/limits.h"
+#include "core/owned.h"
 #include "core/stream_io.h"
 #include "decode/character_cell.h"
 #include "decode/decoders.h"
 #include "decode/four_plane.h"
 #include "decode/standard_colors.h"
+#include "formats/textlogo_layout.h"
 
 namespace {
 
@@ -26,14 +28,6 @@ constexpr std::uint64_t GRFX_DATA_BIAS = 8;           // the offset at 12 counts
 constexpr std::size_t GRFXLOGO_HEADER_SIZE = 8;
 constexpr std::uint64_t GRFXLOGO_PLANES_OFFSET = GRFXLOGO_HEADER_SIZE;
 
-constexpr std::uint64_t TEXTLOGO_BLOCK_OFFSET = 0x80;
-constexpr std::size_t TEXTLOGO_BLOCK_SIZE = 21;
-constexpr std::size_t TEXTLOGO_FONT_SIZE = 0x8C - TEXTLOGO_BLOCK_OFFSET;  // F; the font takes 16 x (F / 8) bytes
-constexpr std::size_t TEXTLOGO_COLUMNS = 0x90 - TEXTLOGO_BLOCK_OFFSET;
-constexpr std::size_t TEXTLOGO_ROWS = 0x92 - TEXTLOGO_BLOCK_OFFSET;
-constexpr std::uint64_t TEXTLOGO_FONT_OFFSET = 0x95;
-constexpr unsigned TEXTLOGO_GLYPH_HEIGHT = 16;
-constexpr unsigned TEXTLOGO_CELL_BYTES = 2;  // character, attribute
 constexpr unsigned TEXTLOGO_FOREGROUND = 0x0F;  // the background half of an attribute is not drawn
 
 }  // namespace
@@ -96,13 +90,15 @@ void decode_GRFXLOGO(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 
 void decode_TEXTLOGO(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* colorMap, LogoDescriptor d, LoadContext& load)
 {
-    std::uint8_t block[TEXTLOGO_BLOCK_SIZE];
-    read_at(d.stream, TEXTLOGO_BLOCK_OFFSET, block, sizeof block);
-    std::uint16_t fontSize = rd_u16(block, TEXTLOGO_FONT_SIZE);
-    unsigned columns = block[TEXTLOGO_COLUMNS];
-    unsigned rows = block[TEXTLOGO_ROWS];
-    std::uint64_t screenOffset =
-        TEXTLOGO_FONT_OFFSET + TEXTLOGO_GLYPH_HEIGHT * static_cast<std::uint64_t>(fontSize / 8);
+    // Detection takes a file with "TEXTLOGO" at 0x80 as the container; a file it took
+    // without one is the bare block.
+    const TextlogoHeader header = read_textlogo_header(
+        d.stream, has_textlogo_container_tag(d.stream) ? TEXTLOGO_CONTAINER_ORIGIN : BARE_LOGO_ORIGIN);
+    // The cell counts are single bytes; the byte after each is not part of it.
+    unsigned columns = header.columns & 0xFF;
+    unsigned rows = header.rows & 0xFF;
+    const std::uint64_t fontOffset = header.font_offset();
+    const std::uint64_t screenOffset = header.screen_offset();
     std::size_t screenSize = static_cast<std::size_t>(columns) * rows * TEXTLOGO_CELL_BYTES;
     if (screenSize == 0)
         return;
@@ -114,12 +110,12 @@ void decode_TEXTLOGO(std::uint8_t* image, std::uint8_t* fontMap, std::uint8_t* c
     }
     read_at(d.stream, screenOffset, screen.get(), screenSize);
     CellTargets targets = cell_targets(image, fontMap, colorMap, d.width, d.height);
-    ByteReader font(d.stream, TEXTLOGO_FONT_OFFSET);
+    ByteReader font(d.stream, fontOffset);
     std::uint8_t glyph[TEXTLOGO_GLYPH_HEIGHT];
     for (unsigned r = 0; r < rows; ++r) {
         for (unsigned c = 0; c < columns; ++c) {
             const std::uint8_t* cell = screen.get() + (static_cast<std::size_t>(r) * columns + c) * TEXTLOGO_CELL_BYTES;
-            font.seek(TEXTLOGO_FONT_OFFSET + static_cast<std::uint64_t>(cell[0]) * TEXTLOGO_GLYPH_HEIGHT);
+            font.seek(fontOffset + static_cast<std::uint64_t>(cell[0]) * TEXTLOGO_GLYPH_HEIGHT);
             font.read(glyph, sizeof glyph);
             render_cell(targets, r, c, glyph, TEXTLOGO_GLYPH_HEIGHT, cell[1] & TEXTLOGO_FOREGROUND);
         }

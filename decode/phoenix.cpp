@@ -1,6 +1,7 @@
 // Phoenix pictures:
 //   PG (identifier 6, and the unpacked Intel compressed PG, 31): four bit planes, top row
-//   first, in the standard colours or in the picture's own 16-entry palette;
+//   first, in the standard colours or in the picture's own 16-entry palette; the size at
+//   10 and 12, after the palette table, or in a sub-header (formats/pg_layout.h);
 //   FirstBIOS ICON (12): packed 4-bit pixels drawn through a substitution table into an
 //   external palette, or 8-bit pixels of which only bit 4 counts.
 #include <cstdio>
@@ -10,13 +11,14 @@
 #include "decode/decoders.h"
 #include "decode/four_plane.h"
 #include "decode/standard_colors.h"
+#include "formats/pg_layout.h"
 
 namespace {
 
 constexpr unsigned COLORS = 16;
 
 constexpr std::size_t PG_HEADER_SIZE = 18;
-constexpr std::uint8_t PG_OWN_PALETTE = 1;  // byte 3: the picture carries its palette
+static_assert(PG_SUBHEADER_READ >= PG_HEADER_SIZE);
 constexpr std::uint64_t PG_PALETTE_OFFSET = 12;
 constexpr std::size_t PG_PALETTE_ENTRY = 4;  // reserved, red, green, blue (6-bit)
 // With its own palette, the size follows the 16 entries (at 76 and 78), then two unused
@@ -51,13 +53,14 @@ void keep_palette_entry(std::uint8_t* palette, unsigned i, std::uint8_t red, std
 
 void decode_PGBM(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
-    std::uint8_t header[PG_HEADER_SIZE];
+    std::uint8_t header[PG_SUBHEADER_READ];
     read_at(d.stream, 0, header, sizeof header);
 
     std::uint8_t colors[COLORS][3];
     std::uint32_t width = d.width;
     std::uint32_t height = d.height;
     std::uint64_t planesOffset = PG_PLANES_OFFSET;
+    PgSubHeader sub;
     if (header[3] == PG_OWN_PALETTE) {
         std::uint8_t block[PG_PALETTE_BLOCK];
         read_at(d.stream, PG_PALETTE_OFFSET, block, sizeof block);
@@ -72,6 +75,11 @@ void decode_PGBM(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
         height = rd_u16(block, PG_OWN_HEIGHT);
         planesOffset = PG_OWN_PLANES_OFFSET;
     } else {
+        if (pg_sub_header(header, sub)) {
+            width = sub.width;
+            height = sub.rows;
+            planesOffset = PG_SUBHEADER_PLANES_AT;
+        }
         for (unsigned i = 0; i < COLORS; ++i) {
             standard_color_rgb(i, colors[i]);
             keep_palette_entry(d.palette, i, STANDARD_COLORS[i][1], STANDARD_COLORS[i][2], STANDARD_COLORS[i][3]);

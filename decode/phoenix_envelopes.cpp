@@ -1,7 +1,7 @@
 // Phoenix composite pictures:
 //   - FirstBIOS SCRN composite: a 64-colour palette and a directory of 4- or 8-bit pictures,
 //   - SCN envelope (1): a 36-colour palette and a directory of pictures at the end of the data,
-//   - SCN envelope (2): one JPEG picture, not decoded; the JPEG test pattern stands in for it.
+//   - SCN envelope (2): one JPEG picture, decoded as a plain JPEG logo is.
 // Every picture starts with a 19-byte head (formats/container_walk.h). A 4-bit picture has a
 // 16-byte substitution table after its head that maps each pixel value to a palette entry;
 // its rows hold two pixels a byte, the high four bits first. An 8-bit picture has one byte
@@ -12,8 +12,8 @@
 #include "core/canvas.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
+#include "decode/jpeg_picture.h"
 #include "decode/standard_colors.h"
-#include "decode/test_pattern.h"
 #include "formats/container_walk.h"
 
 namespace {
@@ -133,7 +133,11 @@ void decode_SCN(LogoFrame* frames, LogoDescriptor d, LoadContext& load)
                                colours, load);
 }
 
-void decode_SCN2(std::uint8_t* image, LogoDescriptor d, LoadContext&)
+void decode_SCN2(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
-    draw_test_pattern(image, d.width, d.height);
+    if (!image)
+        return;
+    // Drawn into the size detection read from the frame header the pointer leads to.
+    decode_jpeg_picture(RgbCanvas{image, d.width, d.height}, d.stream, scn_jpeg_start(d.stream, stream_size(d.stream)),
+                        load);
 }

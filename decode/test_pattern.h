@@ -1,4 +1,4 @@
-// The picture drawn for logos whose JPEG data is not decoded.
+// The picture drawn for a JPEG logo whose data libjpeg rejects.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,8 @@
 //   18 "ASUS Dynamic LOGO (2)"     "ASUS2" at 2, other byte 16: AMI module, "IMG" chain
 //   33 "ASUS Composite 4OSB (V2)"  "ASUS" at 2, 32-bit value at 12 not 0: "4OSB" chain
 //   19 "ASUS Dynamic LOGO (3)"     three zero bytes: palette, then an "IMG" chain
-//   15 "ASUS Dynamic LOGO"         "LOGO": one "SUSA" record, then an "IMG" chain
+//   15 "ASUS Dynamic LOGO"         "LOGO": one "SUSA" record, then an "IMG" chain; a "LOGO"
+//                                  file without "SUSA" may be Intel's bare TEXTLOGO block
 //   17 "ASUS Composite OSB640"     "ASUS" at 2, byte 6 and the value at 12 zero: OSB640 chain
 #include <cstring>
 
@@ -91,9 +92,13 @@ bool probe_asus_dynamic_logo(DetectContext& ctx, LogoDescriptor& d)
 {
     if (!header_has(ctx, 0, "LOGO"))
         return false;
-    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO\n");
     // The "SUSA" picture is frame 0; its size is not merged.
     AsusChain chain = walk_dynamic_logo_chain(d.stream, MAX_FRAMES - 1);
+    // Without a "SUSA" record the file may be the glyph block of an Intel TEXTLOGO
+    // without its container, which also starts "LOGO".
+    if (!chain.found && claim_intel_logo_block(ctx, d))
+        return true;
+    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO\n");
     merge_img_records(d, chain, false);
     claim(ctx, d, FORMAT_ASUS_DYNAMIC, chain.found ? 1 + chain.records.size() : 0);
     return true;

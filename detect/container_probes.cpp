@@ -16,8 +16,7 @@
 
 namespace {
 
-constexpr std::uint8_t SCN_ONE_JPEG = 1;       // picture count of the envelope around one JPEG
-constexpr std::size_t SCN_JPEG_POINTER_SIZE = 4;  // the file's last 4 bytes point at the JPEG
+constexpr std::uint8_t SCN_ONE_JPEG = 1;          // picture count of the envelope around one JPEG
 constexpr std::size_t JPEG_SOI_SIZE = 2;          // FF D8, before the first segment
 constexpr std::size_t OSB_FIRST_PICTURE_AT = 16;  // right after the first record
 
@@ -39,10 +38,7 @@ bool probe_phoenix_scn(DetectContext& ctx, LogoDescriptor& d)
     if (count == SCN_ONE_JPEG) {
         d.formatId = FORMAT_SCN_2;
         d.frameCount = 0;
-        std::uint8_t pointer[SCN_JPEG_POINTER_SIZE] = {};
-        if (ctx.fileSize >= SCN_JPEG_POINTER_SIZE)
-            read_at(d.stream, ctx.fileSize - SCN_JPEG_POINTER_SIZE, pointer, sizeof pointer);
-        std::uint64_t jpegStart = rd_u32(pointer, 0);
+        std::uint64_t jpegStart = scn_jpeg_start(d.stream, ctx.fileSize);
         std::uint16_t width = 0, height = 0;
         if (jpeg_frame_size(d.stream, jpegStart + JPEG_SOI_SIZE, width, height)) {
             d.width = width;

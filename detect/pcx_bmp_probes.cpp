@@ -1,5 +1,6 @@
 // Probes for PCX pictures (AMI option ROM, SystemSoft ROM, plain 8-bit and 4-bit RLE,
-// BioStar 8-bit) and BMP pictures (QDI's BMP with a zeroed signature, plain BMP).
+// BioStar 8-bit) and BMP pictures (QDI's BMP with a zeroed signature, plain BMP, and a
+// plain BMP whose signature was overwritten, as an Award module holds it).
 #include "core/stream_io.h"
 #include "detect/probe_context.h"
 #include "formats/bmp_layout.h"
@@ -31,6 +32,22 @@ void claim_pcx(LogoDescriptor& d, LogoFormatId id, const std::uint8_t* pcx, std:
     PcxGeometry g = pcx_geometry(pcx);
     claim_picture(d, id, g.width, g.height, dataSize, colorCount);
 }
+
+// Claims the file as a plain BMP sized by the header block: the width rounded up to a
+// multiple of 4, and for 4 and 8 bits the colour-table entries before the pixel data.
+void claim_plain_bmp(const DetectContext& ctx, LogoDescriptor& d)
+{
+    const std::uint8_t* h = ctx.header;
+    auto width = static_cast<std::uint32_t>(round_up_4(rd_u32(h, BMP_WIDTH_AT)));
+    std::uint16_t height = rd_u16(h, BMP_HEIGHT_AT);
+    std::uint16_t bitsPerPixel = rd_u16(h, BMP_BIT_COUNT_AT);
+    std::uint16_t colors = 0;
+    if (bitsPerPixel == 8 || bitsPerPixel == 4)
+        colors = static_cast<std::uint16_t>((rd_u32(h, BMP_DATA_OFFSET_AT) - BMP_HEADERS_SIZE) / BMP_COLOR_ENTRY_SIZE);
+    claim_picture(d, FORMAT_PLAIN_BMP, static_cast<std::uint16_t>(width), height, ctx.fileSize, colors);
+}
+
+constexpr std::uint32_t HEADERLESS_BMP_MAX_SIDE = 8192;
 
 }  // namespace
 
@@ -101,12 +118,31 @@ bool probe_plain_bmp(DetectContext& ctx, LogoDescriptor& d)
     const std::uint8_t* h = ctx.header;
     if (h[0] != 'B' || h[1] != 'M')
         return false;
-    auto width = static_cast<std::uint32_t>(round_up_4(rd_u32(h, BMP_WIDTH_AT)));
-    std::uint16_t height = rd_u16(h, BMP_HEIGHT_AT);
-    std::uint16_t bitsPerPixel = rd_u16(h, BMP_BIT_COUNT_AT);
-    std::uint16_t colors = 0;
-    if (bitsPerPixel == 8 || bitsPerPixel == 4)
-        colors = static_cast<std::uint16_t>((rd_u32(h, BMP_DATA_OFFSET_AT) - BMP_HEADERS_SIZE) / BMP_COLOR_ENTRY_SIZE);
-    claim_picture(d, FORMAT_PLAIN_BMP, static_cast<std::uint16_t>(width), height, ctx.fileSize, colors);
+    claim_plain_bmp(ctx, d);
+    return true;
+}
+
+bool probe_headerless_bmp(DetectContext& ctx, LogoDescriptor& d)
+{
+    // Bytes 0-1 are not tested: whatever replaced "BM", the rest must be a whole
+    // uncompressed BITMAPINFOHEADER bitmap that fits the file exactly as it says.
+    if (ctx.fileSize < BMP_HEADERS_SIZE)
+        return false;
+    std::uint8_t h[BMP_HEADERS_SIZE];
+    read_at(d.stream, 0, h, sizeof h);
+    std::uint16_t bits = rd_u16(h, BMP_BIT_COUNT_AT);
+    std::uint32_t width = rd_u32(h, BMP_WIDTH_AT);
+    std::uint32_t height = rd_u32(h, BMP_HEIGHT_AT);
+    std::uint32_t dataOffset = rd_u32(h, BMP_DATA_OFFSET_AT);
+    if (rd_u32(h, BMP_FILE_SIZE_AT) != ctx.fileSize || rd_u32(h, BMP_INFO_SIZE_AT) != BMP_INFO_HEADER_SIZE ||
+        rd_u16(h, BMP_PLANES_AT) != 1 || (bits != 1 && bits != 4 && bits != 8) || rd_u32(h, BMP_COMPRESSION_AT) != 0)
+        return false;
+    if (width == 0 || width > HEADERLESS_BMP_MAX_SIDE || height == 0 || height > HEADERLESS_BMP_MAX_SIDE ||
+        dataOffset < BMP_HEADERS_SIZE)
+        return false;
+    // At most 8192 x 8192 x 8 bits and a 32-bit offset: the sum fits 64 bits.
+    if (dataOffset + bmp_stored_row_bytes(width, bits) * height > ctx.fileSize)
+        return false;
+    claim_plain_bmp(ctx, d);
     return true;
 }

@@ -1,22 +1,23 @@
 // Probes for the uncompressed Phoenix and Intel pictures and the Dell logo of version 2:
-//   Phoenix PG ("PG", standard colours or its own palette table),
-//   Intel GRFX ("GRFX" or "XFRG"), Intel TEXTLOGO ("TEXTLOGO" at 0x80),
+//   Phoenix PG ("PG", standard colours or its own palette table, or a size sub-header),
+//   Intel GRFX ("GRFX" or "XFRG"), Intel TEXTLOGO ("TEXTLOGO" at 0x80, or the bare
+//   "LOGO" block without its container, which the ASUS Dynamic LOGO probe hands over),
 //   Dell logo version 2 (00 00 then mode 03 or 04),
 //   Phoenix FirstBIOS ICON ("ICON").
 #include <cstring>
 
 #include "core/stream_io.h"
 #include "detect/probe_context.h"
+#include "formats/pg_layout.h"
+#include "formats/textlogo_layout.h"
 
 namespace {
-
 
 constexpr std::uint16_t SIXTEEN_COLORS = 16;
 constexpr std::uint16_t ICON_8BIT_COLORS = 256;  // what an icon of any depth but 4 bits declares
 
-// A PG picture with byte 3 set to this carries its own palette table of 4-byte entries
-// from offset 12; its width and height follow the table.
-constexpr std::uint8_t PG_OWN_PALETTE = 1;
+// A PG picture with its own palette (byte 3 is PG_OWN_PALETTE) has a table of 4-byte
+// entries from offset 12; its width and height follow the table.
 constexpr std::uint64_t PG_TABLE_OFFSET = 12;
 constexpr std::uint64_t PG_TABLE_ENTRY_SIZE = 4;
 
@@ -26,8 +27,6 @@ constexpr std::uint64_t INTEL_TAG_OFFSET = 0x80;
 constexpr std::size_t INTEL_TAG_BLOCK = 21;
 constexpr std::size_t TEXTLOGO_COLUMNS = 0x90 - INTEL_TAG_OFFSET;  // cell columns
 constexpr std::size_t TEXTLOGO_ROWS = 0x92 - INTEL_TAG_OFFSET;     // cell rows
-constexpr unsigned TEXT_CELL_WIDTH = 8;
-constexpr unsigned TEXT_CELL_HEIGHT = 16;
 
 constexpr std::uint8_t DELL_MODE_4BIT = 3;
 constexpr std::uint8_t DELL_MODE_8BIT = 4;
@@ -49,8 +48,9 @@ bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d)
     const std::uint8_t* h = ctx.header;
     if (!bytes_have(h, "PG"))
         return false;
-    d.width = rd_u16(h, 10);
-    d.height = rd_u16(h, 12);
+    d.width = rd_u16(h, PG_SIZE_AT);
+    d.height = rd_u16(h, PG_SIZE_AT + 2);
+    PgSubHeader sub;
     if (h[3] == PG_OWN_PALETTE) {
         // The value at 10 then counts the palette entries, and the size follows them.
         std::uint64_t sizeOffset = rd_u16(h, 10) * PG_TABLE_ENTRY_SIZE + PG_TABLE_OFFSET;
@@ -59,6 +59,9 @@ bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d)
         d.width = rd_u16(size, 0);
         d.height = rd_u16(size, 2);
         std::rewind(d.stream);
+    } else if (pg_sub_header(h, sub)) {
+        d.width = static_cast<std::uint16_t>(sub.width);  // fits: pg_sub_header checks it
+        d.height = static_cast<std::uint16_t>(sub.rows);
     }
     claim_single(d, FORMAT_PHOENIX_PG, ctx.fileSize, SIXTEEN_COLORS);
     return true;
@@ -83,8 +86,25 @@ bool probe_intel_textlogo(DetectContext& ctx, LogoDescriptor& d)
     read_at(d.stream, INTEL_TAG_OFFSET, block, sizeof block);
     if (!bytes_have(block, "TEXTLOGO"))
         return false;
-    d.width = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_COLUMNS) * TEXT_CELL_WIDTH);
-    d.height = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_ROWS) * TEXT_CELL_HEIGHT);
+    d.width = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_COLUMNS) * TEXTLOGO_CELL_WIDTH);
+    d.height = static_cast<std::uint16_t>(rd_u16(block, TEXTLOGO_ROWS) * TEXTLOGO_GLYPH_HEIGHT);
+    claim_single(d, FORMAT_INTEL_TEXTLOGO, ctx.fileSize, SIXTEEN_COLORS);
+    return true;
+}
+
+bool claim_intel_logo_block(DetectContext& ctx, LogoDescriptor& d)
+{
+    TextlogoHeader t = read_textlogo_header(d.stream, BARE_LOGO_ORIGIN);
+    if (t.headerLength != TEXTLOGO_HEADER_LENGTH || t.fontSize == 0 || t.fontSize % 8 != 0 || t.columns == 0 ||
+        t.rows == 0)
+        return false;
+    // The map must follow the glyphs (2F bytes of them) and the file must hold it whole.
+    const std::uint64_t glyphsEnd = static_cast<std::uint64_t>(TEXTLOGO_HEADER_LENGTH) + 2u * t.fontSize;
+    const std::uint64_t mapSize = static_cast<std::uint64_t>(TEXTLOGO_CELL_BYTES) * t.columns * t.rows;
+    if (t.mapOffset != glyphsEnd || static_cast<std::uint64_t>(BARE_LOGO_ORIGIN + t.mapOffset) + mapSize > ctx.fileSize)
+        return false;
+    d.width = static_cast<std::uint16_t>(t.columns * TEXTLOGO_CELL_WIDTH);
+    d.height = static_cast<std::uint16_t>(t.rows * TEXTLOGO_GLYPH_HEIGHT);
     claim_single(d, FORMAT_INTEL_TEXTLOGO, ctx.fileSize, SIXTEEN_COLORS);
     return true;
 }

@@ -56,7 +56,8 @@ inline void merge_largest(LogoDescriptor& d, std::uint16_t width, std::uint16_t 
         d.height = height;
 }
 
-// Award AWBM, AMI GLE and ROM PCX, plain PCX and BMP, EPA, SystemSoft raw and TriGem probes.
+// Award AWBM, AMI GLE and ROM PCX, plain PCX and BMP, EPA, SystemSoft raw and TriGem probes,
+// and the Award and BMP layouts without a signature of their own.
 bool probe_awbm_with_trailer(DetectContext& ctx, LogoDescriptor& d);
 bool probe_awbm_compressed(DetectContext& ctx, LogoDescriptor& d);
 bool probe_ami_gle(DetectContext& ctx, LogoDescriptor& d);
@@ -70,6 +71,9 @@ bool probe_plain_bmp(DetectContext& ctx, LogoDescriptor& d);
 bool probe_systemsoft_raw(DetectContext& ctx, LogoDescriptor& d);
 bool probe_epa(DetectContext& ctx, LogoDescriptor& d);
 bool probe_trigem(DetectContext& ctx, LogoDescriptor& d);
+bool probe_awbm_without_palette(DetectContext& ctx, LogoDescriptor& d);
+bool probe_headerless_bmp(DetectContext& ctx, LogoDescriptor& d);
+bool probe_award_mini_logo(DetectContext& ctx, LogoDescriptor& d);
 
 // Intel, Phoenix PG and Dell probes (four of them unpack into a temporary stream).
 bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d);
@@ -80,6 +84,9 @@ bool probe_intel_compressed_pg(DetectContext& ctx, LogoDescriptor& d);
 bool probe_intel_compressed_grfx(DetectContext& ctx, LogoDescriptor& d);
 bool probe_dell_nvram(DetectContext& ctx, LogoDescriptor& d);
 bool probe_dell_v2(DetectContext& ctx, LogoDescriptor& d);
+// Not in the chain: the ASUS Dynamic LOGO probe calls it for a "LOGO" file without a
+// "SUSA" record, and it claims the file when it is Intel's bare TEXTLOGO block.
+bool claim_intel_logo_block(DetectContext& ctx, LogoDescriptor& d);
 
 // ASUS probes.
 bool probe_asus2(DetectContext& ctx, LogoDescriptor& d);

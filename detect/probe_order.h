@@ -14,9 +14,22 @@
 // - "ASUS2" is tested before "ASUS", which it contains;
 // - 0A 05 01 08 is 8-bit PCX before the 4-bit test; BioStar sees only byte 2 != 01;
 // - FF D8 is claimed by JPEG (or left unknown) before any later probe sees it;
-// - the two size rules run after every signature probe but ICON, SCRN and TM.
+// - the two size rules run after every signature probe but ICON, SCRN and TM;
+// - an AWBM file that is exactly its header and a 16-colour picture, with no "RGB " tag
+//   at 8 where every compressed one keeps its palette, is an AWBM16 without a palette:
+//   tested after the trailer test and before the compressed probe, which takes every
+//   other AWBM file;
+// - two tests run inside a probe, only where it found nothing: the PG probe reads a size
+//   sub-header when the size at 10 and 12 is 0 (after its own-palette branch), and the
+//   ASUS Dynamic LOGO probe hands a "LOGO" file without a "SUSA" record to the bare
+//   TEXTLOGO block test;
+// - the last two tests have no signature: they see only files no signature or size
+//   rule took. A BMP whose "BM" was overwritten goes first: its header is checked field
+//   by field, where the 70-byte Award mini logo is only a size and five zero bytes, so
+//   a 70-byte file that passes the BMP test is a BMP.
 inline constexpr Probe PROBE_ORDER[] = {
     probe_awbm_with_trailer,      // 1: 3 or 9
+    probe_awbm_without_palette,   // 1b: 3, no palette
     probe_awbm_compressed,        // 2: 28 or 22
     probe_phoenix_pg,             // 3: 6
     probe_intel_grfx,             // 4: 8
@@ -48,4 +61,6 @@ inline constexpr Probe PROBE_ORDER[] = {
     probe_phoenix_icon,           // 30: 12
     probe_phoenix_scrn,           // 31: 13
     probe_trigem,                 // 32: 21
+    probe_headerless_bmp,         // 33: 32, signature overwritten
+    probe_award_mini_logo,        // 34: 2, the 70-byte mini logo
 };

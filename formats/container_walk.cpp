@@ -28,6 +28,15 @@ std::vector<OsbLink> walk_osb_chain(std::FILE* stream, std::uint32_t fileSize, s
     return links;
 }
 
+std::uint32_t scn_jpeg_start(std::FILE* stream, std::uint64_t fileSize)
+{
+    constexpr std::size_t POINTER_SIZE = 4;
+    std::uint8_t pointer[POINTER_SIZE] = {};
+    if (fileSize >= POINTER_SIZE)
+        read_at(stream, fileSize - POINTER_SIZE, pointer, sizeof pointer);
+    return rd_u32(pointer, 0);
+}
+
 std::uint32_t scn_picture_offset(std::FILE* stream, std::uint32_t dirEnd, unsigned count, unsigned k)
 {
     if (k >= count)

@@ -43,6 +43,10 @@ constexpr std::size_t SCN_ENTRY_OFFSET_AT = 1;
 // An entry that would start before the file reads as 0.
 std::uint32_t scn_picture_offset(std::FILE* stream, std::uint32_t dirEnd, unsigned count, unsigned k);
 
+// The SCN envelope around one JPEG: the file's last 4 bytes are the offset of its
+// start-of-image marker. 0 for a file shorter than that.
+std::uint32_t scn_jpeg_start(std::FILE* stream, std::uint64_t fileSize);
+
 // SCRN directory: a count byte, then 3-byte entries whose bytes 1-2 are a picture head offset.
 constexpr std::size_t SCRN_COUNT_SIZE = 1;
 constexpr std::size_t SCRN_ENTRY_SIZE = 3;

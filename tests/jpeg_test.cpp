@@ -1,5 +1,6 @@
 // JPEG logos: the marker walk that sizes them, the unknown result of a broken walk, and the
-// test pattern drawn in their place. The walk from inside a file is tested with the SCN envelope.
+// test pattern drawn for data libjpeg refuses. The walk from inside a file is tested with the
+// SCN envelope; the decoded pixels in jpeg_decode_test.cpp.
 #include <gtest/gtest.h>
 
 #include "decode/decoders.h"
@@ -81,7 +82,7 @@ TEST(JpegDecoder, TestPattern)
     EXPECT_EQ(pixel_at(image, W, 39, 23), 0xFCFCFCu);  // colour 15
 }
 
-TEST(JpegOracle, RealJpegFilesAreSizedAndShowThePattern)
+TEST(JpegOracle, RealJpegFilesAreSizedAndShownAsDecoded)
 {
     if (!have_program("convert"))
         GTEST_SKIP() << "convert missing";

@@ -18,6 +18,7 @@ reproduces() {
 reproduces make_container_fixtures "$DATA/containers"
 reproduces make_vendor_fixtures "$DATA"
 reproduces make_asus_fixtures "$DATA"
+reproduces make_variant_fixtures "$DATA"
 reproduces make_samples "$ZARPO2_SOURCE/samples"
 reproduces make_samples "$DATA/award"
 # The damaged award fixtures are prefixes of the samples.
