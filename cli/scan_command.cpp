@@ -6,8 +6,8 @@
 // open as they are; --png writes its PNG files. Output names are
 //   <ROM leaf>-<offset, 8 hex digits>-<member name>[-N].bin / .png / -(FrameNN).png
 // with every character outside [A-Za-z0-9_-] of the ROM leaf and the member name made
-// '_' (member names lose a DOS path and anything after a NUL first), so they stay inside
-// DIR; -N keeps two logos of one run, or a logo and an input, off one name.
+// '_' (member names lose a DOS path and anything after a NUL first; found_logo_name), so
+// they stay inside DIR; -N keeps two logos of one run, or a logo and an input, off one name.
 // Exit status: 0 when at least one logo was found (and every file asked for was
 // written), 1 when none was found or a write failed, 2 on usage errors.
 #include "cli/scan_command.h"
@@ -32,7 +32,6 @@ namespace {
 constexpr int EXIT_FOUND = 0;
 constexpr int EXIT_NONE = 1;
 constexpr int EXIT_USAGE = 2;
-constexpr std::size_t MAX_NAME_PART = 40;  // characters kept of a member name or ROM leaf
 constexpr unsigned MAX_FRAME_NAMES = 256;  // frame PNG names checked against the inputs
 
 constexpr const char* USAGE =
@@ -96,51 +95,6 @@ std::string json_string(const std::string& text)
         ++i;
     }
     return out + "\"";
-}
-
-// A member name for a text line: up to the first NUL, other control and non-ASCII bytes as \xNN.
-std::string shown_name(const std::string& stored)
-{
-    std::string out;
-    for (unsigned char c : stored.substr(0, stored.find('\0'))) {
-        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-// Keeps [A-Za-z0-9_-]; any other byte becomes '_', runs of them one '_'.
-std::string name_part(const std::string& text)
-{
-    std::string out;
-    for (unsigned char c : text) {
-        bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
-        if (keep)
-            out += static_cast<char>(c);
-        else if (out.empty() || out.back() != '_')
-            out += '_';
-        if (out.size() == MAX_NAME_PART)
-            break;
-    }
-    return out;
-}
-
-// The member name as a file name part: no DOS path, nothing after a NUL.
-std::string member_part(const FoundLogo& logo)
-{
-    std::string name = logo.name.substr(0, logo.name.find('\0'));
-    std::size_t cut = name.find_last_of("\\/:");
-    if (cut != std::string::npos)
-        name = name.substr(cut + 1);
-    std::string part = name_part(name);
-    if (part.empty() || part == "_")
-        part = name_part(logo.container);
-    return part;
 }
 
 // Device and inode of an existing file; {0, 0} when there is none.
@@ -208,12 +162,6 @@ private:
     std::set<std::string> used_;
 };
 
-std::string leaf_of(const std::string& path)
-{
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes, const std::string& file)
 {
     std::string error;
@@ -266,10 +214,7 @@ void print_record(const std::string& file, const FoundLogo& logo, const std::str
         std::printf("}\n");
         return;
     }
-    std::string where = logo.container + " \"" + shown_name(logo.name) + "\"";
-    if (!logo.detail.empty())
-        where += " (" + shown_name(logo.detail) + ")";
-    std::printf("%s: %s %s, %s: [%2.2u] %s, %ux%u, %u frame(s)", file.c_str(), offset, where.c_str(),
+    std::printf("%s: %s %s, %s: [%2.2u] %s, %ux%u, %u frame(s)", file.c_str(), offset, found_logo_place(logo).c_str(),
                 logo.compression.c_str(), logo.formatId, logo.formatName.c_str(), logo.width, logo.height,
                 logo.frameCount);
     if (!extracted.empty())
@@ -321,12 +266,9 @@ int run_scan(const std::vector<std::string>& args)
         RomScanReport report = scan_rom(file);
         for (const std::string& problem : report.problems)
             std::fprintf(stderr, "%s: %s\n", file.c_str(), problem.c_str());
-        std::string leaf = name_part(leaf_of(file));
         for (const FoundLogo& logo : report.logos) {
             found = true;
-            char offset[24];
-            std::snprintf(offset, sizeof offset, "%08llx", static_cast<unsigned long long>(logo.offset));
-            std::string stem = names.claim(leaf + "-" + offset + "-" + member_part(logo), options);
+            std::string stem = names.claim(found_logo_name(file, logo), options);
             std::string extracted;
             std::vector<std::string> pngs;
             if (!options.extractDir.empty()) {

@@ -16,7 +16,8 @@ bool seek_to(std::FILE* stream, std::uint64_t offset)
 std::size_t read_at(std::FILE* stream, std::uint64_t offset, std::uint8_t* buf, std::size_t n)
 {
     if (!stream || !seek_to(stream, offset)) {
-        std::memset(buf, 0, n);
+        if (n != 0)  // an empty read may come with no buffer (the data of an empty vector)
+            std::memset(buf, 0, n);
         return 0;
     }
     return read_next(stream, buf, n);

@@ -16,6 +16,7 @@ namespace {
 constexpr std::uint64_t MAX_PIXELS_PER_BYTE = 256;
 constexpr std::uint64_t SMALL_PICTURE_PIXELS = 64 * 1024;
 constexpr std::uint64_t MIN_DATA_SHARE = 4;  // the picture's data is at least 1/4 of the bytes
+constexpr std::size_t MAX_NAME_PART = 40;    // characters kept of a member name or ROM leaf
 
 struct ConfirmBudget {
     std::uint64_t pixels = MAX_ROM_CONFIRM_PIXELS;
@@ -147,7 +148,77 @@ bool confirm(const RomCandidate& candidate, FoundLogo& found, ConfirmBudget& bud
     return true;
 }
 
+// Keeps [A-Za-z0-9-]; any other byte becomes '_', runs of them one '_'.
+std::string name_part(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+        if (keep)
+            out += static_cast<char>(c);
+        else if (out.empty() || out.back() != '_')
+            out += '_';
+        if (out.size() == MAX_NAME_PART)
+            break;
+    }
+    return out;
+}
+
+// The member name as a file name part: no DOS path, nothing after a NUL.
+std::string member_part(const FoundLogo& logo)
+{
+    std::string name = logo.name.substr(0, logo.name.find('\0'));
+    std::size_t cut = name.find_last_of("\\/:");
+    if (cut != std::string::npos)
+        name = name.substr(cut + 1);
+    std::string part = name_part(name);
+    if (part.empty() || part == "_")
+        part = name_part(logo.container);
+    return part;
+}
+
+// A stored name for a line of text: up to the first NUL, other control and non-ASCII
+// bytes, quotes and backslashes as \xNN.
+std::string shown_name(const std::string& stored)
+{
+    std::string out;
+    for (unsigned char c : stored.substr(0, stored.find('\0'))) {
+        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\x%02x", c);
+            out += esc;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string found_logo_name(const std::string& romPath, const FoundLogo& logo)
+{
+    std::size_t slash = romPath.find_last_of('/');
+    std::string leaf = slash == std::string::npos ? romPath : romPath.substr(slash + 1);
+    char offset[24];
+    std::snprintf(offset, sizeof offset, "%08llx", static_cast<unsigned long long>(logo.offset));
+    return name_part(leaf) + "-" + offset + "-" + member_part(logo);
+}
+
+std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo)
+{
+    std::size_t slash = romPath.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "" : romPath.substr(0, slash + 1);
+    return folder + found_logo_name(romPath, logo);
+}
+
+std::string found_logo_place(const FoundLogo& logo)
+{
+    std::string place = logo.container + " \"" + shown_name(logo.name) + "\"";
+    if (!logo.detail.empty())
+        place += " (" + shown_name(logo.detail) + ")";
+    return place;
+}
 
 RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image)
 {

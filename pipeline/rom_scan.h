@@ -47,3 +47,18 @@ RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image);
 // Reads the file (at most RomScanLimits::maxFileSize bytes; a larger file is not scanned)
 // and scans it.
 RomScanReport scan_rom(const std::string& path);
+
+// The file name of a found logo: "<ROM leaf>-<offset, 8 hex digits>-<member>". The ROM's
+// leaf and the member name (its DOS path and anything after a NUL dropped; the container
+// when nothing is left) keep [A-Za-z0-9-], every other byte becomes '_' (a run of them one
+// '_'), each cut to 40 characters: no dot and no slash, so the name is one path component
+// with no extension whatever the ROM holds.
+std::string found_logo_name(const std::string& romPath, const FoundLogo& logo);
+
+// found_logo_name in the ROM's folder: the name a logo loaded from the ROM goes by, so its
+// PNG files are written beside the ROM.
+std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo);
+
+// Where the logo was found, for a line of text: Award LHA "LOGO.BMP" (4000:0000). Names
+// end at a NUL; control and non-ASCII bytes, quotes and backslashes in them are \xNN.
+std::string found_logo_place(const FoundLogo& logo);

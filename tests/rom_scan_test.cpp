@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "output/save_png.h"
 #include "pipeline/rom_scan.h"
 #include "support/fixtures.h"
 
@@ -359,6 +360,44 @@ TEST(RomScanCommand, OutputNamesStayInsideTheFolderAndApart)
                              "r_bin-00000911-Award_LHA.bin", "r_bin-00000bfa-PCX.bin", "r_bin-00000bfa-PCX-2.bin",
                              "r_bin-00000040-x_bin-00000040-x.bin"})
         EXPECT_TRUE(names.count(name)) << name << "\n" << out;
+}
+
+// The names the viewer and the command give a found logo: one path component with no dot,
+// so the PNG base keeps all of it, in the ROM's folder; and the place shown in text lines.
+TEST(RomScan, FoundLogoNamesAndPlaces)
+{
+    struct Row {
+        const char* rom;
+        std::uint64_t offset;
+        const char* container;
+        std::string name;
+        const char* detail;
+        const char* stem;
+        std::string place;
+    } rows[] = {
+        {"/fw/award.bin", 0x5d3e, "Award LHA", "AWARDEPA.BIN", "4002:0000", "/fw/award_bin-00005d3e-AWARDEPA_BIN",
+         "Award LHA \"AWARDEPA.BIN\" (4002:0000)"},
+        {"r.v2.bin", 0x40, "Award LHA", "n:\\bios\\logo.bmp", "", "r_v2_bin-00000040-logo_bmp",
+         "Award LHA \"n:\\x5cbios\\x5clogo.bmp\""},
+        {"/a.b/c d..rom", 0x1c8a0, "raw", std::string("a\0/../junk", 11), "", "/a.b/c_d_rom-0001c8a0-a", "raw \"a\""},
+        {"/x/m.bin", 0x8000, "MSI PCX slot", "", "", "/x/m_bin-00008000-MSI_PCX_slot", "MSI PCX slot \"\""},
+        {"/x/m.bin", 0, "AMI module", "\xff\xe2\"", "flags 00", "/x/m_bin-00000000-AMI_module",
+         "AMI module \"\\xff\\xe2\\x22\" (flags 00)"},
+        {"/x/m.bin", 0x100000000ull, "LHA archive", std::string(60, 'x'), "",
+         "/x/m_bin-100000000-xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", "LHA archive \"" + std::string(60, 'x') + "\""},
+    };
+    for (const Row& row : rows) {
+        FoundLogo logo;
+        logo.offset = row.offset;
+        logo.container = row.container;
+        logo.name = row.name;
+        logo.detail = row.detail;
+        const std::string stem = found_logo_stem(row.rom, logo);
+        EXPECT_EQ(stem, row.stem) << row.rom;
+        EXPECT_EQ(found_logo_name(row.rom, logo), fs::path(stem).filename().string()) << row.rom;
+        EXPECT_EQ(png_base_name(stem), stem) << row.rom;
+        EXPECT_EQ(found_logo_place(logo), row.place) << row.rom;
+    }
 }
 
 TEST(RomScanCommand, ExitStatuses)

@@ -6,12 +6,14 @@
 #include <filesystem>
 
 #include <FL/Fl_File_Chooser.H>
+#include <FL/fl_ask.H>
 
 #include "pipeline/format_registry.h"
 #include "pipeline/front_end.h"
 #include "pipeline/load_pipeline.h"
 #include "pipeline/past_end_check.h"
 #include "pipeline/viewer_state.h"
+#include "ui/rom_list_window.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
@@ -49,6 +51,19 @@ void remember_folder(const std::string& path)
     chooser->directory(slash == 0 ? "/" : path.substr(0, slash).c_str());
 }
 
+// Refuses what is not a regular file with a message naming it; true for a regular file or
+// one that is not there (whose open then fails with its own message).
+bool may_open(const std::string& path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        front_end().alert(
+            format_string("%s \"%s\": %s", viewer_state().strings->cantOpen, path.c_str(), texts().notRegular));
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void flush_loaded()
@@ -69,23 +84,63 @@ bool open_logo_file(const std::string& path)
     ViewerState& state = viewer_state();
     UiState& ui = ui_state();
     ui.openingPath = path;
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        front_end().alert(format_string("%s \"%s\": %s", state.strings->cantOpen, path.c_str(), texts().notRegular));
+    if (!may_open(path)) {
         ui.openingPath.clear();
         return false;
     }
     flush_loaded();
     ui.currentPath = path;
+    ui.romOrigin = {};
+    ui.endsEarly = false;
     ++ui.loadSerial;
-    // A file that is no logo gets the unknown-format message from the pipeline (through
-    // FltkFrontEnd::message); a list of the logos inside a ROM image would open there.
+    // A file that is no logo gets the unknown-format message from the pipeline, through
+    // FltkFrontEnd::message, which shows the list of the logos inside a ROM image instead.
     state.loaded = load_logo(path);
     ui.openingPath.clear();
     if (!state.loaded)
         return false;
     ui.endsEarly = picture_needs_bytes_past_end(path, state.descriptor, state.buffers);
     remember_folder(path);
+    update_status();
+    return true;
+}
+
+bool open_rom_file(const std::string& path)
+{
+    if (!may_open(path))
+        return false;
+    if (!is_regular_file(path)) {
+        front_end().alert(format_string("%s \"%s\"", viewer_state().strings->cantOpen, path.c_str()));
+        return false;
+    }
+    if (!show_rom_list(path)) {
+        fl_message("%s\n%s", texts().noLogoInRom, path.c_str());
+        return false;
+    }
+    remember_folder(path);
+    return true;
+}
+
+bool open_found_logo(const std::string& romPath, const FoundLogo& logo)
+{
+    ViewerState& state = viewer_state();
+    UiState& ui = ui_state();
+    // Copied first: the list that holds romPath and logo may be refilled while this loads.
+    const std::string rom = romPath;
+    const std::string name = found_logo_stem(rom, logo);
+    std::vector<std::uint8_t> bytes = logo.bytes;
+    RomOrigin origin{rom, logo.offset, found_logo_place(logo), logo.compression};
+    flush_loaded();
+    ui.currentPath = rom;
+    ui.romOrigin = std::move(origin);
+    ui.endsEarly = false;  // the past-end check rereads a file; a found logo has none of its own
+    ++ui.loadSerial;
+    state.loaded = load_logo_bytes(std::move(bytes), name);
+    if (!state.loaded) {
+        ui.romOrigin = {};
+        return false;
+    }
+    remember_folder(rom);
     update_status();
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include "core/limits.h"
 #include "pipeline/viewer_state.h"
+#include "ui/rom_list_window.h"
 #include "ui/ui_state.h"
 #include "ui/views.h"
 #include "ui/zoom_view.h"
@@ -43,7 +44,11 @@ void FltkFrontEnd::alert(const std::string& text)
 
 void FltkFrontEnd::message(const std::string& text)
 {
-    // The pipeline's one message: the file is no logo it knows.
+    // The pipeline's one message: the file is no logo it knows. A file being opened that
+    // holds logos all the same (a ROM image) shows the list of them instead.
+    const std::string& opening = ui_state().openingPath;
+    if (!opening.empty() && show_rom_list(opening))
+        return;
     fl_message("%s", naming_the_file(text).c_str());
 }
 

@@ -16,6 +16,7 @@
 #include "pipeline/viewer_state.h"
 #include "ui/palette_view.h"
 #include "ui/picture_window.h"
+#include "ui/rom_list_window.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
@@ -318,7 +319,8 @@ void on_info(Fl_Widget*, void*)
     if (!state.loaded || d.frameCount == 0)
         return;
     const UiStrings& s = *state.strings;
-    fl_message("%s: %s\n%s: %i\n%s: %i\n%s: %i %s\n%s: %i\n%s: %i", s.type, d.formatName, s.fileLen,
+    fl_message("%s: %s\n%s: %i\n%s: %i\n%s: %i %s\n%s: %i\n%s: %i%s%s", s.type, d.formatName, s.fileLen,
                static_cast<int>(d.dataSize), s.colors, d.colorCount, s.composite, d.frameCount, s.frames, s.width,
-               d.width, s.height, d.height);
+               d.width, s.height, d.height, ui_state().romOrigin.romPath.empty() ? "" : "\n",
+               rom_origin_info().c_str());
 }

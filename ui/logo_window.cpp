@@ -11,6 +11,7 @@
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
 #include "ui/picture_window.h"
+#include "ui/rom_list_window.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
@@ -114,7 +115,7 @@ void build_logo_window(int winW, int winH)
     auto* info = new Fl_Group(0, TAB_BODY_Y, windowW, windowH, "info");
     auto* infoBox = new Fl_Box(FL_PLASTIC_UP_BOX, 0, TAB_BODY_Y, windowW, windowH, nullptr);
     infoBox->color(TAB_COLOR);
-    infoBox->copy_label(state.infoText.c_str());
+    infoBox->copy_label((state.infoText + rom_origin_info()).c_str());
     // Read from the left: a long file name is cut at the right edge, not on both sides.
     infoBox->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
     info->end();

@@ -1,6 +1,7 @@
 // The English, German and Russian menu trees. English and German share structure,
 // shortcuts and callbacks; the Russian tree is smaller (no Export, Documentation, Verbose).
-// All three add File > Save As and the View menu (zoom, next and previous file, palette).
+// All three add File > Open ROM and Save As and the View menu (zoom, next and previous
+// file, palette).
 #include "ui/menus.h"
 
 #include <FL/Fl.H>
@@ -13,6 +14,7 @@
 #include "ui/file_navigation.h"
 #include "ui/main_window.h"
 #include "ui/palette_view.h"
+#include "ui/rom_list_window.h"
 #include "ui/save_dialog.h"
 #include "ui/ui_state.h"
 #include "ui/views.h"
@@ -125,6 +127,7 @@ void* export_target(ExportTargetId id)
 const Fl_Menu_Item ENGLISH_MENU[] = {
     {"&File", 0, nullptr, nullptr, FL_SUBMENU},
         {"&Open LOGO", FL_CTRL + 'o', on_open_logo, nullptr, 0},
+        {"Open &ROM...", FL_CTRL + FL_SHIFT + 'o', on_open_rom, nullptr, 0},
         {"&Save as PNG", FL_CTRL + 's', on_save_png, nullptr, 0},
         {"Save &As...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
         {"E&xit", FL_CTRL + 'q', on_exit, nullptr, 0},
@@ -155,6 +158,7 @@ const Fl_Menu_Item ENGLISH_MENU[] = {
 const Fl_Menu_Item GERMAN_MENU[] = {
     {"&Datei", 0, nullptr, nullptr, FL_SUBMENU},
         {"L&OGO \u00f6ffnen", FL_CTRL + 'o', on_open_logo, nullptr, 0},
+        {"&ROM \u00f6ffnen ...", FL_CTRL + FL_SHIFT + 'o', on_open_rom, nullptr, 0},
         {"Als PNG &Speichern", FL_CTRL + 's', on_save_png, nullptr, 0},
         {"Speichern &unter ...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
         {"&Beenden", FL_CTRL + 'q', on_exit, nullptr, 0},
@@ -186,6 +190,7 @@ const Fl_Menu_Item GERMAN_MENU[] = {
 const Fl_Menu_Item RUSSIAN_MENU[] = {
     {"&Файл", 0, nullptr, nullptr, FL_SUBMENU},
         {"&Открыть...", FL_CTRL + 'o', on_open_logo, nullptr, 0},
+        {"Открыть &ПЗУ...", FL_CTRL + FL_SHIFT + 'o', on_open_rom, nullptr, 0},
         {"&Сохранить...", FL_CTRL + 's', on_save_png, nullptr, 0},
         {"Сохранить &как...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
         {"Выход", FL_CTRL + 'q', on_exit, nullptr, 0},

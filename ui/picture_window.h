@@ -1,5 +1,5 @@
-// The window class of the logo and frame windows: double-buffered, resizable, taking
-// dropped files; a hook lays its widgets out again when its size changes.
+// The window class of the logo, frame and ROM list windows: double-buffered, resizable,
+// taking dropped files; a hook lays its widgets out again when its size changes.
 #pragma once
 
 #include <functional>

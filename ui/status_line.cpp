@@ -46,9 +46,14 @@ std::string zoom_text()
 
 void set_status_property(Fl_Window* window, const std::string& text)
 {
+    set_text_property(window, STATUS_PROPERTY, text);
+}
+
+void set_text_property(Fl_Window* window, const char* name, const std::string& text)
+{
     if (!window || !window->shown())
         return;
-    Atom property = XInternAtom(fl_display, STATUS_PROPERTY, False);
+    Atom property = XInternAtom(fl_display, name, False);
     Atom utf8 = XInternAtom(fl_display, "UTF8_STRING", False);
     XChangeProperty(fl_display, fl_xid(window), property, utf8, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
@@ -90,7 +95,12 @@ void update_status()
     const ViewerState& state = viewer_state();
     const LogoDescriptor& d = state.descriptor;
     const ViewerTexts& t = texts();
-    std::string text = leaf_name(state.fileName);
+    const RomOrigin& origin = ui_state().romOrigin;
+    // A logo out of a ROM image goes by the ROM's name, the offset and where it was found.
+    std::string text = origin.romPath.empty()
+                           ? leaf_name(state.fileName)
+                           : format_string("%s, 0x%08llx: %s", leaf_name(origin.romPath).c_str(),
+                                           static_cast<unsigned long long>(origin.offset), origin.place.c_str());
     if (loaded_picture_is_empty())
         text += std::string(": ") + t.noPicture;
     else if (ui_state().endsEarly)

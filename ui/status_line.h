@@ -21,6 +21,8 @@ void show_status_message(const std::string& text);
 
 // Sets the _ZARPO2_STATUS property of a shown window (the palette window's line too).
 void set_status_property(Fl_Window* window, const std::string& text);
+// Sets a UTF-8 text property of a shown window.
+void set_text_property(Fl_Window* window, const char* property, const std::string& text);
 
 // The file's own name, without its folder.
 std::string leaf_name(const std::string& path);

@@ -3,6 +3,7 @@
 // logo live here, beside viewer_state().
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,15 +13,26 @@ class Fl_Choice;
 class Fl_Double_Window;
 class Fl_File_Chooser;
 class Fl_Menu_Bar;
+class RomListWindow;
 class ScaledImage;
 class ZARPO_Main_Window;
 class ZoomView;
+
+// Where the loaded logo was found, when it came out of a ROM image.
+struct RomOrigin {
+    std::string romPath;  // empty: the logo was loaded from its own file
+    std::uint64_t offset = 0;
+    std::string place;  // the container, the member's name and detail
+    std::string compression;
+};
 
 struct UiState {
     ZARPO_Main_Window* mainWindow = nullptr;
     Fl_Menu_Bar* menuBar = nullptr;
     Fl_File_Chooser* fileChooser = nullptr;
     Fl_File_Chooser* saveChooser = nullptr;   // Save As, made when first used
+    Fl_File_Chooser* romChooser = nullptr;    // Open ROM, made when first used
+    RomListWindow* romList = nullptr;         // the logos of the last ROM image, made when first used
     Fl_Double_Window* frameWindow = nullptr;  // multi-frame logos
     Fl_Double_Window* logoWindow = nullptr;   // single pictures
     Fl_Double_Window* paletteWindow = nullptr;
@@ -44,6 +56,7 @@ struct UiState {
     bool endsEarly = false;     // the loaded picture needs bytes past the file's end
     std::string currentPath;    // the file loaded last, or tried
     std::string openingPath;    // the file being opened, which messages name
+    RomOrigin romOrigin;        // of the loaded logo
     unsigned loadSerial = 0;    // counts the viewer's loads
     // Files named together (on the command line, in one drop): Page Down and Page Up walk
     // them. Empty: they walk the loaded file's folder.

@@ -34,6 +34,14 @@ const ViewerTexts ENGLISH_TEXTS = {
     "%u colours; point at a swatch",
     "Not an indexed picture: more than 256 colours",
     "Frame delay",
+    "Logos in ROM",
+    {"Offset", "Found in", "Compression", "Format", "Size", "Frames"},
+    "Logos found: %u",
+    "Open",
+    "No logo found in this file",
+    "Open ROM image",
+    "ROM images",
+    "ROM image: %s\nFound at 0x%08llx: %s, %s",
 };
 
 const ViewerTexts GERMAN_TEXTS = {
@@ -61,6 +69,14 @@ const ViewerTexts GERMAN_TEXTS = {
     "%u Farben; auf ein Feld zeigen",
     "Kein indiziertes Bild: mehr als 256 Farben",
     "Bildlagen-Dauer",
+    "Logos im ROM",
+    {"Position", "Gefunden in", "Kompression", "Format", "Gr\u00f6\u00dfe", "Bildlagen"},
+    "Gefundene Logos: %u",
+    "\u00d6ffnen",
+    "In dieser Datei wurde kein Logo gefunden",
+    "ROM-Abbild \u00f6ffnen",
+    "ROM-Abbilder",
+    "ROM-Abbild: %s\nGefunden bei 0x%08llx: %s, %s",
 };
 
 const ViewerTexts RUSSIAN_TEXTS = {
@@ -88,6 +104,14 @@ const ViewerTexts RUSSIAN_TEXTS = {
     "Цветов: %u; наведите на клетку",
     "Не индексная картинка: больше 256 цветов",
     "Задержка кадра",
+    "Логотипы в ПЗУ",
+    {"Смещение", "Где найден", "Сжатие", "Формат", "Размер", "Кадров"},
+    "Найдено логотипов: %u",
+    "Открыть",
+    "В этом файле логотипов не найдено",
+    "Открыть образ ПЗУ",
+    "Образы ПЗУ",
+    "Образ ПЗУ: %s\nНайден по смещению 0x%08llx: %s, %s",
 };
 
 const ViewerTexts& texts()

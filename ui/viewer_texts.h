@@ -1,5 +1,6 @@
 // The viewer's own texts beyond the menus and the load messages: the status line, the
-// save and file messages, the Save As and palette windows, in English, German and Russian.
+// save and file messages, the Save As, palette and ROM list windows, in English, German
+// and Russian.
 #pragma once
 
 #include <string>
@@ -29,6 +30,15 @@ struct ViewerTexts {
     const char* paletteCount;  // "%u colours; point at a swatch"
     const char* paletteNone;   // a picture of more than 256 colours
     const char* frameDelay;    // tooltip of the delay choice
+    const char* romListTitle;  // the list of the logos inside a ROM image
+    // The list's column heads: offset, where found, compression, format, size, frames.
+    const char* romColumns[6];
+    const char* romCount;      // "Logos found: %u"
+    const char* open;          // its button
+    const char* noLogoInRom;   // File > Open ROM on a file that holds none
+    const char* openRomTitle;  // the Open ROM chooser
+    const char* romImages;     // its filter's name
+    const char* romOrigin;     // Info lines: the ROM; the offset, where found, the compression
 };
 
 extern const ViewerTexts ENGLISH_TEXTS;
