@@ -453,10 +453,8 @@ public:
                 ++k;
             }
             // A held repeat may take the literal 0 before it: no block ends under it.
-            if (held.bytes == 0 && symbols_.size() >= BLOCK_SYMBOLS) {
-                write_block(bits_, symbols_, false);
-                symbols_.clear();
-            }
+            if (held.bytes == 0)
+                end_block_if_full();
         }
         write_block(bits_, symbols_, true);
         bits_.flush_byte();
@@ -513,9 +511,18 @@ private:
                 n -= MIN_REPEAT;  // leave a repeat's worth for the last one
             symbols_.push_back({static_cast<std::uint16_t>(n), 1});
             left -= n;
+            end_block_if_full();
         }
         for (; left != 0; --left)
             literal(0);
+    }
+
+    void end_block_if_full()
+    {
+        if (symbols_.size() >= BLOCK_SYMBOLS) {
+            write_block(bits_, symbols_, false);
+            symbols_.clear();
+        }
     }
 
     std::uint32_t hash(std::size_t k) const
