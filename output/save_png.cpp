@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "core/version.h"
+#include "output/png_file.h"
 #include "pipeline/front_end.h"
 #include "pipeline/viewer_state.h"
-#include "output/png_file.h"
 
 namespace {
 
@@ -23,40 +23,40 @@ void trace(const std::string& line)
 bool same_file(const std::string& a, const std::string& b)
 {
     struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 enum class WriteOutcome { written, empty, failed };
 
 // PNG has no empty picture: a logo or frame of width or height 0 is reported and skipped,
 // not counted as a failed write.
-WriteOutcome write_picture(const std::string& path, const std::uint8_t* rgb, std::uint32_t width,
-                           std::uint32_t height)
+WriteOutcome write_picture(const std::string& path, const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height,
+                           std::vector<std::string>& problems)
 {
     if (width == 0 || height == 0) {
-        std::fprintf(stderr, "Nothing to write for %s: the picture is empty (%ux%u)\n", path.c_str(), width, height);
+        problems.push_back("Nothing to write for " + path + ": the picture is empty (" + std::to_string(width) + "x" +
+                           std::to_string(height) + ")");
         return WriteOutcome::empty;
     }
     const ViewerState& state = viewer_state();
     if (same_file(path, state.fileName)) {
-        std::fprintf(stderr, "Not writing %s: it is the input file\n", path.c_str());
+        problems.push_back("Not writing " + path + ": it is the input file");
         return WriteOutcome::failed;
     }
     PngTexts texts;
     texts.title = "\n" + path;
     texts.author = std::string("\n") + AUTHOR;
-    texts.description = std::string("\nOriginal format: ") +
-                        (state.descriptor.formatName ? state.descriptor.formatName : "");
+    texts.description =
+        std::string("\nOriginal format: ") + (state.descriptor.formatName ? state.descriptor.formatName : "");
     texts.software = std::string("\n") + PROGRAM_NAME + ", subversion: " + PROGRAM_VERSION;
     std::vector<std::uint8_t> bytes;
     if (!encode_png_rgb16(rgb, width, height, texts, bytes)) {
-        std::fprintf(stderr, "Cannot write %s: no picture to save\n", path.c_str());
+        problems.push_back("Cannot write " + path + ": no picture to save");
         return WriteOutcome::failed;
     }
     std::string error;
     if (!write_file_atomically(path, bytes, error)) {
-        std::fprintf(stderr, "Cannot write %s: %s\n", path.c_str(), error.c_str());
+        problems.push_back("Cannot write " + path + ": " + error);
         return WriteOutcome::failed;
     }
     return WriteOutcome::written;
@@ -85,42 +85,72 @@ std::string png_base_name(const std::string& fileName)
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
-SaveResult save_png_files(const std::string& outDir)
+std::string png_output_base(const std::string& fileName, const std::string& outDir, PngNameRule rule)
+{
+    if (rule == PngNameRule::firstDot)
+        return join_out_dir(outDir, png_base_name(fileName));
+    // Only the last extension goes; dots that open the leaf are part of the name, as above.
+    std::size_t slash = fileName.rfind('/');
+    std::size_t leafStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t nameStart = fileName.find_first_not_of('.', leafStart);
+    std::size_t dot = fileName.rfind('.');
+    bool hasExtension = nameStart != std::string::npos && dot != std::string::npos && dot > nameStart;
+    return join_out_dir(outDir, hasExtension ? fileName.substr(0, dot) : fileName);
+}
+
+std::vector<std::string> png_output_names(const std::string& base, unsigned frameCount)
+{
+    if (frameCount == 0)
+        return {base + ".png"};
+    std::vector<std::string> names;
+    for (unsigned f = 0; f < frameCount; ++f) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
+        names.push_back(base + suffix);
+    }
+    return names;
+}
+
+SaveResult save_png_files_as(const std::vector<std::string>& names)
 {
     SaveResult result;
     const ViewerState& state = viewer_state();
     if (!state.loaded)
         return result;
     const LogoDescriptor& d = state.descriptor;
-    std::string base = join_out_dir(outDir, png_base_name(state.fileName));
-
-    if (d.frameCount != 0) {
-        for (unsigned f = 0; f < d.frameCount && state.frames; ++f) {
-            const LogoFrame& frame = state.frames[f];
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
-            std::string name = base + suffix;
+    const bool frames = d.frameCount != 0;
+    for (std::size_t i = 0; i < names.size() && i < (frames ? d.frameCount : 1u); ++i) {
+        const std::string& name = names[i];
+        WriteOutcome outcome = WriteOutcome::failed;
+        if (frames) {
             trace("====>>> FRAME: Output PNG -> " + name + "\n");
-            WriteOutcome outcome = write_picture(name, frame.pixels, frame.width, frame.height);
-            if (outcome == WriteOutcome::failed)
-                result.ok = false;
-            if (outcome != WriteOutcome::written)
-                continue;
-            result.written.push_back(name);
-            trace("====>>> FRAME: PNG Saved!\n");
+            const LogoFrame* frame = state.frames ? &state.frames[i] : nullptr;
+            outcome = frame ? write_picture(name, frame->pixels, frame->width, frame->height, result.problems)
+                            : write_picture(name, nullptr, 0, 0, result.problems);
+        } else {
+            trace("====>>> IMAGE: Output PNG -> " + name + "\n");
+            outcome = write_picture(name, state.currentImage, d.width, d.height, result.problems);
         }
-    } else {
-        std::string name = base + ".png";
-        trace("====>>> IMAGE: Output PNG -> " + name + "\n");
-        WriteOutcome outcome = write_picture(name, state.currentImage, d.width, d.height);
-        if (outcome == WriteOutcome::written) {
-            result.written.push_back(name);
-            trace("====>>> IMAGE: PNG Saved!\n");
-        } else if (outcome == WriteOutcome::failed) {
+        if (outcome == WriteOutcome::failed)
             result.ok = false;
-        }
+        if (outcome != WriteOutcome::written)
+            continue;
+        result.written.push_back(name);
+        trace(frames ? "====>>> FRAME: PNG Saved!\n" : "====>>> IMAGE: PNG Saved!\n");
     }
     std::fflush(stdout);
+    return result;
+}
+
+SaveResult save_png_files(const std::string& outDir)
+{
+    const ViewerState& state = viewer_state();
+    if (!state.loaded)
+        return {};
+    std::string base = png_output_base(state.fileName, outDir, PngNameRule::firstDot);
+    SaveResult result = save_png_files_as(png_output_names(base, state.descriptor.frameCount));
+    for (const std::string& line : result.problems)
+        std::fprintf(stderr, "%s\n", line.c_str());
     return result;
 }
 
