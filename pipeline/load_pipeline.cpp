@@ -233,7 +233,7 @@ std::string palette_file_problem(const std::string& path)
     std::string problem;
     OwnedFile file = open_input_file(path, problem);
     if (!file)
-        return problem;
+        return problem == NOT_A_REGULAR_FILE ? problem : "cannot open: " + problem;
     std::uint8_t bytes[ICON_PALETTE_BYTES];
     std::size_t got = read_at(file.get(), 0, bytes, sizeof bytes);
     if (got == 0)
