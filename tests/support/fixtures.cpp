@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -91,18 +92,21 @@ ByteBuilder& ByteBuilder::put_text(std::size_t offset, const std::string& s)
 
 std::string test_temp_dir()
 {
-    static std::string dir = [] {
+    // A plain array, not a std::string: the folder goes in an exit handler, and handlers
+    // run after the destructors of statics made after them, as a string made here would be.
+    static char dir[PATH_MAX] = "";
+    if (dir[0] == '\0') {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/zarpo2-test-XXXXXX";
-        if (!mkdtemp(pattern.data()))
+        if (pattern.size() >= sizeof dir || !mkdtemp(pattern.data()))
             std::abort();
+        std::memcpy(dir, pattern.c_str(), pattern.size() + 1);
         // Everything the tests write goes in here, and goes when the process ends.
         std::atexit([] {
             std::error_code ignored;
-            std::filesystem::remove_all(test_temp_dir(), ignored);
+            std::filesystem::remove_all(dir, ignored);
         });
-        return pattern;
-    }();
+    }
     return dir;
 }
 
