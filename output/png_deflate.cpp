@@ -16,7 +16,7 @@
 // and for a lone byte its last place. One-step lazy matching as zlib does at its default
 // level. Runs of zero rows (a picture the data did not reach) are repeats of the byte
 // before, with no search. Every 16,384 symbols end a block, coded with its own Huffman
-// codes or the fixed ones, whichever is shorter.
+// codes or the fixed ones, whichever is shorter. Small pictures are left to zlib.
 #include "output/png_deflate.h"
 
 #include <zlib.h>
@@ -36,16 +36,19 @@ constexpr unsigned MAX_REPEAT = 258;            // longest repeat, in stream byt
 constexpr unsigned MIN_REPEAT = 3;              // shortest repeat, in stream bytes
 constexpr unsigned MAX_MATCH = MAX_REPEAT / 2;  // longest repeat, in picture bytes
 constexpr unsigned HASH_BYTES = 4;
+// Bits of the hash tables for the largest pictures; a small picture gets tables to its size
+// (at least MIN_TABLE_BITS), so that its few bytes do not pay for clearing large ones.
 constexpr unsigned HASH_BITS = 15;
+constexpr unsigned PAIR_HASH_BITS = 16;
+constexpr unsigned MIN_TABLE_BITS = 8;
 // A position's link to the previous one with its hash, kept by position modulo this; a
 // picture distance of 16,384 is already a stream distance of 32,768.
 constexpr std::uint32_t CHAIN_SLOTS = WINDOW;
 constexpr unsigned CHAIN_DEPTH = 48;
-// A picture whose stream is at most this long is searched far deeper, and zlib at its
-// default level is run on it too, the shorter stream kept: both cost well under a
-// millisecond there, and such pictures are never longer than zlib makes them.
+// A picture whose stream is at most this long (a logo of about 200 x 200) goes through zlib
+// at its default level instead: for so few bytes zlib is faster than this encoder's set-up
+// (well under a millisecond), and its files are those the export always wrote.
 constexpr std::uint64_t SMALL_STREAM = 256 * 1024;
-constexpr unsigned SMALL_CHAIN_DEPTH = 1024;
 // Short repeats (two or three picture bytes) come from a second chain of places with the
 // same two bytes, walked only this deep when the first found nothing this long.
 constexpr unsigned PAIR_CHAIN_DEPTH = 8;
@@ -387,13 +390,14 @@ public:
           rowBytes_(rowBytes),
           total_(rowBytes * height),
           streamRow_(1 + 2 * static_cast<std::uint64_t>(rowBytes)),
-          chainDepth_(streamRow_ * height <= SMALL_STREAM ? SMALL_CHAIN_DEPTH : CHAIN_DEPTH),
-          pairDepth_(streamRow_ * height <= SMALL_STREAM ? SMALL_CHAIN_DEPTH : PAIR_CHAIN_DEPTH),
+          hashBits_(table_bits(total_, HASH_BITS)),
+          pairBits_(table_bits(total_, PAIR_HASH_BITS)),
+          chainSlots_(std::size_t{1} << table_bits(total_, std::bit_width(CHAIN_SLOTS - 1))),
           bits_(out),
-          head_(std::size_t{1} << HASH_BITS, 0),
-          chain_(CHAIN_SLOTS, 0),
-          pairHead_(std::size_t{1} << 16, 0),
-          pairChain_(CHAIN_SLOTS, 0),
+          head_(std::size_t{1} << hashBits_, 0),
+          chain_(chainSlots_, 0),
+          pairHead_(std::size_t{1} << pairBits_, 0),
+          pairChain_(chainSlots_, 0),
           lastOfValue_(256, 0)
     {
         symbols_.reserve(BLOCK_SYMBOLS + 2 * MAX_MATCH + 8);
@@ -431,7 +435,7 @@ public:
             }
             // A repeat found here follows a literal 0: the low half before k, or the filter byte.
             const bool afterZero = held.bytes != 0 || last_is_zero_literal();
-            const unsigned depth = held.stream >= 2 * GOOD_MATCH ? chainDepth_ / 4 : chainDepth_;
+            const unsigned depth = held.stream >= 2 * GOOD_MATCH ? CHAIN_DEPTH / 4 : CHAIN_DEPTH;
             const Match found = find(k, rowStart, held.stream, depth, afterZero);
             insert(k, rowStart + rowBytes_);
             if (held.bytes != 0) {
@@ -529,10 +533,22 @@ private:
     {
         std::uint32_t v;
         std::memcpy(&v, rgb_ + k, HASH_BYTES);
-        return (v * 0x9E3779B1u) >> (32 - HASH_BITS);  // Fibonacci hashing of the four bytes
+        return (v * 0x9E3779B1u) >> (32 - hashBits_);  // Fibonacci hashing of the four bytes
     }
 
-    unsigned pair(std::size_t k) const { return rgb_[k] | (rgb_[k + 1] << 8); }
+    // The two bytes at k, or their hash when the table is smaller than all pairs.
+    std::uint32_t pair(std::size_t k) const
+    {
+        std::uint32_t v = rgb_[k] | (rgb_[k + 1] << 8);
+        return pairBits_ == PAIR_HASH_BITS ? v : (v * 0x9E3779B1u) >> (32 - pairBits_);
+    }
+
+    // Bits of a table for a picture of total bytes: enough for one entry a byte, within
+    // MIN_TABLE_BITS and maxBits.
+    static unsigned table_bits(std::size_t total, unsigned maxBits)
+    {
+        return std::clamp(static_cast<unsigned>(std::bit_width(total)), MIN_TABLE_BITS, maxBits);
+    }
 
     // Adds position k to the chains whose bytes lie within its row.
     void insert(std::size_t k, std::size_t rowEnd)
@@ -541,12 +557,12 @@ private:
         lastOfValue_[rgb_[k]] = here;
         if (k + 2 > rowEnd)
             return;
-        pairChain_[k % CHAIN_SLOTS] = pairHead_[pair(k)];
+        pairChain_[k & (chainSlots_ - 1)] = pairHead_[pair(k)];
         pairHead_[pair(k)] = here;
         if (k + HASH_BYTES > rowEnd)
             return;
         const std::uint32_t h = hash(k);
-        chain_[k % CHAIN_SLOTS] = head_[h];
+        chain_[k & (chainSlots_ - 1)] = head_[h];
         head_[h] = here;
     }
 
@@ -633,7 +649,7 @@ private:
         if (!done && k + HASH_BYTES <= rowEnd)
             done = walk(chain_, head_[hash(k)], depth, k, rowStart, afterZero, best);
         if (!done && best.bytes < SHORT_MATCH && k + 2 <= rowEnd)
-            walk(pairChain_, pairHead_[pair(k)], pairDepth_, k, rowStart, afterZero, best);
+            walk(pairChain_, pairHead_[pair(k)], PAIR_CHAIN_DEPTH, k, rowStart, afterZero, best);
         if (best.bytes == 0 && afterZero && lastOfValue_[rgb_[k]] != 0) {
             // One picture byte with the zeros on both sides: three stream bytes.
             Match single;
@@ -655,7 +671,7 @@ private:
                 return false;  // this one and all older ones are beyond the window
             if (try_candidate(candidate, k, rowStart, afterZero, best))
                 return true;
-            const std::uint32_t older = chain[candidate % CHAIN_SLOTS];
+            const std::uint32_t older = chain[candidate & (chainSlots_ - 1)];
             if (older >= c)
                 return false;  // a stale link
             c = older;
@@ -667,8 +683,9 @@ private:
     const std::size_t rowBytes_;
     const std::size_t total_;
     const std::uint64_t streamRow_;
-    const unsigned chainDepth_;  // places tried on the chain of four bytes
-    const unsigned pairDepth_;   // and on the chain of two
+    const unsigned hashBits_;       // of head_
+    const unsigned pairBits_;       // of pairHead_
+    const std::size_t chainSlots_;  // of chain_ and pairChain_, a power of two
     BitWriter bits_;
     std::vector<std::uint32_t> head_;         // last position + 1 of each hash; 0: none
     std::vector<std::uint32_t> chain_;        // previous position + 1 with the same hash
@@ -678,7 +695,8 @@ private:
     std::vector<Symbol> symbols_;
 };
 
-// The stream by zlib (default level), for small pictures only: it builds the whole stream.
+// The stream by zlib (default level), for small pictures only: it builds the whole stream
+// in memory. Empty when zlib fails.
 std::vector<std::uint8_t> zlib_stream(const std::uint8_t* rgb, std::size_t rowBytes, std::uint32_t height)
 {
     const std::size_t streamRow = 1 + 2 * rowBytes;
@@ -703,10 +721,18 @@ bool deflate_rgb16_rows(const std::uint8_t* rgb, std::uint32_t width, std::uint3
     const std::uint64_t rowBytes = static_cast<std::uint64_t>(width) * BYTES_PER_PIXEL;
     if (!rgb || width == 0 || height == 0 || rowBytes * height >= UINT32_MAX)
         return false;
-    std::vector<std::uint8_t> own = {ZLIB_CMF, ZLIB_FLG};
-    PictureEncoder(rgb, static_cast<std::size_t>(rowBytes), height, own).encode();
-    Adler adler;
     const std::uint64_t streamRow = 1 + 2 * rowBytes;
+    if (zlibForSmall && streamRow * height <= SMALL_STREAM) {
+        std::vector<std::uint8_t> packed = zlib_stream(rgb, static_cast<std::size_t>(rowBytes), height);
+        if (!packed.empty()) {
+            out.insert(out.end(), packed.begin(), packed.end());
+            return true;
+        }
+    }
+    out.push_back(ZLIB_CMF);
+    out.push_back(ZLIB_FLG);
+    PictureEncoder(rgb, static_cast<std::size_t>(rowBytes), height, out).encode();
+    Adler adler;
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint8_t* row = rgb + y * rowBytes;
         if (all_zero(row, static_cast<std::size_t>(rowBytes)))
@@ -716,13 +742,7 @@ bool deflate_rgb16_rows(const std::uint8_t* rgb, std::uint32_t width, std::uint3
     }
     const std::uint32_t check = adler.value();
     for (int shift = 24; shift >= 0; shift -= 8)
-        own.push_back(static_cast<std::uint8_t>(check >> shift));
-    if (zlibForSmall && streamRow * height <= SMALL_STREAM) {
-        std::vector<std::uint8_t> other = zlib_stream(rgb, static_cast<std::size_t>(rowBytes), height);
-        if (!other.empty() && other.size() < own.size())
-            own.swap(other);
-    }
-    out.insert(out.end(), own.begin(), own.end());
+        out.push_back(static_cast<std::uint8_t>(check >> shift));
     return true;
 }
 

@@ -10,9 +10,9 @@
 
 // Appends the zlib stream (header, deflate blocks, Adler-32) of the PNG rows of an
 // 8-bit RGB picture, rows top-down, to out. false, with out unchanged, for an empty
-// picture or one of 2^32 bytes or more. A small picture (a stream of 256 KiB or less) is
-// also given to zlib at its default level and the shorter stream kept, unless
-// zlibForSmall is false (tests of the encoder itself).
+// picture or one of 2^32 bytes or more. A small picture (a stream of 256 KiB or less)
+// goes through zlib at its default level instead, unless zlibForSmall is false (tests of
+// this encoder on small pictures).
 bool deflate_rgb16_rows(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height,
                         std::vector<std::uint8_t>& out, bool zlibForSmall = true);
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <set>
 
+#include "output/save_png.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -155,6 +156,28 @@ TEST(CliNames, OneRunNeverReplacesItsInputsOrItsOwnPngs)
             EXPECT_EQ(read_file(dir + "/d/logo.png"), BMP_40x23) << "the input was written over";
         }
     }
+}
+
+// The second name a logo may get: its leaf with only the last extension replaced; dots of
+// the folders and those opening the leaf are no extension.
+TEST(CliNames, FallbackBaseDropsOnlyTheLastExtension)
+{
+    const struct {
+        const char* input;
+        const char* outDir;
+        const char* firstDot;
+        const char* lastDot;
+    } cases[] = {
+        {"a/logo.v2.bin", "", "a/logo", "a/logo.v2"},  {"a/logo.bin", "", "a/logo", "a/logo"},
+        {"a.b/LOGO", "", "a.b/LOGO", "a.b/LOGO"},      {"a/.hidden", "", "a/.hidden", "a/.hidden"},
+        {"a/.hid.v1.bin", "", "a/.hid", "a/.hid.v1"},  {"x/logo.v1.bin", "out/", "out/logo", "out/logo.v1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        EXPECT_EQ(png_output_base(c.input, c.outDir, PngNameRule::firstDot), c.firstDot);
+        EXPECT_EQ(png_output_base(c.input, c.outDir, PngNameRule::lastDot), c.lastDot);
+    }
+    EXPECT_EQ(png_output_names("b", 2), (std::vector<std::string>{"b-(Frame00).png", "b-(Frame01).png"}));
 }
 
 // ---- Special files ----
