@@ -92,10 +92,9 @@ ByteBuilder& ByteBuilder::put_text(std::size_t offset, const std::string& s)
 
 std::string test_temp_dir()
 {
-    // A plain array, not a std::string: the folder goes in an exit handler, and handlers
-    // run after the destructors of statics made after them, as a string made here would be.
+    // A plain array: it outlives every static object, so the exit handler can still read it.
     static char dir[PATH_MAX] = "";
-    if (dir[0] == '\0') {
+    if (!dir[0]) {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/zarpo2-test-XXXXXX";
         if (pattern.size() >= sizeof dir || !mkdtemp(pattern.data()))
