@@ -1,7 +1,6 @@
 // The load pipeline against what a batch over firmware files meets: folders given as
-// logos or palettes, unpacked data that must not need a temporary file, multi-frame logos
-// near the budget, an SCN envelope followed by other bytes, and pictures whose data ends
-// (or is a hole) long before the picture does.
+// logos or palettes, multi-frame logos near the budget, an SCN envelope followed by other
+// bytes, and pictures whose data ends (or is a hole) long before the picture does.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -60,25 +59,6 @@ TEST(LoadSpecialFiles, FoldersAreRefusedAsLogosAndPalettes)
     EXPECT_NE(icon.stdoutText.find("===>>> PALETTE: FATAL Error in read_Palette();"), std::string::npos);
     EXPECT_EQ(icon.palette, Bytes(256 * 3, 0));
     EXPECT_EQ(palette_file_problem(folder), "not a regular file");
-}
-
-// ---- Unpacking ----
-
-// The unpacked bytes of the lh5 and Dell LZ77 containers are read from memory: the stream
-// that takes the file's place has no file descriptor, so no load needs a writable /tmp.
-TEST(LoadUnpacking, UnpackedDataStaysInMemory)
-{
-    for (const char* name :
-         {"codecs/grfxlogo.bin", "codecs/compressed-pg.bin", "codecs/compressed-grfx.bin", "codecs/dell-nvram.bin"}) {
-        SCOPED_TRACE(name);
-        SilentSink silent;
-        LoadContext load(silent, false);
-        load.set_input(OwnedFile(std::fopen((test_data_dir() + "/" + name).c_str(), "rb")));
-        LogoDescriptor d = detect_logo(load);
-        EXPECT_NE(d.formatId, 0);
-        ASSERT_NE(load.input(), nullptr);
-        EXPECT_EQ(fileno(load.input()), -1);
-    }
 }
 
 // ---- Limits ----
