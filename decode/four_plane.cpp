@@ -26,7 +26,8 @@ PlanesRead FourPlanes::read(std::FILE* stream, std::uint64_t offset, std::uint32
     rowBytes_ = rowBytes;
     height_ = height;
     for (unsigned p = 0; p < PLANE_COUNT; ++p) {
-        std::size_t got = read_at(stream, offset + p * static_cast<std::uint64_t>(planeSize), planes_[p].get(), planeSize);
+        std::size_t got =
+            read_at(stream, offset + p * static_cast<std::uint64_t>(planeSize), planes_[p].get(), planeSize);
         if (p == 0)
             rowsReached_ = static_cast<std::uint32_t>((got + rowBytes - 1) / rowBytes);
     }

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "core/version.h"
-#include "output/png_file.h"
 #include "pipeline/front_end.h"
 #include "pipeline/viewer_state.h"
+#include "output/png_file.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ void trace(const std::string& line)
 bool same_file(const std::string& a, const std::string& b)
 {
     struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 enum class WriteOutcome { written, empty, failed };
@@ -46,8 +47,8 @@ WriteOutcome write_picture(const std::string& path, const std::uint8_t* rgb, std
     PngTexts texts;
     texts.title = "\n" + path;
     texts.author = std::string("\n") + AUTHOR;
-    texts.description =
-        std::string("\nOriginal format: ") + (state.descriptor.formatName ? state.descriptor.formatName : "");
+    texts.description = std::string("\nOriginal format: ") +
+                        (state.descriptor.formatName ? state.descriptor.formatName : "");
     texts.software = std::string("\n") + PROGRAM_NAME + ", subversion: " + PROGRAM_VERSION;
     std::vector<std::uint8_t> bytes;
     if (!encode_png_rgb16(rgb, width, height, texts, bytes)) {

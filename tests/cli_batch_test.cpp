@@ -168,9 +168,9 @@ TEST(CliNames, FallbackBaseDropsOnlyTheLastExtension)
         const char* firstDot;
         const char* lastDot;
     } cases[] = {
-        {"a/logo.v2.bin", "", "a/logo", "a/logo.v2"},  {"a/logo.bin", "", "a/logo", "a/logo"},
-        {"a.b/LOGO", "", "a.b/LOGO", "a.b/LOGO"},      {"a/.hidden", "", "a/.hidden", "a/.hidden"},
-        {"a/.hid.v1.bin", "", "a/.hid", "a/.hid.v1"},  {"x/logo.v1.bin", "out/", "out/logo", "out/logo.v1"},
+        {"a/logo.v2.bin", "", "a/logo", "a/logo.v2"}, {"a/logo.bin", "", "a/logo", "a/logo"},
+        {"a.b/LOGO", "", "a.b/LOGO", "a.b/LOGO"},     {"a/.hidden", "", "a/.hidden", "a/.hidden"},
+        {"a/.hid.v1.bin", "", "a/.hid", "a/.hid.v1"}, {"x/logo.v1.bin", "out/", "out/logo", "out/logo.v1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
