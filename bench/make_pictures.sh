@@ -9,7 +9,8 @@
 #                                logo at the start of a large dump: memory must not grow
 # and own/, the project's
 # own formats at the sizes their logos have, copied from the committed fixtures and the
-# bundled samples; batch/, 1,000 small logos under distinct names.
+# bundled samples, and a 150-byte PCX declaring 8192 x 8192; batch/, 1,000 small logos
+# under distinct names.
 # Usage: make_pictures.sh SOURCE_TREE [DIR]
 set -euo pipefail
 
@@ -51,12 +52,19 @@ $src/tests/data/codecs/grfxlogo.bin $src/tests/data/codecs/dell-nvram.bin"
 for f in $own; do
     [ -f "$f" ] && cp "$f" "$dir/own/"
 done
+# A damaged file of 150 bytes whose PCX header declares 8192 x 8192: the time must follow
+# the bytes of input, not the picture the header claims.
+python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()[:150]); b[8:12] = b"\xff\x1f\xff\x1f"; b[66:68] = b"\x00\x20"; open(sys.argv[2], "wb").write(b)' \
+    "$src/tests/data/pcx/netpbm-8bit.pcx" "$dir/own/tiny-pcx-8192x8192.pcx"
 
 # 1,000 small logos: the own-format files over and over, each under its own name so
 # that no two write the same PNG.
 if [ "$(ls "$dir/batch" | wc -l)" -ne 1000 ]; then
     rm -f "$dir/batch"/*
-    files=("$dir"/own/*)
+    files=()
+    for f in "$dir"/own/*; do
+        [[ $(basename "$f") == tiny-* ]] || files+=("$f")  # the damaged file is not a logo
+    done
     for i in $(seq 0 999); do
         f=${files[$((i % ${#files[@]}))]}
         cp "$f" "$dir/batch/$(printf %04d "$i")-$(basename "$f")"

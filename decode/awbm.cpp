@@ -43,8 +43,9 @@ private:
 };
 
 // Unpacks value/count pairs from the reader into out (size bytes, zero-filled); runs are
-// cut at the end of out. Stops at the end of the stream or when out is full.
-void unpack_runs(ByteReader& in, std::uint8_t* out, std::uint64_t size)
+// cut at the end of out. Stops at the end of the stream or when out is full; returns the
+// bytes written.
+std::uint64_t unpack_runs(ByteReader& in, std::uint8_t* out, std::uint64_t size)
 {
     RunScrambler scrambler;
     std::uint64_t filled = 0;
@@ -57,6 +58,14 @@ void unpack_runs(ByteReader& in, std::uint8_t* out, std::uint64_t size)
         for (unsigned i = 0; i < copies && filled < size; ++i)
             out[filled++] = static_cast<std::uint8_t>(value);
     }
+    return filled;
+}
+
+// Rows of rowBytes each that the unpacked bytes reached: the decoders draw those and leave
+// the rest black, as the plain decoders do past the end of their data.
+std::uint32_t rows_reached(std::uint64_t filled, std::size_t rowBytes)
+{
+    return rowBytes == 0 ? 0 : static_cast<std::uint32_t>((filled + rowBytes - 1) / rowBytes);
 }
 
 // Draws one 16-colour row of four planes of width / 8 bytes each; entries are blue, green, red.
@@ -162,9 +171,9 @@ void AWBMV2bm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
             load.notice("AWBMV2bm() img buffer allocation error\n");
         return;
     }
-    unpack_runs(in, unpacked.get(), pictureBytes);
+    const std::uint32_t rows = rows_reached(unpack_runs(in, unpacked.get(), pictureBytes), rowBytes);
     const RgbCanvas canvas{image, width, height};
-    for (std::uint32_t y = 0; y < height; ++y)
+    for (std::uint32_t y = 0; y < rows; ++y)
         draw_planar_row(canvas, y, unpacked.get() + y * rowBytes, width, palette);
 }
 
@@ -185,8 +194,8 @@ void AWBM256V2bm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
             load.notice("AWBM256V2bm() img buffer allocation error\n");
         return;
     }
-    unpack_runs(in, unpacked.get(), pictureBytes);
+    const std::uint32_t rows = rows_reached(unpack_runs(in, unpacked.get(), pictureBytes), width);
     const RgbCanvas canvas{image, width, height};
-    for (std::uint32_t y = 0; y < height; ++y)
+    for (std::uint32_t y = 0; y < rows; ++y)
         draw_indexed_row(canvas, y, unpacked.get() + static_cast<std::size_t>(y) * width, width, block + PALETTE_TAG_SIZE);
 }

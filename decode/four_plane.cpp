@@ -25,7 +25,11 @@ PlanesRead FourPlanes::read(std::FILE* stream, std::uint64_t offset, std::uint32
     }
     rowBytes_ = rowBytes;
     height_ = height;
-    for (unsigned p = 0; p < PLANE_COUNT; ++p)
-        read_at(stream, offset + p * static_cast<std::uint64_t>(planeSize), planes_[p].get(), planeSize);
+    for (unsigned p = 0; p < PLANE_COUNT; ++p) {
+        std::size_t got =
+            read_at(stream, offset + p * static_cast<std::uint64_t>(planeSize), planes_[p].get(), planeSize);
+        if (p == 0)
+            rowsReached_ = static_cast<std::uint32_t>((got + rowBytes - 1) / rowBytes);
+    }
     return PlanesRead::done;
 }

@@ -38,7 +38,13 @@ public:
         return index;
     }
 
+    // Stored rows that the data reached: every plane starts after the whole of plane 0, so
+    // a row none of whose plane-0 bytes came from the stream got no byte at all. The
+    // decoders leave such rows black rather than spend time drawing colour 0.
+    std::uint32_t rows_reached() const { return rowsReached_; }
+
 private:
+    std::uint32_t rowsReached_ = 0;
     std::uint32_t height_ = 0;
     std::uint32_t rowBytes_ = 0;
     OwnedBytes planes_[PLANE_COUNT];

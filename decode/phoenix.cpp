@@ -95,7 +95,7 @@ void decode_PGBM(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
     if (result != PlanesRead::done)
         return;
     RgbCanvas canvas{image, d.width, d.height};
-    for (std::uint32_t y = 0; y < height && y < canvas.height; ++y)
+    for (std::uint32_t y = 0; y < planes.rows_reached() && y < canvas.height; ++y)
         for (std::uint32_t x = 0; x < width && x < canvas.width; ++x)
             canvas.put(x, y, colors[planes.color_index(x, y)]);
 }

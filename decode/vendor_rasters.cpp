@@ -48,22 +48,28 @@ void TMGFXbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
         load.notice("TMGFXbm() img buffer allocation error\n");
         return;
     }
-    // Pairs of a count and a value; what would pass the buffer's end is dropped.
+    // Pairs of a count and a value; what would pass the buffer's end is dropped. A count
+    // of 0 writes nothing: more such pairs than the picture has bytes are no picture data
+    // but a hole or padding (a sparse file of gigabytes reads as zeros), so reading stops
+    // there rather than at the end of the file.
     ByteReader reader(d.stream, dataOffset);
-    std::size_t filled = 0;
-    while (filled < size) {
+    std::size_t filled = 0, emptyPairs = 0;
+    while (filled < size && emptyPairs <= size) {
         int count = reader.get();
         int value = reader.get();
         if (count < 0 || value < 0)
             break;
+        emptyPairs += count == 0;
         std::size_t run = std::min<std::size_t>(static_cast<std::size_t>(count), size - filled);
         std::memset(unpacked.get() + filled, value, run);
         filled += run;
     }
 
+    // Rows the pairs did not reach stay black, as past the end of any decoder's data.
     RgbCanvas canvas{image, d.width, d.height};
     std::size_t rowBytes = d.width / 2u;
-    for (std::uint32_t r = 0; r < d.height; ++r) {
+    std::size_t rowsReached = rowBytes == 0 ? 0 : (filled + rowBytes - 1) / rowBytes;
+    for (std::uint32_t r = 0; r < d.height && r < rowsReached; ++r) {
         std::uint32_t y = d.height - 1 - r;  // the first row is the bottom of the picture
         for (std::size_t j = 0; j < rowBytes; ++j) {
             std::uint8_t pair = unpacked[r * rowBytes + j];

@@ -48,8 +48,10 @@ bool probe_phoenix_scn(DetectContext& ctx, LogoDescriptor& d)
     }
     d.formatId = FORMAT_SCN_1;
     d.frameCount = static_cast<std::uint8_t>(count);
+    // The directory ends where the envelope does, as decode_SCN reads it: the frames
+    // measured here are then the frames drawn, also when bytes follow the envelope.
     for (unsigned k = 0; k < count; ++k) {
-        PhoenixPictureHead head = read_phoenix_head(d.stream, scn_picture_offset(d.stream, ctx.fileSize, count, k));
+        PhoenixPictureHead head = read_phoenix_head(d.stream, scn_picture_offset(d.stream, d.dataSize, count, k));
         merge_largest(d, head.width, head.height);
     }
     return true;

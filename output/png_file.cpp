@@ -1,13 +1,17 @@
 #include "output/png_file.h"
 
-#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "output/png_deflate.h"
 
 namespace {
 
@@ -16,17 +20,51 @@ constexpr std::size_t MAX_TEXT_BYTES = 254;
 // Pattern of the temporary file a PNG is written to before it is renamed into place.
 constexpr const char* TEMP_NAME = ".zarpo2-png-XXXXXX";
 
-void append_bytes(png_structp png, png_bytep data, png_size_t length)
+constexpr std::uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint8_t BIT_DEPTH = 16;
+constexpr std::uint8_t COLOR_TYPE_RGB = 2;
+constexpr std::uint8_t COMPRESSION_DEFLATE = 0, FILTER_METHOD_0 = 0, NOT_INTERLACED = 0;
+// The compressed rows are split into IDAT chunks of this size; readers join them.
+constexpr std::size_t IDAT_CHUNK_BYTES = 256 * 1024;
+constexpr int TM_BASE_YEAR = 1900;
+
+void put_u32be(std::vector<std::uint8_t>& out, std::uint32_t v)
 {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
-void no_flush(png_structp) {}
-
-std::string cut_text(const std::string& text)
+// Appends a chunk: length, type, data and the CRC-32 of type and data.
+void put_chunk(std::vector<std::uint8_t>& out, const char* type, const std::uint8_t* data, std::size_t size)
 {
-    return text.size() > MAX_TEXT_BYTES ? text.substr(0, MAX_TEXT_BYTES) : text;
+    put_u32be(out, static_cast<std::uint32_t>(size));
+    std::size_t typeAt = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data, data + size);
+    uLong crc = crc32(0L, out.data() + typeAt, static_cast<uInt>(4 + size));
+    put_u32be(out, static_cast<std::uint32_t>(crc));
+}
+
+void put_text_chunk(std::vector<std::uint8_t>& out, const char* keyword, const std::string& text)
+{
+    std::string cut = text.size() > MAX_TEXT_BYTES ? text.substr(0, MAX_TEXT_BYTES) : text;
+    std::vector<std::uint8_t> data(keyword, keyword + std::strlen(keyword) + 1);  // keyword and its NUL
+    data.insert(data.end(), cut.begin(), cut.end());
+    put_chunk(out, "tEXt", data.data(), data.size());
+}
+
+// The time of writing, in UTC, as the tIME chunk holds it.
+void put_time_chunk(std::vector<std::uint8_t>& out)
+{
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    int year = utc.tm_year + TM_BASE_YEAR;
+    const std::uint8_t data[7] = {static_cast<std::uint8_t>(year >> 8),      static_cast<std::uint8_t>(year),
+                                  static_cast<std::uint8_t>(utc.tm_mon + 1), static_cast<std::uint8_t>(utc.tm_mday),
+                                  static_cast<std::uint8_t>(utc.tm_hour),    static_cast<std::uint8_t>(utc.tm_min),
+                                  static_cast<std::uint8_t>(utc.tm_sec)};
+    put_chunk(out, "tIME", data, sizeof data);
 }
 
 }  // namespace
@@ -35,51 +73,23 @@ bool encode_png_rgb16(const std::uint8_t* rgb, std::uint32_t width, std::uint32_
                       std::vector<std::uint8_t>& out)
 {
     out.clear();
-    if (!rgb || width == 0 || height == 0)
+    std::vector<std::uint8_t> rows;
+    if (width > INT32_MAX || height > INT32_MAX || !deflate_rgb16_rows(rgb, width, height, rows))
         return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png)
-        return false;
-    png_infop info = png_create_info_struct(png);
-    std::vector<png_byte> row(static_cast<std::size_t>(width) * 6);
-    // Declared before setjmp so that a longjmp back here finds them intact.
-    std::string title = cut_text(texts.title), author = cut_text(texts.author);
-    std::string description = cut_text(texts.description), software = cut_text(texts.software);
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        out.clear();
-        return false;
-    }
-    png_set_write_fn(png, &out, append_bytes, no_flush);
-    png_set_IHDR(png, info, width, height, 16, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-
-    png_text chunks[4] = {};
-    const char* keys[4] = {"Title", "Author", "Description", "Software"};
-    std::string* values[4] = {&title, &author, &description, &software};
-    for (int i = 0; i < 4; ++i) {
-        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
-        chunks[i].key = const_cast<char*>(keys[i]);
-        chunks[i].text = values[i]->data();
-        chunks[i].text_length = values[i]->size();
-    }
-    png_set_text(png, info, chunks, 4);
-    png_time modified;
-    png_convert_from_time_t(&modified, std::time(nullptr));
-    png_set_tIME(png, info, &modified);
-
-    png_write_info(png, info);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        const std::uint8_t* src = rgb + static_cast<std::size_t>(y) * width * 3;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(width) * 3; ++i) {
-            row[i * 2] = src[i];  // the byte becomes the high half of the sample
-            row[i * 2 + 1] = 0;
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
+    out.assign(PNG_SIGNATURE, PNG_SIGNATURE + sizeof PNG_SIGNATURE);
+    std::vector<std::uint8_t> header;
+    put_u32be(header, width);
+    put_u32be(header, height);
+    header.insert(header.end(), {BIT_DEPTH, COLOR_TYPE_RGB, COMPRESSION_DEFLATE, FILTER_METHOD_0, NOT_INTERLACED});
+    put_chunk(out, "IHDR", header.data(), header.size());
+    put_time_chunk(out);
+    put_text_chunk(out, "Title", texts.title);
+    put_text_chunk(out, "Author", texts.author);
+    put_text_chunk(out, "Description", texts.description);
+    put_text_chunk(out, "Software", texts.software);
+    for (std::size_t at = 0; at < rows.size(); at += IDAT_CHUNK_BYTES)
+        put_chunk(out, "IDAT", rows.data() + at, std::min(IDAT_CHUNK_BYTES, rows.size() - at));
+    put_chunk(out, "IEND", nullptr, 0);
     return true;
 }
 

@@ -13,7 +13,8 @@ struct PngTexts {
 };
 
 // Encodes an 8-bit RGB picture (rows top-down) as a 16-bit RGB PNG in memory: each byte
-// becomes the high half of its sample. Rows are written unfiltered at zlib's default level.
+// becomes the high half of its sample. Chunks: IHDR, tIME (now), the four tEXt, IDAT, IEND;
+// rows unfiltered, compressed by deflate_rgb16_rows. false for an empty picture.
 bool encode_png_rgb16(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height, const PngTexts& texts,
                       std::vector<std::uint8_t>& out);
 

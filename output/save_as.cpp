@@ -60,7 +60,8 @@ SaveResult save_as_files(const std::string& chosen, std::uint16_t frameDelayMs)
     }
     std::vector<std::uint8_t> bytes;
     if (!encode_apng_rgb16(frames, frameDelayMs, png_texts(target), bytes))
-        result.errors.push_back({target, "no frame holds a picture"});
+        result.errors.push_back(
+            {target, "no frame holds a picture", "Nothing to write for " + target + ": no frame holds a picture"});
     else if (write_png_bytes(target, bytes, result))
         result.written.push_back(target);
     for (unsigned f = 0; f < d.frameCount; ++f) {

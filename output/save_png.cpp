@@ -27,13 +27,11 @@ bool same_file(const std::string& a, const std::string& b)
            sa.st_ino == sb.st_ino;
 }
 
-// Reports a file that was not written on standard error ("Cannot write PATH: REASON", or
-// the lead given) and in the result.
+// Records a picture that was not written ("Cannot write PATH: REASON", or the lead given).
 void not_written(SaveResult& result, const std::string& path, const std::string& reason,
                  const char* lead = "Cannot write")
 {
-    std::fprintf(stderr, "%s %s: %s\n", lead, path.c_str(), reason.c_str());
-    result.errors.push_back({path, reason});
+    result.errors.push_back({path, reason, std::string(lead) + " " + path + ": " + reason});
     result.ok = false;
 }
 
@@ -79,9 +77,10 @@ bool write_picture_png(const std::string& path, const std::uint8_t* rgb, std::ui
 {
     // PNG has no empty picture: a logo or frame of width or height 0 is reported and
     // skipped, not counted as a failed write.
-    if (width == 0 || height == 0) {
-        std::fprintf(stderr, "Nothing to write for %s: the picture is empty (%ux%u)\n", path.c_str(), width, height);
-        result.errors.push_back({path, "the picture is empty"});
+    if (width == 0 || height == 0 || !rgb) {
+        std::string size = std::to_string(width) + "x" + std::to_string(height);
+        result.errors.push_back({path, "the picture is empty",
+                                 "Nothing to write for " + path + ": the picture is empty (" + size + ")"});
         return false;
     }
     std::vector<std::uint8_t> bytes;
@@ -104,36 +103,70 @@ std::string png_base_name(const std::string& fileName)
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
-SaveResult save_png_files(const std::string& outDir)
+std::string png_output_base(const std::string& fileName, const std::string& outDir, PngNameRule rule)
+{
+    if (rule == PngNameRule::firstDot)
+        return join_out_dir(outDir, png_base_name(fileName));
+    // Only the last extension goes; dots that open the leaf are part of the name, as above.
+    std::size_t slash = fileName.rfind('/');
+    std::size_t leafStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t nameStart = fileName.find_first_not_of('.', leafStart);
+    std::size_t dot = fileName.rfind('.');
+    bool hasExtension = nameStart != std::string::npos && dot != std::string::npos && dot > nameStart;
+    return join_out_dir(outDir, hasExtension ? fileName.substr(0, dot) : fileName);
+}
+
+std::vector<std::string> png_output_names(const std::string& base, unsigned frameCount)
+{
+    if (frameCount == 0)
+        return {base + ".png"};
+    std::vector<std::string> names;
+    for (unsigned f = 0; f < frameCount; ++f) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
+        names.push_back(base + suffix);
+    }
+    return names;
+}
+
+SaveResult save_png_files_as(const std::vector<std::string>& names)
 {
     SaveResult result;
     const ViewerState& state = viewer_state();
     if (!state.loaded)
         return result;
     const LogoDescriptor& d = state.descriptor;
-    std::string base = join_out_dir(outDir, png_base_name(state.fileName));
-
-    if (d.frameCount != 0) {
-        for (unsigned f = 0; f < d.frameCount && state.frames; ++f) {
-            const LogoFrame& frame = state.frames[f];
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, "-(Frame%2.2u).png", f);
-            std::string name = base + suffix;
+    const bool frames = d.frameCount != 0;
+    for (std::size_t i = 0; i < names.size() && i < (frames ? d.frameCount : 1u); ++i) {
+        const std::string& name = names[i];
+        bool written = false;
+        if (frames) {
             trace("====>>> FRAME: Output PNG -> " + name + "\n");
-            if (!write_picture_png(name, frame.pixels, frame.width, frame.height, result))
-                continue;
-            result.written.push_back(name);
-            trace("====>>> FRAME: PNG Saved!\n");
+            const LogoFrame* frame = state.frames ? &state.frames[i] : nullptr;
+            written = frame ? write_picture_png(name, frame->pixels, frame->width, frame->height, result)
+                            : write_picture_png(name, nullptr, 0, 0, result);
+        } else {
+            trace("====>>> IMAGE: Output PNG -> " + name + "\n");
+            written = write_picture_png(name, state.currentImage, d.width, d.height, result);
         }
-    } else {
-        std::string name = base + ".png";
-        trace("====>>> IMAGE: Output PNG -> " + name + "\n");
-        if (write_picture_png(name, state.currentImage, d.width, d.height, result)) {
-            result.written.push_back(name);
-            trace("====>>> IMAGE: PNG Saved!\n");
-        }
+        if (!written)
+            continue;
+        result.written.push_back(name);
+        trace(frames ? "====>>> FRAME: PNG Saved!\n" : "====>>> IMAGE: PNG Saved!\n");
     }
     std::fflush(stdout);
+    return result;
+}
+
+SaveResult save_png_files(const std::string& outDir)
+{
+    const ViewerState& state = viewer_state();
+    if (!state.loaded)
+        return {};
+    std::string base = png_output_base(state.fileName, outDir, PngNameRule::firstDot);
+    SaveResult result = save_png_files_as(png_output_names(base, state.descriptor.frameCount));
+    for (const SaveError& error : result.errors)
+        std::fprintf(stderr, "%s\n", error.line.c_str());
     return result;
 }
 

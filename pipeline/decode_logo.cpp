@@ -50,7 +50,10 @@ DecodedLogo decode_logo(LoadContext& load, const std::string& name, FrontEnd& fr
         buffers.fontMap = alloc_picture(d, load, frontEnd, strings);
         buffers.colorMap = alloc_picture(d, load, frontEnd, strings);
     }
-    buffers.image = alloc_picture(d, load, frontEnd, strings);
+    // A multi-frame logo's pictures are its frames; its size is the largest frame's, and a
+    // buffer of that size would hold nothing but count against the budget.
+    if (format_entry(d.formatId).kind != FrameKind::multi)
+        buffers.image = alloc_picture(d, load, frontEnd, strings);
     buffers.palette = alloc_zeroed(PALETTE_BYTES, 1);
     d.image = buffers.image.get();
     d.palette = buffers.palette.get();

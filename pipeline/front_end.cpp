@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "pipeline/input_file.h"
+#include "pipeline/viewer_state.h"
+
 namespace {
 HeadlessFrontEnd g_headless;
 FrontEnd* g_frontEnd = &g_headless;
@@ -27,4 +30,12 @@ void HeadlessFrontEnd::message(const std::string& text)
 {
     if (!quiet)
         std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void FrontEnd::cannot_open(const std::string& path, const std::string& problem)
+{
+    std::string text = std::string(viewer_state().strings->cantOpen) + " \"" + path + "\"";
+    if (problem == NOT_A_REGULAR_FILE)
+        text += std::string(": ") + NOT_A_REGULAR_FILE;
+    alert(text);
 }

@@ -13,6 +13,10 @@ public:
     virtual MessageSink& messages() = 0;
     // Exclamation box: open failure, allocation failure.
     virtual void alert(const std::string& text) = 0;
+    // A logo file that cannot be read: problem is NOT_A_REGULAR_FILE or the system's
+    // reason. By default the alert "%s \"%s\"" with cantOpen and the path, followed by
+    // ": not a regular file" for a folder, FIFO or device.
+    virtual void cannot_open(const std::string& path, const std::string& problem);
     // Information box: unknown format.
     virtual void message(const std::string& text) = 0;
     // Asks for the external palette of a Phoenix FirstBIOS ICON; empty when cancelled.

@@ -8,12 +8,15 @@
 #include "pipeline/decode_logo.h"
 #include "pipeline/format_registry.h"
 #include "pipeline/front_end.h"
+#include "pipeline/input_file.h"
 #include "pipeline/viewer_state.h"
 
 namespace {
 
 constexpr unsigned ICON_PALETTE_ENTRIES = 64;
 constexpr unsigned ICON_PALETTE_HEADER = 16;
+constexpr std::size_t ICON_PALETTE_BYTES = ICON_PALETTE_HEADER + ICON_PALETTE_ENTRIES * 3;
+constexpr std::uint8_t SIX_BIT_MAX = 63;
 
 std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -122,9 +125,10 @@ int load_logo(const std::string& path)
 {
     ViewerState& state = viewer_state();
     state.fileName = path;
-    OwnedFile file(std::fopen(path.c_str(), "rb"));
+    std::string problem;
+    OwnedFile file = open_input_file(path, problem);
     if (!file) {
-        front_end().alert(format_text("%s \"%s\"", state.strings->cantOpen, path.c_str()));
+        front_end().cannot_open(path, problem);
         std::fflush(stdout);
         return 0;
     }
@@ -142,11 +146,16 @@ int load_logo_bytes(std::vector<std::uint8_t> bytes, const std::string& name)
     return show_decoded(load);
 }
 
-bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose)
+bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose,
+                   std::string* problem)
 {
-    OwnedFile file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    std::string reason;
+    OwnedFile file = open_input_file(path, reason);
+    if (!file) {
+        if (problem)
+            *problem = reason;
         return false;
+    }
     LoadContext load(messages, verbose);
     load.set_input(std::move(file));
     d = detect_logo(load);
@@ -197,7 +206,8 @@ int read_Palette(LogoDescriptor d, LoadContext& load, FrontEnd& frontEnd)
         load.notice("===>>> PALETTE: External Palette not valid!\n");
         return 0;
     }
-    OwnedFile file(std::fopen(state.paletteFile.c_str(), "rb"));
+    std::string problem;
+    OwnedFile file = open_input_file(state.paletteFile, problem);
     if (!file) {
         load.notice("===>>> PALETTE: FATAL Error in read_Palette();\n");
         state.paletteFile.clear();
@@ -216,4 +226,24 @@ int read_Palette(LogoDescriptor d, LoadContext& load, FrontEnd& frontEnd)
     }
     state.paletteFile.clear();
     return 0;
+}
+
+std::string palette_file_problem(const std::string& path)
+{
+    std::string problem;
+    OwnedFile file = open_input_file(path, problem);
+    if (!file)
+        return problem == NOT_A_REGULAR_FILE ? problem : "cannot open: " + problem;
+    std::uint8_t bytes[ICON_PALETTE_BYTES];
+    std::size_t got = read_at(file.get(), 0, bytes, sizeof bytes);
+    if (got == 0)
+        return "empty";
+    if (got < sizeof bytes)
+        return format_text("%zu bytes, shorter than a 16-byte header and 64 entries of 3 bytes (208 bytes)", got);
+    for (std::size_t i = ICON_PALETTE_HEADER; i < sizeof bytes; ++i) {
+        if (bytes[i] > SIX_BIT_MAX)
+            return format_text("entry %zu holds %u, above the 6-bit palette values (0 to 63)",
+                               (i - ICON_PALETTE_HEADER) / 3, bytes[i]);
+    }
+    return {};
 }

@@ -10,7 +10,8 @@
 #include "pipeline/front_end.h"
 
 // Loads the logo at path into viewer_state(); 1 when a decoder ran and the views were
-// opened, 0 when the file cannot be opened or its format has no decoder.
+// opened, 0 when the file cannot be opened (FrontEnd::cannot_open; a folder, FIFO or
+// device is not opened for reading at all) or its format has no decoder.
 int load_logo(const std::string& path);
 
 // Loads a logo held in memory (one found inside a ROM image) like load_logo; name stands
@@ -18,8 +19,10 @@ int load_logo(const std::string& path);
 int load_logo_bytes(std::vector<std::uint8_t> bytes, const std::string& name);
 
 // Runs detection alone on the file at path and fills d (its buffers and stream stay null);
-// false when the file cannot be opened.
-bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose);
+// false when the file cannot be opened or is not a regular file, with the reason in
+// problem when given.
+bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose,
+                   std::string* problem = nullptr);
 
 // Undo a multi-frame load / a single-picture load. Toolkit-callback shape: the widget is
 // not used, the window is the one to hide.
@@ -31,6 +34,10 @@ void unload_logo();
 
 // Reads the external palette of a Phoenix FirstBIOS ICON into d.palette entries 0 to 63.
 int read_Palette(LogoDescriptor d, LoadContext& load, FrontEnd& frontEnd);
+
+// What makes path unfit as an ICON palette file (not readable, not a regular file, empty,
+// shorter than its 208 bytes, a value above 63); empty when it is fit.
+std::string palette_file_problem(const std::string& path);
 
 // Window area of a loaded logo: at least 200 x 125; three pictures wide for the
 // character-cell identifiers 1, 10 and 11.

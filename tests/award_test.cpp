@@ -141,8 +141,8 @@ TEST(AwardCompressed, RunCountsAndShortFiles)
         {"single copies", 8, 1, {{2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {8, 1}, {9, 1}},
          {{0, 0, 2}, {1, 0, 3}, {2, 0, 4}, {3, 0, 5}, {4, 0, 6}, {5, 0, 7}, {6, 0, 8}, {7, 0, 9}}},
         {"count byte FF writes 256 copies", 16, 32, {{5, 256}, {6, 256}}, {{15, 15, 5}, {0, 16, 6}, {15, 31, 6}}},
-        // The pixels no run reached show entry 0.
-        {"file ends early", 8, 2, {{3, 3}}, {{2, 0, 3}, {3, 0, 0}, {7, 1, 0}}},
+        // The rest of the row where the runs end shows entry 0 (the rows after it stay black).
+        {"file ends early", 8, 2, {{3, 3}}, {{2, 0, 3}, {3, 0, 0}, {7, 0, 0}}},
         {"run past the picture", 8, 1, {{9, 256}}, {{7, 0, 9}}},
     };
     for (const Case& c : cases) {

@@ -196,10 +196,10 @@ TEST(Containers, DetectionReportsFramesAndLargestSize)
         {scrn_file({pic4x2, pic8x3x5, pic2x9}), 13, 4, 9, 0, 3, 16},
         {bigScrn, 13, 1, 1, 0xBEEF, 1, 16},
         {scn_file({pic4x2, pic8x3x5, pic2x9}), 26, 4, 9, 0, 3, 256},
-        // 14 bytes, 3 entries: the first entry's offset field is bytes 0..3 ("SCN", 0), far
-        // past the end; the others point past it too. No picture head is read at 0.
-        {ByteBuilder().text("SCN").u8(0).u32(0x40404040).u8(0x40).u8(3).u32(0xFFFFFFFF).data(), 26, 0, 0, 0x40404040, 3,
-         256},
+        // 14 bytes, 3 entries: the directory ends where the envelope does (0x40404040), far
+        // past the file, so its entries read as 0 and each head is read at 0 (0x4040 wide).
+        {ByteBuilder().text("SCN").u8(0).u32(0x40404040).u8(0x40).u8(3).u32(0xFFFFFFFF).data(), 26, 0x4040, 0x4040,
+         0x40404040, 3, 256},
         {scn_jpeg_file(JPEG_WITH_TABLES_FIRST), 29, 64, 48, 0x1234, 0, 256},
         {scn_jpeg_file(ByteBuilder().u8(0xFF).u8(0xD8).u8(0x00).fill(20).data()), 29, 0, 0, 0x1234, 0, 256},
         {osb_chain({bmp31, bmp12}), 36, 32, 7, 0, 2, 256},

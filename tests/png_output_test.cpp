@@ -160,14 +160,14 @@ TEST(PngOutput, FailedWriteLeavesNoPartialFile)
 }
 
 // A picture of height 0 (an EPA of 5 x 0 cells) decodes to nothing: no PNG is written, a
-// line says so, and the command still counts the file as done.
+// line says so, and the command counts the file as failed (no file came of it).
 TEST(PngOutput, EmptyPictureIsReportedAndSkipped)
 {
     Bytes epa(72, 0);
     epa[0] = 5;  // cell columns; 15 x 5 x 0 + 72 = 72 bytes
     std::string input = write_temp_file(epa, "empty.epa");
     std::string out;
-    EXPECT_EQ(run_command(cli_path() + " png '" + input + "' 2>&1", &out), 0);
+    EXPECT_EQ(run_command(cli_path() + " png '" + input + "' 2>&1", &out), 1);
     EXPECT_NE(out.find("the picture is empty (40x0)"), std::string::npos) << out;
     EXPECT_EQ(leaves_in(fs::path(input).parent_path()), Leaves{"empty.epa"});
 }

@@ -1,5 +1,6 @@
 // zarpo2: the viewer. Prints the banner and usage, lists the formats with -list, loads the
 // logo named on the command line, then runs the main window until File > Exit.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -103,6 +104,7 @@ bool open_display()
 
 int main(int argc, char** argv)
 {
+    std::signal(SIGXFSZ, SIG_IGN);  // a PNG past the file-size limit fails with EFBIG instead
     ViewerState& state = viewer_state();
     LogoDescriptor& d = state.descriptor;
     d.formatName = nullptr;

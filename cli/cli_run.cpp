@@ -1,0 +1,209 @@
+#include "cli/cli_run.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "pipeline/input_file.h"
+#include "pipeline/load_pipeline.h"
+
+const char* const USAGE = "Usage: zarpo2-cli list\n"
+                          "       zarpo2-cli identify [--json] [--verbose] [--] FILE...\n"
+                          "       zarpo2-cli png [--palette PALFILE] [--out-dir DIR] [--verbose] [--] FILE...\n"
+                          "       zarpo2-cli scan [--json] [--extract DIR] [--png DIR] [--] FILE...\n"
+                          "       zarpo2-cli thumbnail [-s SIZE] [--] FILE OUT.png\n"
+                          "\n"
+                          "  list      print the supported LOGO formats, as zarpo2 -list does\n"
+                          "  identify  print the format, size, frames and colours of each FILE\n"
+                          "  png       decode each FILE and write its PNG files, as File > Save as PNG does;\n"
+                          "            print the path of every PNG written, one a line\n"
+                          "  scan      list the logos inside whole ROM images, one a line; --extract writes\n"
+                          "            each one's unpacked bytes into DIR, --png its PNG files\n"
+                          "  thumbnail write FILE's picture (a multi-frame logo's first frame) as an 8-bit RGBA\n"
+                          "            PNG whose longer side is at most SIZE (default 256), for file managers\n"
+                          "\n"
+                          "  --json           one JSON object per line. A FILE name is given in \"file\"; a byte\n"
+                          "                   of it that is not part of valid UTF-8 is written there as U+FFFD,\n"
+                          "                   and the exact name follows as \"fileHex\" (two hex digits a byte)\n"
+                          "  --palette FILE   external palette for Phoenix FirstBIOS ICON logos: a 16-byte header\n"
+                          "                   and 64 entries of three 6-bit values. One that is missing, unreadable,\n"
+                          "                   empty, too short or holds a value above 63 is reported with its name\n"
+                          "                   and fails every ICON logo it is given to\n"
+                          "  --out-dir DIR    write the PNG files into DIR instead of beside each FILE\n"
+                          "  --verbose        print the viewer's trace lines, on standard error\n"
+                          "  --               end of the options: every later argument is a FILE\n"
+                          "\n"
+                          "Standard output carries only the records (identify) or the PNG paths (png). Messages\n"
+                          "go to standard error as \"zarpo2-cli: FILE: message\". A FILE that is not a regular\n"
+                          "file (a folder, FIFO or device) is refused without being read.\n"
+                          "\n"
+                          "PNG names: the path of FILE up to the first dot of its last component, then .png\n"
+                          "(a/logo.v1.bin gives a/logo.png; frames give a/logo-(Frame00).png, ...). One run\n"
+                          "never replaces any of its FILEs, nor a PNG it wrote for another FILE: when a name is\n"
+                          "taken, FILE's name with only its last extension replaced is used (a/logo.v2.bin gives\n"
+                          "a/logo.v2.png); when that is taken too, FILE gets no PNG and a message names the input\n"
+                          "that holds the name. The same FILE given twice writes its PNG files again.\n"
+                          "\n"
+                          "Exit status:\n"
+                          "  0  every FILE was done\n"
+                          "  1  a FILE failed: it cannot be opened or is not a regular file, its format is unknown,\n"
+                          "     it produced no PNG (an empty picture, every frame refused, its names taken, a\n"
+                          "     failed write) or not every one, or its --palette could not be used; or standard\n"
+                          "     output could not be written\n"
+                          "  2  usage error\n";
+
+int usage_error(const std::string& what)
+{
+    std::fprintf(stderr, "zarpo2-cli: %s\n%s", what.c_str(), USAGE);
+    return EXIT_USAGE;
+}
+
+Arguments parse_arguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& known)
+{
+    Arguments parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            parsed.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::size_t equals = arg.find('=');
+        std::string name = arg.substr(0, equals);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& option : known)
+            if (name == option.name)
+                spec = &option;
+        if (!spec) {
+            parsed.error = "unknown option " + arg;
+            return parsed;
+        }
+        if (!spec->takesValue) {
+            if (equals != std::string::npos) {
+                parsed.error = name + " takes no value";
+                return parsed;
+            }
+            parsed.options[name] = "";
+        } else if (equals != std::string::npos) {
+            parsed.options[name] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            parsed.options[name] = args[++i];
+        } else {
+            parsed.error = name + " needs a value";
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+void report(const std::string& input, const std::string& text)
+{
+    std::string line = text;
+    while (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    std::fprintf(stderr, "zarpo2-cli: %s: %s\n", input.c_str(), line.c_str());
+    std::fflush(stderr);
+}
+
+std::string open_problem_text(const std::string& problem)
+{
+    return problem == NOT_A_REGULAR_FILE ? problem : "cannot open: " + problem;
+}
+
+void CliSink::trace_line(const std::string& text)
+{
+    std::fputs(text.c_str(), stderr);
+}
+
+void CliSink::notice_line(const std::string& text)
+{
+    report(input, text);
+}
+
+void CliSink::fatal_line(const std::string& text)
+{
+    report(input, text);
+}
+
+void CliSink::kernel_line(const std::string& text)
+{
+    report(input, text);
+}
+
+void CliFrontEnd::cannot_open(const std::string& path, const std::string& problem)
+{
+    report(path, open_problem_text(problem));
+}
+
+std::string CliFrontEnd::choose_palette_file()
+{
+    if (paletteFile.empty())
+        return paletteFile;  // read_Palette says so with its own line
+    if (!paletteChecked_) {
+        paletteProblem_ = palette_file_problem(paletteFile);
+        paletteChecked_ = true;
+    }
+    if (!paletteProblem_.empty()) {
+        report(sink.input, "palette " + paletteFile + ": " + paletteProblem_);
+        inputFailed = true;
+    }
+    return paletteFile;
+}
+
+void CliFrontEnd::begin_input(const std::string& path)
+{
+    sink.input = path;
+    inputFailed = false;
+}
+
+namespace {
+
+// Standard output failed once and was reported; later writes are not reported again.
+bool& output_failed()
+{
+    static bool failed = false;
+    return failed;
+}
+
+bool check_output()
+{
+    if (output_failed())
+        return false;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return true;
+    std::fprintf(stderr, "zarpo2-cli: write error on standard output: %s\n", std::strerror(errno));
+    output_failed() = true;
+    return false;
+}
+
+}  // namespace
+
+bool put_record(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    return check_output();
+}
+
+void guard_standard_streams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // The lowest free descriptor is fd itself, as the ones below it are open.
+            if (::open("/dev/null", O_RDONLY) != fd)
+                return;
+        }
+    }
+}
+
+int finish_output(int status)
+{
+    return check_output() ? status : EXIT_FILE_FAILED;
+}

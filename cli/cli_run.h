@@ -1,0 +1,98 @@
+// What the commands of zarpo2-cli share: exit statuses, the usage text, option parsing,
+// where messages go, and the records written on standard output.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/load_context.h"
+#include "pipeline/front_end.h"
+
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FILE_FAILED = 1;  // an input failed, or standard output could not be written
+constexpr int EXIT_USAGE = 2;
+
+extern const char* const USAGE;
+
+// Prints "zarpo2-cli: what" and the usage on standard error; returns EXIT_USAGE.
+int usage_error(const std::string& what);
+
+struct OptionSpec {
+    const char* name;  // "--json"
+    bool takesValue;   // given as "--name VALUE" or "--name=VALUE"
+};
+
+struct Arguments {
+    std::map<std::string, std::string> options;  // by name; "" for options without a value
+    std::vector<std::string> files;
+    std::string error;  // a usage error; the rest is then not to be used
+
+    bool has(const std::string& name) const { return options.count(name) != 0; }
+    std::string value(const std::string& name) const { return has(name) ? options.at(name) : std::string(); }
+};
+
+// Splits a command's arguments into the options it knows and the files. "--" ends the
+// options; "-" alone is a file; any other argument starting with "-" before "--" must be
+// a known option.
+Arguments parse_arguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& known);
+
+// Prints "zarpo2-cli: input: text" on standard error.
+void report(const std::string& input, const std::string& text);
+
+// The message for a file that cannot be read: "not a regular file", or "cannot open: "
+// and the system's reason.
+std::string open_problem_text(const std::string& problem);
+
+// The command's messages, all on standard error: trace lines as they are (verbose mode),
+// notices, fatal lines and kernel lines after "zarpo2-cli: INPUT: ", so that each names
+// the file it is about.
+class CliSink : public MessageSink {
+public:
+    void trace_line(const std::string& text) override;
+    void notice_line(const std::string& text) override;
+    void fatal_line(const std::string& text) override;
+    void kernel_line(const std::string& text) override;
+
+    std::string input;  // the file being read
+};
+
+// No windows: alerts and messages are reported with the input's name; the palette of an
+// ICON is the --palette file, checked before it is used.
+class CliFrontEnd : public FrontEnd {
+public:
+    MessageSink& messages() override { return sink; }
+    void alert(const std::string& text) override { report(sink.input, text); }
+    void message(const std::string& text) override { report(sink.input, text); }
+    void cannot_open(const std::string& path, const std::string& problem) override;
+    std::string choose_palette_file() override;
+    void show_frame_window(int, int) override {}
+    void show_logo_window(int, int) override {}
+    void hide_window(void*) override {}
+    void stop_frame_timer() override {}
+    void release_display_image(void*) override {}
+
+    // Starts the messages of the next input.
+    void begin_input(const std::string& path);
+
+    CliSink sink;
+    std::string paletteFile;   // --palette; empty when none was given
+    bool inputFailed = false;  // the current input's palette could not be used
+
+private:
+    bool paletteChecked_ = false;
+    std::string paletteProblem_;
+};
+
+// Writes line and a line end on standard output and flushes it. false, after a message on
+// standard error, when standard output cannot be written (full disk, closed, ...).
+bool put_record(const std::string& line);
+
+// Opens /dev/null for reading on any of descriptors 0 to 2 that is closed, so that no file
+// the command opens takes the place of a standard stream; writes to such a stream fail
+// as they would on the closed one.
+void guard_standard_streams();
+
+// The status to exit with once standard output is flushed: EXIT_FILE_FAILED, after a
+// message, when that fails.
+int finish_output(int status);

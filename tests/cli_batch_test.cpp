@@ -1,0 +1,433 @@
+// zarpo2-cli as scripts use it over many files: output names that one run never reuses,
+// special files refused without a hang, a write past the file-size limit, exit statuses
+// and messages, standard output kept to data, and JSON records for any file name.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "output/save_png.h"
+#include "support/fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs zarpo2-cli with the arguments (shell words) in dir; a hang ends after 20 s with
+// status 124. shellBefore runs first in the same shell (ulimit, ...).
+CliRun cli(const std::string& dir, const std::string& args, const std::string& shellBefore = "")
+{
+    static int runs = 0;
+    const std::string errFile = test_temp_dir() + "/cli-err-" + std::to_string(++runs);
+    CliRun r;
+    r.status = run_command("cd '" + dir + "' && " + shellBefore + " timeout 20 " + cli_path() + " " + args + " 2>'" +
+                               errFile + "'",
+                           &r.out);
+    Bytes err = read_file(errFile);
+    r.err.assign(err.begin(), err.end());
+    fs::remove(errFile);
+    return r;
+}
+
+std::string fresh_dir()
+{
+    static int dirs = 0;
+    std::string dir = test_temp_dir() + "/batch-" + std::to_string(++dirs);
+    fs::create_directories(dir);
+    return dir;
+}
+
+Bytes fixture(const std::string& name)
+{
+    return read_file(test_data_dir() + "/" + name);
+}
+
+void put(const std::string& path, const Bytes& bytes)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::set<std::string> files_in(const std::string& dir)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (!entry.is_directory())
+            names.insert(fs::relative(entry.path(), dir).string());
+    return names;
+}
+
+// Width and height from a PNG's IHDR; 0 x 0 when the file is no PNG.
+std::pair<unsigned, unsigned> png_size(const std::string& path)
+{
+    Bytes b = read_file(path);
+    if (b.size() < 24 || b[1] != 'P' || b[2] != 'N' || b[3] != 'G')
+        return {0, 0};
+    auto be32 = [&](std::size_t at) { return (b[at] << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3]; };
+    return {static_cast<unsigned>(be32(16)), static_cast<unsigned>(be32(20))};
+}
+
+bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+const Bytes PCX_37x23 = fixture("pcx/netpbm-8bit.pcx");
+const Bytes BMP_40x23 = fixture("bmp/magick-8bit.bmp");
+const Bytes OSB_2_FRAMES = fixture("containers/osb-pcx.bin");  // frames 24 x 16 and smaller
+
+}  // namespace
+
+// ---- Names ----
+
+// Inputs whose PNG names collide within one run: the later one takes its leaf with only the
+// last extension replaced; when that is taken too it is refused with both inputs named; no
+// input and no PNG of another input is replaced; the same input twice is saved twice.
+TEST(CliNames, OneRunNeverReplacesItsInputsOrItsOwnPngs)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, Bytes>> inputs;
+        std::string args;
+        int status;
+        std::set<std::string> files;                           // every file afterwards
+        std::vector<std::pair<std::string, unsigned>> widths;  // PNG and the width it must have
+        std::vector<std::string> messages;                     // parts of standard error
+    };
+    const Case cases[] = {
+        {"two versions of one logo",
+         {{"a/logo.v1.bin", PCX_37x23}, {"a/logo.v2.bin", BMP_40x23}},
+         "png a/logo.v1.bin a/logo.v2.bin",
+         0,
+         {"a/logo.v1.bin", "a/logo.v2.bin", "a/logo.png", "a/logo.v2.png"},
+         {{"a/logo.png", 37}, {"a/logo.v2.png", 40}},
+         {}},
+        {"an input named like the output",
+         {{"d/logo.bin", PCX_37x23}, {"d/logo.png", BMP_40x23}},
+         "png d/logo.bin d/logo.png",
+         1,
+         {"d/logo.bin", "d/logo.png"},
+         {},
+         {"d/logo.bin: no PNG written: d/logo.png would replace the input d/logo.png"}},
+        {"same leaf, one output folder",
+         {{"x/a.bin", PCX_37x23}, {"y/a.bin", BMP_40x23}, {"o/.keep", {}}},
+         "png --out-dir o x/a.bin y/a.bin",
+         1,
+         {"x/a.bin", "y/a.bin", "o/.keep", "o/a.png"},
+         {{"o/a.png", 37}},
+         {"y/a.bin: no PNG written: o/a.png was written for x/a.bin"}},
+        {"a frame name and a logo named after it",
+         {{"x.bin", OSB_2_FRAMES}, {"x-(Frame00).bin", PCX_37x23}},
+         "png x.bin 'x-(Frame00).bin'",
+         1,
+         {"x.bin", "x-(Frame00).bin", "x-(Frame00).png", "x-(Frame01).png"},
+         {{"x-(Frame00).png", 24}},
+         {"x-(Frame00).bin: no PNG written: x-(Frame00).png was written for x.bin"}},
+        {"the same input twice", {{"s.bin", PCX_37x23}}, "png s.bin s.bin", 0, {"s.bin", "s.png"}, {{"s.png", 37}}, {}},
+        {"a PNG from before the run",
+         {{"p.bin", PCX_37x23}, {"p.png", {'o', 'l', 'd'}}},
+         "png p.bin",
+         0,
+         {"p.bin", "p.png"},
+         {{"p.png", 37}},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string dir = fresh_dir();
+        for (const auto& [name, bytes] : c.inputs)
+            put(dir + "/" + name, bytes);
+        const CliRun r = cli(dir, c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(files_in(dir), c.files);
+        for (const auto& [png, width] : c.widths)
+            EXPECT_EQ(png_size(dir + "/" + png).first, width) << png;
+        for (const std::string& part : c.messages)
+            EXPECT_TRUE(has(r.err, part)) << r.err;
+        if (c.args.find("logo.png") != std::string::npos) {
+            EXPECT_EQ(read_file(dir + "/d/logo.png"), BMP_40x23) << "the input was written over";
+        }
+    }
+}
+
+// The second name a logo may get: its leaf with only the last extension replaced; dots of
+// the folders and those opening the leaf are no extension.
+TEST(CliNames, FallbackBaseDropsOnlyTheLastExtension)
+{
+    const struct {
+        const char* input;
+        const char* outDir;
+        const char* firstDot;
+        const char* lastDot;
+    } cases[] = {
+        {"a/logo.v2.bin", "", "a/logo", "a/logo.v2"}, {"a/logo.bin", "", "a/logo", "a/logo"},
+        {"a.b/LOGO", "", "a.b/LOGO", "a.b/LOGO"},     {"a/.hidden", "", "a/.hidden", "a/.hidden"},
+        {"a/.hid.v1.bin", "", "a/.hid", "a/.hid.v1"}, {"x/logo.v1.bin", "out/", "out/logo", "out/logo.v1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        EXPECT_EQ(png_output_base(c.input, c.outDir, PngNameRule::firstDot), c.firstDot);
+        EXPECT_EQ(png_output_base(c.input, c.outDir, PngNameRule::lastDot), c.lastDot);
+    }
+    EXPECT_EQ(png_output_names("b", 2), (std::vector<std::string>{"b-(Frame00).png", "b-(Frame01).png"}));
+}
+
+// ---- Special files ----
+
+// A folder, a FIFO without a writer and a missing file are refused at once with their
+// names; the files after them are still done. --palette naming a FIFO does not hang either.
+TEST(CliSpecialFiles, FoldersAndFifosAreRefusedAndTheBatchGoesOn)
+{
+    const std::string dir = fresh_dir();
+    put(dir + "/good.pcx", PCX_37x23);
+    put(dir + "/icon.icn", fixture("phoenix/icon4.icn"));
+    fs::create_directory(dir + "/folder");
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+
+    CliRun identify = cli(dir, "identify folder fifo missing.bin good.pcx");
+    EXPECT_EQ(identify.status, 1);
+    EXPECT_EQ(identify.out, "good.pcx: [27] PCX (8-bit, RLE), 37x23, 1743 bytes, 0 frame(s), 256 colours\n");
+    EXPECT_TRUE(has(identify.err, "zarpo2-cli: folder: not a regular file")) << identify.err;
+    EXPECT_TRUE(has(identify.err, "zarpo2-cli: fifo: not a regular file")) << identify.err;
+    EXPECT_TRUE(has(identify.err, "zarpo2-cli: missing.bin: cannot open: ")) << identify.err;
+
+    CliRun png = cli(dir, "png fifo folder good.pcx");
+    EXPECT_EQ(png.status, 1);
+    EXPECT_EQ(png.out, "good.png\n");
+
+    CliRun palette = cli(dir, "png --palette fifo icon.icn");
+    EXPECT_EQ(palette.status, 1);
+    EXPECT_TRUE(has(palette.err, "zarpo2-cli: icon.icn: palette fifo: not a regular file")) << palette.err;
+}
+
+// ---- Signals ----
+
+// Under a file-size limit a large PNG fails with "File too large" instead of the signal
+// ending the run: its temporary file is gone and the next input is written.
+TEST(CliSignals, FileSizeLimitFailsOneWriteNotTheRun)
+{
+    const std::string dir = fresh_dir();
+    // 200 x 200 of noise in 8-bit BMP: a PNG far above 20 KiB.
+    ByteBuilder bmp;
+    bmp.text("BM").u32(54 + 1024 + 200 * 200).u32(0).u32(54 + 1024).u32(40).u32(200).u32(200).u16(1).u16(8).pad_to(54);
+    for (unsigned i = 0; i < 256; ++i)
+        bmp.u8(i).u8(255 - i).u8(i * 7).u8(0);
+    std::uint32_t seed = 1;
+    for (unsigned i = 0; i < 200 * 200; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bmp.u8(seed >> 24);
+    }
+    put(dir + "/big.bmp", bmp.data());
+    put(dir + "/small.pcx", PCX_37x23);
+    CliRun r = cli(dir, "png big.bmp small.pcx", "ulimit -f 20;");  // 20 KiB
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "small.png\n");
+    EXPECT_TRUE(has(r.err, "zarpo2-cli: big.bmp: Cannot write big.png: File too large")) << r.err;
+    EXPECT_EQ(files_in(dir), (std::set<std::string>{"big.bmp", "small.pcx", "small.png"}));
+}
+
+// ---- Exit status and messages ----
+
+// Inputs that give no PNG fail the run: an empty picture, a logo whose every frame is
+// empty, an unknown format. A --palette that cannot be used fails each ICON it is given
+// to, named on standard error next to the palette line the viewer prints.
+TEST(CliExitStatus, InputsThatGiveNoPngOrUseABadPaletteFail)
+{
+    // An SCN envelope of 2 pictures whose heads (at 16 and 24) are all zero: 0 x 0 frames.
+    Bytes emptyFrames =
+        ByteBuilder().text("SCN").put_u32(4, 42).put_u8(9, 2).pad_to(32).u8(0).u32(16).u8(0).u32(24).data();
+    const Bytes palette = fixture("phoenix/icon4.icn.pal");
+    Bytes highValue = palette;
+    highValue[16 + 5] = 64;
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, Bytes>> files;
+        std::string args;
+        int status;
+        std::string out;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"every frame empty",
+         {{"e.bin", emptyFrames}},
+         "png e.bin",
+         1,
+         "",
+         {"e.bin: Nothing to write for e-(Frame00).png: the picture is empty (0x0)"}},
+        {"unknown format",
+         {{"u.bin", Bytes(64, 0x5A)}},
+         "png u.bin",
+         1,
+         "",
+         {"zarpo2-cli: u.bin: LOGO type is unknown"}},
+        {"palette fit",
+         {{"i.icn", fixture("phoenix/icon4.icn")}, {"p.pal", palette}},
+         "png --palette p.pal i.icn",
+         0,
+         "i.png\n",
+         {}},
+        {"palette missing",
+         {{"i.icn", fixture("phoenix/icon4.icn")}},
+         "png --palette none.pal i.icn",
+         1,
+         "i.png\n",
+         {"i.icn: palette none.pal: cannot open: No such file",
+          "i.icn: ===>>> PALETTE: FATAL Error in read_Palette();"}},
+        {"palette empty",
+         {{"i.icn", fixture("phoenix/icon4.icn")}, {"p.pal", {}}},
+         "png --palette p.pal i.icn",
+         1,
+         "i.png\n",
+         {"i.icn: palette p.pal: empty"}},
+        {"palette short",
+         {{"i.icn", fixture("phoenix/icon4.icn")}, {"p.pal", Bytes(100, 1)}},
+         "png --palette p.pal i.icn",
+         1,
+         "i.png\n",
+         {"i.icn: palette p.pal: 100 bytes, shorter than"}},
+        {"palette value above 63",
+         {{"i.icn", fixture("phoenix/icon4.icn")}, {"p.pal", highValue}},
+         "png --palette p.pal i.icn",
+         1,
+         "i.png\n",
+         {"i.icn: palette p.pal: entry 1 holds 64"}},
+        {"palette a folder",
+         {{"i.icn", fixture("phoenix/icon4.icn")}, {"sub/x", {}}},
+         "png --palette sub i.icn",
+         1,
+         "i.png\n",
+         {"i.icn: palette sub: not a regular file"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string dir = fresh_dir();
+        for (const auto& [name, bytes] : c.files)
+            put(dir + "/" + name, bytes);
+        CliRun r = cli(dir, c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        for (const std::string& part : c.messages)
+            EXPECT_TRUE(has(r.err, part)) << r.err;
+    }
+}
+
+// Standard output carries only data: trace lines and decoder messages go to standard error,
+// every message with the input's name. "--" ends the options. A failed write to standard
+// output is an error.
+TEST(CliExitStatus, StandardOutputCarriesOnlyDataAndItsFailureCounts)
+{
+    const std::string dir = fresh_dir();
+    put(dir + "/a.pcx", PCX_37x23);
+    put(dir + "/-x.pcx", PCX_37x23);
+    // A PCX header of 9000 x 10: beyond the limits, so the picture gets no buffer.
+    put(dir + "/wide.pcx", ByteBuilder().bytes(PCX_37x23).put_u16(8, 8999).put_u16(10, 9).put_u16(66, 9000).data());
+
+    CliRun verbose = cli(dir, "png --verbose a.pcx");
+    EXPECT_EQ(verbose.status, 0);
+    EXPECT_EQ(verbose.out, "a.png\n");
+    EXPECT_TRUE(has(verbose.err, "===>>> LOGO: FileIO for \"a.pcx\" Opened")) << verbose.err;
+
+    CliRun wide = cli(dir, "png wide.pcx");
+    EXPECT_EQ(wide.status, 1);
+    EXPECT_EQ(wide.out, "");
+    EXPECT_TRUE(has(wide.err, "zarpo2-cli: wide.pcx: No memory allocated for Image")) << wide.err;
+
+    EXPECT_EQ(cli(dir, "png -x.pcx").status, 2);
+    CliRun dashed = cli(dir, "png -- -x.pcx");
+    EXPECT_EQ(dashed.status, 0) << dashed.err;
+    EXPECT_EQ(dashed.out, "-x.png\n");
+
+    for (const char* redirect : {"> /dev/full", ">&-"}) {
+        SCOPED_TRACE(redirect);
+        CliRun failed = cli(dir, std::string("identify a.pcx ") + redirect);
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_TRUE(has(failed.err, "zarpo2-cli: write error on standard output")) << failed.err;
+    }
+    EXPECT_EQ(cli(dir, "list > /dev/full").status, 1);
+}
+
+// ---- JSON ----
+
+namespace {
+
+// True when text is valid UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool valid_utf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        unsigned char c = text[i];
+        std::size_t n = c < 0x80                 ? 1
+                        : c >= 0xC2 && c <= 0xDF ? 2
+                        : c >= 0xE0 && c <= 0xEF ? 3
+                        : c >= 0xF0 && c <= 0xF4 ? 4
+                                                 : 0;
+        if (n == 0 || i + n > text.size())
+            return false;
+        std::uint32_t v = n == 1 ? c : c & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            unsigned char f = text[i + k];
+            if ((f & 0xC0) != 0x80)
+                return false;
+            v = (v << 6) | (f & 0x3F);
+        }
+        if ((n == 3 && v < 0x800) || (n == 4 && (v < 0x10000 || v > 0x10FFFF)) || (v >= 0xD800 && v <= 0xDFFF))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string field(const std::string& record, const std::string& name)
+{
+    std::size_t at = record.find("\"" + name + "\": \"");
+    if (at == std::string::npos)
+        return "(none)";
+    at += name.size() + 5;
+    std::string value;
+    for (; at < record.size() && record[at] != '"'; ++at) {
+        if (record[at] == '\\')
+            value += record[at++];
+        value += record[at];
+    }
+    return value;
+}
+
+}  // namespace
+
+// Every record is valid UTF-8 whatever the name: valid UTF-8 kept, other bytes as U+FFFD
+// with the exact name in "fileHex"; quotes and control characters escaped.
+TEST(CliJson, RecordsAreValidUtf8ForAnyName)
+{
+    const struct {
+        std::string name, file, fileHex;
+    } cases[] = {
+        {"plain.pcx", "plain.pcx", "(none)"},
+        {"caf\xC3\xA9.pcx", "caf\xC3\xA9.pcx", "(none)"},
+        {"\xFF\xFE-latin1-\xE9.pcx", "\xEF\xBF\xBD\xEF\xBF\xBD-latin1-\xEF\xBF\xBD.pcx",
+         "fffe2d6c6174696e312de92e706378"},
+        {"cut-\xE2\x82.pcx", "cut-\xEF\xBF\xBD\xEF\xBF\xBD.pcx", "6375742de2822e706378"},
+        {"surrogate-\xED\xA0\x80.pcx", "surrogate-\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.pcx",
+         "737572726f676174652deda0802e706378"},
+        {"quote\"tab\t.pcx", "quote\\\"tab\\u0009.pcx", "(none)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string dir = fresh_dir();
+        put(dir + "/" + c.name, PCX_37x23);
+        std::string quoted;
+        for (char ch : c.name)
+            quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+        CliRun r = cli(dir, "identify --json -- '" + quoted + "'");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(valid_utf8(r.out));
+        EXPECT_EQ(field(r.out, "file"), c.file);
+        EXPECT_EQ(field(r.out, "fileHex"), c.fileHex);
+        EXPECT_TRUE(has(r.out, "\"formatId\": 27, \"formatName\": \"PCX (8-bit, RLE)\", \"width\": 37")) << r.out;
+    }
+}
