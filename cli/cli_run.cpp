@@ -15,44 +15,60 @@ const char* const USAGE = "Usage: zarpo2-cli list\n"
                           "       zarpo2-cli png [--palette PALFILE] [--out-dir DIR] [--verbose] [--] FILE...\n"
                           "       zarpo2-cli scan [--json] [--extract DIR] [--png DIR] [--] FILE...\n"
                           "       zarpo2-cli thumbnail [-s SIZE] [--] FILE OUT.png\n"
+                          "       zarpo2-cli --help | --version\n"
                           "\n"
                           "  list      print the supported LOGO formats, as zarpo2 -list does\n"
-                          "  identify  print the format, size, frames and colours of each FILE\n"
+                          "  identify  print the format, size, frames and colours of each FILE, one a line\n"
                           "  png       decode each FILE and write its PNG files, as File > Save as PNG does;\n"
                           "            print the path of every PNG written, one a line\n"
-                          "  scan      list the logos inside whole ROM images, one a line; --extract writes\n"
-                          "            each one's unpacked bytes into DIR, --png its PNG files\n"
-                          "  thumbnail write FILE's picture (a multi-frame logo's first frame) as an 8-bit RGBA\n"
-                          "            PNG whose longer side is at most SIZE (default 256), for file managers\n"
+                          "  scan      list the logos inside whole ROM images, one a line: offset, container\n"
+                          "            and member name, compression, format, size and frames, then the files\n"
+                          "            written for it\n"
+                          "  thumbnail write FILE's picture (a multi-frame logo's first frame with pixels) as an\n"
+                          "            8-bit RGBA PNG whose longer side is at most SIZE, for file managers;\n"
+                          "            prints nothing on standard output\n"
                           "\n"
-                          "  --json           one JSON object per line. A FILE name is given in \"file\"; a byte\n"
-                          "                   of it that is not part of valid UTF-8 is written there as U+FFFD,\n"
-                          "                   and the exact name follows as \"fileHex\" (two hex digits a byte)\n"
-                          "  --palette FILE   external palette for Phoenix FirstBIOS ICON logos: a 16-byte header\n"
-                          "                   and 64 entries of three 6-bit values. One that is missing, unreadable,\n"
-                          "                   empty, too short or holds a value above 63 is reported with its name\n"
-                          "                   and fails every ICON logo it is given to\n"
-                          "  --out-dir DIR    write the PNG files into DIR instead of beside each FILE\n"
-                          "  --verbose        print the viewer's trace lines, on standard error\n"
-                          "  --               end of the options: every later argument is a FILE\n"
+                          "  --json            identify, scan: one JSON object per line. Every string is valid\n"
+                          "                    UTF-8: a byte of a name that is not part of valid UTF-8 is written\n"
+                          "                    as U+FFFD, and the exact bytes follow in a member named after it\n"
+                          "                    with \"Hex\" added (\"fileHex\", \"nameHex\"; two hex digits a byte)\n"
+                          "  --verbose         identify, png: print the viewer's trace lines, on standard error\n"
+                          "  --palette FILE    png: external palette for Phoenix FirstBIOS ICON logos: a 16-byte\n"
+                          "                    header and 64 entries of three 6-bit values. One that is missing,\n"
+                          "                    unreadable, empty, too short or holds a value above 63 is reported\n"
+                          "                    with its name and fails every ICON logo it is given to\n"
+                          "  --out-dir DIR     png: write the PNG files into DIR instead of beside each FILE\n"
+                          "  --extract DIR     scan: write each logo's unpacked bytes into DIR (made if missing)\n"
+                          "                    as a file that png and zarpo2 open as it is\n"
+                          "  --png DIR         scan: write each logo's PNG files into DIR (made if missing)\n"
+                          "  -s, --size SIZE   thumbnail: the longer side at most, 1 to 2048 (default 256)\n"
+                          "  --                end of the options: every later argument is a FILE\n"
                           "\n"
-                          "Standard output carries only the records (identify) or the PNG paths (png). Messages\n"
-                          "go to standard error as \"zarpo2-cli: FILE: message\". A FILE that is not a regular\n"
-                          "file (a folder, FIFO or device) is refused without being read.\n"
+                          "Standard output carries only the records (identify, scan) or the PNG paths (png).\n"
+                          "Messages go to standard error as \"zarpo2-cli: FILE: message\". A FILE that is not a\n"
+                          "regular file (a folder, FIFO or device) is refused without being read.\n"
                           "\n"
-                          "PNG names: the path of FILE up to the first dot of its last component, then .png\n"
+                          "PNG names (png): the path of FILE up to the first dot of its last component, then .png\n"
                           "(a/logo.v1.bin gives a/logo.png; frames give a/logo-(Frame00).png, ...). One run\n"
                           "never replaces any of its FILEs, nor a PNG it wrote for another FILE: when a name is\n"
                           "taken, FILE's name with only its last extension replaced is used (a/logo.v2.bin gives\n"
                           "a/logo.v2.png); when that is taken too, FILE gets no PNG and a message names the input\n"
                           "that holds the name. The same FILE given twice writes its PNG files again.\n"
                           "\n"
+                          "Scan names: DIR/ROM-OFFSET-MEMBER.bin, .png or -(FrameNN).png, from the leaf of the\n"
+                          "ROM's name, the logo's offset in 8 hex digits and the member's name without its DOS\n"
+                          "path (the container's when it has none); every character but A-Z a-z 0-9 - becomes _,\n"
+                          "so a name never leaves DIR. Where one of the run's FILEs or a file it wrote for another\n"
+                          "logo holds a name, -2, -3, ... is added to it. A thumbnail never replaces FILE.\n"
+                          "\n"
                           "Exit status:\n"
-                          "  0  every FILE was done\n"
+                          "  0  every FILE was done; scan: at least one logo was found and every file asked for\n"
+                          "     was written\n"
                           "  1  a FILE failed: it cannot be opened or is not a regular file, its format is unknown,\n"
                           "     it produced no PNG (an empty picture, every frame refused, its names taken, a\n"
-                          "     failed write) or not every one, or its --palette could not be used; or standard\n"
-                          "     output could not be written\n"
+                          "     failed write) or not every one, or its --palette could not be used; scan: no logo\n"
+                          "     was found in any FILE, or a file was not written; thumbnail: FILE holds no picture\n"
+                          "     or OUT.png was not written; or standard output could not be written\n"
                           "  2  usage error\n";
 
 int usage_error(const std::string& what)
@@ -79,22 +95,23 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::vecto
         std::string name = arg.substr(0, equals);
         const OptionSpec* spec = nullptr;
         for (const OptionSpec& option : known)
-            if (name == option.name)
+            if (name == option.name || (option.alias && name == option.alias))
                 spec = &option;
         if (!spec) {
             parsed.error = "unknown option " + arg;
             return parsed;
         }
+        const std::string key = spec->name;
         if (!spec->takesValue) {
             if (equals != std::string::npos) {
                 parsed.error = name + " takes no value";
                 return parsed;
             }
-            parsed.options[name] = "";
+            parsed.options[key] = "";
         } else if (equals != std::string::npos) {
-            parsed.options[name] = arg.substr(equals + 1);
+            parsed.options[key] = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
-            parsed.options[name] = args[++i];
+            parsed.options[key] = args[++i];
         } else {
             parsed.error = name + " needs a value";
             return parsed;
@@ -110,11 +127,6 @@ void report(const std::string& input, const std::string& text)
         line.pop_back();
     std::fprintf(stderr, "zarpo2-cli: %s: %s\n", input.c_str(), line.c_str());
     std::fflush(stderr);
-}
-
-std::string open_problem_text(const std::string& problem)
-{
-    return problem == NOT_A_REGULAR_FILE ? problem : "cannot open: " + problem;
 }
 
 void CliSink::trace_line(const std::string& text)
@@ -139,7 +151,7 @@ void CliSink::kernel_line(const std::string& text)
 
 void CliFrontEnd::cannot_open(const std::string& path, const std::string& problem)
 {
-    report(path, open_problem_text(problem));
+    report(path, problem == NOT_A_REGULAR_FILE ? problem : "cannot open: " + problem);
 }
 
 std::string CliFrontEnd::choose_palette_file()

@@ -19,8 +19,9 @@ extern const char* const USAGE;
 int usage_error(const std::string& what);
 
 struct OptionSpec {
-    const char* name;  // "--json"
-    bool takesValue;   // given as "--name VALUE" or "--name=VALUE"
+    const char* name;             // "--json"
+    bool takesValue;              // given as "--name VALUE" or "--name=VALUE"
+    const char* alias = nullptr;  // another spelling ("-s"), recorded under name
 };
 
 struct Arguments {
@@ -32,17 +33,13 @@ struct Arguments {
     std::string value(const std::string& name) const { return has(name) ? options.at(name) : std::string(); }
 };
 
-// Splits a command's arguments into the options it knows and the files. "--" ends the
-// options; "-" alone is a file; any other argument starting with "-" before "--" must be
-// a known option.
+// Splits a command's arguments into the options it knows and the files (every other
+// argument). "--" ends the options; "-" alone is a file; any other argument starting with
+// "-" before "--" must be a known option. An option given twice keeps its last value.
 Arguments parse_arguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& known);
 
 // Prints "zarpo2-cli: input: text" on standard error.
 void report(const std::string& input, const std::string& text);
-
-// The message for a file that cannot be read: "not a regular file", or "cannot open: "
-// and the system's reason.
-std::string open_problem_text(const std::string& problem);
 
 // The command's messages, all on standard error: trace lines as they are (verbose mode),
 // notices, fatal lines and kernel lines after "zarpo2-cli: INPUT: ", so that each names
@@ -57,8 +54,9 @@ public:
     std::string input;  // the file being read
 };
 
-// No windows: alerts and messages are reported with the input's name; the palette of an
-// ICON is the --palette file, checked before it is used.
+// No windows: alerts and messages are reported with the input's name, a file that cannot
+// be opened as "zarpo2-cli: FILE: not a regular file" or "... cannot open: REASON"; the
+// palette of an ICON is the --palette file, checked before it is used.
 class CliFrontEnd : public FrontEnd {
 public:
     MessageSink& messages() override { return sink; }

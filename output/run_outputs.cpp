@@ -16,13 +16,13 @@ void RunOutputs::add_input(const std::string& path)
         inputs_.emplace(*id, path);
 }
 
-void RunOutputs::add_written(const std::string& path, const std::string& input)
+void RunOutputs::add_written(const std::string& path, const std::string& input, unsigned part)
 {
     if (auto id = file_id(path))
-        written_.insert_or_assign(*id, Writer{path, input, file_id(input)});
+        written_.insert_or_assign(*id, Writer{path, input, file_id(input), part});
 }
 
-std::string RunOutputs::taken(const std::string& name, const std::string& input) const
+std::string RunOutputs::taken(const std::string& name, const std::string& input, unsigned part) const
 {
     auto id = file_id(name);
     if (!id)
@@ -38,13 +38,14 @@ std::string RunOutputs::taken(const std::string& name, const std::string& input)
     const Writer& writer = out->second;
     auto inputId = file_id(input);
     bool sameInput = inputId && writer.inputId ? *inputId == *writer.inputId : input == writer.input;
-    return sameInput ? std::string() : name + " was written for " + writer.input;
+    return sameInput && part == writer.part ? std::string() : name + " was written for " + writer.input;
 }
 
-std::string RunOutputs::first_taken(const std::vector<std::string>& names, const std::string& input) const
+std::string RunOutputs::first_taken(const std::vector<std::string>& names, const std::string& input,
+                                    unsigned part) const
 {
     for (const std::string& name : names) {
-        std::string why = taken(name, input);
+        std::string why = taken(name, input, part);
         if (!why.empty())
             return why;
     }
@@ -52,14 +53,14 @@ std::string RunOutputs::first_taken(const std::vector<std::string>& names, const
 }
 
 RunOutputs::Choice RunOutputs::choose(const std::string& input, const std::vector<std::string>& usual,
-                                      const std::vector<std::string>& fallback) const
+                                      const std::vector<std::string>& fallback, unsigned part) const
 {
-    std::string usualTaken = first_taken(usual, input);
+    std::string usualTaken = first_taken(usual, input, part);
     if (usualTaken.empty())
         return {usual, {}};
     if (fallback == usual)
         return {{}, usualTaken};
-    std::string fallbackTaken = first_taken(fallback, input);
+    std::string fallbackTaken = first_taken(fallback, input, part);
     if (fallbackTaken.empty())
         return {fallback, {}};
     return {{}, usualTaken + "; " + fallbackTaken};

@@ -1,12 +1,15 @@
 #include "pipeline/rom_scan.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/load_context.h"
 #include "core/owned.h"
 #include "pipeline/decode_logo.h"
 #include "pipeline/front_end.h"
+#include "pipeline/input_file.h"
 #include "pipeline/ui_strings.h"
 
 namespace {
@@ -251,10 +254,9 @@ RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image)
 RomScanReport scan_rom(const std::string& path)
 {
     RomScanReport report;
-    OwnedFile file(std::fopen(path.c_str(), "rb"));
+    OwnedFile file = open_input_file(path, report.openProblem);
     if (!file) {
         report.opened = false;
-        report.problems.push_back("cannot open the file");
         return report;
     }
     const std::uint64_t maxSize = RomScanLimits{}.maxFileSize;
@@ -270,7 +272,7 @@ RomScanReport scan_rom(const std::string& path)
     }
     if (std::ferror(file.get())) {
         report.opened = false;
-        report.problems.push_back("read error");
+        report.openProblem = std::strerror(errno);
         return report;
     }
     return scan_rom_bytes(image);

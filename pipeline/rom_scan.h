@@ -40,12 +40,14 @@ struct RomScanReport {
     std::vector<FoundLogo> logos;        // by file offset
     std::vector<std::string> problems;   // one line each: records that could not be unpacked, budgets spent
     bool opened = true;                  // false when the file could not be read
+    std::string openProblem;             // then why: NOT_A_REGULAR_FILE or the system's reason
 };
 
 // Scans an image in memory.
 RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image);
 // Reads the file (at most RomScanLimits::maxFileSize bytes; a larger file is not scanned)
-// and scans it.
+// and scans it. Only a regular file is read (open_input_file): a folder, FIFO or device
+// is refused without waiting on it.
 RomScanReport scan_rom(const std::string& path);
 
 // The file name of a found logo: "<ROM leaf>-<offset, 8 hex digits>-<member>". The ROM's

@@ -306,15 +306,39 @@ TEST(RomScanCommand, ListsExtractsAndWritesPngs)
     EXPECT_TRUE(fs::exists(dir + "/p/award_bin-00005e0e-dbios_bmp.png"));
 }
 
+// Names of files and of members are any bytes: valid UTF-8 is kept, every other byte is
+// U+FFFD, and the exact bytes follow as "fileHex" / "nameHex".
 TEST(RomScanCommand, JsonIsValidUtf8ForAnyName)
 {
+    const std::string fffd = "\xEF\xBF\xBD";
     const Bytes rom = read_file(rom_path("msi.bin"));
     const std::string path = write_temp_file(rom, "rom-\xff\xe2\x88-\"q\".bin");
     std::string out = cli_scan("--json '" + path + "'");
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
     EXPECT_TRUE(valid_utf8(out)) << out;
-    EXPECT_NE(out.find("\\u00ff\\u00e2\\u0088-\\\"q\\\""), std::string::npos) << out;
-    EXPECT_NE(out.find("\"container\": \"MSI PCX slot\", \"name\": \"slot 1\""), std::string::npos) << out;
+    EXPECT_NE(out.find("rom-" + fffd + fffd + fffd + "-\\\"q\\\".bin\", \"fileHex\": \""), std::string::npos) << out;
+    EXPECT_NE(out.find("ffe2882d2271222e62696e\", \"offset\": 0,"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"container\": \"MSI PCX slot\", \"name\": \"slot 1\", \"detail\""), std::string::npos) << out;
+
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    const struct {
+        std::string member, expected;
+    } cases[] = {
+        {"caf\xC3\xA9.bmp", "\"name\": \"caf\xC3\xA9.bmp\", \"detail\""},
+        {"caf\xE9\x01.bmp", "\"name\": \"caf" + fffd + "\\u0001.bmp\", \"nameHex\": \"636166e9012e626d70\""},
+        {std::string("n:\\\xFF\0junk", 9), "\"name\": \"n:\\\\" + fffd + "\", \"nameHex\": \"6e3a5cff\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        ByteBuilder image;
+        image.fill(0x40, 0xFF);
+        image.bytes(award_member(c.member, 0x4000, pcx)).u8(0);
+        std::string record = cli_scan("--json '" + write_temp_file(image.data(), "member.bin") + "'");
+        EXPECT_EQ(std::count(record.begin(), record.end(), '\n'), 1) << record;
+        EXPECT_TRUE(valid_utf8(record)) << record;
+        EXPECT_NE(record.find(c.expected), std::string::npos) << record;
+        EXPECT_EQ(record.find("fileHex"), std::string::npos) << record;
+    }
 }
 
 // Member names with DOS paths, NUL junk or nothing make names inside the folder, all
