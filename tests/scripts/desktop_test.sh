@@ -224,7 +224,7 @@ identify|list|png|scan|thumbnail	zarpo2-cli
 thumbnail	zarpo2-cli th
 --help|--version	zarpo2-cli -
 --|--out-dir|--palette|--verbose	zarpo2-cli png --
---|--json	zarpo2-cli identify --json --
+--|--json|--verbose	zarpo2-cli identify --json --
 --|--extract|--json|--png	zarpo2-cli scan --
 dir one|dir two	zarpo2-cli png --out-dir d
 dir one|dir two	zarpo2-cli scan --extract di
