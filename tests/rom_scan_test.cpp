@@ -3,6 +3,8 @@
 // and the scan command.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <set>
 
@@ -107,7 +109,7 @@ bool valid_utf8(const std::string& s)
 std::string cli_scan(const std::string& args, std::string* out = nullptr, int* status = nullptr)
 {
     std::string text;
-    int s = run_command(cli_path() + " scan " + args + " 2>/dev/null", &text);
+    int s = run_command("timeout 20 " + cli_path() + " scan " + args + " 2>/dev/null", &text);
     if (status)
         *status = s;
     if (out)
@@ -424,20 +426,30 @@ TEST(RomScan, FoundLogoNamesAndPlaces)
     }
 }
 
+// A folder or a FIFO is refused without waiting on it, and the scan goes on; a failed
+// write to standard output fails the run.
 TEST(RomScanCommand, ExitStatuses)
 {
     const std::string noise = write_temp_file(Bytes(4096, 0x5A), "noise.bin");
+    const std::string fifo = test_temp_dir() + "/scan-fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string intel = "'" + rom_path("intel.bi1") + "'";
     struct Row {
         std::string args;
         int status;
     } rows[] = {
-        {"'" + rom_path("intel.bi1") + "'", 0},
+        {intel, 0},
         {"'" + noise + "'", 1},
-        {"'" + noise + "' '" + rom_path("intel.bi1") + "'", 0},
+        {"'" + noise + "' " + intel, 0},
         {"'" + test_temp_dir() + "/missing.bin'", 1},
         {"", 2},
         {"--bogus '" + noise + "'", 2},
         {"--extract", 2},
+        {"--extract ''", 2},
+        {"'" + fifo + "' '" + test_temp_dir() + "' " + intel, 0},
+        {"'" + fifo + "'", 1},
+        {intel + " > /dev/full", 1},
+        {"--json " + intel + " > /dev/full", 1},
     };
     for (const Row& row : rows) {
         int status = -1;

@@ -168,6 +168,11 @@ zarpo2-cli thumbnail "$WORK/notalogo" "$WORK/none.png" 2>/dev/null
 cp "$DATA/award/awbm16.bin" "$WORK/-dash.bin"
 (cd "$WORK" && zarpo2-cli thumbnail -s 32 -- -dash.bin dash.png) && [ -s "$WORK/dash.png" ] ||
     fail "-- does not end the options"
+(cd "$WORK" && zarpo2-cli thumbnail -- -dash.bin ./-dash.bin 2>/dev/null)
+[ $? = 1 ] && cmp -s "$DATA/award/awbm16.bin" "$WORK/-dash.bin" || fail "a thumbnail replaced its input"
+mkfifo "$WORK/fifo"
+timeout 20 zarpo2-cli thumbnail "$WORK/fifo" "$WORK/fifo.png" 2>"$WORK/stderr"
+[ $? = 1 ] && grep -q "fifo: not a regular file" "$WORK/stderr" || fail "a FIFO is not refused"
 [ -z "$(find "$WORK" -name '.zarpo2-png-*')" ] || fail "a temporary file was left behind"
 
 note "both manual pages render without a warning"
