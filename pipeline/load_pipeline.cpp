@@ -121,20 +121,30 @@ void logo_window_size(const LogoDescriptor& d, std::uint16_t& winW, std::uint16_
     }
 }
 
-int load_logo(const std::string& path)
+OwnedFile open_logo(const std::string& path)
 {
-    ViewerState& state = viewer_state();
-    state.fileName = path;
     std::string problem;
     OwnedFile file = open_input_file(path, problem);
     if (!file) {
         front_end().cannot_open(path, problem);
         std::fflush(stdout);
-        return 0;
     }
+    return file;
+}
+
+int load_opened_logo(OwnedFile file, const std::string& path)
+{
+    ViewerState& state = viewer_state();
+    state.fileName = path;
     LoadContext load(front_end().messages(), state.verbose != 0);
     load.set_input(std::move(file));
     return show_decoded(load);
+}
+
+int load_logo(const std::string& path)
+{
+    OwnedFile file = open_logo(path);
+    return file ? load_opened_logo(std::move(file), path) : 0;
 }
 
 int load_logo_bytes(std::vector<std::uint8_t> bytes, const std::string& name)

@@ -7,12 +7,22 @@
 
 #include "core/load_context.h"
 #include "core/logo.h"
+#include "core/owned.h"
 #include "pipeline/front_end.h"
 
 // Loads the logo at path into viewer_state(); 1 when a decoder ran and the views were
 // opened, 0 when the file cannot be opened (FrontEnd::cannot_open; a folder, FIFO or
-// device is not opened for reading at all) or its format has no decoder.
+// device is not read at all) or its format has no decoder. open_logo and
+// load_opened_logo are its two steps, for a caller that keeps what it shows until the new
+// file is open.
 int load_logo(const std::string& path);
+
+// Opens the logo file at path (open_input_file); null, after FrontEnd::cannot_open, when
+// it cannot be opened or is not a regular file.
+OwnedFile open_logo(const std::string& path);
+
+// Loads the file open_logo opened for path, as load_logo does.
+int load_opened_logo(OwnedFile file, const std::string& path);
 
 // Loads a logo held in memory (one found inside a ROM image) like load_logo; name stands
 // for the file name in the views, the trace lines and the PNG names.

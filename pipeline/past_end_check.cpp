@@ -6,6 +6,7 @@
 #include "core/owned.h"
 #include "pipeline/format_registry.h"
 #include "pipeline/front_end.h"
+#include "pipeline/input_file.h"
 
 namespace {
 
@@ -65,7 +66,8 @@ int padded_close(void* cookie)
 OwnedFile open_padded(const std::string& path)
 {
     auto* padded = new PaddedFile;
-    padded->file.reset(std::fopen(path.c_str(), "rb"));
+    std::string problem;
+    padded->file = open_input_file(path, problem);  // a path made a FIFO since the load is not waited on
     if (!padded->file || fseeko(padded->file.get(), 0, SEEK_END) != 0) {
         delete padded;
         return OwnedFile();

@@ -1,7 +1,5 @@
 #include "ui/file_navigation.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -26,16 +24,9 @@ bool has_decoder(LogoFormatId id)
     return decoder.single || decoder.cell || decoder.frames;
 }
 
-bool is_regular_file(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
+// identify_logo opens only regular files, as every load does.
 bool loads_as_logo(const std::string& path)
 {
-    if (!is_regular_file(path))
-        return false;
     LogoDescriptor d;
     SilentSink silent;
     return identify_logo(path, d, silent, false) && has_decoder(d.formatId);
@@ -49,19 +40,6 @@ void remember_folder(const std::string& path)
     if (!chooser || chooser->shown() || slash == std::string::npos)
         return;
     chooser->directory(slash == 0 ? "/" : path.substr(0, slash).c_str());
-}
-
-// Refuses what is not a regular file with a message naming it; true for a regular file or
-// one that is not there (whose open then fails with its own message).
-bool may_open(const std::string& path)
-{
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        front_end().alert(
-            format_string("%s \"%s\": %s", viewer_state().strings->cantOpen, path.c_str(), texts().notRegular));
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -84,7 +62,12 @@ bool open_logo_file(const std::string& path)
     ViewerState& state = viewer_state();
     UiState& ui = ui_state();
     ui.openingPath = path;
-    if (!may_open(path)) {
+    ++ui.loadSerial;
+    // The file is opened before the loaded logo is flushed: one that cannot be opened, or
+    // is not a regular file, is refused by the pipeline (FltkFrontEnd::cannot_open) without
+    // waiting on it, and the loaded logo stays.
+    OwnedFile file = open_logo(path);
+    if (!file) {
         ui.openingPath.clear();
         return false;
     }
@@ -92,10 +75,9 @@ bool open_logo_file(const std::string& path)
     ui.currentPath = path;
     ui.romOrigin = {};
     ui.endsEarly = false;
-    ++ui.loadSerial;
     // A file that is no logo gets the unknown-format message from the pipeline, through
     // FltkFrontEnd::message, which shows the list of the logos inside a ROM image instead.
-    state.loaded = load_logo(path);
+    state.loaded = load_opened_logo(std::move(file), path);
     ui.openingPath.clear();
     if (!state.loaded)
         return false;
@@ -107,13 +89,12 @@ bool open_logo_file(const std::string& path)
 
 bool open_rom_file(const std::string& path)
 {
-    if (!may_open(path))
-        return false;
-    if (!is_regular_file(path)) {
-        front_end().alert(format_string("%s \"%s\"", viewer_state().strings->cantOpen, path.c_str()));
+    RomScanReport report = scan_rom(path);
+    if (!report.opened) {
+        front_end().cannot_open(path, report.openProblem);
         return false;
     }
-    if (!show_rom_list(path)) {
+    if (!show_rom_list(path, std::move(report))) {
         fl_message("%s\n%s", texts().noLogoInRom, path.c_str());
         return false;
     }
@@ -162,10 +143,14 @@ std::string neighbour_in_folder(const std::string& path, int direction)
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string prefix = slash == std::string::npos ? "" : folder;
     const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    // Only regular files are tried: a device or FIFO of the folder is not even opened.
     std::vector<std::string> names;
     std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        names.push_back(it->path().filename().string());
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError))
+            names.push_back(it->path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     if (direction > 0) {
         for (auto it = std::upper_bound(names.begin(), names.end(), leaf); it != names.end(); ++it)

@@ -8,9 +8,9 @@
 
 #include "pipeline/rom_scan.h"
 
-// Opens path as File > Open LOGO does once a file is chosen: what is not a regular file
-// (a folder, a FIFO, a device) is refused with a message and the loaded logo stays;
-// otherwise the loaded logo is flushed and path loaded. A file that is no logo but holds
+// Opens path as File > Open LOGO does once a file is chosen: what cannot be opened or is
+// not a regular file (a folder, a FIFO, a device) is refused with a message and the loaded
+// logo stays; otherwise the loaded logo is flushed and path loaded. A file that is no logo but holds
 // logos (a ROM image) shows the list of them instead of the unknown-format message (see
 // FltkFrontEnd::message). True when a logo was loaded.
 bool open_logo_file(const std::string& path);

@@ -6,9 +6,11 @@
 #include <FL/fl_ask.H>
 
 #include "core/limits.h"
+#include "pipeline/input_file.h"
 #include "pipeline/viewer_state.h"
 #include "ui/rom_list_window.h"
 #include "ui/ui_state.h"
+#include "ui/viewer_texts.h"
 #include "ui/views.h"
 #include "ui/zoom_view.h"
 
@@ -42,12 +44,20 @@ void FltkFrontEnd::alert(const std::string& text)
     fl_alert("%s", naming_the_file(text).c_str());
 }
 
+void FltkFrontEnd::cannot_open(const std::string& path, const std::string& problem)
+{
+    std::string text = format_string("%s \"%s\"", viewer_state().strings->cantOpen, path.c_str());
+    if (problem == NOT_A_REGULAR_FILE)
+        text += std::string(": ") + texts().notRegular;
+    alert(text);
+}
+
 void FltkFrontEnd::message(const std::string& text)
 {
     // The pipeline's one message: the file is no logo it knows. A file being opened that
     // holds logos all the same (a ROM image) shows the list of them instead.
     const std::string& opening = ui_state().openingPath;
-    if (!opening.empty() && show_rom_list(opening))
+    if (!opening.empty() && show_rom_list(opening, scan_rom(opening)))
         return;
     fl_message("%s", naming_the_file(text).c_str());
 }

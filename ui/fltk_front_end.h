@@ -11,6 +11,9 @@ public:
     // Both boxes name the file being loaded when their text does not already; a load
     // shows the same alert once, however often it is raised.
     void alert(const std::string& text) override;
+    // "Sorry, I can't open "PATH"", with ": not a regular file" (in the viewer's language)
+    // for a folder, FIFO or device.
+    void cannot_open(const std::string& path, const std::string& problem) override;
     void message(const std::string& text) override;
     std::string choose_palette_file() override;
     void show_frame_window(int winW, int winH) override;

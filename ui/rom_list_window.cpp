@@ -168,9 +168,8 @@ void RomListWindow::open_chosen()
         open_found_logo(romPath_, logos_[static_cast<std::size_t>(row - 1)]);
 }
 
-bool show_rom_list(const std::string& path)
+bool show_rom_list(const std::string& path, RomScanReport report)
 {
-    RomScanReport report = scan_rom(path);
     if (report.logos.empty())
         return false;
     UiState& ui = ui_state();

@@ -40,9 +40,9 @@ private:
     std::vector<FoundLogo> logos_;
 };
 
-// Scans the file at path and shows its logos in the list window; false, and nothing
-// shown, when it holds none.
-bool show_rom_list(const std::string& path);
+// Shows the logos report found in the file at path in the list window; false, and
+// nothing shown, when it holds none.
+bool show_rom_list(const std::string& path, RomScanReport report);
 
 // File > Open ROM: asks for a file and shows the list of the logos inside it (even for a
 // file that is a logo itself), or says it holds none.
