@@ -60,6 +60,10 @@ for page in zarpo2 zarpo2-cli; do
     [ -z "$warnings" ] || fail "man warns on the installed $page(1): $warnings"
 done
 desktop-file-validate "$root/usr/share/applications/zarpo2.desktop" || fail "the installed desktop entry"
+# The viewer finds its guide from its own folder: the entry starts it as it is.
+grep -qx 'Exec=/usr/bin/zarpo2 %f' "$root/usr/share/applications/zarpo2.desktop" ||
+    fail "the installed desktop entry starts $(sed -n 's/^Exec=//p' "$root/usr/share/applications/zarpo2.desktop")"
+[ -f "$root/usr/share/zarpo2/Documentation/index.html" ] || fail "no guide in ../share/zarpo2 from /usr/bin"
 appstreamcli validate-tree --no-net "$root/usr" || fail "the installed metainfo"
 XDG_DATA_DIRS=$root/usr/share update-mime-database "$root/usr/share/mime" || fail "update-mime-database refused the installed types"
 type=$(XDG_DATA_HOME=$WORK/none XDG_DATA_DIRS=$root/usr/share:/usr/share \
