@@ -3,20 +3,10 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "core/format_string.h"
 #include "core/limits.h"
 
 namespace {
-
-std::string vformat(const char* format, va_list args)
-{
-    va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
-}
 
 void put(std::FILE* stream, const std::string& text)
 {
@@ -52,7 +42,7 @@ void LoadContext::trace(const char* format, ...)
         return;
     va_list args;
     va_start(args, format);
-    sink_.trace_line(vformat(format, args));
+    sink_.trace_line(vformat_string(format, args));
     va_end(args);
 }
 
@@ -60,7 +50,7 @@ void LoadContext::notice(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    sink_.notice_line(vformat(format, args));
+    sink_.notice_line(vformat_string(format, args));
     va_end(args);
 }
 

@@ -1,8 +1,8 @@
 #include "pipeline/load_pipeline.h"
 
-#include <cstdarg>
 #include <cstdio>
 
+#include "core/format_string.h"
 #include "core/load_context.h"
 #include "core/stream_io.h"
 #include "pipeline/decode_logo.h"
@@ -18,26 +18,10 @@ constexpr unsigned ICON_PALETTE_HEADER = 16;
 constexpr std::size_t ICON_PALETTE_BYTES = ICON_PALETTE_HEADER + ICON_PALETTE_ENTRIES * 3;
 constexpr std::uint8_t SIX_BIT_MAX = 63;
 
-std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format_text(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    va_end(args);
-    return text;
-}
-
 void write_info_text(ViewerState& state)
 {
     const LogoDescriptor& d = state.descriptor;
-    state.infoText = format_text(
+    state.infoText = format_string(
         "Original Filename: %s\nLOGO Type: %s\nTotal Length: %i (bytes)\nColors: %i (total), %i (used)\n"
         "Complexity: %s\nImage Width (aligned): %i (pixels)\nImage Height: %i (pixels)\n",
         state.fileName.c_str(), d.formatName, static_cast<int>(d.dataSize), d.colorCount, d.colorCount,
@@ -249,10 +233,10 @@ std::string palette_file_problem(const std::string& path)
     if (got == 0)
         return "empty";
     if (got < sizeof bytes)
-        return format_text("%zu bytes, shorter than a 16-byte header and 64 entries of 3 bytes (208 bytes)", got);
+        return format_string("%zu bytes, shorter than a 16-byte header and 64 entries of 3 bytes (208 bytes)", got);
     for (std::size_t i = ICON_PALETTE_HEADER; i < sizeof bytes; ++i) {
         if (bytes[i] > SIX_BIT_MAX)
-            return format_text("entry %zu holds %u, above the 6-bit palette values (0 to 63)",
+            return format_string("entry %zu holds %u, above the 6-bit palette values (0 to 63)",
                                (i - ICON_PALETTE_HEADER) / 3, bytes[i]);
     }
     return {};

@@ -5,6 +5,7 @@
 #include <FL/Fl_File_Chooser.H>
 #include <FL/fl_ask.H>
 
+#include "core/format_string.h"
 #include "core/limits.h"
 #include "pipeline/input_file.h"
 #include "pipeline/viewer_state.h"

@@ -6,6 +6,7 @@
 #include <FL/Fl_Box.H>
 #include <FL/fl_draw.H>
 
+#include "core/format_string.h"
 #include "pipeline/viewer_state.h"
 #include "ui/picture_window.h"
 #include "ui/status_line.h"

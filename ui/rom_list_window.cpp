@@ -8,6 +8,7 @@
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
 
+#include "core/format_string.h"
 #include "pipeline/viewer_state.h"
 #include "ui/drag_drop.h"
 #include "ui/file_navigation.h"

@@ -12,6 +12,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/fl_ask.H>
 
+#include "core/format_string.h"
 #include "output/save_as.h"
 #include "output/save_png.h"
 #include "pipeline/viewer_state.h"

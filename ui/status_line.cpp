@@ -7,6 +7,7 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
+#include "core/format_string.h"
 #include "pipeline/viewer_state.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"

@@ -1,8 +1,8 @@
 #include "ui/viewer_texts.h"
 
-#include <cstdarg>
 #include <cstdio>
 
+#include "core/format_string.h"
 #include "pipeline/viewer_state.h"
 
 // Plural forms: English and German have one and many; Russian one (1, 21, ...), few
@@ -144,16 +144,3 @@ std::string wrote_files_text(unsigned count, const std::string& dir)
     return format_string(texts().wrote[plural_form(count)], count, dir.c_str());
 }
 
-std::string format_string(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    va_end(args);
-    return text;
-}

@@ -51,5 +51,3 @@ const ViewerTexts& texts();
 // "Wrote N files to DIR" in the current language, with its plural form.
 std::string wrote_files_text(unsigned count, const std::string& dir);
 
-// printf into a string.
-std::string format_string(const char* format, ...) __attribute__((format(printf, 1, 2)));
