@@ -1,14 +1,11 @@
 #include "output/apng_file.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
 
 namespace {
 
-constexpr std::uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::size_t CHUNK_OVERHEAD = 12;  // length, type, CRC
 constexpr std::uint16_t MS_PER_SECOND = 1000;
 constexpr std::uint8_t DISPOSE_NONE = 0;  // fcTL dispose_op: leave the canvas as it is
@@ -25,10 +22,9 @@ std::uint32_t be32(const std::uint8_t* p)
            static_cast<std::uint32_t>(p[2]) << 8 | p[3];
 }
 
-void put_be32(std::vector<std::uint8_t>& out, std::uint32_t v)
+void write_chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
 {
-    out.insert(out.end(), {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
-                           static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+    put_png_chunk(out, type, data.data(), data.size());
 }
 
 void put_be16(std::vector<std::uint8_t>& out, std::uint16_t v)
@@ -55,26 +51,17 @@ std::vector<Chunk> split_chunks(const std::vector<std::uint8_t>& png)
     return chunks;
 }
 
-void write_chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
-{
-    put_be32(out, static_cast<std::uint32_t>(data.size()));
-    std::size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    uLong crc = crc32(0L, out.data() + typeAt, static_cast<uInt>(4 + data.size()));
-    put_be32(out, static_cast<std::uint32_t>(crc));
-}
 
 // fcTL: a full-canvas frame shown for delayMs.
 std::vector<std::uint8_t> frame_control(std::uint32_t sequence, std::uint32_t width, std::uint32_t height,
                                         std::uint16_t delayMs)
 {
     std::vector<std::uint8_t> data;
-    put_be32(data, sequence);
-    put_be32(data, width);
-    put_be32(data, height);
-    put_be32(data, 0);  // x offset
-    put_be32(data, 0);  // y offset
+    put_png_u32(data, sequence);
+    put_png_u32(data, width);
+    put_png_u32(data, height);
+    put_png_u32(data, 0);  // x offset
+    put_png_u32(data, 0);  // y offset
     put_be16(data, delayMs);
     put_be16(data, MS_PER_SECOND);
     data.push_back(DISPOSE_NONE);
@@ -136,7 +123,7 @@ bool encode_apng_rgb16(const std::vector<ApngFrame>& frames, std::uint16_t delay
                     write_chunk(out, "IDAT", chunk.data);
                 } else {
                     std::vector<std::uint8_t> data;
-                    put_be32(data, sequence++);
+                    put_png_u32(data, sequence++);
                     data.insert(data.end(), chunk.data.begin(), chunk.data.end());
                     write_chunk(out, "fdAT", data);
                 }
@@ -146,8 +133,8 @@ bool encode_apng_rgb16(const std::vector<ApngFrame>& frames, std::uint16_t delay
                 write_chunk(out, chunk.type.c_str(), chunk.data);
                 if (chunk.type == "IHDR") {
                     std::vector<std::uint8_t> control;
-                    put_be32(control, static_cast<std::uint32_t>(frames.size()));
-                    put_be32(control, 0);  // loop forever
+                    put_png_u32(control, static_cast<std::uint32_t>(frames.size()));
+                    put_png_u32(control, 0);  // loop forever
                     write_chunk(out, "acTL", control);
                 }
             }

@@ -20,7 +20,6 @@ constexpr std::size_t MAX_TEXT_BYTES = 254;
 // Pattern of the temporary file a PNG is written to before it is renamed into place.
 constexpr const char* TEMP_NAME = ".zarpo2-png-XXXXXX";
 
-constexpr std::uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::uint8_t BIT_DEPTH = 16;
 constexpr std::uint8_t COLOR_TYPE_RGB = 2;
 constexpr std::uint8_t COMPRESSION_DEFLATE = 0, FILTER_METHOD_0 = 0, NOT_INTERLACED = 0;
@@ -28,29 +27,12 @@ constexpr std::uint8_t COMPRESSION_DEFLATE = 0, FILTER_METHOD_0 = 0, NOT_INTERLA
 constexpr std::size_t IDAT_CHUNK_BYTES = 256 * 1024;
 constexpr int TM_BASE_YEAR = 1900;
 
-void put_u32be(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-// Appends a chunk: length, type, data and the CRC-32 of type and data.
-void put_chunk(std::vector<std::uint8_t>& out, const char* type, const std::uint8_t* data, std::size_t size)
-{
-    put_u32be(out, static_cast<std::uint32_t>(size));
-    std::size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data, data + size);
-    uLong crc = crc32(0L, out.data() + typeAt, static_cast<uInt>(4 + size));
-    put_u32be(out, static_cast<std::uint32_t>(crc));
-}
-
 void put_text_chunk(std::vector<std::uint8_t>& out, const char* keyword, const std::string& text)
 {
     std::string cut = text.size() > MAX_TEXT_BYTES ? text.substr(0, MAX_TEXT_BYTES) : text;
     std::vector<std::uint8_t> data(keyword, keyword + std::strlen(keyword) + 1);  // keyword and its NUL
     data.insert(data.end(), cut.begin(), cut.end());
-    put_chunk(out, "tEXt", data.data(), data.size());
+    put_png_chunk(out, "tEXt", data.data(), data.size());
 }
 
 // The time of writing, in UTC, as the tIME chunk holds it.
@@ -64,10 +46,26 @@ void put_time_chunk(std::vector<std::uint8_t>& out)
                                   static_cast<std::uint8_t>(utc.tm_mon + 1), static_cast<std::uint8_t>(utc.tm_mday),
                                   static_cast<std::uint8_t>(utc.tm_hour),    static_cast<std::uint8_t>(utc.tm_min),
                                   static_cast<std::uint8_t>(utc.tm_sec)};
-    put_chunk(out, "tIME", data, sizeof data);
+    put_png_chunk(out, "tIME", data, sizeof data);
 }
 
 }  // namespace
+
+void put_png_u32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void put_png_chunk(std::vector<std::uint8_t>& out, const char* type, const std::uint8_t* data, std::size_t size)
+{
+    put_png_u32(out, static_cast<std::uint32_t>(size));
+    std::size_t typeAt = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data, data + size);
+    uLong crc = crc32(0L, out.data() + typeAt, static_cast<uInt>(4 + size));
+    put_png_u32(out, static_cast<std::uint32_t>(crc));
+}
 
 bool encode_png_rgb16(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height, const PngTexts& texts,
                       std::vector<std::uint8_t>& out)
@@ -78,18 +76,18 @@ bool encode_png_rgb16(const std::uint8_t* rgb, std::uint32_t width, std::uint32_
         return false;
     out.assign(PNG_SIGNATURE, PNG_SIGNATURE + sizeof PNG_SIGNATURE);
     std::vector<std::uint8_t> header;
-    put_u32be(header, width);
-    put_u32be(header, height);
+    put_png_u32(header, width);
+    put_png_u32(header, height);
     header.insert(header.end(), {BIT_DEPTH, COLOR_TYPE_RGB, COMPRESSION_DEFLATE, FILTER_METHOD_0, NOT_INTERLACED});
-    put_chunk(out, "IHDR", header.data(), header.size());
+    put_png_chunk(out, "IHDR", header.data(), header.size());
     put_time_chunk(out);
     put_text_chunk(out, "Title", texts.title);
     put_text_chunk(out, "Author", texts.author);
     put_text_chunk(out, "Description", texts.description);
     put_text_chunk(out, "Software", texts.software);
     for (std::size_t at = 0; at < rows.size(); at += IDAT_CHUNK_BYTES)
-        put_chunk(out, "IDAT", rows.data() + at, std::min(IDAT_CHUNK_BYTES, rows.size() - at));
-    put_chunk(out, "IEND", nullptr, 0);
+        put_png_chunk(out, "IDAT", rows.data() + at, std::min(IDAT_CHUNK_BYTES, rows.size() - at));
+    put_png_chunk(out, "IEND", nullptr, 0);
     return true;
 }
 

@@ -1,9 +1,19 @@
-// The small PNG layer of the export: 16-bit RGB, four text chunks, creation time.
+// The small PNG layer of the export: 16-bit RGB, four text chunks, creation time; the chunk
+// writing the animated PNG shares.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The eight bytes every PNG file starts with.
+constexpr std::uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Appends v as PNG stores its numbers: four bytes, the most significant first.
+void put_png_u32(std::vector<std::uint8_t>& out, std::uint32_t v);
+
+// Appends a chunk: length, type, data and the CRC-32 of type and data.
+void put_png_chunk(std::vector<std::uint8_t>& out, const char* type, const std::uint8_t* data, std::size_t size);
 
 struct PngTexts {
     std::string title;
