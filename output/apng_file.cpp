@@ -51,7 +51,6 @@ std::vector<Chunk> split_chunks(const std::vector<std::uint8_t>& png)
     return chunks;
 }
 
-
 // fcTL: a full-canvas frame shown for delayMs.
 std::vector<std::uint8_t> frame_control(std::uint32_t sequence, std::uint32_t width, std::uint32_t height,
                                         std::uint16_t delayMs)

@@ -21,11 +21,11 @@ constexpr std::uint8_t SIX_BIT_MAX = 63;
 void write_info_text(ViewerState& state)
 {
     const LogoDescriptor& d = state.descriptor;
-    state.infoText = format_string(
-        "Original Filename: %s\nLOGO Type: %s\nTotal Length: %i (bytes)\nColors: %i (total), %i (used)\n"
-        "Complexity: %s\nImage Width (aligned): %i (pixels)\nImage Height: %i (pixels)\n",
-        state.fileName.c_str(), d.formatName, static_cast<int>(d.dataSize), d.colorCount, d.colorCount,
-        "Single Image", d.width, d.height);
+    state.infoText =
+        format_string("Original Filename: %s\nLOGO Type: %s\nTotal Length: %i (bytes)\nColors: %i (total), %i (used)\n"
+                      "Complexity: %s\nImage Width (aligned): %i (pixels)\nImage Height: %i (pixels)\n",
+                      state.fileName.c_str(), d.formatName, static_cast<int>(d.dataSize), d.colorCount, d.colorCount,
+                      "Single Image", d.width, d.height);
 }
 
 // Returns the descriptor to its empty state; the buffers must already be freed.
@@ -237,7 +237,7 @@ std::string palette_file_problem(const std::string& path)
     for (std::size_t i = ICON_PALETTE_HEADER; i < sizeof bytes; ++i) {
         if (bytes[i] > SIX_BIT_MAX)
             return format_string("entry %zu holds %u, above the 6-bit palette values (0 to 63)",
-                               (i - ICON_PALETTE_HEADER) / 3, bytes[i]);
+                                 (i - ICON_PALETTE_HEADER) / 3, bytes[i]);
     }
     return {};
 }

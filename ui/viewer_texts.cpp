@@ -143,4 +143,3 @@ std::string wrote_files_text(unsigned count, const std::string& dir)
 {
     return format_string(texts().wrote[plural_form(count)], count, dir.c_str());
 }
-

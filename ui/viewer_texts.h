@@ -50,4 +50,3 @@ const ViewerTexts& texts();
 
 // "Wrote N files to DIR" in the current language, with its plural form.
 std::string wrote_files_text(unsigned count, const std::string& dir);
-
