@@ -175,6 +175,18 @@ void CliFrontEnd::begin_input(const std::string& path)
     inputFailed = false;
 }
 
+SaveResult save_loaded_pngs(const std::vector<std::string>& names, const std::string& input, RunOutputs& run,
+                            unsigned part)
+{
+    SaveResult saved = save_png_files_as(names);
+    unload_logo();
+    for (const SaveError& error : saved.errors)
+        report(input, error.line);
+    for (const std::string& path : saved.written)
+        run.add_written(path, input, part);
+    return saved;
+}
+
 namespace {
 
 // Standard output failed once and was reported; later writes are not reported again.

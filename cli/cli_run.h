@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/load_context.h"
+#include "output/run_outputs.h"
+#include "output/save_png.h"
 #include "pipeline/front_end.h"
 
 constexpr int EXIT_OK = 0;
@@ -81,6 +83,12 @@ private:
     bool paletteChecked_ = false;
     std::string paletteProblem_;
 };
+
+// Saves the loaded logo's PNG files under names (save_png_files_as) and unloads it. Each
+// picture not written is reported with input's name; each file written is recorded in run
+// as written for input and part (RunOutputs::add_written).
+SaveResult save_loaded_pngs(const std::vector<std::string>& names, const std::string& input, RunOutputs& run,
+                            unsigned part = 0);
 
 // Writes line and a line end on standard output and flushes it. false, after a message on
 // standard error, when standard output cannot be written (full disk, closed, ...).

@@ -1,9 +1,8 @@
 // zarpo2-cli identify: detection alone, one record a file, as text or as JSON.
-#include <cstdio>
-
 #include "cli/cli_run.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
+#include "core/format_string.h"
 #include "pipeline/format_registry.h"
 #include "pipeline/load_pipeline.h"
 
@@ -11,20 +10,17 @@ namespace {
 
 std::string json_record(const std::string& file, const LogoDescriptor& d)
 {
-    char fields[192];
-    std::snprintf(fields, sizeof fields,
-                  ", \"width\": %u, \"height\": %u, \"dataSize\": %u, \"frameCount\": %u, \"colorCount\": %u}", d.width,
-                  d.height, d.dataSize, d.frameCount, d.colorCount);
-    return "{" + json_member("file", file) + ", \"formatId\": " + std::to_string(d.formatId) + ", " +
-           json_member("formatName", d.formatName ? d.formatName : "") + fields;
+    return "{" + json_member("file", file) + format_string(", \"formatId\": %u, ", d.formatId) +
+           json_member("formatName", d.formatName ? d.formatName : "") +
+           format_string(", \"width\": %u, \"height\": %u, \"dataSize\": %u, \"frameCount\": %u, \"colorCount\": %u}",
+                         d.width, d.height, d.dataSize, d.frameCount, d.colorCount);
 }
 
 std::string text_record(const std::string& file, const LogoDescriptor& d)
 {
-    char fields[256];
-    std::snprintf(fields, sizeof fields, ": [%2.2u] %s, %ux%u, %u bytes, %u frame(s), %u colours", d.formatId,
-                  d.formatName ? d.formatName : "", d.width, d.height, d.dataSize, d.frameCount, d.colorCount);
-    return file + fields;
+    return file + format_string(": [%2.2u] %s, %ux%u, %u bytes, %u frame(s), %u colours", d.formatId,
+                                d.formatName ? d.formatName : "", d.width, d.height, d.dataSize, d.frameCount,
+                                d.colorCount);
 }
 
 }  // namespace

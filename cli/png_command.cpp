@@ -27,12 +27,8 @@ bool convert(const std::string& file, const std::string& outDir, CliFrontEnd& fr
         unload_logo();
         return false;
     }
-    SaveResult saved = save_png_files_as(names.names);
-    unload_logo();
-    for (const SaveError& error : saved.errors)
-        report(file, error.line);
+    SaveResult saved = save_loaded_pngs(names.names, file, run);
     for (const std::string& path : saved.written) {
-        run.add_written(path, file);
         if (!put_record(path)) {
             outputFailed = true;
             return false;

@@ -3,12 +3,12 @@
 // are, --png its PNG files. A logo's files are named after found_logo_name
 // (pipeline/rom_scan.h), with -2, -3, ... added where the run's inputs or the files it
 // wrote for other logos hold that name (output/run_outputs.h).
-#include <cstdio>
 #include <filesystem>
 
 #include "cli/cli_run.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
+#include "core/format_string.h"
 #include "output/png_file.h"
 #include "output/run_outputs.h"
 #include "output/save_png.h"
@@ -36,9 +36,7 @@ struct LogoFiles {
 
 std::string offset_hex(const FoundLogo& logo)
 {
-    char offset[24];
-    std::snprintf(offset, sizeof offset, "0x%08llx", static_cast<unsigned long long>(logo.offset));
-    return offset;
+    return format_string("0x%08llx", static_cast<unsigned long long>(logo.offset));
 }
 
 std::string in_folder(const std::string& dir, const std::string& leaf)
@@ -99,23 +97,16 @@ void write_logo_files(const FoundLogo& logo, const std::string& rom, unsigned lo
         files.ok = false;
         return;
     }
-    SaveResult saved = save_png_files_as(png_names(options, files.stem, logo.frameCount));
-    unload_logo();
-    for (const SaveError& error : saved.errors)
-        report(rom, error.line);
-    for (const std::string& path : saved.written)
-        run.add_written(path, rom, logoNumber);
+    SaveResult saved = save_loaded_pngs(png_names(options, files.stem, logo.frameCount), rom, run, logoNumber);
     files.pngs = saved.written;
     files.ok = files.ok && saved.ok;
 }
 
 std::string text_record(const std::string& rom, const FoundLogo& logo, const LogoFiles& files)
 {
-    char fields[64];
-    std::snprintf(fields, sizeof fields, ": [%2.2u] ", logo.formatId);
     std::string record = rom + ": " + offset_hex(logo) + " " + found_logo_place(logo) + ", " + logo.compression +
-                         fields + logo.formatName + ", " + std::to_string(logo.width) + "x" +
-                         std::to_string(logo.height) + ", " + std::to_string(logo.frameCount) + " frame(s)";
+                         format_string(": [%2.2u] ", logo.formatId) + logo.formatName +
+                         format_string(", %ux%u, %u frame(s)", logo.width, logo.height, logo.frameCount);
     if (!files.extracted.empty())
         record += " -> " + files.extracted;
     for (const std::string& png : files.pngs)
@@ -126,19 +117,19 @@ std::string text_record(const std::string& rom, const FoundLogo& logo, const Log
 // "name" is the member's stored name up to its first NUL: what follows is padding or junk.
 std::string json_record(const std::string& rom, const FoundLogo& logo, const LogoFiles& files)
 {
-    char numbers[160];
-    std::snprintf(numbers, sizeof numbers, "\"offset\": %llu, \"offsetHex\": \"%s\"",
-                  static_cast<unsigned long long>(logo.offset), offset_hex(logo).c_str());
-    std::string record = "{" + json_member("file", rom) + ", " + numbers + ", " +
-                         json_member("container", logo.container) + ", " +
-                         json_member("name", logo.name.substr(0, logo.name.find('\0'))) + ", " +
-                         json_member("detail", logo.detail) + ", " + json_member("compression", logo.compression);
-    std::snprintf(numbers, sizeof numbers, ", \"length\": %llu, \"bytes\": %zu, \"formatId\": %u, ",
-                  static_cast<unsigned long long>(logo.length), logo.bytes.size(), logo.formatId);
-    record += numbers + json_member("formatName", logo.formatName);
-    std::snprintf(numbers, sizeof numbers, ", \"width\": %u, \"height\": %u, \"frameCount\": %u, ", logo.width,
-                  logo.height, logo.frameCount);
-    record += numbers + json_member("notes", logo.notes);
+    std::string record =
+        "{" + json_member("file", rom) +
+        format_string(", \"offset\": %llu, \"offsetHex\": \"%s\", ", static_cast<unsigned long long>(logo.offset),
+                      offset_hex(logo).c_str()) +
+        json_member("container", logo.container) + ", " +
+        json_member("name", logo.name.substr(0, logo.name.find('\0'))) + ", " + json_member("detail", logo.detail) +
+        ", " + json_member("compression", logo.compression) +
+        format_string(", \"length\": %llu, \"bytes\": %zu, \"formatId\": %u, ",
+                      static_cast<unsigned long long>(logo.length), logo.bytes.size(), logo.formatId) +
+        json_member("formatName", logo.formatName) +
+        format_string(", \"width\": %u, \"height\": %u, \"frameCount\": %u, ", logo.width, logo.height,
+                      logo.frameCount) +
+        json_member("notes", logo.notes);
     if (!files.extracted.empty())
         record += ", " + json_member("extracted", files.extracted);
     if (!files.pngs.empty())
