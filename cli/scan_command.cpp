@@ -117,19 +117,18 @@ std::string text_record(const std::string& rom, const FoundLogo& logo, const Log
 // "name" is the member's stored name up to its first NUL: what follows is padding or junk.
 std::string json_record(const std::string& rom, const FoundLogo& logo, const LogoFiles& files)
 {
-    std::string record =
-        "{" + json_member("file", rom) +
-        format_string(", \"offset\": %llu, \"offsetHex\": \"%s\", ", static_cast<unsigned long long>(logo.offset),
-                      offset_hex(logo).c_str()) +
-        json_member("container", logo.container) + ", " +
-        json_member("name", logo.name.substr(0, logo.name.find('\0'))) + ", " + json_member("detail", logo.detail) +
-        ", " + json_member("compression", logo.compression) +
-        format_string(", \"length\": %llu, \"bytes\": %zu, \"formatId\": %u, ",
-                      static_cast<unsigned long long>(logo.length), logo.bytes.size(), logo.formatId) +
-        json_member("formatName", logo.formatName) +
-        format_string(", \"width\": %u, \"height\": %u, \"frameCount\": %u, ", logo.width, logo.height,
-                      logo.frameCount) +
-        json_member("notes", logo.notes);
+    std::string record = "{" + json_member("file", rom) +
+                         format_string(", \"offset\": %llu, \"offsetHex\": \"%s\", ",
+                                       static_cast<unsigned long long>(logo.offset), offset_hex(logo).c_str()) +
+                         json_member("container", logo.container) + ", " +
+                         json_member("name", logo.name.substr(0, logo.name.find('\0'))) + ", " +
+                         json_member("detail", logo.detail) + ", " + json_member("compression", logo.compression) +
+                         format_string(", \"length\": %llu, \"bytes\": %zu, \"formatId\": %u, ",
+                                       static_cast<unsigned long long>(logo.length), logo.bytes.size(), logo.formatId) +
+                         json_member("formatName", logo.formatName) +
+                         format_string(", \"width\": %u, \"height\": %u, \"frameCount\": %u, ", logo.width, logo.height,
+                                       logo.frameCount) +
+                         json_member("notes", logo.notes);
     if (!files.extracted.empty())
         record += ", " + json_member("extracted", files.extracted);
     if (!files.pngs.empty())
