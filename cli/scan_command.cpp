@@ -44,16 +44,17 @@ std::string in_folder(const std::string& dir, const std::string& leaf)
     return dir.back() == '/' ? dir + leaf : dir + "/" + leaf;
 }
 
-std::string extract_name(const ScanOptions& options, const std::string& stem)
+// The names of one logo's files under stem: the --extract file, then the --png files.
+std::vector<std::string> output_names(const ScanOptions& options, const std::string& stem, unsigned frameCount)
 {
-    return options.extractDir.empty() ? std::string() : in_folder(options.extractDir, stem + ".bin");
-}
-
-std::vector<std::string> png_names(const ScanOptions& options, const std::string& stem, unsigned frameCount)
-{
-    if (options.pngDir.empty())
-        return {};
-    return png_output_names(in_folder(options.pngDir, stem), frameCount);
+    std::vector<std::string> names;
+    if (!options.extractDir.empty())
+        names.push_back(in_folder(options.extractDir, stem + ".bin"));
+    if (!options.pngDir.empty()) {
+        for (std::string& name : png_output_names(in_folder(options.pngDir, stem), frameCount))
+            names.push_back(std::move(name));
+    }
+    return names;
 }
 
 // The stem of the logo's files: found_logo_name, or it with -2, -3, ... where one of its
@@ -64,21 +65,21 @@ std::string choose_stem(const RunOutputs& run, const std::string& rom, const Fou
     const std::string wanted = found_logo_name(rom, logo);
     for (unsigned n = 1; n <= MAX_NAME_TRIES; ++n) {
         std::string stem = n == 1 ? wanted : wanted + "-" + std::to_string(n);
-        std::vector<std::string> names = png_names(options, stem, logo.frameCount);
-        if (!options.extractDir.empty())
-            names.push_back(extract_name(options, stem));
+        std::vector<std::string> names = output_names(options, stem, logo.frameCount);
         if (!run.choose(rom, names, names, logoNumber).names.empty())
             return stem;
     }
     return {};
 }
 
-// Writes the files asked for of one logo under stem; failures are reported.
+// Writes the files asked for of one logo under files.stem; failures are reported.
 void write_logo_files(const FoundLogo& logo, const std::string& rom, unsigned logoNumber, const ScanOptions& options,
                       RunOutputs& run, LogoFiles& files)
 {
+    std::vector<std::string> names = output_names(options, files.stem, logo.frameCount);
     if (!options.extractDir.empty()) {
-        const std::string path = extract_name(options, files.stem);
+        const std::string path = names.front();
+        names.erase(names.begin());
         std::string error;
         if (write_file_atomically(path, logo.bytes, error)) {
             files.extracted = path;
@@ -97,7 +98,7 @@ void write_logo_files(const FoundLogo& logo, const std::string& rom, unsigned lo
         files.ok = false;
         return;
     }
-    SaveResult saved = save_loaded_pngs(png_names(options, files.stem, logo.frameCount), rom, run, logoNumber);
+    SaveResult saved = save_loaded_pngs(names, rom, run, logoNumber);
     files.pngs = saved.written;
     files.ok = files.ok && saved.ok;
 }
