@@ -22,21 +22,6 @@ Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t 
     return image;
 }
 
-FramesDecoded decode_frames_with(FrameDecoder decoder, const Bytes& file, unsigned frameCount)
-{
-    CaptureSink capture;
-    LoadContext load(capture, false);
-    LogoDescriptor d;
-    d.frameCount = static_cast<std::uint8_t>(frameCount);
-    d.stream = load.replace_input(file);
-    std::vector<LogoFrame> frames(frameCount);
-    decoder(frames.data(), d, load);
-    FramesDecoded result{capture.out, {}};
-    for (const LogoFrame& frame : frames)
-        result.withPixels.push_back(frame.pixels != nullptr);
-    return result;
-}
-
 std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y)
 {
     std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;

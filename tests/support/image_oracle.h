@@ -15,14 +15,6 @@
 Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height,
                         std::string* messages = nullptr, bool verbose = false);
 
-// Runs a multi-frame decoder over the file with a descriptor of frameCount frames: what it
-// printed, and which of its frames got pixels.
-struct FramesDecoded {
-    std::string messages;
-    std::vector<bool> withPixels;
-};
-FramesDecoded decode_frames_with(FrameDecoder decoder, const Bytes& file, unsigned frameCount);
-
 // Keeps what a load or decoder prints on standard output (out) and standard error (err).
 class CaptureSink : public MessageSink {
 public:
