@@ -64,7 +64,6 @@ Bytes osb_chain(const std::vector<Bytes>& pictures)
     return b.text("$OSB").u8(0xFF).u32(0).fill(7).data();
 }
 
-
 }  // namespace
 
 TEST(ContainersDetect, FramesAndWalksThatEnd)

@@ -3,8 +3,8 @@
 //   OK <crc32> <W>x<H> <path>    loads; crc32 (8 lower-case hex digits) of the RGB bytes of
 //                                the picture, or of every frame in turn (W x H of the first)
 //   BAD unknown <path>           no format claims the file
-// An ICON's external palette stands beside it as <path>.pal. Every prefix and single-byte flips
-// of every fixture must load or be refused cleanly (under the sanitizers, without a stray access).
+// An ICON's external palette stands beside it as <path>.pal. Prefixes of every fixture and
+// single-byte flips of it must load or be refused cleanly (under the sanitizers, no stray access).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -107,7 +107,7 @@ TEST(GoldenManifest, EveryFixtureHasItsLine)
 TEST(MalformedSweep, SingleByteFlipsOfEveryFixtureLoadCleanly)
 {
     constexpr std::size_t FLIPS_PER_FILE = 64;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(test_data_dir())) {
+    for (const auto& entry : fs::recursive_directory_iterator(test_data_dir())) {
         if (!entry.is_regular_file() || entry.path().filename() == "manifest.txt")
             continue;
         const Bytes whole = read_file(entry.path().string());
