@@ -1,11 +1,10 @@
-// The golden manifest: every committed fixture under tests/data runs through the whole
-// load pipeline and must give the result pinned in tests/data/manifest.txt, one line per
-// fixture (path relative to tests/data; '#' lines and blank lines are ignored):
-//   OK <crc32> <W>x<H> <path>    loads; crc32 (8 lower-case hex digits) of the RGB bytes
+// The golden manifest: every committed fixture under tests/data runs through the whole load
+// pipeline and gives the result pinned in tests/data/manifest.txt ('#' lines are comments):
+//   OK <crc32> <W>x<H> <path>    loads; crc32 (8 lower-case hex digits) of the RGB bytes of
+//                                the picture, or of every frame in turn (W x H of the first)
 //   BAD unknown <path>           no format claims the file
-// The CRC covers the picture only (not the side panels of character-cell logos), or every
-// frame's pixels in frame order, W x H being the first frame's. A fixture that needs an
-// external palette (Phoenix FirstBIOS ICON) has it beside itself as <path>.pal.
+// An ICON's external palette stands beside it as <path>.pal. Prefixes of every fixture and
+// single-byte flips of it must load or be refused cleanly (under the sanitizers, no stray access).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,19 +18,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ManifestLine {
-    std::string text;
-    std::string path;  // the last field
-};
-
-std::vector<ManifestLine> read_manifest()
+// The manifest's lines and the path each names (its last field).
+std::vector<std::pair<std::string, std::string>> read_manifest()
 {
-    std::vector<ManifestLine> lines;
+    std::vector<std::pair<std::string, std::string>> lines;
     std::ifstream in(test_data_dir() + "/manifest.txt");
     std::string text;
     while (std::getline(in, text)) {
         if (!text.empty() && text[0] != '#')
-            lines.push_back({text, text.substr(text.rfind(' ') + 1)});
+            lines.emplace_back(text, text.substr(text.rfind(' ') + 1));
     }
     return lines;
 }
@@ -39,8 +34,7 @@ std::vector<ManifestLine> read_manifest()
 // The manifest line that describes what the pipeline makes of the fixture now.
 std::string actual_line(const std::string& relativePath)
 {
-    const std::string path = test_data_dir() + "/" + relativePath;
-    const std::string palette = path + ".pal";
+    const std::string path = test_data_dir() + "/" + relativePath, palette = path + ".pal";
     LoadResult r = load_file(path, fs::is_regular_file(palette) ? palette : "");
     if (!r.loaded)
         return "BAD unknown " + relativePath;
@@ -62,12 +56,11 @@ std::string actual_line(const std::string& relativePath)
 
 TEST(GoldenManifest, EveryFixtureGivesItsPinnedResult)
 {
-    const std::vector<ManifestLine> lines = read_manifest();
+    const auto lines = read_manifest();
     ASSERT_FALSE(lines.empty()) << "tests/data/manifest.txt is missing or empty";
-    for (const ManifestLine& line : lines) {
-        SCOPED_TRACE("manifest.txt: " + line.text);
-        ASSERT_TRUE(fs::is_regular_file(test_data_dir() + "/" + line.path)) << "fixture missing";
-        EXPECT_EQ(actual_line(line.path), line.text);
+    for (const auto& [text, path] : lines) {
+        ASSERT_TRUE(fs::is_regular_file(test_data_dir() + "/" + path)) << path << " is missing";
+        EXPECT_EQ(actual_line(path), text);
     }
 }
 
@@ -78,9 +71,8 @@ TEST(GoldenManifest, TruncatedFixturesLoadOrAreRefused)
 {
     constexpr std::size_t EVERY_LENGTH_BELOW = 256;
     constexpr std::size_t SPREAD_LENGTHS = 256;
-    for (const ManifestLine& line : read_manifest()) {
-        SCOPED_TRACE(line.path);
-        const Bytes whole = read_file(test_data_dir() + "/" + line.path);
+    for (const auto& [text, path] : read_manifest()) {
+        const Bytes whole = read_fixture(path);
         std::vector<std::size_t> lengths;
         for (std::size_t n = 0; n < whole.size() && n < EVERY_LENGTH_BELOW; ++n)
             lengths.push_back(n);
@@ -88,23 +80,43 @@ TEST(GoldenManifest, TruncatedFixturesLoadOrAreRefused)
             lengths.push_back(EVERY_LENGTH_BELOW + (whole.size() - EVERY_LENGTH_BELOW) * i / SPREAD_LENGTHS);
         for (std::size_t n : lengths) {
             LoadResult r = load_bytes(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)));
-            EXPECT_EQ(r.loaded != 0, r.descriptor.formatId != 0) << n;
+            EXPECT_EQ(r.loaded != 0, r.descriptor.formatId != 0) << path << " cut to " << n;
         }
     }
 }
 
-// The truncation sweep runs over the manifest's lines, so every file under tests/data must
-// have its line (an ICON's external palette, <path>.pal, goes with its picture).
+// The truncation sweep runs over the manifest's lines: every fixture (but <path>.pal) has one.
 TEST(GoldenManifest, EveryFixtureHasItsLine)
 {
     std::set<std::string> pinned;
-    for (const ManifestLine& line : read_manifest())
-        pinned.insert(line.path);
+    for (const auto& line : read_manifest())
+        pinned.insert(line.second);
     const fs::path root = test_data_dir();
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         const std::string relative = entry.path().lexically_relative(root).string();
         if (entry.is_regular_file() && relative != "manifest.txt" && entry.path().extension() != ".pal") {
             EXPECT_TRUE(pinned.count(relative)) << relative << " has no line in tests/data/manifest.txt";
+        }
+    }
+}
+
+TEST(MalformedSweep, SingleByteFlipsOfEveryFixtureLoadCleanly)
+{
+    constexpr std::size_t FLIPS_PER_FILE = 64;
+    for (const auto& entry : fs::recursive_directory_iterator(test_data_dir())) {
+        if (!entry.is_regular_file() || entry.path().filename() == "manifest.txt")
+            continue;
+        const Bytes whole = read_file(entry.path().string());
+        // Flip the header bytes, where the layout decisions live, then bytes spread over the body.
+        for (std::size_t k = 0; k < FLIPS_PER_FILE && !whole.empty(); ++k) {
+            const std::size_t at = k < 32 ? k : (k * 2654435761u) % whole.size();
+            if (at >= whole.size())
+                continue;
+            for (std::uint8_t mask : {std::uint8_t{0xFF}, std::uint8_t{0x80}}) {
+                Bytes flipped = whole;
+                flipped[at] ^= mask;
+                load_bytes(flipped);
+            }
         }
     }
 }

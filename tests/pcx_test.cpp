@@ -1,9 +1,6 @@
-// PCX decoders: run-length scanlines, 4-plane and 8-bit rows, palettes, ROM header search,
-// damaged files, and pictures made by netpbm and ImageMagick.
+// PCX logos: detection of plain, BioStar and ROM files, run-length scanlines, palettes per
+// decoder, damaged headers, and pictures written by netpbm and ImageMagick.
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <tuple>
 
 #include "core/stream_io.h"
 #include "decode/decoders.h"
@@ -13,188 +10,121 @@
 
 namespace {
 
-// A PCX header for a width x height picture with the given bits per pixel, bytes per line
-// and 16-colour header palette (R, G, B bytes); the run-length data follows.
-ByteBuilder pcx_header(unsigned bitsPerPixel, unsigned width, unsigned height, unsigned bytesPerLine,
-                       const Bytes& palette16 = {})
+// A PCX file: header of a width x height picture with its bits per pixel, bytes per line and
+// 16-colour palette, the run-length data, and for 8 bits marker 0C and the 256-colour palette.
+Bytes pcx(unsigned bits, unsigned width, unsigned height, unsigned lineBytes, const Bytes& data, const Bytes& palette)
 {
     ByteBuilder b;
-    b.u8(0x0A).u8(0x05).u8(0x01).u8(bitsPerPixel);
-    b.u16(0).u16(0).u16(width - 1).u16(height - 1).u16(72).u16(72);  // xmin, ymin, xmax, ymax, dpi
-    b.bytes(palette16).pad_to(65).u8(bitsPerPixel == 8 ? 1 : 4).u16(bytesPerLine);
-    return b.pad_to(128);
-}
-
-// The 256-colour trailer of an 8-bit PCX: marker byte 0x0C, then the palette (R, G, B bytes).
-ByteBuilder& add_trailer(ByteBuilder& b, const Bytes& palette)
-{
-    return b.u8(0x0C).bytes(palette).fill(3 * 256 - palette.size());
+    b.u8(0x0A).u8(0x05).u8(0x01).u8(bits).u16(0).u16(0).u16(width - 1).u16(height - 1).pad_to(16);
+    b.bytes(bits == 8 ? Bytes() : palette).pad_to(65).u8(bits == 8 ? 1 : 4).u16(lineBytes).pad_to(128).bytes(data);
+    return (bits == 8 ? b.u8(0x0C).bytes(palette).fill(768 - palette.size()) : b).data();
 }
 
 // An option-ROM image: its signature, filler, and the PCX file at offset.
-Bytes in_rom(const Bytes& pcx, std::uint8_t thirdByte, std::uint8_t fourthByte, std::size_t offset)
+Bytes in_rom(const Bytes& file, std::uint8_t thirdByte, std::uint8_t fourthByte, std::size_t offset)
 {
-    return ByteBuilder().u8(0x55).u8(0xAA).u8(thirdByte).u8(fourthByte).pad_to(offset, 0x90).bytes(pcx).data();
+    return ByteBuilder().u8(0x55).u8(0xAA).u8(thirdByte).u8(fourthByte).pad_to(offset, 0x90).bytes(file).data();
+}
+
+}  // namespace
+
+TEST(PcxDetect, HandMadeHeaders)
+{
+    auto header = [](unsigned version, unsigned encoding, unsigned bits, unsigned xmin) {  // xmax 639, ymax 99
+        return ByteBuilder().u8(0x0A).u8(version).u8(encoding).u8(bits).u16(xmin).u16(0).u16(639).u16(99).data();
+    };
+    const DetectCase cases[] = {
+        {"ami rom pcx at the last offset", in_rom(header(5, 1, 4, 0), 0, 0xE9, 4095), FORMAT_AMI_GFX_PCX, 640, 100, 16},
+        {"ami rom pcx past the window", in_rom(header(5, 1, 4, 0), 0, 0xE9, 4096), 0, 0, 0, 0},
+        {"systemsoft rom pcx at the last offset", in_rom(header(5, 1, 8, 0), 0x12, 0, 8191), FORMAT_SYSTEMSOFT_PCX, 640,
+         100, 256},
+        {"systemsoft rom pcx past the window", in_rom(header(5, 1, 8, 0), 0x12, 0, 8192), 0, 0, 0, 0},
+        {"0A 05 01 08", header(5, 1, 8, 0), FORMAT_PCX8, 640, 100, 256},
+        {"0A 05 01 04", header(5, 1, 4, 0), FORMAT_PCX4, 640, 100, 16},
+        {"0A 02 01 08", header(2, 1, 8, 0), FORMAT_PCX4, 640, 100, 16},
+        {"0A 05 00 08", header(5, 0, 8, 0), FORMAT_BIOSTAR_PCX, 640, 100, 256},
+        {"xmin past xmax", header(5, 1, 8, 642), FORMAT_PCX8, 0xFFFE, 100, 256},
+    };
+    for (const DetectCase& c : cases)
+        expect_detected(c);
 }
 
 TEST(PcxScanline, CodesRunsAndLineEnds)
 {
-    const struct {
-        const char* what;
-        Bytes packed;
-        std::size_t lineLength;
-        Bytes expected;
-        std::uint64_t consumed;
-    } cases[] = {
-        {"run of three", {0xC3, 0x05}, 3, {5, 5, 5}, 2},
-        {"literal", {0x3F}, 1, {0x3F}, 1},
-        {"high value as run of one", {0xC1, 0xC8}, 1, {0xC8}, 2},
-        {"run of zero writes nothing", {0xC0, 0x07, 0x09}, 1, {0x09}, 3},
-        {"run cut at the line end", {0xC5, 0x07, 0x01}, 3, {7, 7, 7}, 2},
-        {"stream ends inside the line", {0xC4, 0xAA}, 6, {0xAA, 0xAA, 0xAA, 0xAA, 0, 0}, 2},
-        {"count byte as the last byte", {0x01, 0xC3}, 4, {1, 0, 0, 0}, 2},
+    const std::tuple<Bytes, std::size_t, Bytes> cases[] = {  // packed, line length, line
+        {{0xC3, 0x05}, 3, {5, 5, 5}}, {{0x3F}, 1, {0x3F}}, {{0xC1, 0xC8}, 1, {0xC8}},
+        {{0xC0, 0x07, 0x09}, 1, {0x09}},                   // a run of zero writes nothing
+        {{0xC5, 0x07, 0x01}, 3, {7, 7, 7}},                 // a run is cut at the line end
+        {{0xC4, 0xAA}, 6, {0xAA, 0xAA, 0xAA, 0xAA, 0, 0}},  // the stream ends inside the line
     };
-    for (const auto& c : cases) {
-        std::FILE* f = std::fopen(write_temp_file(c.packed, "scanline.bin").c_str(), "rb");
-        ASSERT_NE(f, nullptr);
-        Bytes line(c.lineLength, 0xEE);
-        {
-            ByteReader in(f, 0);
-            unpack_pcx_scanline(in, line.data(), line.size());
-            EXPECT_EQ(std::min<std::uint64_t>(in.tell(), c.packed.size()), c.consumed) << c.what;
-        }
-        std::fclose(f);
-        EXPECT_EQ(line, c.expected) << c.what;
+    for (const auto& [packed, length, expected] : cases) {
+        SilentSink silent;
+        LoadContext load(silent, false);
+        ByteReader in(load.replace_input(packed), 0);
+        Bytes line(length, 0xEE);
+        unpack_pcx_scanline(in, line.data(), line.size());
+        EXPECT_EQ(line, expected);
     }
 }
 
-TEST(PcxDecoders, EightBitRowsStartAtTheirOwnScanline)
+// Entry 1 (255, 128, 3) shows with its two low bits cleared through the plain files'
+// decoders and as stored through the vendors'. Damaged headers stay inside the picture.
+TEST(PcxDecoders, PalettesPerDecoderAndDamagedHeaders)
 {
-    // 101 pixels, 102 bytes per line: the fill byte must not shift the next row.
-    const unsigned W = 101, H = 5;
-    ByteBuilder palette, b = pcx_header(8, W, H, W + 1);
-    for (unsigned i = 0; i < 256; ++i)
-        palette.u8(i).u8(255 - i).u8(0x55);
-    auto index = [](unsigned x, unsigned y) { return (x * 3 + y * 7) & 0xFF; };
-    for (unsigned y = 0; y < H; ++y) {
-        for (unsigned x = 0; x < W; ++x)
-            b.u8(0xC1).u8(index(x, y));  // every value as a run of one
-        b.u8(0xC1).u8(0xEE);               // fill byte
-    }
-    Bytes image = decode_bytes_with(BIOGFXbm, add_trailer(b, palette.data()).data(), W, H);
-    for (unsigned y = 0; y < H; ++y)
-        for (unsigned x = 0; x < W; ++x)
-            ASSERT_EQ(pixel_at(image, W, x, y), index(x, y) << 16 | (255 - index(x, y)) << 8 | 0x55) << x << "," << y;
-}
-
-TEST(PcxDecoders, PaletteValuesPerDecoder)
-{
-    // 16 x 1 pictures of colour index 1, entry 1 being (255, 128, 3).
     const Bytes palette = {0, 0, 0, 255, 128, 3};
-    ByteBuilder eight = pcx_header(8, 16, 1, 16).u8(0xC0 | 16).u8(1);
-    const Bytes eightBit = add_trailer(eight, palette).data();
-    const Bytes planar = pcx_header(1, 16, 1, 2, palette).u8(0xC2).u8(0xFF).u8(0xC6).u8(0x00).data();  // plane 0 only
-    const std::tuple<const char*, SingleDecoder, Bytes, std::uint32_t> cases[] = {
-        {"PCX4RLEbm", PCX4RLEbm, planar, 0xFC8000},
-        {"AMIGFXbm", AMIGFXbm, in_rom(planar, 0x00, 0xE9, 0x300), 0xFF8003},
-        {"PCX8RLEbm", PCX8RLEbm, eightBit, 0xFC8000},
-        {"BIOGFXbm", BIOGFXbm, eightBit, 0xFF8003},
-        {"SYSOFXbm", SYSOFXbm, in_rom(eightBit, 0x10, 0x00, 0x300), 0xFF8003},
+    const Bytes eightBit = pcx(8, 16, 1, 16, {0xC0 | 16, 1}, palette);
+    const Bytes planar = pcx(1, 16, 1, 2, {0xC2, 0xFF, 0xC6, 0x00}, palette);  // plane 0 only
+    const std::tuple<SingleDecoder, Bytes, std::uint32_t> decoders[] = {
+        {PCX4RLEbm, planar, 0xFC8000}, {AMIGFXbm, in_rom(planar, 0x00, 0xE9, 0x300), 0xFF8003},
+        {PCX8RLEbm, eightBit, 0xFC8000}, {BIOGFXbm, eightBit, 0xFF8003},
+        {SYSOFXbm, in_rom(eightBit, 0x10, 0x00, 0x300), 0xFF8003},
     };
-    for (const auto& [name, decoder, file, rgb] : cases) {
-        SCOPED_TRACE(name);
+    for (const auto& [decoder, file, rgb] : decoders)
         expect_pixels(decode_bytes_with(decoder, file, 16, 1), 16, {{0, 0, rgb}, {15, 0, rgb}});
-    }
-}
 
-TEST(PcxDecoders, DamagedFilesEndCleanly)
-{
-    const Bytes palette = {0, 0, 0, 200, 100, 52};
-    constexpr std::uint32_t DRAWN = 0xC86434;  // index 1 through the decoders that keep every bit
-    auto eight = [&](unsigned w, unsigned h, unsigned bpl, const Bytes& data, bool trailer = true) {
-        ByteBuilder b = pcx_header(8, w, h, bpl).bytes(data);
-        return (trailer ? add_trailer(b, palette) : b).data();
-    };
-    auto planar = [&](unsigned w, unsigned h, unsigned bpl, const Bytes& data) {
-        return pcx_header(1, w, h, bpl, palette).bytes(data).data();
-    };
-    ByteBuilder reversed = pcx_header(8, 8, 2, 8).put_u16(4, 20).put_u16(8, 10).u8(0xC8).u8(1).u8(0xC8).u8(1);
-    add_trailer(reversed, palette);  // xmin 20 > xmax 10
-    ByteBuilder rows64;  // row y: 63 copies of y, then y once
+    // Bytes per line below the width: the rest of the row stays black. A header larger than
+    // the picture detection measured (row y: 63 copies of y, then y): drawn within it.
+    expect_pixels(decode_bytes_with(BIOGFXbm, pcx(8, 10, 1, 4, {0xC4, 1}, palette), 10, 1), 10,
+                  {{3, 0, 0xFF8003}, {4, 0, 0}, {9, 0, 0}});
+    ByteBuilder rows;
     for (unsigned y = 0; y < 64; ++y)
-        rows64.u8(0xC0 | 63).u8(y).u8(y);
-
-    const struct {
-        const char* what;
-        Bytes file;
-        std::uint16_t width, height;
-        std::vector<std::pair<unsigned, unsigned>> black, drawn;  // pixels that stay black / show index 1
-    } cases[] = {
-        {"bytes per line below the width", eight(10, 1, 4, {0xC4, 1}), 10, 1, {{4, 0}, {9, 0}}, {{0, 0}, {3, 0}}},
-        {"bytes per line zero", eight(8, 2, 0, {0xC8, 1, 0xC8, 1}), 8, 2, {{0, 0}, {7, 1}}, {}},
-        {"odd bytes per line", planar(9, 2, 3, {0xC3, 0xFF, 0xC9, 0, 0xC3, 0xFF, 0xC9, 0}), 9, 2, {}, {{8, 1}}},
-        {"xmax below xmin", reversed.data(), 8, 2, {}, {{7, 0}, {7, 1}}},
-        {"run crossing the row end", eight(4, 2, 4, {0xC6, 1, 0, 0, 0, 0}), 4, 2, {{0, 1}, {3, 1}}, {{3, 0}}},
-        {"file ends after one row", eight(4, 3, 4, {0xC4, 1}, false), 4, 3, {{0, 1}, {0, 2}}, {}},
-        {"count byte as the last byte", eight(4, 2, 4, {0xC4, 1, 0xC2}, false), 4, 2, {}, {}},
-        // Detection measured another header than the decoder reads.
-        {"header larger than the image", eight(64, 64, 64, rows64.data()), 4, 2, {{3, 0}}, {{3, 1}}},
-        // No 0A 05 pair in the AMI window: decoded from offset 0 with whatever W, H and B stand there.
-        {"no header in the AMI window", in_rom(eight(64, 64, 64, rows64.data()), 0x00, 0xE9, 5000), 8, 8, {}, {}},
-    };
-    for (const auto& c : cases) {
-        for (SingleDecoder decoder : {PCX4RLEbm, PCX8RLEbm, BIOGFXbm, AMIGFXbm, SYSOFXbm}) {
-            Bytes image = decode_bytes_with(decoder, c.file, c.width, c.height);
-            ASSERT_EQ(image.size(), static_cast<std::size_t>(c.width) * c.height * 3) << c.what;
-        }
-        Bytes image = decode_bytes_with(c.file[3] == 8 ? BIOGFXbm : AMIGFXbm, c.file, c.width, c.height);
-        for (auto [x, y] : c.black)
-            EXPECT_EQ(pixel_at(image, c.width, x, y), 0u) << c.what << " at " << x << "," << y;
-        for (auto [x, y] : c.drawn)
-            EXPECT_EQ(pixel_at(image, c.width, x, y), DRAWN) << c.what << " at " << x << "," << y;
-    }
+        rows.u8(0xC0 | 63).u8(y).u8(y);
+    Bytes large = decode_bytes_with(BIOGFXbm, pcx(8, 64, 64, 64, rows.data(), palette), 4, 2);
+    expect_pixels(large, 4, {{3, 0, 0}, {3, 1, 0xFF8003}});
 }
 
-// Pictures written by netpbm and ImageMagick, in the files of every PCX-based format, through detection
-// and the command's PNG file, compared with ImageMagick's pixels; 13 x 7 and 1 x 5 have fill bits.
+// Pictures written by netpbm and ImageMagick, in the files of every PCX-based format, through
+// detection and the command's PNG file, against ImageMagick's reading of them.
 TEST(PcxOracle, NetpbmAndImageMagickPictures)
 {
     if (!have_program("convert") || !have_program("ppmtopcx"))
         GTEST_SKIP() << "convert or ppmtopcx missing";
-    const struct {
-        unsigned width, height, colors;
-        const char* command;  // writes the PCX file from the PPM file $SRC
-    } cases[] = {
-        {37, 23, 16, "ppmtopcx -planes=4 \"$SRC\""}, {1, 5, 2, "ppmtopcx -planes=4 \"$SRC\""},
-        {13, 7, 9, "ppmtopcx -planes=4 \"$SRC\""},   {101, 11, 200, "ppmtopcx -8bit \"$SRC\""},
-        {37, 23, 200, "convert \"$SRC\" -type palette PCX:-"}, {3, 3, 5, "convert \"$SRC\" -type palette PCX:-"},
+    const std::tuple<unsigned, unsigned, unsigned, const char*> cases[] = {  // width, height, colours, writer
+        {37, 23, 16, "ppmtopcx -planes=4"}, {1, 5, 2, "ppmtopcx -planes=4"}, {13, 7, 9, "ppmtopcx -planes=4"},
+        {101, 11, 200, "ppmtopcx -8bit"},  // 102 bytes per line: the fill byte must not shift the next row
+        {37, 23, 200, "convert ppm:- -type palette PCX:-"}, {3, 3, 5, "convert ppm:- -type palette PCX:-"},
     };
-    for (const auto& c : cases) {
-        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
-        SCOPED_TRACE(std::string(c.command) + " " + size);
-        const std::string src = test_temp_dir() + "/src.ppm", out = test_temp_dir() + "/oracle.pcx";
-        ASSERT_EQ(run_command("SRC='" + src + "'; convert -size " + size + " -seed 7 plasma: +dither -colors " +
-                              std::to_string(c.colors) + " -depth 8 ppm:\"$SRC\" && " + c.command + " > '" + out +
-                              "' 2>/dev/null"),
-                  0);
-        Bytes pcx = read_file(out), expected;
-        ASSERT_TRUE(convert_to_rgb(out, expected));
-        ASSERT_EQ(expected.size(), static_cast<std::size_t>(c.width) * c.height * 3);
-        // Plain files show their palette with two low bits cleared, the vendors' files every bit.
-        const bool eightBit = pcx[3] == 8;
-        Bytes biostar = pcx;
+    for (const auto& [width, height, colours, writer] : cases) {
+        const std::string size = std::to_string(width) + "x" + std::to_string(height);
+        SCOPED_TRACE(std::string(writer) + " " + size);
+        const std::string path = tool_file("convert -size " + size + " -seed 7 plasma: +dither -colors " +
+                                           std::to_string(colours) + " -depth 8 ppm:- | " + writer + " > \"$OUT\"");
+        Bytes plain = read_file(path), expected, shown;
+        ASSERT_TRUE(convert_to_rgb(path, expected));
+        const bool eightBit = plain.at(3) == 8;
+        Bytes biostar = plain;
         biostar[2] = 0x00;  // BioStar files do not claim run-length encoding
-        std::vector<std::pair<Bytes, unsigned>> variants = {{pcx, 25}, {in_rom(pcx, 0x00, 0xE9, 0x400), 16}};
+        std::vector<std::pair<Bytes, unsigned>> variants = {{plain, FORMAT_PCX4},
+                                                            {in_rom(plain, 0x00, 0xE9, 0x400), FORMAT_AMI_GFX_PCX}};
         if (eightBit)
-            variants = {{pcx, 27}, {biostar, 5}, {in_rom(pcx, 0x10, 0x00, 0x1234), 20}};
+            variants = {{plain, FORMAT_PCX8}, {biostar, FORMAT_BIOSTAR_PCX},
+                        {in_rom(plain, 0x10, 0x00, 0x1234), FORMAT_SYSTEMSOFT_PCX}};
         for (const auto& [file, id] : variants) {
             SCOPED_TRACE(id);
-            expect_detected({c.command, file, id, c.width, c.height, eightBit ? 256u : 16u});
-            Bytes shown;
+            expect_detected({writer, file, id, width, height, eightBit ? 256u : 16u});
             ASSERT_TRUE(cli_png_rgb(write_temp_file(file, "variant.bin"), shown));
-            EXPECT_EQ(shown, id == 25 || id == 27 ? clear_low_bits(expected) : expected);
+            // Plain files show their palette with two low bits cleared, the vendors' every bit.
+            EXPECT_EQ(shown, id == FORMAT_PCX4 || id == FORMAT_PCX8 ? clear_low_bits(expected) : expected);
         }
     }
 }
-
-}  // namespace

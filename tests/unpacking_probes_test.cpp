@@ -1,14 +1,15 @@
-// The probes that unpack while they detect: Intel GRFXLOGO, compressed PG and compressed
-// GRFX containers (lh5) and the Dell NVRAM logo (Dell LZ77). Containers are built around
-// hand-made streams here; the committed ones in tests/data/codecs wrap jlha streams.
+// The probes that unpack while they detect (GRFXLOGO, compressed PG and GRFX in lh5, the Dell
+// NVRAM logo) on the committed containers of jlha-made streams and on streams that end early
+// or would never end; Dell's LZ77 coder on worked examples and on tokens that leave the buffers.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
+#include <climits>
 #include <filesystem>
+#include <tuple>
 
+#include "codec/dell_lz77.h"
 #include "detect/detect.h"
+#include "core/limits.h"
 #include "support/fixtures.h"
 #include "support/image_oracle.h"
 #include "support/lh5_writer.h"
@@ -16,128 +17,63 @@
 
 namespace {
 
-constexpr std::uint32_t MAX_UNPACKED_SIZE = 8192u * 8192u / 2 + 64 * 1024;
-
-Bytes grfxlogo_container(const Bytes& stream, std::uint32_t unpackedSize)
+// Compressed PG: ED AC ED AC at 0xA0, the unpacked size at 0xAF, the packed size at 0xB3,
+// the stream at 0xBF. Compressed GRFX: "GRFX" at 0x80, four bytes that differ from "LOGO"
+// (the first two added give the packed size in units of 65,536), the unpacked size, the stream.
+Bytes compressed_pg(const Bytes& stream, std::uint32_t unpackedSize)
 {
-    ByteBuilder b;
-    b.pad_to(0x80).text("GRFXLOGO").put_u16(0x88, static_cast<unsigned>(stream.size())).put_u16(0x8C, unpackedSize);
-    return b.pad_to(0x90).bytes(stream).data();
+    return ByteBuilder().pad_to(0xA0).u8(0xED).u8(0xAC).u8(0xED).u8(0xAC).put_u32(0xAF, unpackedSize)
+        .put_u32(0xB3, stream.size()).pad_to(0xBF).bytes(stream).data();
 }
-
-Bytes compressed_pg_container(const Bytes& stream, std::uint32_t unpackedSize)
-{
-    ByteBuilder b;
-    b.pad_to(0xA0).u8(0xED).u8(0xAC).u8(0xED).u8(0xAC);
-    b.put_u32(0xAF, unpackedSize).put_u32(0xB3, static_cast<std::uint32_t>(stream.size()));
-    return b.pad_to(0xBF).bytes(stream).data();
-}
-
-// The packed size is (byte 0x84 + byte 0x85) x 65,536: notLogo[0] + notLogo[1] units.
-Bytes compressed_grfx_container(const Bytes& stream, std::uint32_t unpackedSize, const Bytes& notLogo = {0, 1, 0, 0})
+Bytes compressed_grfx(const Bytes& stream, std::uint32_t unpackedSize, const Bytes& notLogo = {0, 1, 0, 0})
 {
     return ByteBuilder().pad_to(0x80).text("GRFX").bytes(notLogo).u32(unpackedSize).bytes(stream).data();
 }
 
-// An NVRAM file whose Dell LZ77 payload holds data as literal runs of up to 16 bytes.
-Bytes dell_container(const Bytes& data)
+constexpr std::int32_t HEADER = 14;  // the size counts the header's 14 bytes
+constexpr std::int32_t WHOLE = INT32_MIN;
+
+// Runs the coder on the payload as detection reads it: size - 14 bytes, zero past the file's end.
+Bytes unpack(const Bytes& payload, std::int32_t size = WHOLE)
 {
-    Bytes payload;
-    for (std::size_t at = 0; at < data.size(); at += 16) {
-        std::size_t n = std::min<std::size_t>(16, data.size() - at);
-        payload.push_back(static_cast<std::uint8_t>((n - 1) << 4));
-        payload.insert(payload.end(), data.begin() + static_cast<std::ptrdiff_t>(at),
-                       data.begin() + static_cast<std::ptrdiff_t>(at + n));
-    }
-    return ByteBuilder().text("NVRAM").pad_to(12).u16(static_cast<unsigned>(payload.size() + 14)).bytes(payload).data();
+    Bytes read(std::max(size == WHOLE ? static_cast<std::int32_t>(payload.size()) : size - HEADER, 0), 0);
+    std::copy_n(payload.begin(), std::min(read.size(), payload.size()), read.begin());
+    return dell_decompress(read).bytes;
 }
 
-struct ProbeCase {
-    const char* what;
-    Bytes file;
-    LogoFormatId id;
-    unsigned width, height;
-    std::uint32_t dataSize;
-    const char* fatal;  // the message when no temporary file can be made
-};
+}  // namespace
 
-std::vector<ProbeCase> probe_cases()
-{
-    auto size = [](const Bytes& b) { return static_cast<std::uint32_t>(b.size()); };
-    // Unpacked pictures: headers and some pixel bytes.
-    Bytes logo = ByteBuilder().pad_to(4).u16(24).u16(64).fill(4 * 64 / 8 * 24, 0x5A).data();
-    Bytes pg = ByteBuilder().text("PG").pad_to(10).u16(48).u16(16).pad_to(18).fill(64, 0x33).data();
-    Bytes pgPalette = ByteBuilder().text("PG").u8(0).u8(1).pad_to(10).u16(16).pad_to(0x4C).u16(40).u16(8)
-                          .pad_to(84).fill(64, 0x33).data();
-    Bytes grfx = ByteBuilder().text("GRFX").pad_to(18).u16(40).u16(12).pad_to(80).fill(100, 0x12).data();
-    Bytes dell = dell_container(ByteBuilder().text("BM").pad_to(18).u32(37).u32(23).pad_to(54).fill(40, 1).data());
-    // A stream that stops after 5 bytes on a head it cannot build (single value 511).
-    Lh5Writer cut;
-    cut.bits(5, 16).single(0, 5).single('x', 9).single(0, 4).bits(1, 16).single(0, 5).single(511, 9);
-    return {
-        {"GRFXLOGO", grfxlogo_container(lh5_literal_stream(logo), size(logo)), 30, 64, 24, size(logo),
-         "FATAL ERROR in Detect Module: Intel Graphics \\(GRFXLOGO\\)\n"},
-        {"compressed PG", compressed_pg_container(lh5_literal_stream(pg), size(pg)), 31, 48, 16, size(pg),
-         "FATAL ERROR in Detect Module: Intel Graphics \\(Compressed PG\\)\n"},
-        {"compressed PG with its own palette", compressed_pg_container(lh5_literal_stream(pgPalette), size(pgPalette)),
-         31, 40, 8, size(pgPalette), nullptr},
-        {"compressed GRFX", compressed_grfx_container(lh5_literal_stream(grfx), size(grfx)), 34, 40, 12, size(grfx),
-         "FATAL ERROR in Detect Module: Intel Graphics \\(Compressed GRFX\\)\n"},
-        {"the measured size of a stream that ends early", compressed_grfx_container(cut.bytes(), 5000), 34, 0, 0, 5,
-         nullptr},
-        {"Dell NVRAM keeps the packed length", dell, 35, 37, 23, size(dell),
-         "FATAL ERROR in Detect Module: Dell Graphics \\(NVRAM\\)\n"},
-        // A packed size of 0: the stream is zero bits for ever, block after block of 65,536
-        // zero literals, which would run to 4 GiB; it is held to the largest picture.
-        {"a huge unpacked size", compressed_grfx_container({}, 0xFFFFFFFF, {0, 0, 0, 0}), 34, 0, 0, MAX_UNPACKED_SIZE,
-         nullptr},
-    };
-}
-
+// Each probe claims its container and measures the unpacked data.
 TEST(UnpackingProbes, ClaimTheContainersAndMeasureTheUnpackedData)
 {
-    auto openDescriptors = [] {
-        std::filesystem::directory_iterator fds("/proc/self/fd");
-        return std::distance(begin(fds), end(fds));
+    // A stream that stops after 5 bytes on a head it cannot build; one of packed size 0: zero
+    // bits for ever, blocks of 65,536 zero literals up to 4 GiB, held to the largest picture.
+    Lh5Writer cut;
+    cut.single_value_block(5, 'x').bits(1, 16).single(0, NT_COUNT_BITS).single(511, NC_COUNT_BITS);
+    const std::tuple<Bytes, LogoFormatId, unsigned, unsigned, unsigned> cases[] = {  // id, width, height, data size
+        {read_fixture("codecs/grfxlogo.bin"), FORMAT_INTEL_GRFXLOGO, 64, 24, 776},
+        {read_fixture("codecs/compressed-pg.bin"), FORMAT_INTEL_COMPRESSED_PG, 64, 24, 786},
+        {read_fixture("codecs/compressed-pg-palette.bin"), FORMAT_INTEL_COMPRESSED_PG, 48, 16, 468},
+        {read_fixture("codecs/compressed-grfx.bin"), FORMAT_INTEL_COMPRESSED_GRFX, 40, 12, 320},
+        {read_fixture("codecs/dell-nvram.bin"), FORMAT_DELL_NVRAM, 37, 23, 1862},  // the packed length
+        {compressed_grfx(cut.bytes(), 5000), FORMAT_INTEL_COMPRESSED_GRFX, 0, 0, 5},
+        {compressed_grfx({}, 0xFFFFFFFF, {0, 0, 0, 0}), FORMAT_INTEL_COMPRESSED_GRFX, 0, 0, MAX_UNPACKED_SIZE},
     };
-    for (const ProbeCase& c : probe_cases()) {
-        SCOPED_TRACE(c.what);
-        std::string path = write_temp_file(c.file, "packed.bin");
-        auto before = openDescriptors();
-        LogoDescriptor d = detect_file(path);  // closes the descriptor's stream, whichever it is
-        EXPECT_EQ(openDescriptors(), before) << "the input stream was left open";
-        EXPECT_EQ(d.formatId, c.id);
-        EXPECT_EQ(d.width, c.width);
-        EXPECT_EQ(d.height, c.height);
-        EXPECT_EQ(d.dataSize, c.dataSize);
-        EXPECT_EQ(d.frameCount, 0);
-        EXPECT_EQ(d.colorCount, 16);
+    for (const auto& [file, id, width, height, dataSize] : cases) {
+        LogoDescriptor d = detect_bytes(file);
+        EXPECT_EQ((std::array<unsigned, 5>{d.formatId, d.width, d.height, d.dataSize, d.colorCount}),
+                  (std::array<unsigned, 5>{id, width, height, dataSize, 16}));
+    }
+    // "TEXT" first, or a byte after "GRFX" equal to its counterpart in "LOGO": no unpacking.
+    const std::tuple<const char*, std::size_t, const char*> declined[] = {
+        {"codecs/grfxlogo.bin", 0, "TEXT"}, {"codecs/compressed-pg.bin", 0, "TEXT"},
+        {"codecs/compressed-grfx.bin", 0x84, "L"}, {"codecs/compressed-grfx.bin", 0x87, "O"},
+        {"codecs/dell-nvram.bin", 4, "-"}};
+    for (const auto& [name, at, text] : declined) {
+        const Bytes file = read_fixture(name), marked = ByteBuilder().bytes(file).put_text(at, text).data();
+        EXPECT_NE(detect_bytes(marked).formatId, detect_bytes(file).formatId) << name << " " << text;
     }
 }
-
-TEST(UnpackingProbes, DeclineWithoutTheirMarks)
-{
-    Bytes stream = lh5_literal_stream(Bytes(100, 0x12));
-    auto textFirst = [](const Bytes& file) { return ByteBuilder().bytes(file).put_text(0, "TEXT").data(); };
-    const struct {
-        const char* what;
-        Bytes file;
-        LogoFormatId notId;
-    } cases[] = {
-        {"GRFXLOGO after TEXT", textFirst(grfxlogo_container(stream, 100)), 30},
-        {"compressed PG after TEXT", textFirst(compressed_pg_container(stream, 100)), 31},
-        {"compressed GRFX after TEXT", textFirst(compressed_grfx_container(stream, 100)), 34},
-        {"GRFX then L", compressed_grfx_container(stream, 100, {'L', 1, 0, 0}), 34},
-        {"GRFX then .O", compressed_grfx_container(stream, 100, {0, 'O', 0, 0}), 34},
-        {"GRFX then ..G", compressed_grfx_container(stream, 100, {0, 1, 'G', 0}), 34},
-        {"GRFX then ...O", compressed_grfx_container(stream, 100, {0, 1, 0, 'O'}), 34},
-        {"NVRAM cut to NVRA", ByteBuilder().text("NVRA").pad_to(64).data(), 35},
-    };
-    for (const auto& c : cases)
-        EXPECT_NE(detect_bytes(c.file).formatId, c.notId) << c.what;
-}
-
-// ---- Unpacked data stays in memory ----------------------------------------------------
 
 // Once a probe has unpacked the logo, the load holds no file descriptor: the input file is
 // closed and the unpacked bytes are read from memory, so no load needs /tmp.
@@ -147,57 +83,73 @@ TEST(UnpackingProbes, UnpackedLogosNeedNoFile)
         std::filesystem::directory_iterator fds("/proc/self/fd");
         return std::distance(begin(fds), end(fds));
     };
-    for (const ProbeCase& c : probe_cases()) {
-        SCOPED_TRACE(c.what);
-        std::string path = write_temp_file(c.file, "packed.bin");
+    for (const char* name : {"codecs/grfxlogo.bin", "codecs/compressed-pg.bin", "codecs/dell-nvram.bin"}) {
         auto before = openDescriptors();
         SilentSink silent;
         LoadContext load(silent, false);
-        load.set_input(OwnedFile(std::fopen(path.c_str(), "rb")));
+        load.set_input(OwnedFile(std::fopen((test_data_dir() + "/" + name).c_str(), "rb")));
         LogoDescriptor d;
         d.stream = load.input();
         detect_format(d, load);
-        EXPECT_EQ(d.formatId, c.id);
-        EXPECT_EQ(openDescriptors(), before);
+        EXPECT_NE(d.formatId, 0) << name;
+        EXPECT_EQ(openDescriptors(), before) << name;
     }
 }
 
-// ---- End to end through zarpo2-cli png -------------------------------------------------
-
-TEST(UnpackingProbes, CompressedPicturesShowWhatTheirPlainTwinsShow)
+// Plain pictures packed by jlha show unchanged; the Dell NVRAM bitmap shows what ImageMagick reads.
+TEST(UnpackingProbes, PackedPicturesShowWhatIndependentToolsShow)
 {
     if (!have_program("jlha") || !have_program("convert"))
         GTEST_SKIP() << "jlha or ImageMagick is missing";
-    const struct {
-        const char* plain;
-        Bytes (*wrap)(const Bytes& stream, std::uint32_t size);
-    } twins[] = {
-        {"phoenix/pg-standard.pg", compressed_pg_container},
-        {"phoenix/pg-own-palette.pg", compressed_pg_container},
-        {"intel/grfx.bin", [](const Bytes& s, std::uint32_t n) { return compressed_grfx_container(s, n); }},
-    };
-    for (const auto& t : twins) {
-        SCOPED_TRACE(t.plain);
-        std::string plain = test_data_dir() + "/" + t.plain;
+    for (const std::string plain : {"phoenix/pg-standard.pg", "phoenix/pg-own-palette.pg", "intel/grfx.bin"}) {
         LhaMember member;
-        ASSERT_TRUE(jlha_pack(read_file(plain), member) && member.method == "-lh5-");
+        ASSERT_TRUE(jlha_pack(read_fixture(plain), member) && member.method == "-lh5-");
+        Bytes packed = plain[0] == 'p' ? compressed_pg(member.packed, member.originalSize)
+                                       : compressed_grfx(member.packed, member.originalSize);
         Bytes expected, shown;
-        ASSERT_TRUE(cli_png_rgb(plain, expected));
-        ASSERT_TRUE(cli_png_rgb(write_temp_file(t.wrap(member.packed, member.originalSize), "twin.bin"), shown));
-        EXPECT_TRUE(shown == expected);
+        ASSERT_TRUE(cli_png_rgb(test_data_dir() + "/" + plain, expected));
+        ASSERT_TRUE(cli_png_rgb(write_temp_file(packed, "twin.bin"), shown));
+        EXPECT_TRUE(shown == expected) << plain;
     }
-}
-
-TEST(UnpackingProbes, DellNvramShowsTheBitmapImageMagickReads)
-{
-    if (!have_program("convert"))
-        GTEST_SKIP() << "ImageMagick is missing";
-    std::string bmp = test_data_dir() + "/bmp/magick-8bit.bmp";
-    std::string packed = write_temp_file(dell_container(read_file(bmp)), "dell.bin");
     Bytes expected, shown;
-    ASSERT_TRUE(convert_to_rgb(bmp, expected));
-    ASSERT_TRUE(cli_png_rgb(packed, shown));
+    ASSERT_TRUE(convert_to_rgb(test_data_dir() + "/bmp/magick-8bit.bmp", expected));
+    ASSERT_TRUE(cli_png_rgb(test_data_dir() + "/codecs/dell-nvram.bin", shown));
     EXPECT_TRUE(shown == clear_low_bits(expected));
 }
 
-}  // namespace
+TEST(DellLz77, TokensDecodeAsTheirKindSays)
+{
+    // 256 literal runs of 16 bytes, then 0xFF 0xFF: 16 bytes from 4096 back.
+    Bytes far, farOut;
+    for (unsigned i = 0; i < 4096; ++i) {
+        if (i % 16 == 0)
+            far.push_back(0xF0);
+        farOut.push_back(static_cast<std::uint8_t>(i * 7 / 16 + i * 13));
+        far.push_back(farOut.back());
+    }
+    far.insert(far.end(), {0xFF, 0xFF});
+    farOut.insert(farOut.end(), far.begin() + 1, far.begin() + 17);
+    // 16 literals, then 20,000 tokens 0x0F 0x00 (16 bytes from 1 back): cut at 196,608 bytes.
+    Bytes runs = {0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, clipped(196608, 0);
+    for (int i = 0; i < 20000; ++i)
+        runs.insert(runs.end(), {0x0F, 0x00});
+    std::copy(runs.begin() + 1, runs.begin() + 17, clipped.begin());
+    clipped[16] = 16;
+    const std::tuple<const char*, Bytes, Bytes, std::int32_t> cases[] = {  // payload, output, size
+        {"0x00 pairs give one byte each", {0x00, 'a', 0x00, 'b', 0x00, 0x00, 0x00, 'c'}, {'a', 'b', 0, 'c'}, WHOLE},
+        {"a literal run of h + 1 bytes", {0x20, 'x', 'y', 'z', 0x00, '!'}, {'x', 'y', 'z', '!'}, WHOLE},
+        {"distance 1, length 4 after X: X and three zeros", {0x00, 'X', 0x03, 0x00}, {'X', 'X', 0, 0, 0}, WHOLE},
+        {"distance 3, length 3", {0x20, 'a', 'b', 'c', 0x02, 0x02}, {'a', 'b', 'c', 'a', 'b', 'c'}, WHOLE},
+        {"0xFF 0xFF copies 16 bytes from 4096 back", far, farOut, WHOLE},
+        // Malformed payloads stay inside the buffers.
+        {"a reference before the start of the output reads zeros", {0x31, 0x05}, {0, 0}, WHOLE},
+        {"a reference partly before the start", {0x10, 'A', 'B', 0x03, 0x02}, {'A', 'B', 0, 'A', 'B', 0}, WHOLE},
+        {"a literal run cut by the payload's end", {0x00, 'q', 0x50, 'r', 's'}, {'q', 'r', 's', 0, 0, 0, 0}, WHOLE},
+        {"a size short of the file leaves the rest undecoded", {0x00, 'A', 0x00, 'B'}, {'A'}, HEADER + 2},
+        {"output stops at 196,608 bytes", runs, clipped, WHOLE},
+    };
+    for (const auto& [what, payload, expected, size] : cases)
+        EXPECT_EQ(unpack(payload, size), expected) << what;
+    for (std::int32_t size : {-1000, 0, 5, 13, 14})
+        EXPECT_TRUE(unpack({0x00, 'A'}, size).empty()) << "size " << size;
+}

@@ -2,51 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <vector>
+#include "decode/standard_colors.h"
 
 Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height,
                         std::string* messages, bool verbose)
 {
-    Bytes image(static_cast<std::size_t>(width) * height * 3, 0);
-    Bytes palette(256 * 3, 0);
+    Bytes image(static_cast<std::size_t>(width) * height * 3, 0), palette(256 * 3, 0);
     CaptureSink capture;
     LoadContext load(capture, verbose);
-    load.replace_input(file);
     LogoDescriptor d;
     d.width = width;
     d.height = height;
     d.image = image.data();
     d.palette = palette.data();
-    d.stream = load.input();
+    d.stream = load.replace_input(file);
     decoder(image.data(), d, load);
     if (messages)
         *messages = capture.out;
     return image;
 }
 
-FramesDecoded decode_frames_with(FrameDecoder decoder, const Bytes& file, unsigned frameCount)
-{
-    CaptureSink capture;
-    LoadContext load(capture, false);
-    load.replace_input(file);
-    LogoDescriptor d;
-    d.frameCount = static_cast<std::uint8_t>(frameCount);
-    d.stream = load.input();
-    std::vector<LogoFrame> frames(frameCount);
-    decoder(frames.data(), d, load);
-    FramesDecoded result{capture.out, {}};
-    for (const LogoFrame& frame : frames)
-        result.withPixels.push_back(frame.pixels != nullptr);
-    return result;
-}
-
 std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y)
 {
     std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
-    if (i + 2 >= image.size())
-        return 0xFFFFFFFF;
-    return (image[i] << 16) | (image[i + 1] << 8) | image[i + 2];
+    return i + 2 < image.size() ? (image[i] << 16) | (image[i + 1] << 8) | image[i + 2] : 0xFFFFFFFF;
+}
+
+std::uint32_t standard_rgb(unsigned n)
+{
+    std::uint8_t rgb[3];
+    standard_color_rgb(n, rgb);
+    return (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
 }
 
 void expect_pixels(const Bytes& image, unsigned width, std::initializer_list<std::array<std::uint32_t, 3>> pixels)
@@ -68,15 +54,21 @@ bool convert_to_rgb(const std::string& path, Bytes& rgb)
     return true;
 }
 
+std::string tool_file(const std::string& command)
+{
+    const std::string out = write_temp_file({}, "tool.out");
+    bool ok = run_command("OUT='" + out + "'; " + command + " 2>/dev/null") == 0 && !read_file(out).empty();
+    return ok ? out : "";
+}
+
 bool cli_png_rgb(const std::string& path, Bytes& rgb)
 {
     static int runs = 0;
-    std::string dir = test_temp_dir() + "/png" + std::to_string(++runs);
+    const std::string dir = test_temp_dir() + "/png" + std::to_string(++runs), to = " --out-dir '" + dir + "' '";
     std::string listing;
-    if (run_command("mkdir -p '" + dir + "' && " + cli_path() + " png --out-dir '" + dir + "' '" + path + "'",
-                    &listing) != 0)
+    if (run_command("mkdir -p '" + dir + "' && " + cli_path() + " png" + to + path + "'", &listing))
         return false;
-    std::string png = listing.substr(0, listing.find('\n'));
+    const std::string png = listing.substr(0, listing.find('\n'));
     return !png.empty() && convert_to_rgb(png, rgb);
 }
 

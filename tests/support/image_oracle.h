@@ -1,5 +1,5 @@
-// Helpers for decoder tests: calling one decoder on a hand-made descriptor, and reading
-// pictures back through ImageMagick as an independent oracle.
+// Helpers for decoder tests: calling one decoder on a hand-made descriptor, capturing
+// messages, and reading pictures back through ImageMagick as an independent oracle.
 #pragma once
 
 #include <array>
@@ -10,19 +10,10 @@
 #include "pipeline/format_registry.h"
 #include "support/fixtures.h"
 
-// Runs decoder over the file with a descriptor of the given size, as detection would
-// leave it, and returns the width x height x 3 image it wrote. What the decoder prints
-// (trace lines only when verbose) goes to messages when given.
+// Runs decoder over the file with a descriptor of the given size, as detection would leave
+// it; returns the image it wrote, and what it printed in messages when given.
 Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height,
                         std::string* messages = nullptr, bool verbose = false);
-
-// What a multi-frame decoder printed, and which of its frames got pixels.
-struct FramesDecoded {
-    std::string messages;
-    std::vector<bool> withPixels;
-};
-// Runs a multi-frame decoder over the file with a descriptor of frameCount frames.
-FramesDecoded decode_frames_with(FrameDecoder decoder, const Bytes& file, unsigned frameCount);
 
 // Keeps what a load or decoder prints on standard output (out) and standard error (err).
 class CaptureSink : public MessageSink {
@@ -31,23 +22,20 @@ public:
     void notice_line(const std::string& text) override { out += text; }
     void fatal_line(const std::string& text) override { out += text; }
     void kernel_line(const std::string& text) override { err += text; }
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-// RGB of pixel (x, y) of a width-wide image as 0xRRGGBB.
+// RGB of pixel (x, y) of a width-wide image, or of standard colour n, as 0xRRGGBB.
 std::uint32_t pixel_at(const Bytes& image, unsigned width, unsigned x, unsigned y);
-
+std::uint32_t standard_rgb(unsigned n);
 // Expects pixel_at(image, width, x, y) to be rgb for each {x, y, rgb}.
 void expect_pixels(const Bytes& image, unsigned width, std::initializer_list<std::array<std::uint32_t, 3>> pixels);
 
-// 8-bit RGB pixels of any picture file ImageMagick reads (of a 16-bit PNG, the high byte of
-// each sample); false when convert is missing or fails.
+// 8-bit RGB pixels of any picture ImageMagick reads (of a 16-bit PNG the high bytes).
 bool convert_to_rgb(const std::string& path, Bytes& rgb);
-
-// Runs "zarpo2-cli png --out-dir" on the file and reads the one PNG it wrote back as 8-bit
-// RGB; false when no PNG was written.
+// Runs a shell command that writes "$OUT", a fresh path, and returns it ("" when that failed).
+std::string tool_file(const std::string& command);
+// Runs "zarpo2-cli png" on the file and reads the one PNG it wrote back as 8-bit RGB.
 bool cli_png_rgb(const std::string& path, Bytes& rgb);
-
 // Every byte with its two low bits cleared, as BMP and plain PCX palettes are drawn.
 Bytes clear_low_bits(Bytes rgb);

@@ -17,8 +17,7 @@ struct LhaMember {
     Bytes packed;  // the raw compressed stream
 };
 
-// Packs data with jlha (method "5": lh5, "6": lh6; level-2 header) in a fresh temporary
-// folder. False when jlha is missing or fails, or the archive's header is not level 2.
+// Packs data with jlha (method "5": lh5, "6": lh6) in a fresh folder; false when that fails.
 inline bool jlha_pack(const Bytes& data, LhaMember& member, const std::string& method = "5")
 {
     constexpr std::size_t LEVEL2_MIN_HEADER = 26;
