@@ -195,7 +195,6 @@ const RoundTripCase ROUND_TRIPS[] = {
     {"empty", text_data, 0, SPACE},
     {"one_byte", random_data, 1, SPACE},
     {"text_100", text_data, 100, SPACE},
-    {"text_5000", text_data, 5000, SPACE},
     {"text_160k", text_data, 160000, SPACE},
     {"picture_150k", picture_data, 153600, SPACE},
     {"picture_fill_00", picture_data, 20000, 0x00},
@@ -203,34 +202,18 @@ const RoundTripCase ROUND_TRIPS[] = {
     {"random_70k", random_data, 70000, SPACE},
 };
 
-void PrintTo(const RoundTripCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class PhoenixRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
-TEST_P(PhoenixRoundTrip, LzssGivesTheBytesBack)
+TEST_P(PhoenixRoundTrip, BothCodecsGiveTheBytesBack)
 {
     const RoundTripCase& c = GetParam();
     Bytes original = c.make(c.size, static_cast<unsigned>(c.size));
-    Bytes packed = phoenix_lzss_pack(original, c.fill);
-    PhoenixUnpacked r = phoenix_lzss_decode(packed, static_cast<std::uint32_t>(original.size()), c.fill);
-    EXPECT_TRUE(r.bytes == original);
-    EXPECT_EQ(r.consumed, packed.size());
-    EXPECT_TRUE(r.complete);
-}
-
-TEST_P(PhoenixRoundTrip, LzariGivesTheBytesBack)
-{
-    const RoundTripCase& c = GetParam();
-    Bytes original = c.make(c.size, static_cast<unsigned>(c.size));
-    Bytes packed = phoenix_lzari_pack(original, c.fill);
-    EXPECT_EQ(phoenix_lzari_size(packed), original.size());
-    PhoenixUnpacked r = phoenix_lzari_decode(packed, SCANNER_CAP, c.fill);
-    EXPECT_TRUE(r.bytes == original);
-    EXPECT_LE(r.consumed, packed.size());
-    EXPECT_TRUE(r.complete);
+    Bytes lzss = phoenix_lzss_pack(original, c.fill), lzari = phoenix_lzari_pack(original, c.fill);
+    PhoenixUnpacked r = phoenix_lzss_decode(lzss, static_cast<std::uint32_t>(original.size()), c.fill);
+    EXPECT_TRUE(r.bytes == original && r.complete && r.consumed == lzss.size()) << "LZSS";
+    EXPECT_EQ(phoenix_lzari_size(lzari), original.size());
+    r = phoenix_lzari_decode(lzari, SCANNER_CAP, c.fill);
+    EXPECT_TRUE(r.bytes == original && r.complete && r.consumed <= lzari.size()) << "LZARI";
 }
 
 INSTANTIATE_TEST_SUITE_P(Phoenix, PhoenixRoundTrip, testing::ValuesIn(ROUND_TRIPS),

@@ -43,7 +43,8 @@ cp "$SRC/data/zarpo2-logos.xml" "$XDG_DATA_HOME/mime/packages/"
 update-mime-database "$XDG_DATA_HOME/mime" || fail "update-mime-database refused the MIME file"
 file_type() { gio info -a standard::content-type "$1" 2>/dev/null | sed -n 's/.*standard::content-type: //p'; }
 # Fixture, the type it must get, and how: by its signature (also tried under a name
-# without extension, so the signature alone decides) or by its name.
+# without extension, so the signature alone decides) or by its name. One fixture for each
+# signature rule of the MIME file.
 while read -r fixture type by; do
     got=$(file_type "$DATA/$fixture")
     [ "$got" = "$type" ] || fail "$fixture is $got, not $type"
@@ -56,7 +57,6 @@ while read -r fixture type by; do
     fi
 done <<'EOF'
 award/awbm16.bin image/x-award-awbm signature
-award/awbm256-compressed.bin image/x-award-awbm signature
 award/award-standard.epa image/x-award-epa name
 vendor/gle.bin image/x-ami-gle signature
 phoenix/pg-standard.pg image/x-phoenix-pg signature
@@ -69,16 +69,11 @@ codecs/compressed-grfx.bin image/x-intel-grfx signature
 codecs/compressed-pg.bin image/x-intel-grfx signature
 intel/textlogo.bin image/x-intel-textlogo signature
 containers/osb-pcx.bin image/x-osb-logo signature
-containers/osb-bmp.bin image/x-osb-logo signature
 asus/composite-4osb.bin image/x-asus-logo signature
-asus/composite-4osb-v2.bin image/x-asus-logo signature
-asus/osb640.bin image/x-asus-logo signature
-asus/dynamic-ami.bin image/x-asus-logo signature
 asus/dynamic-logo.bin image/x-asus-logo signature
 vendor/trigem.bin image/x-trigem-logo signature
 codecs/dell-nvram.bin image/x-dell-logo signature
 pcx/netpbm-8bit.pcx image/vnd.zbrush.pcx signature
-pcx/biostar.pcx image/vnd.zbrush.pcx signature
 bmp/magick-8bit.bmp image/bmp signature
 jpeg/magick.jpg image/jpeg signature
 EOF
@@ -91,16 +86,6 @@ read -ra EXEC <<<"$(sed -n 's/^Exec=//p' "$SRC/data/zarpo2.thumbnailer")"
 [ "${EXEC[0]}" = zarpo2-cli ] || fail "the thumbnailer runs ${EXEC[0]}"
 export PATH="$(dirname "$ZARPO2_CLI"):$PATH"
 mkdir -p "$WORK/in folder" "$WORK/thumbs"
-# Expected thumbnail size of a W x H picture in S: the same rule as the command's.
-expected_size() {
-    local w=$1 h=$2 s=$3 longer=$(($1 > $2 ? $1 : $2))
-    if [ "$longer" -le "$s" ]; then
-        echo "$((w * (s / longer))) $((h * (s / longer)))"
-    else
-        local tw=$(((w * s + longer / 2) / longer)) th=$(((h * s + longer / 2) / longer))
-        echo "$((tw > 0 ? tw : 1)) $((th > 0 ? th : 1))"
-    fi
-}
 count=0
 # Every fixture the manifest pins as a picture, whole files only, once per format.
 declare -A seen
@@ -137,8 +122,11 @@ while read -r status _ size path; do
         read -r tw th depth colour <<<"$(od -An -tu1 -j16 -N10 "$out" |
             awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8, $9, $10}')"
         [ "$depth $colour" = "8 6" ] || fail "$path: thumbnail is depth $depth colour type $colour, not 8-bit RGBA"
-        [ "$tw $th" = "$(expected_size "$w" "$h" "$side")" ] ||
-            fail "$path: ${w}x$h in $side gave ${tw}x$th, not $(expected_size "$w" "$h" "$side")"
+        # Its longer side fits the size and fills more than half of it; its shape is the
+        # picture's, up to rounding (the exact rule is the unit tests').
+        longer=$((tw > th ? tw : th)) skew=$((tw * h - th * w))
+        [ "$longer" -le "$side" ] && [ $((2 * longer)) -gt "$side" ] && [ "${skew#-}" -le $((w + h)) ] ||
+            fail "$path: ${w}x$h in $side gave ${tw}x$th"
         # ImageMagick's -scale repeats pixels as ours does, to the byte, and averages areas
         # as ours does in floating point, which may round a sample one level apart.
         "$CONVERT" "$WORK/reference.ppm" -scale "${tw}x$th!" "$WORK/expected.ppm"

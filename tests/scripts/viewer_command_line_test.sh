@@ -1,7 +1,7 @@
 #!/bin/bash
-# The viewer's command line where no X display exists: banner and usage, the -list
-# catalogue and its prefix and argument-count rules, and the one-line refusal to start
-# without a display.
+# The viewer's command line where no X display exists: --help and --version, banner and
+# usage, the -list catalogue and its prefix and argument-count rules, and the one-line
+# refusal to start without a display.
 . "$(dirname "$0")/viewer_lib.sh"
 
 unset DISPLAY
@@ -18,6 +18,15 @@ run_silent() {
     check_no_display "$*"
     [ -s "$WORK/out" ] && fail "$* printed on stdout: $(cat "$WORK/out")"
 }
+
+note "--help and --version print on stdout alone and end with status 0, with and without a display"
+for display in "" ":4095"; do
+    for option in "--help Page Down" "--version zarpo2 0.16 (Pelbrook)"; do
+        DISPLAY=$display run "${option%% *}"
+        [ "$status" -eq 0 ] && [ ! -s "$WORK/err" ] && grep -qF "${option#* }" "$WORK/out" ||
+            fail "$option: exit status $status, stdout: $(cat "$WORK/out"), stderr: $(cat "$WORK/err")"
+    done
+done
 
 note "-list and its prefix forms print the catalogue of zarpo2-cli list"
 "$ZARPO2_CLI" list >"$WORK/list" || fail "zarpo2-cli list failed"

@@ -50,22 +50,19 @@ cd "$FIX" || fail "no fixture folder"
 note "the logo window, the main window and the palette window: zoom, menu keys, F1"
 start_viewer awbm256-16x16.bin
 main=$(wait_window "$MAIN_TITLE") || exit 1
-picture=$(wait_window LOGO) || exit 1
-place_window "$picture" 0 260
+picture=$(placed LOGO 0 260) || exit 1
 for window in "$picture" "$main"; do
     zoom_keys "$window"
     menu_keys "$window" "$FIX/awbm256-16x16.png" "1 file"
 done
 focus_window "$picture"
 xdotool key p
-palette=$(wait_window Palette) || exit 1
-place_window "$palette" 400 260
+palette=$(placed Palette 400 260) || exit 1
 # Swatch 1, at 30, 8: the second colour the picture uses, its index 16 (6-bit 48, 16, 16).
 xdotool mousemove --window "$palette" 40 18
 wait_status "$palette" "Colour 1: R 192, G 64, B 64"
 import -window "$palette" "$WORK/shot.png"
-[ "$(convert "$WORK/shot.png" -crop 1x1+40+18 -format '%[pixel:p{0,0}]' info:)" = "srgb(192,64,64)" ] ||
-    fail "swatch 1 is not the picture's second colour"
+[ "$(pixel 40 18)" = "192,64,64" ] || fail "swatch 1 is not the picture's second colour"
 save_artifact "$palette" palette-window.png
 zoom_keys "$palette"
 menu_keys "$palette" "$FIX/awbm256-16x16.png" "1 file"
@@ -76,21 +73,14 @@ xdotool key --delay 60 alt+e Down Right Down Return
 focus_window "$picture"
 xdotool key 2
 wait_status "$picture" "256 Farben  |  Zoom 2×"
-# The menu opens under the main window, above the logo window (at y 260).
-focus_window "$main"
-opening_popup xdotool key alt+a  # Ansicht
-import -window root -crop 400x240+0+20 "$ARTIFACTS/view-menu-german.png"
-xdotool key Escape
 
 note "Page Down and Page Up in each window: the next logo file of the folder and back"
 # The logo window of file $1, placed, with its palette window open.
 shown() {
-    picture=$(wait_window "LOGO .* $1") || exit 1
-    place_window "$picture" 0 260
+    picture=$(placed "LOGO .* $1" 0 260) || exit 1
     focus_window "$picture"
     xdotool key p
-    palette=$(wait_window Palette) || exit 1
-    place_window "$palette" 400 260
+    palette=$(placed Palette 400 260) || exit 1
 }
 window_of() { case $1 in main) echo "$main" ;; logo) echo "$picture" ;; palette) echo "$palette" ;; esac; }
 shown awbm256-16x16.bin
@@ -104,18 +94,12 @@ for kind in main logo palette; do
 done
 
 note "Ctrl+Q in the palette window ends the viewer with status 0"
-focus_window "$palette"
-xdotool key ctrl+q
-wait "$VIEWER_PID"
-status=$?
-VIEWER_PID=""
-[ "$status" -eq 0 ] || fail "Ctrl+Q ended with status $status"
+quits_with ctrl+q "$palette"
 
 note "the frame window: Right, Left, Home, End step the frames; Space plays and stops"
 start_viewer asus-osb640.bin
-frames=$(wait_window "Frame 00") || exit 1
+frames=$(placed "Frame 00" 0 260) || exit 1
 picture=$frames
-place_window "$frames" 0 260
 for step in "Right 01" "Right 02" "Right 02" "Home 00" "End 02" "Left 01" "Left 00" "Left 00"; do
     focus_window "$frames"
     xdotool key "${step% *}"
@@ -126,23 +110,12 @@ xdotool key space
 wait_title "$frames" "Frame 02"
 save_artifact "$frames" frame-window-playing.png
 xdotool key space
-still_after_stop() {
-    local title
-    title=$(xdotool getwindowname "$frames")
-    sleep 1.1
-    title_is "$frames" "$title"
-}
-wait_for "the frames go on after Space" still_after_stop
+wait_for "the frames go on after Space" title_stays "$frames"
 zoom_keys "$frames"
 menu_keys "$frames" "$FIX/asus-osb640-(Frame02).png" "3 files"
 focus_window "$frames"
 xdotool key Prior
 frames=$(wait_window "Frame 00 .* asus-osb640-empty-frame.bin") || exit 1
-focus_window "$frames"
-xdotool key ctrl+q
-wait "$VIEWER_PID"
-status=$?
-VIEWER_PID=""
-[ "$status" -eq 0 ] || fail "Ctrl+Q in the frame window ended with status $status"
+quits_with ctrl+q "$frames"
 
 echo "viewer keys: all checks passed"

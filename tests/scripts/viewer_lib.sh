@@ -1,5 +1,5 @@
 # Shared by the viewer scenario tests (sourced): a private X server, the viewer run in the
-# background, waits on windows, screenshots and picture comparisons.
+# background, waits on windows, message boxes and choosers, screenshots and picture comparisons.
 set -u
 
 fail() {
@@ -28,6 +28,9 @@ python3 "$(dirname "${BASH_SOURCE[0]}")/viewer_fixtures.py" "$FIX" || fail "cann
 
 # shellcheck disable=SC2086 # no process id when none was started
 trap 'kill $VIEWER_PID $XVFB_PID 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
+
+# The PNGs zarpo2-cli png writes of the files, in $WORK/cli: what the windows must show.
+cli_png() { "$ZARPO2_CLI" png --out-dir "$WORK/cli" "$@" >/dev/null || fail "zarpo2-cli could not decode $*"; }
 
 # Runs the command, output discarded, until it succeeds; fails with message $1 after a while.
 wait_for() {
@@ -58,6 +61,16 @@ start_viewer() {
     LSAN_OPTIONS="suppressions=$LSAN_SUPPRESSIONS${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
         "$ZARPO2_BIN" "$@" >"$WORK/out" 2>"$WORK/err" &
     VIEWER_PID=$!
+}
+
+# Presses key $1 in window $2; the viewer must end with status 0.
+quits_with() {
+    focus_window "$2"
+    xdotool key "$1"
+    wait "$VIEWER_PID"
+    local status=$?
+    VIEWER_PID=""
+    [ "$status" -eq 0 ] || fail "$1 ended the viewer with status $status"
 }
 
 stop_viewer() {
@@ -94,11 +107,33 @@ dialog_id() {
     return 1
 }
 wait_dialog() { wait_for "no message box appeared" dialog_id && dialog_id; }
+# Answers the message box with key $1, first keeping a screenshot of it as artefact $2 if given.
+answer_dialog() {
+    local dialog
+    dialog=$(wait_dialog) || exit 1
+    place_window "$dialog" 700 0
+    [ -z "${2:-}" ] || save_artifact "$dialog" "$2"
+    focus_window "$dialog"
+    xdotool key "$1"
+    wait_for "the message box stays" not dialog_id
+}
+# A file chooser has listed its folder when its list, white while empty, shows some text.
+chooser_listed() {
+    import -window "$1" "$WORK/chooser.png" &&
+        [ "$(convert "$WORK/chooser.png" -crop 460x200+15+50 -format '%[fx:minima<0.5]' info:)" = 1 ]
+}
 
 title_is() {
     local title
     title=$(xdotool getwindowname "$1" 2>/dev/null)
     [ "$title" = "$2" ] || [ "${title%% — *}" = "$2" ]
+}
+# The title of a playing frame window changes within 1.1 s (two ticks of a three-frame cycle).
+title_stays() {
+    local title
+    title=$(xdotool getwindowname "$1")
+    sleep 1.1
+    title_is "$1" "$title"
 }
 wait_title() { wait_for "the window title never became '$2'" title_is "$1" "$2"; }
 wait_file() { wait_for "$1 was not written" test -s "$1"; }
@@ -109,6 +144,13 @@ window_size() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {p
 # Windows are not placed by a window manager here: each goes where the test says, so
 # screenshots never show one window over another.
 place_window() { xdotool windowmove --sync "$1" "$2" "$3" >/dev/null 2>&1 || xdotool windowmove "$1" "$2" "$3"; }
+# Waits for the first visible window titled $1, places it at $2, $3 and prints its id.
+placed() {
+    local id
+    id=$(wait_window "$1") || exit 1
+    place_window "$id" "$2" "$3"
+    echo "$id"
+}
 focus_window() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 
 # Raw 8-bit RGB of a PNG or of a region WxH+X+Y of one. Read as 16-bit samples and keep
@@ -125,6 +167,16 @@ rgb_of() {
 in_shot() { cmp -s <(rgb_of "$WORK/shot.png" "$2") <(rgb_of "$1"); }
 shows() { import -window "$1" "$WORK/shot.png" 2>/dev/null && in_shot "$2" "$3"; }
 wait_picture() { wait_for "window $1 does not show $2 at $3" shows "$@"; }
+# Row (25 to 75) of a new screenshot of window $1 where the picture of PNG $2 (size $3) starts at x 5.
+picture_row() {
+    import -window "$1" "$WORK/shot.png"
+    for y in $(seq 25 75); do
+        in_shot "$2" "$3+5+$y" && echo "$y" && return 0
+    done
+    return 1
+}
+# The colour "R,G,B" of pixel $1, $2 of the last screenshot.
+pixel() { convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
 
 # Saves a screenshot of the window, once its drawing has settled, as an artefact.
 save_artifact() {

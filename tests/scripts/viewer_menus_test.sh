@@ -1,7 +1,8 @@
 #!/bin/bash
 # The viewer's menus driven from the keyboard in a real X server: Open LOGO (load, flush,
 # cancel), the Verbose toggle, Export As on refused and accepted formats, the German
-# menus, About and Documentation, and Exit.
+# menus and back, About and Documentation. (viewer_keys_test.sh presses the same
+# shortcuts in every window and ends the viewer.)
 . "$(dirname "$0")/viewer_lib.sh"
 start_x
 rm -f "$FIX"/asus-*  # the chooser's list below holds the other three logos only
@@ -10,21 +11,15 @@ WARNING_256='===>>> WARNING: Encoding from "AWBM256 EPA" Isn'"'"'t Available'
 
 keys() { focus_window "$main"; xdotool key --delay 60 "$@"; }
 
-# The chooser fills its file name field when it has listed the folder (its list is white
-# while empty).
-lists_files() {
-    import -window "$1" "$WORK/chooser.png" &&
-        [ "$(convert "$WORK/chooser.png" -crop 460x200+15+50 -format '%[fx:mean<0.99]' info:)" = 1 ]
-}
-
-# File > Open LOGO on entry $1 of the chooser's list, double-clicked: typing into its name
-# field races with the completion the chooser runs as each key arrives. The chooser starts
-# in the working folder, sorted: "../", awbm256-16x16.bin, awbm256-640x480.bin, standard.epa.
+# File > Open LOGO on entry $1 of the chooser's list, double-clicked once it is listed:
+# typing into its name field races with the completion the chooser runs as each key
+# arrives. The chooser starts in the working folder, sorted: "../", awbm256-16x16.bin,
+# awbm256-640x480.bin, standard.epa.
 open_logo() {
     keys ctrl+o
     local chooser
     chooser=$(wait_window "$CHOOSER_TITLE") || exit 1
-    wait_for "the chooser never listed the fixture folder" lists_files "$chooser"
+    wait_for "the chooser never listed the fixture folder" chooser_listed "$chooser"
     xdotool mousemove --window "$chooser" 60 $((55 + 19 * $1)) click --repeat 2 --delay 100 1
 }
 
@@ -50,8 +45,7 @@ keys ctrl+e Down Right Return
 
 note "File > Open LOGO loads the chosen file"
 open_logo 1
-logo=$(wait_window LOGO) || exit 1
-place_window "$logo" 0 300
+logo=$(placed LOGO 0 300) || exit 1
 [ "$(window_size "$logo")" = "200x175" ] || fail "logo window is $(window_size "$logo")"
 grep -q '>>>' "$WORK/out" && fail "verbose is on: $(cat "$WORK/out")"
 
@@ -70,8 +64,7 @@ open_logo 3
 wait_output "===>>> MEMORY: Static Buffers Flushed"
 wait_output "====>>> SYMBOLIC NAME: Standard EPA, ID: 1"
 wait_for "more than one LOGO window" window_count_is LOGO 1
-logo=$(wait_window LOGO) || exit 1
-place_window "$logo" 0 300
+logo=$(placed LOGO 0 300) || exit 1
 [ "$(window_size "$logo")" = "690x187" ] || fail "the new logo window is $(window_size "$logo")"
 
 note "cancelling Open LOGO keeps the loaded logo"
@@ -93,18 +86,12 @@ keys ctrl+e Down Right Return
 wait_output 'Encoding from "Standard EPA"'
 menu_bar_is "$WORK/german.rgb" || fail "Ctrl+E changed the German menus"
 
-note "About, twice: two dialogs (German texts)"
+note "About, 520 x 420 (German texts)"
 keys ctrl+a
-about=$(wait_window About) || exit 1
-[ "$(window_size "$about")" = "520x420" ] || fail "About is $(window_size "$about")"
-place_window "$about" 700 0
-save_artifact "$about" about-german.png
-keys ctrl+a
-wait_for "a second About did not open" window_count_is About 2
 # Out of the menu bar's way: screenshots show whatever lies over the window.
-for about in $(windows About); do
-    place_window "$about" 700 0
-done
+about=$(placed About 700 0) || exit 1
+[ "$(window_size "$about")" = "520x420" ] || fail "About is $(window_size "$about")"
+save_artifact "$about" about-german.png
 
 note "back to English"
 keys alt+e Down Right Return
@@ -112,15 +99,9 @@ wait_for "the English menu bar did not come back" menu_bar_is "$WORK/english.rgb
 
 note "Documentation opens the guide under ZARPO2HOME (a name with percent signs)"
 keys ctrl+d
-guide=$(wait_window "zarpo2 User Guide") || exit 1
-place_window "$guide" 0 500
+guide=$(placed "zarpo2 User Guide" 0 500) || exit 1
 save_artifact "$guide" documentation.png
 
-note "File > Exit ends with status 0"
-keys ctrl+q
-wait "$VIEWER_PID"
-status=$?
-VIEWER_PID=""
-[ "$status" -eq 0 ] || fail "Exit ended with status $status"
+stop_viewer
 
 echo "viewer menus: all checks passed"

@@ -4,7 +4,7 @@
 # picture "scan --png" writes, and its title, status line and PNG file are named after the
 # ROM, the offset and the member; a double click chooses another and the list stays; a ROM
 # dropped on the list replaces its rows; File > Open ROM lists a logo file as the one logo
-# it holds; a file that holds no logo keeps the unknown-format message.
+# it holds.
 . "$(dirname "$0")/viewer_lib.sh"
 [ -x "${ZARPO2_XDND:-}" ] || { echo "SKIP: the XDND drop client was not built"; exit 77; }
 start_x
@@ -16,7 +16,7 @@ for rom in award phoenix; do
     "$ZARPO2_CLI" scan --json "$WORK/roms/$rom.bin" >"$WORK/$rom.json" &&
         "$ZARPO2_CLI" scan --png "$WORK/cli" "$WORK/roms/$rom.bin" >"$WORK/$rom.scan" || fail "zarpo2-cli scan $rom.bin failed"
 done
-"$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/awbm256-16x16.bin" >/dev/null || fail "zarpo2-cli png failed"
+cli_png "$FIX/awbm256-16x16.bin"
 
 # The list window's rows, its _ZARPO2_ROWS property as xprop prints it in a UTF-8 locale.
 rows_of() { LC_ALL=C.UTF-8 xprop -id "$1" -notype _ZARPO2_ROWS 2>/dev/null; }
@@ -42,19 +42,9 @@ wait_rows() { wait_for "the list of $2 does not show the logos zarpo2-cli scan f
 # The stem of the PNG file "scan --png" wrote for logo $2 (counted from 1) of ROM $1.
 png_stem() { sed -n "$2p" "$WORK/$1.scan" | sed 's/.* -> //; s/\.png$//; s|.*/||'; }
 
-# Row of the screenshot where the character-cell picture (PNG $1, size $2) starts at x 5.
-picture_row() {
-    import -window "$logo" "$WORK/shot.png"
-    for y in $(seq 25 75); do
-        in_shot "$1" "$2+5+$y" && echo "$y" && return 0
-    done
-    return 1
-}
-
 note "a ROM on the command line: the list of its logos, no LOGO window, no message"
 start_viewer "$WORK/roms/award.bin"
-list=$(wait_window "$LIST") || exit 1
-place_window "$list" 0 500
+list=$(placed "$LIST" 0 500) || exit 1
 title_is "$list" "$LIST — award.bin" || fail "the list is titled $(xdotool getwindowname "$list")"
 wait_rows "$list" award
 has_window LOGO && fail "the ROM opened a LOGO window"
@@ -66,9 +56,8 @@ stem=$(png_stem award 2)
 [ "$stem" = "award_bin-00005d3e-AWARDEPA_BIN" ] || fail "zarpo2-cli scan named the second logo $stem"
 focus_window "$list"
 xdotool key Down Return
-logo=$(wait_window "LOGO .* $stem") || exit 1
-place_window "$logo" 0 260
-wait_for "the chosen logo is not the picture zarpo2-cli scan --png wrote" picture_row "$WORK/cli/$stem.png" 136x84
+logo=$(placed "LOGO .* $stem" 0 260) || exit 1
+wait_for "the chosen logo is not the picture zarpo2-cli scan --png wrote" picture_row "$logo" "$WORK/cli/$stem.png" 136x84
 wait_status "$logo" 'award.bin, 0x00005d3e: Award LHA \"AWARDEPA.BIN\" (4002:0000)  |  Standard EPA  |  136 '
 save_artifact "$logo" rom-logo-chosen.png
 focus_window "$logo"
@@ -76,16 +65,13 @@ xdotool key ctrl+s
 wait_file "$WORK/roms/$stem.png"
 wait_status "$logo" "Wrote 1 file to $WORK/roms"
 cmp -s <(rgb_of "$WORK/roms/$stem.png") <(rgb_of "$WORK/cli/$stem.png") || fail "Save as PNG differs from scan --png"
-xdotool mousemove --window "$logo" 15 10 click 1
-save_artifact "$logo" rom-logo-info-tab.png
 
 note "a double click on the first row: the list stayed, the first logo replaces the second"
 has_window "$LIST" || fail "the list closed when a logo was chosen"
 stem=$(png_stem award 1)
 xdotool mousemove --window "$list" 100 34 click --repeat 2 --delay 100 1
-logo=$(wait_window "LOGO .* $stem") || exit 1
+logo=$(placed "LOGO .* $stem" 0 260) || exit 1
 window_count_is LOGO 1 || fail "two LOGO windows"
-place_window "$logo" 0 260
 wait_picture "$logo" "$WORK/cli/$stem.png" 40x23+5+50
 
 note "a ROM dropped on the list: its rows replace the others; the second logo, a PG picture"
@@ -96,8 +82,7 @@ save_artifact "$list" rom-list-phoenix.png
 stem=$(png_stem phoenix 2)
 focus_window "$list"
 xdotool key Down Return
-logo=$(wait_window "LOGO .* $stem") || exit 1
-place_window "$logo" 0 260
+logo=$(placed "LOGO .* $stem" 0 260) || exit 1
 wait_picture "$logo" "$WORK/cli/$stem.png" 64x24+5+50
 wait_status "$logo" 'phoenix.bin, 0x00002642: Phoenix module \"L1\" (f000:0000)'
 
@@ -107,35 +92,20 @@ start_viewer
 main=$(wait_window "$MAIN_TITLE") || exit 1
 focus_window "$main"
 xdotool key shift+ctrl+o
-chooser=$(wait_window "Open ROM image") || exit 1
-place_window "$chooser" 700 0
-# The chooser lists "../" then awbm256-16x16.bin (its list is white while empty); a double
-# click opens the file without typing into the name field, which races with the chooser's
-# completion.
-chooser_listed() {
-    import -window "$chooser" "$WORK/chooser.png" &&
-        [ "$(convert "$WORK/chooser.png" -crop 460x200+15+50 -format '%[fx:minima<0.5]' info:)" = 1 ]
-}
-wait_for "the Open ROM chooser never listed its folder" chooser_listed
+chooser=$(placed "Open ROM image" 700 0) || exit 1
+# The chooser lists "../" then awbm256-16x16.bin; a double click opens the file without
+# typing into the name field, which races with the chooser's completion.
+wait_for "the Open ROM chooser never listed its folder" chooser_listed "$chooser"
 xdotool mousemove --window "$chooser" 60 74 click --repeat 2 --delay 100 1
-list=$(wait_window "$LIST") || exit 1
-place_window "$list" 0 500
+list=$(placed "$LIST" 0 500) || exit 1
 title_is "$list" "$LIST — awbm256-16x16.bin" || fail "the list is titled $(xdotool getwindowname "$list")"
 [ "$(rows_of "$list")" = '_ZARPO2_ROWS = "0x00000000\traw \"AWBM\"\tnone\tAWBM256 EPA\t16 × 16\t1\n"' ] ||
     fail "Open ROM lists: $(rows_of "$list")"
 has_window LOGO && fail "Open ROM loaded the logo file as a logo"
 focus_window "$list"
 xdotool key Return
-logo=$(wait_window "LOGO .* awbm256-16x16_bin-00000000-AWBM") || exit 1
-place_window "$logo" 0 260
+logo=$(placed "LOGO .* awbm256-16x16_bin-00000000-AWBM" 0 260) || exit 1
 wait_picture "$logo" "$WORK/cli/awbm256-16x16.png" 16x16+5+50
-
-note "a file that holds no logo: the unknown-format message, no list"
-start_viewer "$FIX/notalogo.txt"
-message=$(wait_dialog) || exit 1
-place_window "$message" 700 0
-save_artifact "$message" rom-message-no-logo.png
-has_window "$LIST" && fail "a file with no logo opened the list"
 
 stop_viewer
 echo "viewer ROM: all checks passed"

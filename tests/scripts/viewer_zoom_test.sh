@@ -6,15 +6,13 @@
 . "$(dirname "$0")/viewer_lib.sh"
 unset ZARPO2_ZOOM
 start_x
-"$ZARPO2_CLI" png --out-dir "$WORK/cli" "$FIX/awbm256-16x16.bin" "$FIX/awbm256-640x480.bin" "$FIX/standard.epa" \
-    "$FIX/asus-osb640.bin" >/dev/null || fail "zarpo2-cli could not decode the fixtures"
+cli_png "$FIX/awbm256-16x16.bin" "$FIX/awbm256-640x480.bin" "$FIX/standard.epa" "$FIX/asus-osb640.bin"
 small="$WORK/cli/awbm256-16x16.png" large="$WORK/cli/awbm256-640x480.png"
 black_at() { [ "$(convert "$WORK/shot.png" -crop "$1" -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" = 0 ]; }
 
 note "a 16 x 16 logo opens at 16x, within a quarter of the 2560 x 1600 screen"
 start_viewer "$FIX/awbm256-16x16.bin"
-logo=$(wait_window LOGO) || exit 1
-place_window "$logo" 400 0
+logo=$(placed LOGO 400 0) || exit 1
 [ "$(window_size "$logo")" = "256x306" ] || fail "16 x 16 logo window is $(window_size "$logo")"
 wait_picture "$logo" "$(enlarged "$small" 16)" 256x256+0+50
 wait_status "$logo" "zoom 16×"
@@ -41,8 +39,7 @@ wait_status "$logo" "fit 1600 %"
 
 note "640 x 480 at 1x in a window made 340 x 300: scroll bars, the wheel scrolls"
 start_viewer "$FIX/awbm256-640x480.bin"
-logo=$(wait_window LOGO) || exit 1
-place_window "$logo" 0 260
+logo=$(placed LOGO 0 260) || exit 1
 xdotool windowsize --sync "$logo" 340 300
 convert "$large" -crop 324x234+0+0 +repage "$WORK/top-left.png"
 wait_picture "$logo" "$WORK/top-left.png" 324x234+0+50
@@ -66,22 +63,17 @@ wait_picture "$logo" "$large" 640x480+80+85
 
 note "a character-cell logo opens at 3x: three pictures 408 x 252"
 start_viewer "$FIX/standard.epa"
-logo=$(wait_window LOGO) || exit 1
-place_window "$logo" 0 260
+logo=$(placed LOGO 0 260) || exit 1
 [ "$(window_size "$logo")" = "1314x314" ] || fail "Standard EPA window at 3x is $(window_size "$logo")"
 wait_status "$logo" "zoom 3×"
-import -window "$logo" "$WORK/shot.png"
-top=$(for y in $(seq 25 75); do in_shot "$(enlarged "$WORK/cli/standard.png" 3)" "408x252+5+$y" && echo "$y" && break; done)
-[ -n "$top" ] || fail "the Original picture at 3x is not on screen"
+top=$(picture_row "$logo" "$(enlarged "$WORK/cli/standard.png" 3)" 408x252) || fail "the Original picture at 3x is not on screen"
 # ColorMap at x 2 * 408 + 65: cell 0 has attribute 1, blue.
-[ "$(convert "$WORK/shot.png" -crop "1x1+881+$top" -format '%[pixel:p{0,0}]' info:)" = "srgb(0,0,168)" ] ||
-    fail "ColorMap at 3x does not start blue"
+[ "$(pixel 881 "$top")" = "0,0,168" ] || fail "ColorMap at 3x does not start blue"
 save_artifact "$logo" zoom-character-cell-3x.png
 
 note "the frame window of 48 x 32 frames opens at 16x; 2 shows them at 2x"
 start_viewer "$FIX/asus-osb640.bin"
-frames=$(wait_window "Frame 00") || exit 1
-place_window "$frames" 0 260
+frames=$(placed "Frame 00" 0 260) || exit 1
 [ "$(window_size "$frames")" = "768x562" ] || fail "frame window at 16x is $(window_size "$frames")"
 frame0="$WORK/cli/asus-osb640-(Frame00).png"
 wait_picture "$frames" "$(enlarged "$frame0" 16)" 768x512+0+12
