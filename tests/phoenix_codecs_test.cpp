@@ -77,28 +77,11 @@ TEST(PhoenixLzss, HandMadeStreams)
 // [cum[s], cum[s - 1]) = [314 - s, 315 - s) of 314. The interval is [0, 0x20000), so 'A'
 // (s = 66) owns [floor(0x20000 * 248 / 314), floor(0x20000 * 249 / 314)) =
 // [103521, 103939) of the first 17 bits, 'B' (s = 67) the 417 values below, '@' the 417
-// above. Each stream below is T = 1, then the 17 bits followed by 7 zero bits.
-TEST(PhoenixLzari, TheFirstSeventeenBitsPickTheFirstLiteral)
+// above. first_bits(v) is a stream of size 1 whose 17 bits are v, followed by 7 zero bits.
+Bytes first_bits(std::uint32_t value)
 {
-    const struct {
-        std::uint32_t value;
-        std::uint8_t expected;
-    } cases[] = {
-        {103520, 'B'},
-        {103521, 'A'},
-        {103938, 'A'},
-        {103939, '@'},
-    };
-    for (const auto& c : cases) {
-        std::uint32_t bits = c.value << 7;
-        Bytes packed = {1, 0, 0, 0};
-        for (int shift : {16, 8, 0})
-            packed.push_back(static_cast<std::uint8_t>(bits >> shift));
-        PhoenixUnpacked r = phoenix_lzari_decode(packed, SCANNER_CAP, SPACE);
-        EXPECT_TRUE(r.bytes == Bytes{c.expected}) << c.value;
-        EXPECT_TRUE(r.complete);
-        EXPECT_EQ(r.consumed, 7u);
-    }
+    return {1, 0, 0, 0, static_cast<std::uint8_t>(value >> 9), static_cast<std::uint8_t>(value >> 1),
+            static_cast<std::uint8_t>(value << 7)};
 }
 
 // "ABABAC": 'A', 'B', a match of 3 (character 256) at position 1 (2 bytes back), 'C'.
@@ -127,6 +110,10 @@ TEST(PhoenixLzari, HandMadeStreams)
         Bytes expected;
         bool complete;
     } cases[] = {
+        {"below A's share: B", first_bits(103520), SCANNER_CAP, text("B"), true},
+        {"the first value of A's share", first_bits(103521), SCANNER_CAP, text("A"), true},
+        {"the last value of A's share", first_bits(103938), SCANNER_CAP, text("A"), true},
+        {"above A's share: @", first_bits(103939), SCANNER_CAP, text("@"), true},
         {"literals, a match and the position model", ABABAC, SCANNER_CAP, text("ABABAC"), true},
         {"the cap stops a match in the middle", ABABAC, 4, text("ABAB"), true},
         {"size 0: nothing decoded", {0, 0, 0, 0, 0xCA}, SCANNER_CAP, {}, true},

@@ -99,8 +99,7 @@ wait_for "the English menu bar did not come back" menu_bar_is "$WORK/english.rgb
 
 note "Documentation opens the guide under ZARPO2HOME (a name with percent signs)"
 keys ctrl+d
-guide=$(placed "zarpo2 User Guide" 0 500) || exit 1
-save_artifact "$guide" documentation.png
+wait_window "zarpo2 User Guide" >/dev/null
 
 stop_viewer
 

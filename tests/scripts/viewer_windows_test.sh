@@ -28,7 +28,6 @@ grep -q "Tallisk" "$WORK/out" && fail "a logo on the command line printed the ba
 save_artifact "$logo" logo-16x16.png
 xdotool mousemove --window "$logo" 15 10 click 1
 wait_for "the info tab still shows the picture" not shows "$logo" "$WORK/cli/awbm256-16x16.png" 16x16+5+50
-save_artifact "$logo" logo-info-tab.png
 
 note "a character-cell logo: three pictures in a 690 x 187 window"
 start_viewer -verbose "$FIX/standard.epa"
