@@ -30,8 +30,10 @@ start_viewer awbm256-640x480.bin
 logo=$(wait_window "LOGO .* awbm256-640x480.bin") || exit 1
 pages "Next standard.epa" "Next textlogo-80x22.bin" "Next x-empty-0x0.bin"
 wait_status "$logo" "x-empty-0x0.bin: no picture in this file"
+save_artifact "$logo" empty-picture.png
 pages "Next x-indexed-40x30-cut.bmp"
 wait_status "$logo" "x-indexed-40x30-cut.bmp: the file ends before the picture is complete"
+save_artifact "$logo" cut-picture.png
 pages "Next x-indexed-40x30.bmp"
 wait_status "$logo" "x-indexed-40x30.bmp  |"
 pages "Prior x-indexed-40x30-cut.bmp" "Next x-indexed-40x30.bmp" "Next x-indexed-40x30.bmp"

@@ -52,6 +52,7 @@ for f in 2 0 1; do
     wait_title "$frames" "Frame 0$f"
     wait_picture "$frames" "$(frame_png $f)" "$PICTURE"
 done
+save_artifact "$frames" frame-window-playing.png
 click $PLAY_X
 # Stopped: the title shows the next frame at one more tick, then stays.
 wait_for "frames still change after stop" title_stays "$frames"

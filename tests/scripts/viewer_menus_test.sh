@@ -99,7 +99,8 @@ wait_for "the English menu bar did not come back" menu_bar_is "$WORK/english.rgb
 
 note "Documentation opens the guide under ZARPO2HOME (a name with percent signs)"
 keys ctrl+d
-wait_window "zarpo2 User Guide" >/dev/null
+guide=$(placed "zarpo2 User Guide" 0 500) || exit 1
+save_artifact "$guide" documentation.png
 
 stop_viewer
 

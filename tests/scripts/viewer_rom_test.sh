@@ -59,6 +59,7 @@ focus_window "$logo"
 xdotool key ctrl+s
 wait_file "$WORK/roms/$stem.png"
 wait_status "$logo" "Wrote 1 file to $WORK/roms"
+save_artifact "$logo" status-after-save.png
 cmp -s <(rgb_of "$WORK/roms/$stem.png") <(rgb_of "$WORK/cli/$stem.png") || fail "Save as PNG differs from scan --png"
 
 note "a double click on the first row: the list stayed, the first logo replaces the second"
@@ -73,6 +74,7 @@ note "a ROM dropped on the list: its rows replace the others; the second logo, a
 "$ZARPO2_XDND" "$list" 100 100 "$WORK/roms/phoenix.bin" || fail "the drop on the list failed"
 wait_title "$list" "$LIST — phoenix.bin"
 wait_rows "$list" phoenix
+save_artifact "$list" rom-list-phoenix.png
 stem=$(png_stem phoenix 2)
 focus_window "$list"
 xdotool key Down Return

@@ -28,6 +28,7 @@ mkdir "$FIX/awbm256-16x16.png"
 focus_window "$logo"
 xdotool key ctrl+s
 wait_status "$logo" "Cannot write awbm256-16x16.png: Is a directory"
+save_artifact "$logo" status-after-failed-save.png
 
 note "Save As: the name typed; asked again, Cancel keeps the file and Replace writes it"
 save_as "$logo" zz-picked
@@ -63,6 +64,7 @@ xdotool mousemove 2500 1500  # away from the choice and its tooltip
 save_as "$frames" zz-anim.png
 answer_dialog Return
 wait_for "the new delay was not written" grep -q "delay 1000/1000" <(python3 "$(dirname "$0")/apng_frames.py" "$FIX/zz-anim.png" "$WORK/split")
+save_artifact "$frames" frame-window-after-save-as.png
 
 stop_viewer
 echo "viewer save: all checks passed"

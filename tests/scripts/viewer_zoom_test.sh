@@ -16,6 +16,7 @@ logo=$(placed LOGO 400 0) || exit 1
 [ "$(window_size "$logo")" = "256x306" ] || fail "16 x 16 logo window is $(window_size "$logo")"
 wait_picture "$logo" "$(enlarged "$small" 16)" 256x256+0+50
 wait_status "$logo" "zoom 16×"
+save_artifact "$logo" zoom-16x.png
 
 note "1 to 4, + and -: the picture at that zoom, its 200 x 155 layout in the middle of the view"
 focus_window "$logo"
@@ -25,6 +26,7 @@ for step in "1 1" "2 2" "3 3" "4 4" "plus 5" "minus 4"; do
     wait_picture "$logo" "$(enlarged "$small" "$2")" "$((16 * $2))x$((16 * $2))+33+115"
     wait_status "$logo" "zoom $2×"
 done
+save_artifact "$logo" zoom-4x.png
 
 note "Ctrl and the wheel zoom in and out; f fits the picture to the window"
 xdotool mousemove --window "$logo" 128 150 keydown ctrl click 4 keyup ctrl
@@ -54,6 +56,7 @@ xdotool key f
 wait_status "$logo" "fit 52 %"
 import -window "$logo" "$WORK/shot.png"
 black_at 2x200+338+60 || fail "scroll bars stay when fitting"
+save_artifact "$logo" zoom-fit.png
 xdotool key 1
 xdotool windowsize --sync "$logo" 800 600
 wait_picture "$logo" "$large" 640x480+80+85
@@ -66,11 +69,13 @@ wait_status "$logo" "zoom 3×"
 top=$(picture_row "$logo" "$(enlarged "$WORK/cli/standard.png" 3)" 408x252) || fail "the Original picture at 3x is not on screen"
 # ColorMap at x 2 * 408 + 65: cell 0 has attribute 1, blue.
 [ "$(pixel 881 "$top")" = "0,0,168" ] || fail "ColorMap at 3x does not start blue"
+save_artifact "$logo" zoom-character-cell-3x.png
 
 note "the frame window of 48 x 32 frames opens at 16x; 2 shows them at 2x"
 start_viewer "$FIX/asus-osb640.bin"
 frames=$(placed "Frame 00" 0 260) || exit 1
 [ "$(window_size "$frames")" = "768x562" ] || fail "frame window at 16x is $(window_size "$frames")"
+save_artifact "$frames" zoom-frame-window-16x.png
 frame0="$WORK/cli/asus-osb640-(Frame00).png"
 wait_picture "$frames" "$(enlarged "$frame0" 16)" 768x512+0+12
 focus_window "$frames"
