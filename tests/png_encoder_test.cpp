@@ -1,14 +1,14 @@
 // The PNG encoder: the rows it compresses must inflate, through zlib, to exactly the
 // 16-bit rows (filter byte 0, each picture byte then a zero byte) of every kind of picture
 // the search treats apart; and the file around them must carry the chunks the export
-// promises, which pngcheck and ImageMagick read back.
+// promises, in a layout pngcheck finds no fault in. (ImageMagick reads the PNGs of every
+// format back in the decoder tests, through cli_png_rgb.)
 #include <gtest/gtest.h>
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <functional>
-#include <random>
 
 #include "output/png_deflate.h"
 #include "output/png_file.h"
@@ -111,8 +111,8 @@ TEST(PngEncoder, EmptyPicturesAreRefused)
 }
 
 // The file: signature, IHDR of a 16-bit RGB picture, tIME, the four texts (cut to 254
-// bytes), the rows, IEND; pngcheck finds no fault and ImageMagick reads the pixels back.
-TEST(PngEncoder, FileChunksAndPixels)
+// bytes), the rows, IEND; pngcheck finds no fault.
+TEST(PngEncoder, FileChunks)
 {
     const Picture p = {"pattern", 37, 23,
                        [](auto x, auto y, auto c) { return static_cast<std::uint8_t>((x * 7 + y * 3) % 5 * 50 + c); }};
@@ -137,19 +137,8 @@ TEST(PngEncoder, FileChunksAndPixels)
     EXPECT_EQ(png[24], 16);  // bit depth
     EXPECT_EQ(png[25], 2);   // colour type RGB
 
-    const std::string path = write_temp_file(png, "pattern.png");
     if (have_program("pngcheck")) {
-        EXPECT_EQ(run_command("pngcheck -q '" + path + "' >/dev/null 2>&1"), 0);
-    }
-    if (have_program("convert")) {
-        std::string out;
-        ASSERT_EQ(run_command("convert '" + path + "' -depth 16 -endian MSB rgb:- 2>/dev/null", &out), 0);
-        Bytes high;
-        for (std::size_t i = 0; i + 1 < out.size(); i += 2) {
-            high.push_back(static_cast<std::uint8_t>(out[i]));
-            EXPECT_EQ(out[i + 1], 0) << "low half of sample " << i / 2;
-        }
-        EXPECT_EQ(high, rgb);
+        EXPECT_EQ(run_command("pngcheck -q '" + write_temp_file(png, "pattern.png") + "' >/dev/null 2>&1"), 0);
     }
 }
 
