@@ -93,16 +93,16 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::vecto
         }
         std::size_t equals = arg.find('=');
         std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* matched = nullptr;
         for (const OptionSpec& option : known)
             if (name == option.name || (option.alias && name == option.alias))
-                spec = &option;
-        if (!spec) {
+                matched = &option;
+        if (!matched) {
             parsed.error = "unknown option " + arg;
             return parsed;
         }
-        const std::string key = spec->name;
-        if (!spec->takesValue) {
+        const std::string key = matched->name;
+        if (!matched->takesValue) {
             if (equals != std::string::npos) {
                 parsed.error = name + " takes no value";
                 return parsed;

@@ -10,12 +10,13 @@
 #include <new>
 #include <utility>
 
+#include "codec/phoenix_ring.h"
+
 namespace {
 
 constexpr std::size_t SIZE_FIELD = 4;  // the expanded size, little-endian
 
-constexpr unsigned RING_SIZE = 4096;  // N
-constexpr unsigned RING_MASK = RING_SIZE - 1;
+constexpr unsigned RING_SIZE = PhoenixRing::SIZE;  // N
 constexpr unsigned MAX_MATCH = 60;  // F
 constexpr unsigned THRESHOLD = 2;   // matches are longer than this
 constexpr unsigned RING_START = RING_SIZE - MAX_MATCH;
@@ -260,33 +261,18 @@ PhoenixUnpacked phoenix_lzari_decode(std::span<const std::uint8_t> packed, std::
         result.complete = true;
         return result;
     }
-    std::vector<std::uint8_t>& out = result.bytes;
-
-    std::array<std::uint8_t, RING_SIZE> ring;
-    ring.fill(fill);
-    unsigned r = RING_START;
+    PhoenixRing ring(result.bytes, target, fill, RING_START);
     LzariDecoder coder(packed.subspan(SIZE_FIELD));
-    while (out.size() < target && !coder.overrun()) {
+    while (!ring.full() && !coder.overrun()) {
         unsigned c = coder.decode_char();
         if (c < LITERALS) {
-            out.push_back(static_cast<std::uint8_t>(c));
-            ring[r] = static_cast<std::uint8_t>(c);
-            r = (r + 1) & RING_MASK;
+            ring.put(static_cast<std::uint8_t>(c));
             continue;
         }
-        unsigned source = (r - coder.decode_position() - 1) & RING_MASK;
-        std::size_t length = c - LENGTH_BASE;
-        if (length > target - out.size())
-            length = target - out.size();
-        // Byte by byte: a match that reaches the write position repeats what it writes.
-        for (std::size_t k = 0; k < length; ++k) {
-            std::uint8_t byte = ring[(source + k) & RING_MASK];
-            out.push_back(byte);
-            ring[r] = byte;
-            r = (r + 1) & RING_MASK;
-        }
+        std::size_t source = (ring.position() - coder.decode_position() - 1) & PhoenixRing::MASK;
+        ring.copy(source, c - LENGTH_BASE);
     }
     result.consumed = SIZE_FIELD + coder.consumed();
-    result.complete = out.size() == target;
+    result.complete = result.bytes.size() == target;
     return result;
 }

@@ -6,13 +6,12 @@
 // 0xFEE on; matches may read the fill and the bytes they write.
 #include "codec/phoenix_lzss.h"
 
-#include <array>
 #include <new>
+
+#include "codec/phoenix_ring.h"
 
 namespace {
 
-constexpr std::size_t RING_SIZE = 4096;
-constexpr std::size_t RING_MASK = RING_SIZE - 1;
 constexpr std::size_t RING_START = 0xFEE;  // N - F: where the first byte goes
 constexpr unsigned MIN_MATCH = 3;          // THRESHOLD + 1
 constexpr unsigned FLAG_ITEMS = 8;
@@ -32,15 +31,11 @@ PhoenixUnpacked phoenix_lzss_decode(std::span<const std::uint8_t> packed, std::u
     } catch (const std::bad_alloc&) {
         return result;
     }
-    std::vector<std::uint8_t>& out = result.bytes;
-
-    std::array<std::uint8_t, RING_SIZE> ring;
-    ring.fill(fill);
-    std::size_t r = RING_START;
+    PhoenixRing ring(result.bytes, target, fill, RING_START);
     std::size_t in = 0;
     unsigned flags = 0;
     unsigned itemsLeft = 0;
-    while (out.size() < target && in < packed.size()) {
+    while (!ring.full() && in < packed.size()) {
         if (itemsLeft == 0) {
             flags = packed[in++];
             itemsLeft = FLAG_ITEMS;
@@ -50,10 +45,7 @@ PhoenixUnpacked phoenix_lzss_decode(std::span<const std::uint8_t> packed, std::u
         flags >>= 1;
         --itemsLeft;
         if (literal) {
-            std::uint8_t byte = packed[in++];
-            out.push_back(byte);
-            ring[r] = byte;
-            r = (r + 1) & RING_MASK;
+            ring.put(packed[in++]);
             continue;
         }
         if (packed.size() - in < 2) {
@@ -63,17 +55,9 @@ PhoenixUnpacked phoenix_lzss_decode(std::span<const std::uint8_t> packed, std::u
         std::size_t position = packed[in] | (packed[in + 1] & 0xF0) << 4;
         std::size_t length = (packed[in + 1] & 0x0F) + MIN_MATCH;
         in += 2;
-        if (length > target - out.size())
-            length = target - out.size();
-        // Byte by byte: a match that reaches the write position repeats what it writes.
-        for (std::size_t k = 0; k < length; ++k) {
-            std::uint8_t byte = ring[(position + k) & RING_MASK];
-            out.push_back(byte);
-            ring[r] = byte;
-            r = (r + 1) & RING_MASK;
-        }
+        ring.copy(position, length);
     }
     result.consumed = in;
-    result.complete = out.size() == target;
+    result.complete = result.bytes.size() == target;
     return result;
 }

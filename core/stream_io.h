@@ -31,6 +31,11 @@ inline std::uint16_t rd_u16be(const std::uint8_t* p, std::size_t off)
     return static_cast<std::uint16_t>((p[off] << 8) | p[off + 1]);
 }
 
+inline std::uint32_t rd_u32be(const std::uint8_t* p, std::size_t off)
+{
+    return static_cast<std::uint32_t>(rd_u16be(p, off)) << 16 | rd_u16be(p, off + 2);
+}
+
 // Buffered sequential reader over a stream, for decoders and kernels that take the
 // logo byte by byte. While it lives it owns the stream position; when it goes out of
 // scope the stream is left at the reader's logical position.

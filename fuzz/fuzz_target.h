@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
+
+#include "core/stream_io.h"
 
 // Runs one input through the target and describes the outcome in one short line
 // ("refused", "id=12 640x480 frames=0", ...). The replay program compares it with the
@@ -23,3 +26,23 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size);
             std::abort();                                                                      \
         }                                                                                      \
     } while (0)
+
+// The 5-byte control block the codec targets put before the stream: a size (bytes 0-3,
+// little-endian, held to at most maxSize) and a byte of flags (byte 4).
+struct CodecControl {
+    std::uint32_t size = 0;
+    std::uint8_t flags = 0;
+    std::span<const std::uint8_t> stream;
+};
+inline constexpr std::size_t CODEC_CONTROL_SIZE = 5;
+
+// False when the input is shorter than the control block.
+inline bool read_codec_control(const std::uint8_t* data, std::size_t size, std::uint32_t maxSize, CodecControl& control)
+{
+    if (size < CODEC_CONTROL_SIZE)
+        return false;
+    control.size = rd_u32(data, 0) % (maxSize + 1);
+    control.flags = data[4];
+    control.stream = std::span(data + CODEC_CONTROL_SIZE, size - CODEC_CONTROL_SIZE);
+    return true;
+}

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr std::size_t CONTROL_SIZE = 5;
 constexpr std::uint32_t MAX_UNPACKED = 1u << 16;
 constexpr std::uint32_t LAST_MATCH_OVERRUN = 255;
 constexpr std::uint32_t CLAIMED_EXTRA = 64;
@@ -23,13 +22,13 @@ constexpr int WINDOW_BITS[] = {13, 12, 15, 16};
 
 std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 {
-    if (size < CONTROL_SIZE)
+    CodecControl control;
+    if (!read_codec_control(data, size, MAX_UNPACKED, control))
         return "short";
-    std::uint32_t unpacked = (data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24) %
-                             (MAX_UNPACKED + 1);
-    std::uint8_t flags = data[4];
-    const std::uint8_t* packed = data + CONTROL_SIZE;
-    std::size_t packedBytes = size - CONTROL_SIZE;
+    const std::uint32_t unpacked = control.size;
+    const std::uint8_t flags = control.flags;
+    const std::uint8_t* packed = control.stream.data();
+    const std::size_t packedBytes = control.stream.size();
     auto packedSize = static_cast<std::uint32_t>(packedBytes);
     if (flags & 2)
         packedSize += CLAIMED_EXTRA;

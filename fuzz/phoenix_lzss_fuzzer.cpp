@@ -13,19 +13,18 @@
 
 namespace {
 
-constexpr std::size_t CONTROL_SIZE = 5;
 constexpr std::uint32_t MAX_EXPANDED = 1u << 20;
 
 }  // namespace
 
 std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 {
-    if (size < CONTROL_SIZE)
+    CodecControl control;
+    if (!read_codec_control(data, size, MAX_EXPANDED, control))
         return "short";
-    std::uint32_t expanded =
-        (data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24) % (MAX_EXPANDED + 1);
-    std::uint8_t fill = data[4];
-    std::span<const std::uint8_t> packed(data + CONTROL_SIZE, size - CONTROL_SIZE);
+    const std::uint32_t expanded = control.size;
+    const std::uint8_t fill = control.flags;
+    const std::span<const std::uint8_t> packed = control.stream;
 
     PhoenixUnpacked result = phoenix_lzss_decode(packed, expanded, fill);
     FUZZ_CHECK(result.bytes.size() <= expanded);

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/stream_io.h"
+
 namespace {
 
 constexpr std::size_t CHUNK_OVERHEAD = 12;  // length, type, CRC
@@ -15,12 +17,6 @@ struct Chunk {
     std::string type;
     std::vector<std::uint8_t> data;
 };
-
-std::uint32_t be32(const std::uint8_t* p)
-{
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
-}
 
 void write_chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
 {
@@ -40,7 +36,7 @@ std::vector<Chunk> split_chunks(const std::vector<std::uint8_t>& png)
         return chunks;
     std::size_t at = sizeof PNG_SIGNATURE;
     while (png.size() - at >= CHUNK_OVERHEAD) {
-        std::uint32_t length = be32(&png[at]);
+        std::uint32_t length = rd_u32be(png.data(), at);
         if (length > png.size() - at - CHUNK_OVERHEAD)
             return {};
         const auto* body = png.data() + at + 8;
