@@ -6,10 +6,11 @@ set -e
 
 PACKAGES="build-essential cmake pkg-config ccache
 libfltk1.3-dev libpng-dev zlib1g-dev libjpeg-dev
+libimagequant-dev liblzma-dev libbrotli-dev libgif-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 clang-14 libclang-rt-14-dev
-imagemagick netpbm libjpeg-turbo-progs jlha-utils lhasa liblhasa-dev
-xvfb xauth xdotool x11-utils pngcheck python3
+imagemagick netpbm libjpeg-turbo-progs jlha-utils lhasa liblhasa-dev ovmf uefitool-cli
+xvfb xauth xdotool x11-utils xclip pngcheck python3
 scdoc man-db groff-base shared-mime-info libglib2.0-bin desktop-file-utils appstream
 $*"
 
