@@ -82,6 +82,13 @@ private:
 
 }  // namespace
 
+std::vector<std::uint8_t> lz_after_fill(std::span<const std::uint8_t> input, std::size_t history, std::uint8_t fill)
+{
+    std::vector<std::uint8_t> bytes(history + input.size(), fill);
+    std::copy(input.begin(), input.end(), bytes.begin() + static_cast<std::ptrdiff_t>(history));
+    return bytes;
+}
+
 LzMatchTable::LzMatchTable(std::span<const std::uint8_t> bytes, std::size_t history, const LzMatchLimits& limits)
 {
     std::size_t size = bytes.size() - history;

@@ -21,6 +21,9 @@ struct LzMatchLimits {
     unsigned niceLength;  // a match this long is taken whole and its bytes not searched; above maxLength: never
 };
 
+// The input after `history` bytes of fill: what a decoder with a pre-filled ring sees.
+std::vector<std::uint8_t> lz_after_fill(std::span<const std::uint8_t> input, std::size_t history, std::uint8_t fill);
+
 // Every position's matches in the bytes after `history`: the first history bytes are what
 // the decoder's window holds before the first byte it makes (a pre-filled ring), and
 // matches may start in them.
