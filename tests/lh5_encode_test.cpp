@@ -84,6 +84,7 @@ std::vector<EncodeCase> encode_cases()
         {"all_byte_values", literalsOnly},
         {"text_300k", text_bytes(300000, 1)},
         {"picture_150k", picture_bytes(153600, 2)},
+        {"picture_1_2M", picture_bytes(1200000, 8)},  // past the parse's 1 MiB pieces
         {"random_70k", random_bytes(70000, 3)},
         {"text_then_random", [] {
              Bytes b = text_bytes(40000, 4), r = random_bytes(40000, 5), t = text_bytes(40000, 6);
