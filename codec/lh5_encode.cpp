@@ -142,8 +142,7 @@ struct CostModel {
     std::size_t end = 0;  // the input position where the block ends
 };
 
-template <std::size_t N, unsigned M>
-void price(const Lh5Code<M>& code, std::array<std::uint32_t, N>& bits, unsigned n)
+template <std::size_t N, unsigned M> void price(const Lh5Code<M>& code, std::array<std::uint32_t, N>& bits, unsigned n)
 {
     constexpr unsigned UNUSED_EXTRA_BITS = 2;
     constexpr unsigned SINGLE_VALUE_UNUSED_BITS = 8;
