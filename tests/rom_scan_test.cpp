@@ -301,7 +301,9 @@ TEST(RomScanCommand, JsonKeepsTheExactNames)
     std::string out = cli_scan("--json '" + path + "'");
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
     EXPECT_NE(out.find("rom-" + fffd + fffd + fffd + "-\\\"q\\\".bin\", \"fileHex\": \""), std::string::npos) << out;
-    EXPECT_NE(out.find("ffe2882d2271222e62696e\", \"offset\": 0,"), std::string::npos) << out;
+    EXPECT_NE(out.find("ffe2882d2271222e62696e\", \"offset\": 0, \"hexOffset\": \"0x00000000\", "), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("offsetHex"), std::string::npos) << "only the twins of strings end in Hex";
     EXPECT_NE(out.find("\"container\": \"MSI PCX slot\", \"name\": \"slot 1\", \"detail\""), std::string::npos) << out;
 
     const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
@@ -420,7 +422,7 @@ TEST(RomScanCommand, ExitStatuses)
         {"--bogus '" + noise + "'", 2},
         {"--extract", 2},
         {"--extract ''", 2},
-        {"'" + fifo + "' '" + test_temp_dir() + "' " + intel, 0},
+        {"'" + fifo + "' '" + test_temp_dir() + "' " + intel, 1},
         {"'" + fifo + "'", 1},
         {intel + " > /dev/full", 1},
         {"--json " + intel + " > /dev/full", 1},
@@ -430,4 +432,20 @@ TEST(RomScanCommand, ExitStatuses)
         cli_scan(row.args, &status);
         EXPECT_EQ(status, row.status) << row.args;
     }
+}
+
+// A member name that holds control bytes reaches standard error escaped, in the problem
+// lines as in the records: it can neither clear the screen nor start a line of its own.
+TEST(RomScanCommand, ProblemLinesEscapeMemberNames)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    ByteBuilder image;
+    image.fill(0x40, 0xFF).bytes(award_member("\x1b[2J\nzarpo2-cli: all good\x9b", 0x4000, pcx, 0, 1)).u8(0);
+    const std::string rom = write_temp_file(image.data(), "forged.bin");
+    std::string err;
+    run_command("timeout 20 " + cli_path() + " scan '" + rom + "' 2>&1 >/dev/null", &err);
+    EXPECT_EQ(err, "zarpo2-cli: " + rom +
+                       ": 0x40 Award LHA \"\\x1b[2J\\x0azarpo2-cli: all good\\x9b\": CRC-16 mismatch\n");
+    const std::string out = cli_scan("'" + rom + "'");
+    EXPECT_NE(out.find("Award LHA \"\\x1b[2J\\x0azarpo2-cli: all good\\x9b\""), std::string::npos) << out;
 }
