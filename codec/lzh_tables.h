@@ -32,6 +32,9 @@ struct LzhCodes {
     std::uint16_t right[LZH_TREE_NODES];
     unsigned positionClasses;  // 14, or 16 for windows above 8 KiB
     unsigned positionBits;     // width of the position code's length count: 4, or 5
+    // A block head gave a length to a position class past positionClasses: the stream
+    // copies from farther back than the window reaches (an -lh7- stream's 17th class).
+    bool positionsPastClasses;
     KernelSink* messages;      // where bad tables are reported
 };
 

@@ -143,7 +143,10 @@ RomUnpacked RomScanState::unpack_lh(RomBytes packed, std::uint32_t expanded, int
     LzhResult result = lzh_decode(request, sink);
     if (result.allocationFailed)
         return out;
-    out.complete = sink.lines == 0 && result.bytes.size() >= expanded;
+    out.complete = sink.lines == 0 && result.bytes.size() >= expanded && !result.positionsPastWindow;
+    if (result.positionsPastWindow)
+        out.problem = "could not decompress: it copies from further back than 32 KiB, the reach of the lh5 "
+                      "kernel's 16 position classes (-lh7- allows 64 KiB)";
     if (result.bytes.size() > expanded)
         result.bytes.resize(expanded);
     out.bytes = std::move(result.bytes);

@@ -188,6 +188,32 @@ TEST(RomScan, PlainArchivesOfEachMethod)
     }
 }
 
+// An -lh7- member whose copies reach further back than the kernel's 16 position classes
+// (32 KiB) is not unpacked, and its note says why; one within reach unpacks.
+TEST(RomScan, Lh7CopiesPastTheKernelsReachAreNamed)
+{
+    if (!have_program("jlha"))
+        GTEST_SKIP() << "jlha is not installed";
+    for (const std::size_t half : {std::size_t{20000}, std::size_t{40000}}) {
+        SCOPED_TRACE(half);
+        Bytes data(half);  // noise, then the same noise again: one copy from `half` bytes back
+        std::uint32_t seed = 7;
+        for (std::uint8_t& b : data) {
+            seed = seed * 1103515245u + 12345u;
+            b = static_cast<std::uint8_t>(seed >> 24);
+        }
+        data.insert(data.end(), data.begin(), data.end());
+        const std::string file = write_temp_file(data, "far.bin");
+        const std::string dir = fs::path(file).parent_path();
+        ASSERT_EQ(run_command("cd '" + dir + "' && jlha aqo7 far.lzh far.bin >/dev/null 2>&1"), 0);
+        RomScanReport report = scan_rom(dir + "/far.lzh");
+        const std::vector<std::string> far = {
+            "0x0 LHA archive \"far.bin\": could not decompress: it copies from further back than 32 KiB, the reach "
+            "of the lh5 kernel's 16 position classes (-lh7- allows 64 KiB)"};
+        EXPECT_EQ(report.problems, half > 32768 ? far : std::vector<std::string>{});
+    }
+}
+
 TEST(RomScan, ChecksumMismatchesAreNotedOrRefused)
 {
     const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
