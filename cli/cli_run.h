@@ -53,7 +53,7 @@ bool make_output_folder(const std::string& dir);
 // line ends at the end of text are dropped.
 void report(const std::string& input, const std::string& text);
 
-// The command's messages, all on standard error: trace lines as they are (verbose mode),
+// The command's messages, all on standard error and escaped: trace lines as they are (verbose mode),
 // notices, fatal lines and kernel lines after "zarpo2-cli: INPUT: ", so that each names
 // the file it is about.
 class CliSink : public MessageSink {

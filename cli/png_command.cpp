@@ -35,7 +35,7 @@ bool convert(const std::string& file, const std::string& outDir, CliFrontEnd& fr
         }
     }
     // Every picture of the logo, each frame of a multi-frame one, must have its file.
-    return saved.ok && saved.errors.empty() && !saved.written.empty() && !frontEnd.inputFailed;
+    return saved.errors.empty() && !saved.written.empty() && !frontEnd.inputFailed;
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ void write_logo_files(const FoundLogo& logo, const std::string& rom, unsigned lo
     }
     SaveResult saved = save_loaded_pngs(names, rom, run, logoNumber);
     files.pngs = saved.written;
-    files.ok = files.ok && saved.ok;
+    files.ok = files.ok && saved.errors.empty();  // every picture and frame has its file
 }
 
 std::string text_record(const std::string& rom, const FoundLogo& logo, const LogoFiles& files)
