@@ -23,8 +23,8 @@ struct LzhResult {
     // the input): where whatever follows the stream begins.
     std::size_t consumed = 0;
     bool allocationFailed = false;  // the output could not be allocated; bytes is empty
-    // The stream uses position classes the kernel does not have (16, reaching 32 KiB back):
-    // an -lh7- stream that copies from up to 64 KiB back. Its output is not the data.
+    // The stream names position classes past those of the requested window: it copies
+    // from farther back than the window reaches, so its output is not the data.
     bool positionsPastWindow = false;
 };
 

@@ -145,8 +145,9 @@ RomUnpacked RomScanState::unpack_lh(RomBytes packed, std::uint32_t expanded, int
         return out;
     out.complete = sink.lines == 0 && result.bytes.size() >= expanded && !result.positionsPastWindow;
     if (result.positionsPastWindow)
-        out.problem = "could not decompress: it copies from further back than 32 KiB, the reach of the lh5 "
-                      "kernel's 16 position classes (-lh7- allows 64 KiB)";
+        out.problem = "could not decompress: it copies from further back than the " +
+                      std::to_string((1u << LH_DICTIONARY_BITS[method]) / 1024) + " KiB window of -lh" +
+                      std::to_string(method) + "-";
     if (result.bytes.size() > expanded)
         result.bytes.resize(expanded);
     out.bytes = std::move(result.bytes);

@@ -10,6 +10,8 @@
 
 #include "output/save_png.h"
 #include "pipeline/rom_scan.h"
+#include "rom/rom_parts.h"
+#include "support/lh5_writer.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -188,30 +190,38 @@ TEST(RomScan, PlainArchivesOfEachMethod)
     }
 }
 
-// An -lh7- member whose copies reach further back than the kernel's 16 position classes
-// (32 KiB) is not unpacked, and its note says why; one within reach unpacks.
-TEST(RomScan, Lh7CopiesPastTheKernelsReachAreNamed)
+// -lh7- members copy from up to 64 KiB back (jlha's copy from 40,000 bytes back unpacks);
+// a stream that names a position class past its window's is not unpacked, and says why.
+TEST(RomScan, Lh7WindowAndCopiesPastIt)
 {
-    if (!have_program("jlha"))
-        GTEST_SKIP() << "jlha is not installed";
-    for (const std::size_t half : {std::size_t{20000}, std::size_t{40000}}) {
-        SCOPED_TRACE(half);
-        Bytes data(half);  // noise, then the same noise again: one copy from `half` bytes back
+    if (have_program("jlha")) {
+        Bytes data(40000);  // noise, then the same noise again: one copy from 40,000 bytes back
         std::uint32_t seed = 7;
         for (std::uint8_t& b : data) {
             seed = seed * 1103515245u + 12345u;
             b = static_cast<std::uint8_t>(seed >> 24);
         }
-        data.insert(data.end(), data.begin(), data.end());
+        const Bytes noise = data;
+        data.insert(data.end(), noise.begin(), noise.end());
         const std::string file = write_temp_file(data, "far.bin");
         const std::string dir = fs::path(file).parent_path();
         ASSERT_EQ(run_command("cd '" + dir + "' && jlha aqo7 far.lzh far.bin >/dev/null 2>&1"), 0);
-        RomScanReport report = scan_rom(dir + "/far.lzh");
-        const std::vector<std::string> far = {
-            "0x0 LHA archive \"far.bin\": could not decompress: it copies from further back than 32 KiB, the reach "
-            "of the lh5 kernel's 16 position classes (-lh7- allows 64 KiB)"};
-        EXPECT_EQ(report.problems, half > 32768 ? far : std::vector<std::string>{});
+        std::vector<RomCandidate> found = scan_rom_image(read_file(dir + "/far.lzh"));
+        ASSERT_FALSE(found.empty());
+        EXPECT_EQ(found[0].bytes, data);
+        EXPECT_TRUE(found[0].notes.empty());
     }
+    // One block of four literals 'A' whose position code (a 5-bit count of 18) gives a
+    // length to class 17, past the 17 classes of a 64 KiB window.
+    Lh5Writer stream;
+    stream.bits(4, 16).single(0, NT_COUNT_BITS).single('A', NC_COUNT_BITS).bits(18, 5);
+    for (unsigned k = 0; k < 18; ++k)
+        stream.bits(k == 17 ? 1 : 0, 3);
+    const Bytes packed = stream.bytes();
+    RomScanState state(packed, RomScanLimits{});
+    RomUnpacked unpacked = state.unpack_lh(packed, 4, 7);
+    EXPECT_FALSE(unpacked.complete);
+    EXPECT_EQ(unpacked.problem, "could not decompress: it copies from further back than the 64 KiB window of -lh7-");
 }
 
 TEST(RomScan, ChecksumMismatchesAreNotedOrRefused)
