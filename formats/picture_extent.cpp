@@ -54,7 +54,6 @@ constexpr std::uint64_t TM_FIRST_PIXELS = 54 + 16 * 4;  // after the 16-entry pa
 
 constexpr std::uint64_t TEXTLOGO_TAG_AT = 0x80;
 constexpr std::uint64_t LOGO_TAG_SIZE = 4;           // "TEXT" before "LOGO", "LOGO" before the fields
-constexpr std::uint64_t LOGO_HEADER_LENGTH_AT = 4;   // from "LOGO"
 constexpr std::uint64_t LOGO_GLYPH_BYTES_AT = 8;
 constexpr std::uint64_t LOGO_COLUMNS_AT = 0x0C;
 constexpr std::uint64_t LOGO_ROWS_AT = 0x0E;
@@ -321,13 +320,15 @@ PictureExtent measure_trigem(const LayoutBytes& b)
 
 PictureExtent measure_logo_block(const LayoutBytes& b)
 {
+    // The fields count from the origin 4 bytes before "LOGO" (formats/textlogo_layout.h):
+    // the glyphs at origin + 21, then the screen map of (character, attribute) pairs.
     std::uint64_t glyphBytes = b.u16(LOGO_GLYPH_BYTES_AT);
     std::uint64_t columns = b.u16(LOGO_COLUMNS_AT), rows = b.u16(LOGO_ROWS_AT);
-    if (!b.has(0, "LOGO", LOGO_TAG_SIZE) || b.u16(LOGO_HEADER_LENGTH_AT) != TEXTLOGO_HEADER_LENGTH || columns == 0 ||
-        rows == 0 || glyphBytes == 0 || glyphBytes % 8 != 0)
+    if (!b.has(0, "LOGO", LOGO_TAG_SIZE) || columns == 0 || rows == 0 || glyphBytes == 0 || glyphBytes % 8 != 0)
         return {};
-    return extent(columns * TEXTLOGO_CELL_WIDTH, rows * TEXTLOGO_GLYPH_HEIGHT,
-                  TEXTLOGO_HEADER_LENGTH + 2 * glyphBytes + TEXTLOGO_CELL_BYTES * columns * rows, b);
+    std::uint64_t end = TEXTLOGO_HEADER_LENGTH + glyphBytes / 8 * TEXTLOGO_GLYPH_HEIGHT +
+                        TEXTLOGO_CELL_BYTES * columns * rows;
+    return extent(columns * TEXTLOGO_CELL_WIDTH, rows * TEXTLOGO_GLYPH_HEIGHT, end - LOGO_TAG_SIZE, b);
 }
 
 PictureExtent measure_textlogo(const LayoutBytes& b)
@@ -338,7 +339,7 @@ PictureExtent measure_textlogo(const LayoutBytes& b)
     std::uint8_t block[0x20];
     b.read(logoAt, block, sizeof block);
     PictureExtent e = measure_logo_block(LayoutBytes(std::span<const std::uint8_t>(block)));
-    if (e.length == 0)
+    if (e.width == 0)
         return {};
     return extent(e.width, e.height, logoAt + e.length, b);
 }

@@ -25,6 +25,8 @@ constexpr std::uint64_t PART_HEADER_BASE = 112;       // header = 112 + version 
 constexpr std::uint64_t PART_HEADER_ALIGN = 32;
 
 constexpr std::uint64_t LOGO_AT = 4;                  // "LOGO" inside "TEXTLOGO"
+constexpr std::uint64_t HEADER_LENGTH_AT = 4;         // from "LOGO"
+constexpr std::uint16_t TEXTLOGO_HEADER_LENGTH = 21;
 constexpr std::uint64_t PICTURE_FILE_BLOCK_AT = 0x80;
 
 struct Part {
@@ -68,7 +70,8 @@ void find_intel_textlogos(RomScanState& state, RomBuffer& buffer)
             return;
         PictureExtent block = measure_logo_block(LayoutBytes(data.subspan(static_cast<std::size_t>(at + LOGO_AT))));
         std::uint64_t length = LOGO_AT + block.length;
-        if (!block.complete || !state.charge(PICTURE_FILE_BLOCK_AT + length, buffer, part->dataAt + at))
+        if (rom_u16(data, at + LOGO_AT + HEADER_LENGTH_AT) != TEXTLOGO_HEADER_LENGTH || !block.complete ||
+            !state.charge(PICTURE_FILE_BLOCK_AT + length, buffer, part->dataAt + at))
             continue;
         RomContainer container{"Intel part", "TEXTLOGO", part->areaName, "none", part->dataAt + at, length,
                                {{"partDataAt", part->dataAt}, {"partDataLength", part->dataLength}}};

@@ -37,6 +37,18 @@ bool trigem_header_sane(RomBytes b)
     return rom_u32(b, 6) == 0 && rom_u32(b, 10) < 0x10000;  // reserved as in a BMP, a near pixel offset
 }
 
+// "TEXTLOGO" also stands in the code that draws the block: a block holds its header
+// length 21 four bytes after "LOGO".
+bool textlogo_header_sane(RomBytes b)
+{
+    return rom_u16(b, 8) == 21;
+}
+
+bool logo_block_header_sane(RomBytes b)
+{
+    return rom_u16(b, 4) == 21;
+}
+
 bool always(RomBytes)
 {
     return true;
@@ -61,8 +73,8 @@ constexpr Signature SIGNATURES[] = {
     {"ICON", 4, "ICON", PictureLayout::icon, always},
     {"GL", 2, "GLE", PictureLayout::gle, gle_header_sane},
     {"TM", 2, "TM", PictureLayout::trigem, trigem_header_sane},
-    {"TEXTLOGO", 8, "TEXTLOGO", PictureLayout::logoBlock, always},
-    {"LOGO", 4, "LOGO", PictureLayout::logoBlock, always},
+    {"TEXTLOGO", 8, "TEXTLOGO", PictureLayout::logoBlock, textlogo_header_sane},
+    {"LOGO", 4, "LOGO", PictureLayout::logoBlock, logo_block_header_sane},
     {"\xFF\xD8\xFF", 3, "JPEG", PictureLayout::jpeg, always},
     {"$OSB", 4, "$OSB", PictureLayout::osb, always},
     {"SCRN", 4, "SCRN", PictureLayout::scrn, always},
