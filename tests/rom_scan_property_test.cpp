@@ -5,6 +5,10 @@
 // a jlha archive), it is listed exactly once, with the pixels the fixture gives alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <random>
 
 #include "pipeline/rom_scan.h"
@@ -79,6 +83,12 @@ Bytes award_member(const std::string& name, unsigned segment, const Bytes& data,
     return h.bytes(packed).u8(0).data();
 }
 
+// A code ROM with the picture as an Award logo member at 0x2000, stored or packed.
+Bytes award_rom(const Bytes& picture, const std::string& method, const Bytes& packed)
+{
+    return planted(code_bytes(ROM_SIZE, 1), 0x2000, award_member("AwardBmp.bmp", 0x4002, picture, method, packed));
+}
+
 // A 128 KiB AMIBIOSC image whose chain is one module at 0x10000 (linear F000:0000).
 Bytes ami_image(const Bytes& data, const Bytes* packed)
 {
@@ -105,14 +115,55 @@ Bytes phoenix_image(std::uint8_t code, std::uint32_t expanded, const Bytes& stre
     return planted(code_bytes(ROM_SIZE, 3), 0x4000, m.data());
 }
 
+// Packs the files with one jlha run (lh5, level-2 headers); the packed stream of each by
+// name, and the archive. Empty when jlha is missing or fails.
+std::map<std::string, Bytes> jlha_pack_all(const std::map<std::string, Bytes>& files, Bytes& archive)
+{
+    std::map<std::string, Bytes> streams;
+    const std::string dir = test_temp_dir() + "/jlha-all";
+    std::filesystem::create_directories(dir);
+    std::string names;
+    for (const auto& [name, data] : files) {
+        std::ofstream(dir + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
+                                                               static_cast<std::streamsize>(data.size()));
+        names += " " + name;
+    }
+    if (!have_program("jlha") || run_command("cd '" + dir + "' && rm -f all.lzh && jlha aqo5 all.lzh" + names +
+                                             " >/dev/null 2>&1") != 0)
+        return streams;
+    archive = read_file(dir + "/all.lzh");
+    // Level-2 members: whole header size at 0, packed size at 7, extended headers from 24
+    // (each: its size was given before it; type, body, the next one's size).
+    std::size_t at = 0;
+    while (at + 26 <= archive.size() && archive[at] != 0) {
+        std::size_t header = rd_u16(archive.data() + at, 0);
+        std::size_t packed = rd_u32(archive.data() + at, 7);
+        std::string name;
+        for (std::size_t e = at + 26, size = rd_u16(archive.data() + at, 24); size >= 3 && e + size <= at + header;) {
+            if (archive[e] == 0x01)
+                name.assign(archive.begin() + static_cast<std::ptrdiff_t>(e + 1),
+                            archive.begin() + static_cast<std::ptrdiff_t>(e + size - 2));
+            std::size_t next = rd_u16(archive.data() + e, size - 2);
+            e += size;
+            size = next;
+        }
+        if (at + header + packed > archive.size())
+            break;
+        streams[name].assign(archive.begin() + static_cast<std::ptrdiff_t>(at + header),
+                             archive.begin() + static_cast<std::ptrdiff_t>(at + header + packed));
+        at += header + packed;
+    }
+    return streams;
+}
+
 struct Placement {
     std::string what;
     Bytes rom;
     std::size_t depth;  // containers on the logo's path
 };
 
-// Every placement of one fixture; the lh5 ones only where jlha packs.
-std::vector<Placement> placements(const Bytes& picture)
+// Every placement of one fixture; the lh5 ones only where jlha packed it (lh5 given).
+std::vector<Placement> placements(const Bytes& picture, const Bytes* lh5)
 {
     const Bytes code = code_bytes(ROM_SIZE, 1);
     std::vector<Placement> out = {
@@ -120,25 +171,38 @@ std::vector<Placement> placements(const Bytes& picture)
         {"raw at 0x1235", planted(code, 0x1235, picture), 1},
         {"raw at the end", planted(code, ROM_SIZE - picture.size(), picture), 1},
         {"raw after its own first byte", planted(planted(code, 0x2000, {picture[0]}), 0x2001, picture), 1},
-        {"Award lh0", planted(code, 0x2000, award_member("logo.bmp", 0x4000, picture, "-lh0-", picture)), 1},
+        {"Award lh0", award_rom(picture, "-lh0-", picture), 1},
         {"AMI stored", ami_image(picture, nullptr), 1},
         {"Phoenix stored", phoenix_image(0, static_cast<std::uint32_t>(picture.size()), picture), 1},
         {"Phoenix LZSS", phoenix_image(3, static_cast<std::uint32_t>(picture.size()), phoenix_lzss_pack(picture, 0x20)), 1},
         {"Phoenix LZARI", phoenix_image(2, static_cast<std::uint32_t>(picture.size()), phoenix_lzari_pack(picture, 0x20)), 1},
     };
-    LhaMember lh5;
-    if (!jlha_pack(picture, lh5))
+    if (!lh5)
         return out;
     ByteBuilder lzint;
-    lzint.u32(static_cast<std::uint32_t>(picture.size())).bytes(lh5.packed);
-    Bytes award = planted(code, 0x2000, award_member("AwardBmp.bmp", 0x4002, picture, "-lh5-", lh5.packed));
-    out.push_back({"Award lh5", award, 1});
-    out.push_back({"AMI lh5", ami_image(picture, &lh5.packed), 1});
+    lzint.u32(static_cast<std::uint32_t>(picture.size())).bytes(*lh5);
+    out.push_back({"Award lh5", award_rom(picture, "-lh5-", *lh5), 1});
+    out.push_back({"AMI lh5", ami_image(picture, lh5), 1});
     out.push_back({"Phoenix LZINT", phoenix_image(5, static_cast<std::uint32_t>(picture.size()), lzint.data()), 1});
-    LhaMember update;
-    if (jlha_pack(award, update))
-        out.push_back({"Award ROM inside an archive", read_file(update.archive), 2});
     return out;
+}
+
+// The fixture, with the one change the raw sweep needs.
+Bytes signed_fixture(const std::string& name)
+{
+    Bytes picture = read_fixture(name);
+    // The fixture leaves the header length of its block 0; real blocks hold 21 there,
+    // which the raw sweep requires of a "TEXTLOGO" hit.
+    if (name == "intel/textlogo.bin")
+        picture[0x88] = 21;
+    return picture;
+}
+
+std::string file_key(const std::string& name)
+{
+    std::string key = name;
+    std::replace(key.begin(), key.end(), '/', '_');
+    return key;
 }
 
 void expect_listed_once(const Placement& p, const LoadResult& alone)
@@ -164,17 +228,47 @@ void expect_listed_once(const Placement& p, const LoadResult& alone)
 
 TEST(RomScanProperty, EverySignedPictureIsListedOnceWherePlanted)
 {
+    std::map<std::string, Bytes> pictures;
+    for (const char* name : SIGNED_FIXTURES)
+        pictures[file_key(name)] = signed_fixture(name);
+    Bytes archive;
+    const std::map<std::string, Bytes> lh5 = jlha_pack_all(pictures, archive);
     for (const char* name : SIGNED_FIXTURES) {
-        Bytes picture = read_fixture(name);
-        // The fixture leaves the header length of its block 0; real blocks hold 21 there,
-        // which the raw sweep requires of a "TEXTLOGO" hit.
-        if (std::string(name) == "intel/textlogo.bin")
-            picture[0x88] = 21;
+        const Bytes& picture = pictures.at(file_key(name));
         LoadResult alone = load_bytes(picture, "alone.bin");
         ASSERT_TRUE(alone.loaded) << name;
-        for (const Placement& p : placements(picture)) {
+        auto packed = lh5.find(file_key(name));
+        for (const Placement& p : placements(picture, packed == lh5.end() ? nullptr : &packed->second)) {
             SCOPED_TRACE(std::string(name) + ", " + p.what);
             expect_listed_once(p, alone);
         }
+    }
+}
+
+// Award ROMs inside an update archive: every ROM member is scanned as a ROM, and its logo
+// is listed once with the path from the archive member down.
+TEST(RomScanProperty, RomsInsideAnArchiveAreScannedToo)
+{
+    std::map<std::string, Bytes> roms;
+    for (const char* name : SIGNED_FIXTURES) {
+        const Bytes picture = signed_fixture(name);
+        roms[file_key(name)] = award_rom(picture, "-lh0-", picture);
+    }
+    Bytes archive;
+    if (jlha_pack_all(roms, archive).size() != roms.size())
+        GTEST_SKIP() << "jlha is not installed";
+    RomScanReport report = scan_rom_bytes(archive);
+    EXPECT_FALSE(report.incomplete);
+    ASSERT_EQ(report.logos.size(), roms.size());
+    for (const FoundLogo& logo : report.logos) {
+        ASSERT_EQ(logo.path.size(), 2u);
+        SCOPED_TRACE(logo.path[0].name);
+        EXPECT_EQ(logo.path[0].kind, "LHA archive");
+        EXPECT_EQ(logo.path[1].kind, "Award LHA");
+        EXPECT_EQ(found_logo_place(logo), "LHA archive \"" + logo.path[0].name +
+                                              "\" > Award LHA \"AwardBmp.bmp\" (4002:0000)");
+        const Bytes& rom = roms.at(logo.path[0].name);
+        Bytes picture(rom.begin() + 0x2000 + 0x27, rom.begin() + 0x2000 + 0x27 + static_cast<std::ptrdiff_t>(logo.bytes.size()));
+        EXPECT_EQ(logo.bytes, picture);
     }
 }
