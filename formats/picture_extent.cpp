@@ -405,13 +405,23 @@ PictureExtent measure_osb(const LayoutBytes& b)
             e.length = at + OSB_RECORD_SIZE;
             break;
         }
-        std::uint64_t next = at + OSB_RECORD_SIZE + b.u32(at + OSB_LENGTH_AT);
-        if (next > b.size())
+        // Each record holds one BMP or PCX picture, measured by its own rule within its length.
+        std::uint64_t length = b.u32(at + OSB_LENGTH_AT);
+        std::uint64_t pictureAt = at + OSB_RECORD_SIZE;
+        if (length > b.size() - pictureAt)
             break;
-        e.length = next;
-        at = next;
+        std::uint8_t head[PCX_HEADER_SIZE];
+        b.read(pictureAt, head, sizeof head);
+        std::span<const std::uint8_t> picture = b.span().empty()
+                                                    ? std::span<const std::uint8_t>(head, std::min<std::uint64_t>(length, sizeof head))
+                                                    : b.span().subspan(static_cast<std::size_t>(pictureAt), static_cast<std::size_t>(length));
+        PictureExtent p = head[0] == 'B' && head[1] == 'M' ? measure_bmp(LayoutBytes(picture)) : measure_pcx(LayoutBytes(picture));
+        e.walked += p.walked + OSB_RECORD_SIZE;
+        if (!p.complete)
+            break;
+        e.length = pictureAt + length;
+        at = pictureAt + length;
     }
-    e.walked = at;
     e.complete = e.length != 0;
     return e;
 }

@@ -252,7 +252,8 @@ void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::u
     std::uint8_t type = rom_u8(image, at + TYPE_AT);
     RomContainer module;
     module.kind = "Phoenix module";
-    module.name = std::string(1, static_cast<char>(type)) + std::to_string(rom_u8(image, at + INSTANCE_AT));
+    module.name = std::to_string(rom_u8(image, at + INSTANCE_AT));
+    module.name.insert(module.name.begin(), static_cast<char>(type));
     module.detail = hex_text(std::uint32_t{rom_u16(image, at + LOAD_SEGMENT_AT)} * 0x1000 & 0xFFFF, 4) + ":" +
                     hex_text(rom_u16(image, at + LOAD_OFFSET_AT), 4);
     module.offset = at;
