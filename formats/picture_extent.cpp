@@ -80,16 +80,18 @@ PictureExtent extent(std::uint64_t width, std::uint64_t height, std::uint64_t le
 
 // Steps over one PCX scanline of length bytes from pos, as unpack_pcx_scanline reads it:
 // a run is cut at the line's end. False when the bytes end inside the line.
-bool walk_pcx_line(const LayoutBytes& b, std::uint64_t& pos, std::uint64_t length)
+bool walk_pcx_line(std::span<const std::uint8_t> b, std::uint64_t& pos, std::uint64_t length)
 {
+    const std::uint8_t* data = b.data();
+    const std::uint64_t size = b.size();
     std::uint64_t filled = 0;
     while (filled < length) {
-        if (pos >= b.size())
+        if (pos >= size)
             return false;
-        std::uint8_t code = b.u8(pos++);
+        std::uint8_t code = data[pos++];
         std::uint64_t run = 1;
         if ((code & PCX_RUN_FLAGS) == PCX_RUN_FLAGS) {
-            if (pos >= b.size())
+            if (pos >= size)
                 return false;
             ++pos;
             run = code & PCX_RUN_LENGTH_MASK;
@@ -175,9 +177,11 @@ PictureExtent measure_pcx(const LayoutBytes& b)
     if (!side_ok(width) || !side_ok(height) || lineBytes < needed || lineBytes > needed + PCX_LINE_SLACK)
         return {};
     PictureExtent e = extent(width, height, 0, b);
+    if (b.span().empty())  // a stream: the header's size only
+        return e;
     std::uint64_t pos = PCX_HEADER_SIZE;
     for (std::uint64_t y = 0; y < height; ++y) {
-        if (!walk_pcx_line(b, pos, lineBytes * planes)) {
+        if (!walk_pcx_line(b.span(), pos, lineBytes * planes)) {
             e.walked = pos;
             return e;
         }
