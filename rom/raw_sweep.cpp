@@ -18,6 +18,7 @@
 namespace {
 
 constexpr std::uint64_t MEASURE_COST = 64;  // header bytes every measurement reads
+constexpr std::uint64_t WALK_COST = 3;      // work units per byte a walk steps through (rows, pairs, markers)
 constexpr std::uint64_t TEXTLOGO_LOGO_AT = 4;  // "LOGO" inside "TEXTLOGO"
 
 // Header bytes beyond the magic that every file of a weak (two-byte) signature holds.
@@ -148,7 +149,7 @@ void sweep_raw_signatures(RomScanState& state, RomBuffer& buffer)
             std::uint64_t pictureAt = sig.layout == PictureLayout::logoBlock && sig.length == 8 ? TEXTLOGO_LOGO_AT : 0;
             PictureExtent e = measure_picture(sig.layout, LayoutBytes(rest.subspan(static_cast<std::size_t>(
                                                               std::min<std::uint64_t>(pictureAt, rest.size())))));
-            if (!state.charge(MEASURE_COST + e.walked, buffer, at))
+            if (!state.charge(MEASURE_COST + WALK_COST * e.walked, buffer, at))
                 return;
             if (e.length == 0 || !e.complete)
                 continue;
