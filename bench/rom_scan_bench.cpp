@@ -97,17 +97,17 @@ Bytes code_image()
     return image;
 }
 
-Bytes dense_image()
+Bytes dense_image(std::size_t size = IMAGE_SIZE)
 {
     Bytes image;
     const std::string dir = std::string(ZARPO2_TEST_DATA_DIR) + "/roms/";
-    while (image.size() < IMAGE_SIZE) {
+    while (image.size() < size) {
         for (const char* name : {"award.bin", "ami.bin", "msi.bin", "phoenix.bin", "intel.bi1"}) {
             Bytes rom = read_file(dir + name);
             image.insert(image.end(), rom.begin(), rom.end());
         }
     }
-    image.resize(IMAGE_SIZE);
+    image.resize(size);
     return image;
 }
 
@@ -175,6 +175,7 @@ const std::vector<std::pair<std::string, std::function<Bytes(std::size_t)>>>& sh
 {
     static const std::vector<std::pair<std::string, std::function<Bytes(std::size_t)>>> all = {
         {"code", [](std::size_t n) { return hostile_roms::code(n); }},
+        {"dense", [](std::size_t n) { return dense_image(n); }},
         {"random", [](std::size_t n) { return hostile_roms::random(n); }},
         {"lha-chains", [](std::size_t n) { return hostile_roms::lha_chains(n); }},
         {"pcx-flood", [](std::size_t n) { return hostile_roms::pcx_flood(n); }},
