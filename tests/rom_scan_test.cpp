@@ -280,6 +280,14 @@ TEST(RomScan, HostileContainersEndQuickly)
         RomScanReport report = scan_rom_bytes(row.rom);
         EXPECT_LE(report.logos.size(), 1u);
     }
+    // 10,000 candidates are past what the budget of a 340 KiB file pays for (and past the
+    // candidate cap): the rest is not looked at, and the scan says so.
+    RomScanReport report = scan_rom_bytes(tiny.data());
+    EXPECT_TRUE(report.incomplete);
+    EXPECT_TRUE(std::any_of(report.problems.begin(), report.problems.end(), [](const std::string& p) {
+        return p.find(": work budget spent: this place and the rest of the scan not looked at") != std::string::npos ||
+               p.find(": candidate cap of 4096 reached: this and the rest not looked at") != std::string::npos;
+    }));
 }
 
 TEST(RomScanCommand, ListsExtractsAndWritesPngs)
