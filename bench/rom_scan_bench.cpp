@@ -6,7 +6,7 @@
 //   noise    bytes with no structure, as compressed modules look;
 //   erased   0xFF throughout, as unused flash;
 //   dense    the committed synthetic ROMs of tests/data/roms, concatenated to 1 MiB;
-// and the hostile shapes of tools/hostile_roms.h at 1 MiB.
+// and the hostile shapes of tests/support/hostile_roms.h at 1 MiB.
 //
 //   rom_scan_bench [--benchmark_repetitions=N ...]   (any Google Benchmark flag)
 //   rom_scan_bench --shapes [MiB]
@@ -32,7 +32,7 @@
 
 #include "bench/summary_reporter.h"
 #include "pipeline/rom_scan.h"
-#include "tools/hostile_roms.h"
+#include "tests/support/hostile_roms.h"
 
 namespace {
 

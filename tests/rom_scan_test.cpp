@@ -13,7 +13,7 @@
 #include "core/stream_io.h"
 #include "rom/rom_parts.h"
 #include "support/fixtures.h"
-#include "tools/hostile_roms.h"
+#include "support/hostile_roms.h"
 
 namespace {
 
