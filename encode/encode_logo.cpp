@@ -25,10 +25,14 @@ constexpr unsigned TEXT_COLORS = 16;
 // 4211 as "4,211".
 std::string grouped(std::uint64_t n)
 {
-    std::string digits = std::to_string(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
 }
 
 bool is_cell_target(EncodeTarget t)
