@@ -86,7 +86,8 @@ Bytes pack_compressed_pg(const Bytes& pg)
     const Bytes packed = lh5(pg);
     // The fields in a header of zeros, then the stream.
     Bytes out(PG_CONTAINER_DATA + packed.size(), 0);
-    std::copy(std::begin(PG_CONTAINER_MARK), std::end(PG_CONTAINER_MARK), out.begin() + PG_CONTAINER_MARK_AT);
+    for (std::size_t i = 0; i < sizeof PG_CONTAINER_MARK; ++i)
+        out[PG_CONTAINER_MARK_AT + i] = PG_CONTAINER_MARK[i];
     patch_u32(out, PG_CONTAINER_UNPACKED_AT, static_cast<std::uint32_t>(pg.size()));
     patch_u32(out, PG_CONTAINER_PACKED_AT, static_cast<std::uint32_t>(packed.size()));
     std::copy(packed.begin(), packed.end(), out.begin() + PG_CONTAINER_DATA);
