@@ -85,11 +85,13 @@ Bytes pack_compressed_pg(const Bytes& pg)
 {
     const Bytes packed = lh5(pg);
     // The fields in a header of zeros, then the stream.
-    Bytes out(PG_CONTAINER_DATA + packed.size(), 0);
+    std::array<std::uint8_t, PG_CONTAINER_DATA> header{};
     for (std::size_t i = 0; i < sizeof PG_CONTAINER_MARK; ++i)
-        out[PG_CONTAINER_MARK_AT + i] = PG_CONTAINER_MARK[i];
+        header[PG_CONTAINER_MARK_AT + i] = PG_CONTAINER_MARK[i];
+    Bytes out(header.begin(), header.end());
     patch_u32(out, PG_CONTAINER_UNPACKED_AT, static_cast<std::uint32_t>(pg.size()));
     patch_u32(out, PG_CONTAINER_PACKED_AT, static_cast<std::uint32_t>(packed.size()));
+    out.resize(out.size() + packed.size());
     std::copy(packed.begin(), packed.end(), out.begin() + PG_CONTAINER_DATA);
     return out;
 }
