@@ -21,12 +21,7 @@ Bytes encode_grfx(const IndexedPicture& picture)
     put_u16(out, picture.width);
     put_u16(out, picture.height);  // GRFX_HEIGHT_AT
     pad_to(out, GRFX_PALETTE_AT);
-    for (unsigned i = 0; i < GRFX_PALETTE_SIZE / 3; ++i) {
-        const Rgb8 c = picture.entry(i);
-        put_u8(out, c.r);
-        put_u8(out, c.g);
-        put_u8(out, c.b);
-    }
+    put_palette(out, picture, GRFX_PALETTE_SIZE / 3, ChannelOrder::rgb);
     pad_to(out, GRFX_USUAL_DATA_OFFSET);
     // The width is even: two pixels a byte, the left one in the high four bits.
     for (std::uint32_t y = 0; y < picture.height; ++y)

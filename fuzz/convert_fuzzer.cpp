@@ -6,12 +6,11 @@
 // Input: byte 0 the target (modulo the target count), bytes 1 and 2 the width and height
 // asked for (0: the source's), byte 3 flags (bit 0 stretch, bits 1-3 the dither level in
 // sevenths); the rest is the file.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
 #include "fuzz/fuzz_target.h"
+#include "fuzz/input_file.h"
 #include "output/convert_logo.h"
 #include "pipeline/front_end.h"
 #include "pipeline/load_pipeline.h"
@@ -24,41 +23,15 @@ constexpr std::size_t CONTROL_SIZE = 4;
 // load target covers them), so the fuzzer's time goes to the encoders.
 constexpr std::uint64_t MAX_SOURCE_PIXELS = 256 * 256;
 
-const std::string& input_path()
-{
-    static const std::string path = [] {
-        const char* base = std::getenv("TMPDIR");
-        std::string dir = std::string(base && *base ? base : "/tmp") + "/zarpo2-fuzz-XXXXXX";
-        if (!mkdtemp(dir.data()))
-            std::abort();
-        std::string file = dir + "/in.bin";
-        static std::string cleanup[2] = {file, dir};
-        std::atexit([] {
-            ::unlink(cleanup[0].c_str());
-            ::rmdir(cleanup[1].c_str());
-        });
-        return file;
-    }();
-    return path;
-}
-
-bool write_input(const std::uint8_t* data, std::size_t size)
-{
-    std::FILE* file = std::fopen(input_path().c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && ok;
-}
 
 // Reads the file as convert does; false when it holds no picture.
 bool read_source(SourcePicture& source, std::vector<std::uint8_t>& mark)
 {
     std::string why;
-    if (is_png_file(input_path()))
-        return read_png_picture(input_path(), source, why);
+    if (is_png_file(fuzz_input_path()))
+        return read_png_picture(fuzz_input_path(), source, why);
     ViewerState& state = viewer_state();
-    state.loaded = load_logo(input_path());
+    state.loaded = load_logo(fuzz_input_path());
     if (!state.loaded)
         return false;
     const bool ok = loaded_picture(0, source, why);
@@ -71,15 +44,11 @@ bool read_source(SourcePicture& source, std::vector<std::uint8_t>& mark)
 
 std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 {
-    static HeadlessFrontEnd frontEnd;
-    static SilentSink silent;
-    frontEnd.quiet = true;
-    frontEnd.sink = &silent;
-    set_front_end(&frontEnd);
+    use_quiet_front_end();
     viewer_state().verbose = 0;
     if (size < CONTROL_SIZE)
         return "short";
-    if (!write_input(data + CONTROL_SIZE, size - CONTROL_SIZE))
+    if (!write_fuzz_input(data + CONTROL_SIZE, size - CONTROL_SIZE))
         std::abort();
     const auto targets = encode_targets();
     EncodeOptions options;
