@@ -162,6 +162,13 @@ TEST(ConvertCommand, UsageAndTheTargetList)
     EXPECT_EQ(list.status, 0);
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 14) << list.out;
     EXPECT_EQ(list.out.rfind("awbm16 ", 0), 0u);
+    // A frame of a multi-frame logo; one it does not have.
+    const std::string asus = test_data_dir() + "/asus/composite-4osb.bin";
+    const std::string dir = fresh_dir();
+    EXPECT_EQ(convert("--to awbm16 --frame 1 '" + asus + "' '" + dir + "/frame1.awbm'").status, 0);
+    const ConvertRun missing = convert("--to awbm16 --frame 99 '" + asus + "' '" + dir + "/frame99.awbm'");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("frame 99 is not one of them"), std::string::npos) << missing.err;
     for (const char* args : {"--to nothing a b", "--to pg --dither 2 a b", "--to pg --size 12 a b", "--to pg a",
                              "a b", "--to pg --frame x a b"})
         EXPECT_EQ(convert(args).status, 2) << args;
