@@ -57,7 +57,7 @@ TEST(ConvertCommand, PcxAndBmpReadTheSameInImageMagickAndNetpbm)
         unsigned width;
         const char* netpbm;
     } cases[] = {
-        {"pcx4", 37, "pcxtoppm"}, {"pcx8", 37, "pcxtoppm"}, {"bmp4", 38, "bmptopnm"}, {"bmp8", 37, "bmptopnm"}};
+        {"pcx4", 37, "pcxtoppm"}, {"pcx8", 37, "pcxtoppm"}, {"bmp4", 37, "bmptopnm"}, {"bmp8", 37, "bmptopnm"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);
         const std::string size = std::to_string(c.width) + "x23";
