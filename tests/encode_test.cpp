@@ -235,3 +235,141 @@ TEST(EncodeTest, HostilePicturesGiveBoundedWork)
 }
 
 }  // namespace
+
+namespace {
+
+SourcePicture solid(std::uint32_t width, std::uint32_t height, Rgb8 color)
+{
+    SourcePicture p;
+    p.width = width;
+    p.height = height;
+    for (std::uint32_t i = 0; i < width * height; ++i)
+        p.rgb.insert(p.rgb.end(), {color.r, color.g, color.b});
+    return p;
+}
+
+std::uint32_t rgb_at(const EncodedLogo& e, std::uint32_t x, std::uint32_t y)
+{
+    const std::uint8_t* p = e.rgb.data() + (static_cast<std::size_t>(y) * e.width + x) * 3;
+    return static_cast<std::uint32_t>(p[0]) << 16 | p[1] << 8 | p[2];
+}
+
+TEST(EncodeTest, ResizingAveragesRepeatsAndLetterboxes)
+{
+    // 2 x 2 enlarged 3 times: each pixel repeated, no blending.
+    SourcePicture checker = solid(2, 2, Rgb8{252, 0, 0});
+    checker.rgb[3] = checker.rgb[4] = checker.rgb[5] = 0;     // (1, 0) black
+    checker.rgb[6] = 0, checker.rgb[7] = 252, checker.rgb[8] = 0;  // (0, 1) green
+    EncodeOptions options;
+    options.target = EncodeTarget::pcx8;
+    options.width = 6;
+    options.height = 6;
+    EncodedLogo e = encode_logo(checker, options);
+    ASSERT_TRUE(e.ok());
+    EXPECT_EQ(rgb_at(e, 2, 2), 0xFC0000u);
+    EXPECT_EQ(rgb_at(e, 3, 2), 0x000000u);
+    EXPECT_EQ(rgb_at(e, 2, 3), 0x00FC00u);
+    // 4 x 1 of black and white halved: the average of each pair.
+    SourcePicture stripes = solid(4, 1, Rgb8{0, 0, 0});
+    for (unsigned x : {1u, 3u})
+        for (unsigned k = 0; k < 3; ++k)
+            stripes.rgb[x * 3 + k] = 200;
+    options.width = 2;
+    options.height = 1;
+    e = encode_logo(stripes, options);
+    ASSERT_TRUE(e.ok());
+    EXPECT_EQ(rgb_at(e, 0, 0), 0x646464u);  // 100, a multiple of 4: drawn as is
+    // A wide picture in a square: black bands above and below, the picture centred.
+    options.width = 8;
+    options.height = 8;
+    e = encode_logo(solid(2, 1, Rgb8{252, 252, 252}), options);
+    ASSERT_TRUE(e.ok());
+    EXPECT_EQ(rgb_at(e, 4, 1), 0u);
+    EXPECT_EQ(rgb_at(e, 4, 4), 0xFCFCFCu);
+    EXPECT_EQ(rgb_at(e, 4, 6), 0u);
+    // Stretched, no band.
+    options.stretch = true;
+    e = encode_logo(solid(2, 1, Rgb8{252, 252, 252}), options);
+    EXPECT_EQ(rgb_at(e, 4, 0), 0xFCFCFCu);
+}
+
+TEST(EncodeTest, PaddingIsBlackAtIndexZero)
+{
+    // 13 pixels wide: AWBM rows hold 16, the three extra pixels index 0, which is black.
+    EncodeOptions options;
+    options.target = EncodeTarget::awbm16;
+    const EncodedLogo e = encode_logo(gradient(13, 5), options);
+    ASSERT_TRUE(e.ok());
+    EXPECT_EQ(e.width, 16u);
+    EXPECT_EQ(e.bytes[4] | e.bytes[5] << 8, 13);  // the true width in the header
+    for (std::uint32_t x = 13; x < 16; ++x)
+        EXPECT_EQ(rgb_at(e, x, 2), 0u) << x;
+    const std::size_t trailer = 8 + 16 / 2 * 5;
+    EXPECT_EQ(std::string(e.bytes.begin() + trailer, e.bytes.begin() + trailer + 4), "RGB ");
+    EXPECT_EQ(e.bytes[trailer + 4] | e.bytes[trailer + 5] | e.bytes[trailer + 6], 0);  // entry 0 black
+}
+
+TEST(EncodeTest, CellsTakeThePairOfLeastError)
+{
+    // Left half red (colour 4), right half yellow (colour 14): background 4, foreground
+    // 14, the right four bits set.
+    SourcePicture cell = solid(8, 14, Rgb8{168, 0, 0});
+    for (unsigned y = 0; y < 14; ++y)
+        for (unsigned x = 4; x < 8; ++x) {
+            std::uint8_t* p = &cell.rgb[(y * 8 + x) * 3];
+            p[0] = 252, p[1] = 252, p[2] = 84;
+        }
+    EncodeOptions options;
+    options.target = EncodeTarget::epa;
+    EncodedLogo e = encode_logo(cell, options);
+    ASSERT_TRUE(e.ok());
+    ASSERT_EQ(e.bytes.size(), 15u + 72u);
+    EXPECT_EQ(e.bytes[0], 1);
+    EXPECT_EQ(e.bytes[1], 1);
+    EXPECT_EQ(e.bytes[2], 0x4E);
+    EXPECT_EQ(e.bytes[3], 0x0F);
+    EXPECT_EQ(e.rmse, 0.0);
+    // Light blue (9) cannot be a background: foreground 9, every bit set.
+    e = encode_logo(solid(8, 14, Rgb8{84, 84, 252}), options);
+    EXPECT_EQ(e.bytes[2], 0x09);
+    EXPECT_EQ(e.bytes[3], 0xFF);
+    // A mark given is copied after the cells.
+    options.epaMarkTail.assign(70, 0x5A);
+    e = encode_logo(cell, options);
+    EXPECT_TRUE(std::equal(e.bytes.end() - 70, e.bytes.end(), options.epaMarkTail.begin()));
+}
+
+TEST(EncodeTest, TextlogoSharesEqualGlyphs)
+{
+    // Forty cells of two kinds: two glyphs in the font (F = 16 at 0x8C), 40 screen pairs.
+    SourcePicture stripes = solid(80, 64, Rgb8{0, 0, 0});
+    for (std::uint32_t y = 0; y < 64; ++y)
+        for (std::uint32_t x = 0; x < 80; x += 2)
+            if ((x / 8 + y / 16) % 2)
+                stripes.rgb[(y * 80 + x) * 3] = 168;
+    EncodeOptions options;
+    options.target = EncodeTarget::textlogo;
+    const EncodedLogo e = encode_logo(stripes, options);
+    ASSERT_TRUE(e.ok()) << e.refusal;
+    EXPECT_EQ(e.bytes[0x8C] | e.bytes[0x8D] << 8, 2 * 8);
+    EXPECT_EQ(e.bytes.size(), 0x95u + 2 * 16 + 40 * 2);
+}
+
+TEST(EncodeTest, AKeptPaletteKeepsItsIndices)
+{
+    // Two entries of the same colour: the indices say which, and the file keeps them.
+    SourcePicture p = solid(8, 1, Rgb8{0, 0, 0});
+    p.palette = {Rgb8{0, 0, 0}, Rgb8{0, 0, 0}, Rgb8{252, 0, 0}};
+    p.indices = {0, 1, 1, 0, 2, 2, 0, 1};
+    for (unsigned x : {4u, 5u})
+        p.rgb[x * 3] = 252;
+    EncodeOptions options;
+    options.target = EncodeTarget::awbm16;
+    const EncodedLogo e = encode_logo(p, options);
+    ASSERT_TRUE(e.ok());
+    EXPECT_FALSE(e.quantised);
+    EXPECT_EQ(e.bytes[8], 0x61);   // plane 0: indices 1 and 3 (odd) at x = 1, 2, 7
+    EXPECT_EQ(e.bytes[9], 0x0C);   // plane 1: index 2 at x = 4, 5
+}
+
+}  // namespace
