@@ -106,5 +106,6 @@ LzhResult lzh_decode(const LzhRequest& request, KernelSink& messages)
         window.copy(static_cast<std::size_t>(position) + 1, length);
     }
     result.consumed = in.consumed();
+    result.positionsPastWindow = codes.positionsPastClasses;
     return result;
 }

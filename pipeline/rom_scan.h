@@ -62,5 +62,6 @@ std::string found_logo_name(const std::string& romPath, const FoundLogo& logo);
 std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo);
 
 // Where the logo was found, for a line of text: Award LHA "LOGO.BMP" (4000:0000). Names
-// end at a NUL; control and non-ASCII bytes, quotes and backslashes in them are \xNN.
+// end at a NUL; control bytes, bytes that are not valid UTF-8 (escaped_text), quotes and
+// backslashes in them are \xNN.
 std::string found_logo_place(const FoundLogo& logo);
