@@ -11,17 +11,16 @@
 #include "core/owned.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 #include "formats/awbm_layout.h"
 
 namespace {
 
 constexpr std::size_t PALETTE_TAG_SIZE = AWBM_PALETTE_TAG_SIZE;  // "RGB "
-constexpr std::size_t PALETTE16_BYTES = 16 * 3;
-constexpr std::size_t PALETTE256_BYTES = 256 * 3;
-constexpr std::size_t PALETTE16_BLOCK = PALETTE_TAG_SIZE + PALETTE16_BYTES;    // 52
-constexpr std::size_t PALETTE256_BLOCK = PALETTE_TAG_SIZE + PALETTE256_BYTES;  // 772
-constexpr unsigned PLANES = 4;
+constexpr std::size_t PALETTE16_BYTES = AWBM_PALETTE16_BYTES;
+constexpr std::size_t PALETTE16_BLOCK = AWBM_PALETTE16_BLOCK;
+constexpr std::size_t PALETTE256_BLOCK = AWBM_PALETTE256_BLOCK;
+constexpr unsigned PLANES = AWBM16_PLANES;
 // Longest rows any 16-bit width gives: half a byte a pixel, and one byte a pixel.
 constexpr std::size_t MAX_ROW16_BYTES = 0x10000 / 2;
 constexpr std::size_t MAX_ROW256_BYTES = 0x10000;
