@@ -1,0 +1,34 @@
+// Replacing a logo found in a ROM image (pipeline/rom_scan.h) with a new logo file: the
+// romwrite/ layer writes it and checks the containers and checksums; here the new image is
+// also scanned the way `scan` scans, and the logo listed at the slot must decode, pixel for
+// pixel, to what the new logo file decodes to. Used by `zarpo2-cli replace` and the viewer.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "pipeline/rom_scan.h"
+#include "romwrite/rom_write.h"
+
+// The notice every write into a Phoenix image carries.
+constexpr char PHOENIX_UNVERIFIED[] = "no checksum of this image family is known; not verified on a board";
+
+struct RomReplacement {
+    RomWriteResult write;            // the new image, or the refusal
+    RomVerification verification;    // empty when nothing was written
+    bool ok() const { return write.ok && verification.ok; }
+};
+
+// The packers of this build (the lh5 encoder, the Phoenix ring coders).
+RomPackers default_rom_packers();
+
+// Writes newLogo in the place of target (a logo of scan_rom_bytes(image)) and verifies the
+// result; the image itself is not changed.
+RomReplacement replace_rom_logo(std::span<const std::uint8_t> image, const FoundLogo& target,
+                                std::span<const std::uint8_t> newLogo, const RomPackers& packers);
+
+// The report's lines: slot, old -> new packed size, room left, moves, checksums fixed,
+// notices, then the verification (one line per failed check, or one line that all held).
+std::vector<std::string> replacement_report(const RomReplacement& replacement);
