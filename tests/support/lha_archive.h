@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/stream_io.h"
+#include "rom/rom_scan.h"
 #include "support/fixtures.h"
 
 // The first member of an LHA archive with a level-2 header.
@@ -49,4 +50,28 @@ inline bool lhasa_unpack(const std::string& archive, Bytes& data)
         return false;
     data = read_file(dir + "/data.bin");
     return true;
+}
+
+// Writes a one-member LHA archive with a level-1 header (member "data.bin", method such as
+// "-lh5-") around an already packed stream, for lhasa to extract; returns its path.
+inline std::string write_lha_archive(const Bytes& packed, const Bytes& original, const std::string& method)
+{
+    constexpr std::uint8_t ATTRIBUTE = 0x20;  // archive bit
+    constexpr std::uint8_t LEVEL = 1;
+    constexpr std::uint8_t OS_ID = 'M';       // MS-DOS, as Award's members say
+    constexpr std::uint32_t DOS_TIME = 0x21000000;
+    const std::string name = "data.bin";
+    ByteBuilder h;
+    h.u8(0).u8(0).text(method).u32(static_cast<std::uint32_t>(packed.size()));
+    h.u32(static_cast<std::uint32_t>(original.size())).u32(DOS_TIME).u8(ATTRIBUTE).u8(LEVEL);
+    h.u8(static_cast<std::uint8_t>(name.size())).text(name).u16(crc16_arc(original)).u8(OS_ID).u16(0);
+    Bytes a = h.data();
+    a[0] = static_cast<std::uint8_t>(a.size() - 2);  // header size, from the method on
+    std::uint8_t sum = 0;
+    for (std::size_t i = 2; i < a.size(); ++i)
+        sum = static_cast<std::uint8_t>(sum + a[i]);
+    a[1] = sum;
+    a.insert(a.end(), packed.begin(), packed.end());
+    a.push_back(0);  // end of archive
+    return write_temp_file(a, "data.lzh");
 }

@@ -1,0 +1,213 @@
+#include "codec/lh5_encode_tables.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr unsigned PT_SHORT_LENGTH_MAX = 6;  // lengths up to 6 take 3 bits; longer ones escape
+constexpr unsigned NT_ZERO_RUN_MAX = 3;      // what the 2-bit zero run after the third length holds
+
+// One code-length symbol of the literal/length lengths, with its extra bits.
+struct LengthItem {
+    unsigned symbol;
+    std::uint32_t extra;
+    unsigned extraBits;
+};
+
+// The literal/length code lengths as the code-length symbols that send them (up to the
+// last used symbol), each handed to emit; returns how many lengths they cover.
+template <typename Emit>
+unsigned for_each_length_item(const std::uint8_t* length, Emit emit)
+{
+    unsigned n = LZH_NC;
+    while (n > 0 && length[n - 1] == 0)
+        --n;
+    for (unsigned i = 0; i < n;) {
+        unsigned k = length[i++];
+        if (k != 0) {
+            emit(LengthItem{k + LZH_LENGTH_SYMBOL_OFFSET, 0, 0});
+            continue;
+        }
+        unsigned zeros = 1;
+        while (i < n && length[i] == 0) {
+            ++i;
+            ++zeros;
+        }
+        constexpr unsigned SHORT_RUN_MAX = LZH_SHORT_ZERO_RUN_BASE + (1u << LZH_SHORT_ZERO_RUN_BITS) - 1;  // 18
+        if (zeros < LZH_SHORT_ZERO_RUN_BASE) {
+            for (unsigned z = 0; z < zeros; ++z)
+                emit(LengthItem{0, 0, 0});
+        } else if (zeros <= SHORT_RUN_MAX) {
+            emit(LengthItem{1, zeros - LZH_SHORT_ZERO_RUN_BASE, LZH_SHORT_ZERO_RUN_BITS});
+        } else if (zeros < LZH_LONG_ZERO_RUN_BASE) {
+            // 19 zeros: one alone and a short run of 18.
+            emit(LengthItem{0, 0, 0});
+            emit(LengthItem{1, SHORT_RUN_MAX - LZH_SHORT_ZERO_RUN_BASE, LZH_SHORT_ZERO_RUN_BITS});
+        } else {
+            emit(LengthItem{2, zeros - LZH_LONG_ZERO_RUN_BASE, LZH_LONG_ZERO_RUN_BITS});
+        }
+    }
+    return n;
+}
+
+// Lengths of the code-length code or the position code: 3 bits each, longer ones as 7
+// and a run of ones ended by a zero; after index `special` a 2-bit run of zero lengths.
+void write_pt_lengths(Lh5BitWriter& out, const std::uint8_t* length, unsigned nsym, unsigned countBits,
+                      unsigned special)
+{
+    unsigned n = nsym;
+    while (n > 0 && length[n - 1] == 0)
+        --n;
+    out.put(n, countBits);
+    for (unsigned i = 0; i < n;) {
+        unsigned k = length[i++];
+        if (k <= PT_SHORT_LENGTH_MAX)
+            out.put(k, LZH_PT_LENGTH_FIELD_BITS);
+        else  // 111, k - 7 ones, a zero: k - 3 bits
+            out.put((1u << (k - LZH_PT_LENGTH_FIELD_BITS)) - 2, k - LZH_PT_LENGTH_FIELD_BITS);
+        if (i == special) {
+            unsigned zeros = 0;
+            while (zeros < NT_ZERO_RUN_MAX && i < n && length[i] == 0) {
+                ++i;
+                ++zeros;
+            }
+            out.put(zeros, LZH_NT_ZERO_RUN_BITS);
+        }
+    }
+}
+
+template <unsigned N>
+void write_single_or_lengths(Lh5BitWriter& out, const Lh5Code<N>& code, unsigned nsym, unsigned countBits,
+                             unsigned special)
+{
+    if (code.single >= 0) {
+        out.put(0, countBits);
+        out.put(static_cast<std::uint32_t>(code.single), countBits);
+    } else {
+        write_pt_lengths(out, code.length.data(), nsym, countBits, special);
+    }
+}
+
+// Canonical codes: by increasing length, and by increasing symbol within a length.
+template <unsigned N>
+void assign_codes(Lh5Code<N>& code)
+{
+    std::uint32_t count[LZH_MAX_CODE_LENGTH + 1] = {};
+    for (unsigned s = 0; s < N; ++s)
+        count[code.length[s]]++;
+    count[0] = 0;
+    std::uint32_t next[LZH_MAX_CODE_LENGTH + 1] = {};
+    std::uint32_t value = 0;
+    for (unsigned len = 1; len <= LZH_MAX_CODE_LENGTH; ++len) {
+        value = (value + count[len - 1]) << 1;
+        next[len] = value;
+    }
+    for (unsigned s = 0; s < N; ++s)
+        code.code[s] = code.length[s] ? static_cast<std::uint16_t>(next[code.length[s]]++) : 0;
+}
+
+constexpr unsigned NO_SPECIAL = ~0u;
+
+}  // namespace
+
+template <unsigned N>
+void Lh5CodeBuilder::build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code)
+{
+    code.length.fill(0);
+    code.single = -1;
+    nodes_.clear();
+    for (unsigned s = 0; s < n; ++s)
+        if (freq[s] != 0)
+            nodes_.push_back({freq[s], static_cast<std::int32_t>(s), -1});
+    std::size_t leaves = nodes_.size();
+    if (leaves < 2) {
+        code.single = leaves ? nodes_[0].left : 0;
+        code.code.fill(0);
+        return;
+    }
+    std::stable_sort(nodes_.begin(), nodes_.end(), [](const Node& a, const Node& b) { return a.weight < b.weight; });
+
+    // Package-merge: each list holds the leaves merged with the pairs of the list before,
+    // cheapest first; the 2n - 2 cheapest items of the last list give every symbol its
+    // length (the number of times it appears in them).
+    std::size_t keep = 2 * leaves - 2;
+    list_.clear();
+    for (std::size_t i = 0; i < leaves; ++i)
+        list_.push_back(static_cast<std::int32_t>(i));
+    for (unsigned level = 1; level < LZH_MAX_CODE_LENGTH; ++level) {
+        next_.clear();
+        std::size_t leaf = 0, pair = 0;
+        while (next_.size() < keep) {
+            bool havePair = pair + 1 < list_.size();
+            if (!havePair && leaf == leaves)
+                break;
+            std::uint64_t pairWeight = havePair ? nodes_[list_[pair]].weight + nodes_[list_[pair + 1]].weight : 0;
+            if (leaf < leaves && (!havePair || nodes_[leaf].weight <= pairWeight)) {
+                next_.push_back(static_cast<std::int32_t>(leaf++));
+            } else {
+                nodes_.push_back({pairWeight, list_[pair], list_[pair + 1]});
+                next_.push_back(static_cast<std::int32_t>(nodes_.size() - 1));
+                pair += 2;
+            }
+        }
+        list_.swap(next_);
+    }
+    stack_.assign(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(std::min(keep, list_.size())));
+    while (!stack_.empty()) {
+        const Node& node = nodes_[static_cast<std::size_t>(stack_.back())];
+        stack_.pop_back();
+        if (node.right < 0) {
+            code.length[static_cast<std::size_t>(node.left)]++;
+        } else {
+            stack_.push_back(node.left);
+            stack_.push_back(node.right);
+        }
+    }
+    assign_codes(code);
+}
+
+void Lh5CodeBuilder::build(const Lh5Counts& counts, unsigned positionClasses, unsigned positionCountBits,
+                           Lh5BlockCodes& codes)
+{
+    codes.positionClasses = positionClasses;
+    codes.positionCountBits = positionCountBits;
+    build_code(counts.literalLength.data(), LZH_NC, codes.literalLength);
+    std::uint32_t lengthFreq[LZH_NT] = {};
+    if (codes.literalLength.single < 0)
+        for_each_length_item(codes.literalLength.length.data(), [&](const LengthItem& item) { ++lengthFreq[item.symbol]; });
+    build_code(lengthFreq, LZH_NT, codes.codeLength);
+    build_code(counts.position.data(), positionClasses, codes.position);
+
+    std::uint64_t body = 0;
+    for (unsigned s = 0; s < LZH_NC; ++s)
+        body += std::uint64_t{counts.literalLength[s]} * codes.literalLength.length[s];
+    for (unsigned k = 0; k < positionClasses; ++k)
+        body += std::uint64_t{counts.position[k]} * (codes.position.length[k] + (k > 1 ? k - 1 : 0));
+    codes.bodyBits = body;
+    Lh5BitWriter counter(nullptr);
+    write_lh5_block_head(counter, codes, 1);
+    codes.headBits = counter.bits();
+}
+
+void write_lh5_block_head(Lh5BitWriter& out, const Lh5BlockCodes& codes, unsigned symbolCount)
+{
+    out.put(symbolCount, LZH_BLOCK_SIZE_BITS);
+    if (codes.literalLength.single >= 0) {
+        // One literal/length symbol: the code-length code is the single value 0 and is
+        // not used.
+        out.put(0, LZH_NT_COUNT_BITS);
+        out.put(0, LZH_NT_COUNT_BITS);
+        out.put(0, LZH_NC_COUNT_BITS);
+        out.put(static_cast<std::uint32_t>(codes.literalLength.single), LZH_NC_COUNT_BITS);
+    } else {
+        write_single_or_lengths(out, codes.codeLength, LZH_NT, LZH_NT_COUNT_BITS, LZH_NT_SPECIAL_INDEX);
+        // Count the lengths first: the count precedes them.
+        unsigned n = for_each_length_item(codes.literalLength.length.data(), [](const LengthItem&) {});
+        out.put(n, LZH_NC_COUNT_BITS);
+        for_each_length_item(codes.literalLength.length.data(), [&](const LengthItem& item) {
+            out.put(codes.codeLength.code[item.symbol], codes.codeLength.length[item.symbol]);
+            out.put(item.extra, item.extraBits);
+        });
+    }
+    write_single_or_lengths(out, codes.position, codes.positionClasses, codes.positionCountBits, NO_SPECIAL);
+}
