@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "decode/decoders.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 #include "formats/geometry.h"
 
 namespace {

@@ -11,43 +11,26 @@
 #include "core/owned.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 #include "formats/awbm_layout.h"
 
 namespace {
 
 constexpr std::size_t PALETTE_TAG_SIZE = AWBM_PALETTE_TAG_SIZE;  // "RGB "
-constexpr std::size_t PALETTE16_BYTES = 16 * 3;
-constexpr std::size_t PALETTE256_BYTES = 256 * 3;
-constexpr std::size_t PALETTE16_BLOCK = PALETTE_TAG_SIZE + PALETTE16_BYTES;    // 52
-constexpr std::size_t PALETTE256_BLOCK = PALETTE_TAG_SIZE + PALETTE256_BYTES;  // 772
-constexpr unsigned PLANES = 4;
+constexpr std::size_t PALETTE16_BYTES = AWBM_PALETTE16_BYTES;
+constexpr std::size_t PALETTE16_BLOCK = AWBM_PALETTE16_BLOCK;
+constexpr std::size_t PALETTE256_BLOCK = AWBM_PALETTE256_BLOCK;
+constexpr unsigned PLANES = AWBM16_PLANES;
 // Longest rows any 16-bit width gives: half a byte a pixel, and one byte a pixel.
 constexpr std::size_t MAX_ROW16_BYTES = 0x10000 / 2;
 constexpr std::size_t MAX_ROW256_BYTES = 0x10000;
-
-// The pseudo-random stream that scrambles bit 7 of each run count: the well-known
-// linear congruential generator (multiplier 1103515245, increment 12345) yielding bits
-// 16 to 30 of its state, started from state 1 for every picture.
-class RunScrambler {
-public:
-    std::uint8_t next_mask()
-    {
-        state_ = state_ * 1103515245u + 12345u;
-        std::uint32_t r = (state_ >> 16) & 0x7FFF;
-        return static_cast<std::uint8_t>((r ^ (r << 1)) & 0x80);  // bit 7 of r XOR bit 6 of r
-    }
-
-private:
-    std::uint32_t state_ = 1;
-};
 
 // Unpacks value/count pairs from the reader into out (size bytes, zero-filled); runs are
 // cut at the end of out. Stops at the end of the stream or when out is full; returns the
 // bytes written.
 std::uint64_t unpack_runs(ByteReader& in, std::uint8_t* out, std::uint64_t size)
 {
-    RunScrambler scrambler;
+    AwbmRunScrambler scrambler;
     std::uint64_t filled = 0;
     while (filled < size) {
         int value = in.get();

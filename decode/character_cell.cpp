@@ -1,6 +1,6 @@
 #include "decode/character_cell.h"
 
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 
 namespace {
 constexpr unsigned CELL_WIDTH = 8;

@@ -14,16 +14,15 @@
 #include "decode/character_cell.h"
 #include "decode/decoders.h"
 #include "decode/four_plane.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
+#include "formats/intel_layout.h"
 #include "formats/textlogo_layout.h"
 
 namespace {
 
 constexpr unsigned COLORS = 16;
 
-constexpr std::size_t GRFX_HEADER_SIZE = 32;
-constexpr std::size_t GRFX_PALETTE_SIZE = COLORS * 3;  // red, green, blue (6-bit)
-constexpr std::uint64_t GRFX_DATA_BIAS = 8;           // the offset at 12 counts from byte 8
+static_assert(GRFX_PALETTE_AT == GRFX_HEADER_SIZE && GRFX_PALETTE_SIZE == COLORS * 3);
 
 constexpr std::size_t GRFXLOGO_HEADER_SIZE = 8;
 constexpr std::uint64_t GRFXLOGO_PLANES_OFFSET = GRFXLOGO_HEADER_SIZE;
@@ -36,11 +35,16 @@ void decode_GRFX(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
 {
     std::uint8_t header[GRFX_HEADER_SIZE + GRFX_PALETTE_SIZE];
     read_at(d.stream, 0, header, sizeof header);
-    const std::uint8_t* palette = header + GRFX_HEADER_SIZE;
-    std::uint16_t width = rd_u16(header, 18);
-    std::uint16_t height = rd_u16(header, 20);
+    const std::uint8_t* palette = header + GRFX_PALETTE_AT;
+    // Kept unscaled and blue first, as the AWBM16 and PG decoders keep theirs.
+    if (d.palette)
+        for (unsigned i = 0; i < COLORS; ++i)
+            for (unsigned c = 0; c < 3; ++c)
+                d.palette[i * 3 + c] = palette[i * 3 + 2 - c];
+    std::uint16_t width = rd_u16(header, GRFX_WIDTH_AT);
+    std::uint16_t height = rd_u16(header, GRFX_HEIGHT_AT);
     load.trace("===>>> IMAGE: (%X px) x (%X px)\n", width, height);
-    std::uint64_t dataOffset = rd_u16(header, 12) + GRFX_DATA_BIAS;
+    std::uint64_t dataOffset = rd_u16(header, GRFX_DATA_OFFSET_AT) + GRFX_DATA_BIAS;
     load.trace("===>>> IMAGE SEEK: %X\n", static_cast<unsigned>(dataOffset));
     if (!image)
         return;

@@ -19,7 +19,7 @@
 #include "core/stream_io.h"
 #include "decode/decoders.h"
 #include "decode/jpeg_picture.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 #include "decode/test_pattern.h"
 
 namespace {

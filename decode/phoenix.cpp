@@ -10,24 +10,21 @@
 #include "core/stream_io.h"
 #include "decode/decoders.h"
 #include "decode/four_plane.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 #include "formats/pg_layout.h"
 
 namespace {
 
 constexpr unsigned COLORS = 16;
 
-constexpr std::size_t PG_HEADER_SIZE = 18;
 static_assert(PG_SUBHEADER_READ >= PG_HEADER_SIZE);
-constexpr std::uint64_t PG_PALETTE_OFFSET = 12;
-constexpr std::size_t PG_PALETTE_ENTRY = 4;  // reserved, red, green, blue (6-bit)
-// With its own palette, the size follows the 16 entries (at 76 and 78), then two unused
-// words; the planes start at 84. Without, the planes follow the header.
-constexpr std::size_t PG_PALETTE_BLOCK = COLORS * PG_PALETTE_ENTRY + 8;
-constexpr std::size_t PG_OWN_WIDTH = COLORS * PG_PALETTE_ENTRY;
+constexpr std::uint64_t PG_PALETTE_OFFSET = PG_PALETTE_AT;
+// With its own palette, the size follows the 16 entries, then two unused words.
+constexpr std::size_t PG_PALETTE_BLOCK = PG_OWN_PLANES_AT - PG_PALETTE_AT;
+constexpr std::size_t PG_OWN_WIDTH = PG_OWN_SIZE_AT - PG_PALETTE_AT;
 constexpr std::size_t PG_OWN_HEIGHT = PG_OWN_WIDTH + 2;
-constexpr std::uint64_t PG_OWN_PLANES_OFFSET = PG_PALETTE_OFFSET + PG_PALETTE_BLOCK;
-constexpr std::uint64_t PG_PLANES_OFFSET = PG_HEADER_SIZE;
+constexpr std::uint64_t PG_OWN_PLANES_OFFSET = PG_OWN_PLANES_AT;
+constexpr std::uint64_t PG_PLANES_OFFSET = PG_PLANES_AT;
 
 constexpr std::size_t ICON_HEADER_SIZE = 19;
 constexpr std::uint8_t ICON_4BIT = 4;
@@ -61,7 +58,7 @@ void decode_PGBM(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
     std::uint32_t height = d.height;
     std::uint64_t planesOffset = PG_PLANES_OFFSET;
     PgSubHeader sub;
-    if (header[3] == PG_OWN_PALETTE) {
+    if (header[PG_PALETTE_FLAG_AT] == PG_OWN_PALETTE) {
         std::uint8_t block[PG_PALETTE_BLOCK];
         read_at(d.stream, PG_PALETTE_OFFSET, block, sizeof block);
         for (unsigned i = 0; i < COLORS; ++i) {

@@ -14,7 +14,7 @@
 #include "core/limits.h"
 #include "core/stream_io.h"
 #include "decode/decoders.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 
 namespace {
 

@@ -11,8 +11,7 @@
 
 namespace {
 
-constexpr std::size_t AWBM_TAG_READ = 52;  // tag and 16 palette entries; the tag alone decides
-constexpr std::size_t AWBM_COMPRESSED_DEPTH_BYTE = 11;  // 1: 256 colours
+constexpr std::size_t AWBM_TAG_READ = AWBM_PALETTE16_BLOCK;  // tag and 16 palette entries; the tag alone decides
 constexpr std::uint8_t STANDARD_EPA_COLUMNS = 17;
 constexpr std::uint8_t STANDARD_EPA_ROWS = 6;
 constexpr std::uint32_t SYSTEMSOFT_RAW_HEADER = 16;
@@ -67,7 +66,7 @@ bool probe_awbm_compressed(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint16_t width = round_up_8(rd_u16(ctx.header, AWBM_WIDTH_AT));
     std::uint16_t height = rd_u16(ctx.header, AWBM_HEIGHT_AT);
-    if (ctx.header[AWBM_COMPRESSED_DEPTH_BYTE] == 1)
+    if (ctx.header[AWBM_COMPRESSED_DEPTH_BYTE] == AWBM_COMPRESSED_256)
         claim_picture(d, FORMAT_AWBM256_COMPRESSED, width, height, ctx.fileSize, 256);
     else
         claim_picture(d, FORMAT_AWBM16_COMPRESSED, width, height, ctx.fileSize, 16);

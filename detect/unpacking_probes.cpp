@@ -14,6 +14,8 @@
 #include "core/stream_io.h"
 #include "detect/probe_context.h"
 #include "formats/bmp_layout.h"
+#include "formats/intel_layout.h"
+#include "formats/pg_layout.h"
 
 namespace {
 
@@ -25,18 +27,15 @@ constexpr const char* COMPRESSED_GRFX_FATAL = "FATAL ERROR in Detect Module: Int
 constexpr const char* DELL_NVRAM_FATAL = "FATAL ERROR in Detect Module: Dell Graphics (NVRAM)\n";
 constexpr const char* DELL_ALLOCATION_FATAL = "FATAL ERROR in Decode Module: Dell Graphics\n";
 
-// Every Intel container's lh5 stream: 8 KiB window, method 5.
-constexpr int LH5_WINDOW_BITS = 13;
-constexpr int LH5_METHOD = 5;
+constexpr int LH5_WINDOW_BITS = INTEL_LH5_WINDOW_BITS;
+constexpr int LH5_METHOD = INTEL_LH5_METHOD;
 
 // An lh5 literal costs at most 16 bits and every block head a few hundred bytes, so no
 // stream that yields MAX_UNPACKED_SIZE bytes needs more packed bytes than this.
 constexpr std::uint32_t MAX_PACKED_READ = 2 * MAX_UNPACKED_SIZE + 64 * 1024;
 
-// The Intel containers keep their tag and fields from 0x80 (0xA0 for compressed PG);
-// a file starting "TEXT" is never one of them.
 constexpr std::size_t TAG_BLOCK = 21;
-constexpr std::uint64_t TAG_OFFSET = 0x80;
+constexpr std::uint64_t TAG_OFFSET = INTEL_TAG_OFFSET;
 
 // GRFXLOGO: 16-bit packed size at 0x88, unpacked size at 0x8C, data from 0x90; the
 // unpacked picture has its height at 4 and its width at 6.
@@ -47,32 +46,27 @@ constexpr std::size_t GRFXLOGO_HEAD = 8;
 constexpr std::size_t GRFXLOGO_HEIGHT = 4;
 constexpr std::size_t GRFXLOGO_WIDTH = 6;
 
-// Compressed PG: mark ED AC ED AC at 0xA0; 32-bit unpacked size at 0xAF, packed size at
-// 0xB3, data from 0xBF. The unpacked PG header has the size at 10 and 12, or, with its
-// own 16-entry palette table (byte 3 = 1), 0x42 bytes further on.
-constexpr std::uint64_t PG_MARK_OFFSET = 0xA0;
-constexpr std::uint8_t PG_MARK[] = {0xED, 0xAC, 0xED, 0xAC};
+// Compressed PG: the unpacked PG header has the size at 10 and 12, or, with its own
+// 16-entry palette table (byte 3 = 1), 0x42 bytes further on.
+constexpr std::uint64_t PG_MARK_OFFSET = PG_CONTAINER_MARK_AT;
 constexpr std::uint64_t PG_SIZES_OFFSET = 0xA7;
-constexpr std::size_t PG_UNPACKED = 0xAF - PG_SIZES_OFFSET;
-constexpr std::size_t PG_PACKED = 0xB3 - PG_SIZES_OFFSET;
-constexpr std::uint64_t PG_DATA = 0xBF;
+constexpr std::size_t PG_UNPACKED = PG_CONTAINER_UNPACKED_AT - PG_SIZES_OFFSET;
+constexpr std::size_t PG_PACKED = PG_CONTAINER_PACKED_AT - PG_SIZES_OFFSET;
+constexpr std::uint64_t PG_DATA = PG_CONTAINER_DATA;
 constexpr std::size_t PG_HEAD = 18;
-constexpr std::size_t PG_PALETTE_FLAG = 3;
-constexpr std::uint8_t PG_OWN_PALETTE = 1;
-constexpr std::uint64_t PG_HEAD_AFTER_PALETTE = 0x42;
-constexpr std::size_t PG_WIDTH = 10;
-constexpr std::size_t PG_HEIGHT = 12;
+constexpr std::size_t PG_PALETTE_FLAG = PG_PALETTE_FLAG_AT;
+constexpr std::uint64_t PG_HEAD_AFTER_PALETTE = PG_OWN_SIZE_AT - PG_SIZE_AT;
+constexpr std::size_t PG_WIDTH = PG_SIZE_AT;
+constexpr std::size_t PG_HEIGHT = PG_SIZE_AT + 2;
 
-// Compressed GRFX: "GRFX" at 0x80, then four bytes that each differ from "LOGO"; the
-// packed size is (byte 0x84 + byte 0x85) x 65,536, the unpacked size the 32-bit value at
-// 0x88, data from 0x8C. The unpacked GRFX header has the size at 18 and 20.
-constexpr std::size_t GRFX_NOT_LOGO = 0x84 - TAG_OFFSET;
-constexpr std::size_t GRFX_UNPACKED = 0x88 - TAG_OFFSET;
-constexpr std::uint32_t GRFX_PACKED_UNIT = 65536;
-constexpr std::uint64_t GRFX_DATA = 0x8C;
-constexpr std::size_t GRFX_HEAD = 32;
-constexpr std::size_t GRFX_WIDTH = 18;
-constexpr std::size_t GRFX_HEIGHT = 20;
+// Compressed GRFX: the unpacked GRFX header has the size at 18 and 20.
+constexpr std::size_t GRFX_NOT_LOGO = GRFX_CONTAINER_NOT_LOGO_AT - TAG_OFFSET;
+constexpr std::size_t GRFX_UNPACKED = GRFX_CONTAINER_UNPACKED_AT - TAG_OFFSET;
+constexpr std::uint32_t GRFX_PACKED_UNIT = GRFX_CONTAINER_PACKED_UNIT;
+constexpr std::uint64_t GRFX_DATA = GRFX_CONTAINER_DATA;
+constexpr std::size_t GRFX_HEAD = GRFX_HEADER_SIZE;
+constexpr std::size_t GRFX_WIDTH = GRFX_WIDTH_AT;
+constexpr std::size_t GRFX_HEIGHT = GRFX_HEIGHT_AT;
 
 // Dell NVRAM: 16-bit packed length (counting the 14-byte header) at 12, the payload
 // from 14; the unpacked picture is a BMP.
@@ -136,7 +130,7 @@ bool probe_intel_compressed_pg(DetectContext& ctx, LogoDescriptor& d)
         return false;
     std::uint8_t mark[TAG_BLOCK];
     read_at(d.stream, PG_MARK_OFFSET, mark, sizeof mark);
-    if (std::memcmp(mark, PG_MARK, sizeof PG_MARK) != 0)
+    if (std::memcmp(mark, PG_CONTAINER_MARK, sizeof PG_CONTAINER_MARK) != 0)
         return false;
     std::uint8_t sizes[TAG_BLOCK];
     read_at(d.stream, PG_SIZES_OFFSET, sizes, sizeof sizes);

@@ -17,6 +17,19 @@ constexpr std::size_t AWBM_HEIGHT_AT = 6;
 constexpr std::size_t AWBM_PALETTE_TAG_SIZE = 4;
 // Where a compressed AWBM keeps its palette block, and so its tag.
 constexpr std::size_t AWBM_LEADING_PALETTE_AT = AWBM_HEADER_SIZE;
+// The palette blocks: the tag, then 16 entries of blue, green, red or 256 entries of red,
+// green, blue, 6-bit values each.
+constexpr std::size_t AWBM_PALETTE16_BYTES = 16 * 3;
+constexpr std::size_t AWBM_PALETTE256_BYTES = 256 * 3;
+constexpr std::size_t AWBM_PALETTE16_BLOCK = AWBM_PALETTE_TAG_SIZE + AWBM_PALETTE16_BYTES;    // 52
+constexpr std::size_t AWBM_PALETTE256_BLOCK = AWBM_PALETTE_TAG_SIZE + AWBM_PALETTE256_BYTES;  // 772
+// The last byte of a compressed AWBM's tag tells the depth: 1 for 256 colours ("RGB\x01"),
+// the blank of "RGB " for 16.
+constexpr std::size_t AWBM_COMPRESSED_DEPTH_BYTE = AWBM_LEADING_PALETTE_AT + 3;
+constexpr std::uint8_t AWBM_COMPRESSED_256 = 1;
+constexpr unsigned AWBM16_PLANES = 4;
+// A compressed AWBM is value/count pairs; count + 1 copies, 1 to 256.
+constexpr unsigned AWBM_MAX_RUN = 256;
 
 // True when the bytes start with the palette tag "RGB " (with the blank).
 inline bool awbm_palette_tag(const std::uint8_t* bytes)
@@ -29,3 +42,20 @@ inline std::uint64_t awbm16_picture_bytes(std::uint16_t width, std::uint16_t hei
 {
     return static_cast<std::uint64_t>(width) * height / 2;
 }
+
+// The pseudo-random stream that scrambles bit 7 of each run count of a compressed AWBM:
+// the well-known linear congruential generator (multiplier 1103515245, increment 12345)
+// yielding bits 16 to 30 of its state, started from state 1 for every picture. The same
+// mask scrambles and unscrambles.
+class AwbmRunScrambler {
+public:
+    std::uint8_t next_mask()
+    {
+        state_ = state_ * 1103515245u + 12345u;
+        std::uint32_t r = (state_ >> 16) & 0x7FFF;
+        return static_cast<std::uint8_t>((r ^ (r << 1)) & 0x80);  // bit 7 of r XOR bit 6 of r
+    }
+
+private:
+    std::uint32_t state_ = 1;
+};

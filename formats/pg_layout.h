@@ -13,7 +13,18 @@
 #include <cstdint>
 
 constexpr std::size_t PG_SIZE_AT = 10;      // width, then height at 12
+constexpr std::size_t PG_PALETTE_FLAG_AT = 3;
 constexpr std::uint8_t PG_OWN_PALETTE = 1;  // byte 3: the picture carries its palette table
+// Without its own palette the planes follow the 18-byte header. With it, the entry count
+// (16) stands at 10, the 16 entries (reserved, red, green, blue; 6-bit) from 12, the size
+// after them at 76 and 78, two unused words, and the planes from 84.
+constexpr std::size_t PG_HEADER_SIZE = 18;
+constexpr std::uint64_t PG_PLANES_AT = PG_HEADER_SIZE;
+constexpr unsigned PG_COLORS = 16;
+constexpr std::size_t PG_PALETTE_AT = 12;
+constexpr std::size_t PG_PALETTE_ENTRY = 4;
+constexpr std::size_t PG_OWN_SIZE_AT = PG_PALETTE_AT + PG_COLORS * PG_PALETTE_ENTRY;  // 76
+constexpr std::uint64_t PG_OWN_PLANES_AT = PG_OWN_SIZE_AT + 8;                       // 84
 constexpr std::size_t PG_SUBHEADER_READ = 21;
 constexpr std::uint64_t PG_SUBHEADER_PLANES_AT = 28;
 

@@ -6,11 +6,11 @@
 
 namespace {
 constexpr std::size_t HEADER_READ = 20;  // from the origin: "TEXT", "LOGO" and the fields up to the rows
-constexpr std::size_t HEADER_LENGTH_AT = 8;
-constexpr std::size_t MAP_AT = 10;
-constexpr std::size_t FONT_SIZE_AT = 12;
-constexpr std::size_t COLUMNS_AT = 16;
-constexpr std::size_t ROWS_AT = 18;
+constexpr std::size_t HEADER_LENGTH_AT = TEXTLOGO_HEADER_LENGTH_AT;
+constexpr std::size_t MAP_AT = TEXTLOGO_MAP_AT;
+constexpr std::size_t FONT_SIZE_AT = TEXTLOGO_FONT_SIZE_AT;
+constexpr std::size_t COLUMNS_AT = TEXTLOGO_COLUMNS_AT;
+constexpr std::size_t ROWS_AT = TEXTLOGO_ROWS_AT;
 constexpr std::size_t TAG_SIZE = 8;  // "TEXTLOGO"
 }  // namespace
 

@@ -22,6 +22,14 @@ constexpr std::uint16_t TEXTLOGO_HEADER_LENGTH = 21;
 constexpr unsigned TEXTLOGO_GLYPH_HEIGHT = 16;
 constexpr unsigned TEXTLOGO_CELL_WIDTH = 8;
 constexpr unsigned TEXTLOGO_CELL_BYTES = 2;  // character, attribute
+// Fields, from the origin.
+constexpr std::size_t TEXTLOGO_HEADER_LENGTH_AT = 8;
+constexpr std::size_t TEXTLOGO_MAP_AT = 10;
+constexpr std::size_t TEXTLOGO_FONT_SIZE_AT = 12;
+constexpr std::size_t TEXTLOGO_COLUMNS_AT = 16;
+constexpr std::size_t TEXTLOGO_ROWS_AT = 18;
+// A character byte names the glyph: a font holds at most 256.
+constexpr unsigned TEXTLOGO_MAX_GLYPHS = 256;
 
 struct TextlogoHeader {
     std::int64_t origin = TEXTLOGO_CONTAINER_ORIGIN;

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "decode/decoders.h"
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 #include "pipeline/load_pipeline.h"
 #include "support/fixtures.h"
 #include "support/image_oracle.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "decode/standard_colors.h"
+#include "formats/standard_colors.h"
 
 Bytes decode_bytes_with(SingleDecoder decoder, const Bytes& file, std::uint16_t width, std::uint16_t height,
                         std::string* messages, bool verbose)

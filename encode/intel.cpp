@@ -1,0 +1,78 @@
+// Intel pictures: GRFX (packed 4-bit rows with a 16-entry 6-bit palette) and the TEXTLOGO
+// container (a text screen of character and attribute bytes over its own 8 x 16 font).
+#include <map>
+
+#include "core/format_string.h"
+#include "encode/encoders.h"
+#include "formats/intel_layout.h"
+#include "formats/textlogo_layout.h"
+
+Bytes encode_grfx(const IndexedPicture& picture)
+{
+    Bytes out;
+    put_text(out, "GRFX");
+    pad_to(out, GRFX_DATA_OFFSET_AT);
+    put_u16(out, static_cast<unsigned>(GRFX_USUAL_DATA_OFFSET - GRFX_DATA_BIAS));
+    pad_to(out, GRFX_WIDTH_AT);
+    put_u16(out, picture.width);
+    put_u16(out, picture.height);  // GRFX_HEIGHT_AT
+    pad_to(out, GRFX_PALETTE_AT);
+    for (unsigned i = 0; i < GRFX_PALETTE_SIZE / 3; ++i) {
+        const Rgb8 c = picture.entry(i);
+        put_u8(out, c.r);
+        put_u8(out, c.g);
+        put_u8(out, c.b);
+    }
+    pad_to(out, GRFX_USUAL_DATA_OFFSET);
+    // The width is even: two pixels a byte, the left one in the high four bits.
+    for (std::uint32_t y = 0; y < picture.height; ++y)
+        for (std::uint32_t x = 0; x < picture.width; x += 2)
+            put_u8(out, (picture.at(x, y) & 0x0F) << 4 | (x + 1 < picture.width ? picture.at(x + 1, y) & 0x0F : 0));
+    return out;
+}
+
+Bytes encode_textlogo(const CellPicture& cells, std::string& refusal)
+{
+    // Equal glyphs share one entry of the font, numbered in order of first use.
+    std::map<Bytes, std::uint8_t> numbers;
+    Bytes font;
+    Bytes screen;
+    const std::size_t count = static_cast<std::size_t>(cells.columns) * cells.rows;
+    std::size_t distinct = 0;
+    for (std::size_t cell = 0; cell < count; ++cell) {
+        Bytes glyph(cells.glyphs.begin() + cell * TEXTLOGO_GLYPH_HEIGHT,
+                    cells.glyphs.begin() + (cell + 1) * TEXTLOGO_GLYPH_HEIGHT);
+        auto found = numbers.find(glyph);
+        if (found == numbers.end()) {
+            ++distinct;
+            if (distinct > TEXTLOGO_MAX_GLYPHS)
+                continue;  // only counted, for the refusal
+            found = numbers.emplace(glyph, static_cast<std::uint8_t>(distinct - 1)).first;
+            font.insert(font.end(), glyph.begin(), glyph.end());
+        }
+        put_u8(screen, found->second);
+        put_u8(screen, cells.attributes[cell]);
+    }
+    if (distinct > TEXTLOGO_MAX_GLYPHS) {
+        refusal = format_string("TEXTLOGO holds %u different glyphs; this picture needs %zu (choose a smaller size "
+                                "or a simpler picture)",
+                                TEXTLOGO_MAX_GLYPHS, distinct);
+        return {};
+    }
+    const std::size_t origin = static_cast<std::size_t>(TEXTLOGO_CONTAINER_ORIGIN);
+    const unsigned glyphs = static_cast<unsigned>(font.size() / TEXTLOGO_GLYPH_HEIGHT);
+    Bytes out;
+    pad_to(out, origin);
+    put_text(out, "TEXTLOGO");
+    pad_to(out, origin + TEXTLOGO_HEADER_LENGTH_AT);
+    put_u16(out, TEXTLOGO_HEADER_LENGTH);
+    put_u16(out, TEXTLOGO_HEADER_LENGTH + glyphs * TEXTLOGO_GLYPH_HEIGHT);  // TEXTLOGO_MAP_AT
+    put_u16(out, glyphs * 8);                                               // TEXTLOGO_FONT_SIZE_AT
+    pad_to(out, origin + TEXTLOGO_COLUMNS_AT);
+    put_u16(out, cells.columns);
+    put_u16(out, cells.rows);  // TEXTLOGO_ROWS_AT
+    pad_to(out, origin + TEXTLOGO_HEADER_LENGTH);
+    out.insert(out.end(), font.begin(), font.end());
+    out.insert(out.end(), screen.begin(), screen.end());
+    return out;
+}
