@@ -10,3 +10,4 @@ int run_identify(const std::vector<std::string>& args);
 int run_png(const std::vector<std::string>& args);
 int run_scan(const std::vector<std::string>& args);
 int run_thumbnail(const std::vector<std::string>& args);
+int run_convert(const std::vector<std::string>& args);

@@ -23,6 +23,7 @@ constexpr Command COMMANDS[] = {
     {"png", run_png},
     {"scan", run_scan},
     {"thumbnail", run_thumbnail},
+    {"convert", run_convert},
 };
 
 }  // namespace

@@ -1,13 +1,18 @@
-// The lh5 encoder. Three passes over the input:
+// The lh5 encoder:
 //  1. LZ77 parse: a hash-chain match finder over the window, with lazy matching (a match
 //     is put off by a byte when the next byte starts a longer one);
 //  2. block split: the symbols are cut where separate Huffman codes cost fewer bits than
 //     one code, head included (a block holds at most 65,535 symbols);
-//  3. per block, the symbol count, the three codes (lengths at most 16 bits, package-merge)
+//  3. optimal parse, twice: the cheapest path through every match the finder knows of,
+//     each symbol priced by the codes of its block in the split before; then split again.
+//     The cheapest of the parses is kept;
+//  4. per block, the symbol count, the three codes (lengths at most 16 bits, package-merge)
 //     and the symbols.
 #include "codec/lh5_encode.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "codec/lh5_encode_tables.h"
 #include "codec/lzh_format.h"
@@ -22,6 +27,9 @@ constexpr std::uint32_t FAR_SHORT_MATCH = 4096;  // a 3-byte match further back 
 constexpr std::size_t MAX_BLOCK_SYMBOLS = 0xFFFF;
 constexpr std::size_t MIN_SPLIT_SYMBOLS = 1024;  // blocks are not cut below this
 constexpr unsigned SPLIT_CANDIDATES = 15;        // cut points tried per block
+constexpr unsigned OPTIMAL_CHAIN = 256;          // candidates tried per position by the optimal parse
+constexpr unsigned NICE_LENGTH = 64;             // a match this long is taken whole, its bytes not searched
+constexpr unsigned OPTIMAL_PASSES = 2;
 
 // A literal (symbol < 256) or a match (symbol 256 + length - 3 and its position,
 // distance - 1).
@@ -90,6 +98,38 @@ public:
         return best;
     }
 
+    // Every length's nearest match at pos, before pos is inserted: appended to out in
+    // increasing length, each entry serving the lengths from the one before it up to its
+    // own. Returns the longest length.
+    unsigned candidates(std::size_t pos, unsigned chain, std::vector<Match>& out) const
+    {
+        std::size_t limit = std::min<std::size_t>(LZH_MAX_MATCH, in_.size() - pos);
+        if (limit < LZH_MIN_MATCH)
+            return 0;
+        const std::uint8_t* here = in_.data() + pos;
+        unsigned best = LZH_MIN_MATCH - 1;
+        std::int32_t cand = head_[hash(pos)];
+        for (; cand >= 0 && chain > 0; --chain) {
+            auto c = static_cast<std::size_t>(cand);
+            if (pos - c > maxDistance_)
+                break;
+            const std::uint8_t* there = in_.data() + c;
+            if (there[best] == here[best]) {
+                unsigned n = 0;
+                while (n < limit && there[n] == here[n])
+                    ++n;
+                if (n > best) {
+                    best = n;
+                    out.push_back({n, static_cast<std::uint32_t>(pos - c)});
+                    if (n == limit)
+                        break;
+                }
+            }
+            cand = prev_[c & prevMask_];
+        }
+        return best >= LZH_MIN_MATCH ? best : 0;
+    }
+
 private:
     std::uint32_t hash(std::size_t pos) const
     {
@@ -117,7 +157,7 @@ Token match_token(const Match& m)
 }
 
 // Pass 1: the input as literals and matches.
-std::vector<Token> parse(std::span<const std::uint8_t> input, unsigned windowBits)
+std::vector<Token> lazy_parse(std::span<const std::uint8_t> input, unsigned windowBits)
 {
     std::vector<Token> tokens;
     tokens.reserve(input.size() / 2 + 16);
@@ -155,17 +195,23 @@ void count(const Token& t, Lh5Counts& counts)
         counts.position[lh5_position_class(t.position)]++;
 }
 
+// Blocks as the ends of their symbol runs.
+struct BlockPlan {
+    std::vector<std::size_t> ends;
+    std::uint64_t bits = 0;  // the whole stream
+};
+
 // Pass 2: cuts the symbols into blocks.
 class BlockSplitter {
 public:
     BlockSplitter(const std::vector<Token>& tokens, const LzhWindowShape& shape) : tokens_(tokens), shape_(shape) {}
 
-    // Block ends, in order.
-    std::vector<std::size_t> split()
+    // Block ends, in order, and the bits of all blocks.
+    BlockPlan split()
     {
-        std::vector<std::size_t> ends;
-        split(0, tokens_.size(), ends);
-        return ends;
+        BlockPlan plan;
+        split(0, tokens_.size(), plan);
+        return plan;
     }
 
 private:
@@ -177,18 +223,20 @@ private:
 
     // Cuts [begin, end) at the candidate point that saves most, and the halves in turn;
     // a run too long for one block is cut in the middle whatever it saves.
-    void split(std::size_t begin, std::size_t end, std::vector<std::size_t>& ends)
+    void split(std::size_t begin, std::size_t end, BlockPlan& plan)
     {
         static_assert(2 * MIN_SPLIT_SYMBOLS <= MAX_BLOCK_SYMBOLS);
         std::size_t size = end - begin;
-        if (size < 2 * MIN_SPLIT_SYMBOLS) {
-            ends.push_back(end);
-            return;
-        }
         Lh5Counts whole;
         for (std::size_t i = begin; i < end; ++i)
             count(tokens_[i], whole);
-        std::uint64_t best = size > MAX_BLOCK_SYMBOLS ? UINT64_MAX : cost(whole);
+        std::uint64_t wholeCost = size > MAX_BLOCK_SYMBOLS ? UINT64_MAX : cost(whole);
+        if (size < 2 * MIN_SPLIT_SYMBOLS) {
+            plan.ends.push_back(end);
+            plan.bits += wholeCost;
+            return;
+        }
+        std::uint64_t best = wholeCost;
         std::size_t bestCut = 0;
         Lh5Counts left;
         std::size_t at = begin;
@@ -207,11 +255,12 @@ private:
             }
         }
         if (bestCut == 0) {
-            ends.push_back(end);
+            plan.ends.push_back(end);
+            plan.bits += wholeCost;
             return;
         }
-        split(begin, bestCut, ends);
-        split(bestCut, end, ends);
+        split(begin, bestCut, plan);
+        split(bestCut, end, plan);
     }
 
     const std::vector<Token>& tokens_;
@@ -220,7 +269,130 @@ private:
     Lh5BlockCodes codes_;
 };
 
-// Pass 3: one block.
+// Bits of each symbol under one block's codes, a position's extra bits included. A symbol
+// the codes leave out is priced a little above their longest code.
+struct CostModel {
+    std::array<std::uint32_t, LZH_NC> symbol{};
+    std::array<std::uint32_t, LH5_MAX_POSITION_CLASSES> position{};
+    std::size_t end = 0;  // the input position where the block ends
+};
+
+template <std::size_t N, unsigned M>
+void price(const Lh5Code<M>& code, std::array<std::uint32_t, N>& bits, unsigned n)
+{
+    constexpr unsigned UNUSED_EXTRA_BITS = 2;
+    constexpr unsigned SINGLE_VALUE_UNUSED_BITS = 8;
+    unsigned longest = 0;
+    for (unsigned s = 0; s < n; ++s)
+        longest = std::max<unsigned>(longest, code.length[s]);
+    unsigned unused = code.single >= 0 ? SINGLE_VALUE_UNUSED_BITS : longest + UNUSED_EXTRA_BITS;
+    for (unsigned s = 0; s < n; ++s)
+        bits[s] = code.length[s] ? code.length[s] : (static_cast<int>(s) == code.single ? 0 : unused);
+}
+
+std::vector<CostModel> cost_models(const std::vector<Token>& tokens, const BlockPlan& plan, const LzhWindowShape& shape)
+{
+    std::vector<CostModel> models(plan.ends.size());
+    Lh5CodeBuilder builder;
+    Lh5BlockCodes codes;
+    std::size_t begin = 0, inputAt = 0;
+    for (std::size_t b = 0; b < plan.ends.size(); ++b) {
+        Lh5Counts counts;
+        for (std::size_t i = begin; i < plan.ends[b]; ++i) {
+            count(tokens[i], counts);
+            inputAt += tokens[i].symbol < LZH_LITERALS ? 1 : tokens[i].symbol - LZH_LENGTH_OFFSET;
+        }
+        builder.build(counts, shape.positionClasses, shape.positionCountBits, codes);
+        CostModel& m = models[b];
+        price(codes.literalLength, m.symbol, LZH_NC);
+        price(codes.position, m.position, shape.positionClasses);
+        for (unsigned k = 2; k < shape.positionClasses; ++k)
+            m.position[k] += k - 1;
+        m.end = inputAt;
+        begin = plan.ends[b];
+    }
+    models.back().end = SIZE_MAX;
+    return models;
+}
+
+// Every position's matches, found once for all optimal passes. A match of NICE_LENGTH or
+// more is taken whole: the bytes it covers are not searched, and each is offered only
+// the rest of that match (marked `whole`).
+struct MatchTable {
+    std::vector<Match> matches;
+    std::vector<std::uint32_t> first;  // position i's matches: first[i] .. first[i + 1]
+    std::vector<bool> whole;           // the last match of position i is to be taken whole or not at all
+
+    MatchTable(std::span<const std::uint8_t> input, unsigned windowBits) : first(input.size() + 1), whole(input.size())
+    {
+        MatchFinder finder(input, windowBits);
+        matches.reserve(input.size());
+        for (std::size_t i = 0; i < input.size();) {
+            first[i] = static_cast<std::uint32_t>(matches.size());
+            unsigned longest = finder.candidates(i, OPTIMAL_CHAIN, matches);
+            finder.insert(i);
+            if (longest < NICE_LENGTH) {
+                ++i;
+                continue;
+            }
+            Match m = matches.back();
+            whole[i] = true;
+            for (unsigned k = 1; k < m.length; ++k) {
+                first[i + k] = static_cast<std::uint32_t>(matches.size());
+                if (m.length - k >= LZH_MIN_MATCH) {
+                    matches.push_back({m.length - k, m.distance});
+                    whole[i + k] = true;
+                }
+                finder.insert(i + k);
+            }
+            i += m.length;
+        }
+        first[input.size()] = static_cast<std::uint32_t>(matches.size());
+    }
+};
+
+// Pass 3: the cheapest parse under the models, by shortest path over the positions.
+std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const MatchTable& table,
+                                 const std::vector<CostModel>& models)
+{
+    struct Step {
+        std::uint64_t cost = UINT64_MAX;
+        std::uint32_t distance = 0;  // 0: a literal
+        std::uint16_t length = 0;
+    };
+    std::vector<Step> best(input.size() + 1);
+    best[0].cost = 0;
+    std::size_t block = 0;
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        while (i >= models[block].end)
+            ++block;
+        const CostModel& m = models[block];
+        std::uint64_t here = best[i].cost;
+        std::uint64_t viaLiteral = here + m.symbol[input[i]];
+        if (viaLiteral < best[i + 1].cost)
+            best[i + 1] = {viaLiteral, 0, 1};
+        std::uint32_t end = table.first[i + 1];
+        unsigned shorter = LZH_MIN_MATCH - 1;
+        for (std::uint32_t k = table.first[i]; k < end; ++k) {
+            const Match& match = table.matches[k];
+            std::uint64_t base = here + m.position[lh5_position_class(match.distance - 1)];
+            unsigned from = table.whole[i] && k + 1 == end ? match.length : shorter + 1;
+            for (unsigned len = from; len <= match.length; ++len) {
+                std::uint64_t cost = base + m.symbol[len + LZH_LENGTH_OFFSET];
+                if (cost < best[i + len].cost)
+                    best[i + len] = {cost, match.distance, static_cast<std::uint16_t>(len)};
+            }
+            shorter = match.length;
+        }
+    }
+    std::vector<Token> tokens;
+    for (std::size_t i = input.size(); i > 0; i -= best[i].length)
+        tokens.push_back(best[i].distance ? match_token({best[i].length, best[i].distance}) : literal(input[i - 1]));
+    std::reverse(tokens.begin(), tokens.end());
+    return tokens;
+}
+
+// Pass 4: one block.
 void write_block(Lh5BitWriter& out, std::span<const Token> block, const LzhWindowShape& shape, Lh5CodeBuilder& builder,
                  Lh5BlockCodes& codes)
 {
@@ -250,15 +422,24 @@ std::vector<std::uint8_t> lh5_encode(std::span<const std::uint8_t> input, const 
     if (input.empty())
         return out;
     LzhWindowShape shape = lzh_window_shape(options.dictionaryBits);
-    std::vector<Token> tokens = parse(input, shape.windowBits);
-    std::vector<std::size_t> ends = BlockSplitter(tokens, shape).split();
+    std::vector<Token> tokens = lazy_parse(input, shape.windowBits);
+    BlockPlan plan = BlockSplitter(tokens, shape).split();
+    MatchTable table(input, shape.windowBits);
+    for (unsigned pass = 0; pass < OPTIMAL_PASSES; ++pass) {
+        std::vector<Token> cheaper = optimal_parse(input, table, cost_models(tokens, plan, shape));
+        BlockPlan cheaperPlan = BlockSplitter(cheaper, shape).split();
+        if (cheaperPlan.bits >= plan.bits)
+            break;
+        tokens.swap(cheaper);
+        plan = std::move(cheaperPlan);
+    }
 
     out.reserve(input.size() / 2 + 64);
     Lh5BitWriter bits(&out);
     Lh5CodeBuilder builder;
     Lh5BlockCodes codes;
     std::size_t begin = 0;
-    for (std::size_t end : ends) {
+    for (std::size_t end : plan.ends) {
         write_block(bits, std::span(tokens).subspan(begin, end - begin), shape, builder, codes);
         begin = end;
     }

@@ -7,25 +7,83 @@ namespace {
 constexpr unsigned PT_SHORT_LENGTH_MAX = 6;  // lengths up to 6 take 3 bits; longer ones escape
 constexpr unsigned NT_ZERO_RUN_MAX = 3;      // what the 2-bit zero run after the third length holds
 
-// One code-length symbol of the literal/length lengths, with its extra bits.
-struct LengthItem {
-    unsigned symbol;
-    std::uint32_t extra;
-    unsigned extraBits;
-};
+constexpr unsigned SHORT_RUN_MAX = LZH_SHORT_ZERO_RUN_BASE + (1u << LZH_SHORT_ZERO_RUN_BITS) - 1;  // 18
+constexpr unsigned LONG_RUN_MAX = LZH_LONG_ZERO_RUN_BASE + (1u << LZH_LONG_ZERO_RUN_BITS) - 1;     // 531
+constexpr std::uint32_t UNUSABLE = UINT32_MAX / 4;
+constexpr unsigned LENGTH_CODE_TRIALS = 3;
 
-// The literal/length code lengths as the code-length symbols that send them (up to the
-// last used symbol), each handed to emit; returns how many lengths they cover.
-template <typename Emit>
-unsigned for_each_length_item(const std::uint8_t* length, Emit emit)
+// How many literal/length lengths are sent: up to the last used symbol.
+unsigned sent_lengths(const std::uint8_t* length)
 {
     unsigned n = LZH_NC;
     while (n > 0 && length[n - 1] == 0)
         --n;
+    return n;
+}
+
+// A run of zero lengths the usual way: one or two single zeros, a short run, a single zero
+// and a short run for 19, a long run from 20.
+void usual_zero_run(unsigned zeros, std::vector<Lh5LengthItem>& items)
+{
+    if (zeros < LZH_SHORT_ZERO_RUN_BASE) {
+        items.insert(items.end(), zeros, Lh5LengthItem{0, 0, 0});
+    } else if (zeros <= SHORT_RUN_MAX) {
+        items.push_back({1, LZH_SHORT_ZERO_RUN_BITS, static_cast<std::uint16_t>(zeros - LZH_SHORT_ZERO_RUN_BASE)});
+    } else if (zeros < LZH_LONG_ZERO_RUN_BASE) {
+        items.push_back({0, 0, 0});
+        items.push_back({1, LZH_SHORT_ZERO_RUN_BITS, SHORT_RUN_MAX - LZH_SHORT_ZERO_RUN_BASE});
+    } else {
+        items.push_back({2, LZH_LONG_ZERO_RUN_BITS, static_cast<std::uint16_t>(zeros - LZH_LONG_ZERO_RUN_BASE)});
+    }
+}
+
+// A run of zero lengths in the fewest bits under a code-length code (bits[s] per symbol,
+// UNUSABLE for one the code lacks): a long run alone, or single zeros and short runs.
+void cheapest_zero_run(unsigned zeros, const std::uint32_t* bits, std::vector<Lh5LengthItem>& items)
+{
+    // A long run takes any 20..531 zeros at one price, so it never shares a run.
+    std::uint32_t longRun = bits[2] + LZH_LONG_ZERO_RUN_BITS;
+    // cost[z]: the fewest bits for z zeros by single zeros and short runs; step[z] the
+    // zeros the last item takes.
+    std::uint32_t cost[LZH_NC + 1];
+    std::uint8_t step[LZH_NC + 1];
+    cost[0] = 0;
+    for (unsigned z = 1; z <= zeros; ++z) {
+        cost[z] = std::min(cost[z - 1] + bits[0], UNUSABLE);
+        step[z] = 1;
+        std::uint32_t run = bits[1] + LZH_SHORT_ZERO_RUN_BITS;
+        for (unsigned k = LZH_SHORT_ZERO_RUN_BASE; k <= SHORT_RUN_MAX && k <= z; ++k) {
+            if (cost[z - k] + run < cost[z]) {
+                cost[z] = cost[z - k] + run;
+                step[z] = static_cast<std::uint8_t>(k);
+            }
+        }
+    }
+    bool longIsCheaper = zeros >= LZH_LONG_ZERO_RUN_BASE && longRun <= cost[zeros];
+    if (longIsCheaper || cost[zeros] >= UNUSABLE) {
+        usual_zero_run(zeros, items);
+        return;
+    }
+    std::size_t start = items.size();
+    for (unsigned z = zeros; z > 0; z -= step[z]) {
+        if (step[z] == 1)
+            items.push_back({0, 0, 0});
+        else
+            items.push_back({1, LZH_SHORT_ZERO_RUN_BITS, static_cast<std::uint16_t>(step[z] - LZH_SHORT_ZERO_RUN_BASE)});
+    }
+    std::reverse(items.begin() + static_cast<std::ptrdiff_t>(start), items.end());
+}
+
+// The literal/length lengths as code-length items; runs of zeros cut the usual way, or,
+// given the code-length code's bits per symbol, the cheapest way.
+void length_items(const std::uint8_t* length, const std::uint32_t* bits, std::vector<Lh5LengthItem>& items)
+{
+    items.clear();
+    unsigned n = sent_lengths(length);
     for (unsigned i = 0; i < n;) {
         unsigned k = length[i++];
         if (k != 0) {
-            emit(LengthItem{k + LZH_LENGTH_SYMBOL_OFFSET, 0, 0});
+            items.push_back({static_cast<std::uint8_t>(k + LZH_LENGTH_SYMBOL_OFFSET), 0, 0});
             continue;
         }
         unsigned zeros = 1;
@@ -33,21 +91,12 @@ unsigned for_each_length_item(const std::uint8_t* length, Emit emit)
             ++i;
             ++zeros;
         }
-        constexpr unsigned SHORT_RUN_MAX = LZH_SHORT_ZERO_RUN_BASE + (1u << LZH_SHORT_ZERO_RUN_BITS) - 1;  // 18
-        if (zeros < LZH_SHORT_ZERO_RUN_BASE) {
-            for (unsigned z = 0; z < zeros; ++z)
-                emit(LengthItem{0, 0, 0});
-        } else if (zeros <= SHORT_RUN_MAX) {
-            emit(LengthItem{1, zeros - LZH_SHORT_ZERO_RUN_BASE, LZH_SHORT_ZERO_RUN_BITS});
-        } else if (zeros < LZH_LONG_ZERO_RUN_BASE) {
-            // 19 zeros: one alone and a short run of 18.
-            emit(LengthItem{0, 0, 0});
-            emit(LengthItem{1, SHORT_RUN_MAX - LZH_SHORT_ZERO_RUN_BASE, LZH_SHORT_ZERO_RUN_BITS});
-        } else {
-            emit(LengthItem{2, zeros - LZH_LONG_ZERO_RUN_BASE, LZH_LONG_ZERO_RUN_BITS});
-        }
+        if (bits)
+            cheapest_zero_run(zeros, bits, items);
+        else
+            usual_zero_run(zeros, items);
     }
-    return n;
+    static_assert(LONG_RUN_MAX >= LZH_NC);
 }
 
 // Lengths of the code-length code or the position code: 3 bits each, longer ones as 7
@@ -166,16 +215,52 @@ void Lh5CodeBuilder::build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N
     assign_codes(code);
 }
 
+void Lh5CodeBuilder::build_length_code(Lh5BlockCodes& codes)
+{
+    codes.lengthItems.clear();
+    codes.codeLength = {};
+    codes.codeLength.single = 0;
+    if (codes.literalLength.single >= 0)
+        return;  // sent as a single value; the code-length code goes unused
+    const std::uint8_t* lengths = codes.literalLength.length.data();
+    codes.lengthCount = sent_lengths(lengths);
+    length_items(lengths, nullptr, codes.lengthItems);
+    std::uint64_t bestBits = UINT64_MAX;
+    Lh5Code<LZH_NT> trialCode;
+    for (unsigned trial = 0; trial < LENGTH_CODE_TRIALS; ++trial) {
+        const std::vector<Lh5LengthItem>& items = trial == 0 ? codes.lengthItems : trial_;
+        std::uint32_t freq[LZH_NT] = {};
+        for (const Lh5LengthItem& item : items)
+            ++freq[item.symbol];
+        build_code(freq, LZH_NT, trialCode);
+        Lh5BitWriter counter(nullptr);
+        write_single_or_lengths(counter, trialCode, LZH_NT, LZH_NT_COUNT_BITS, LZH_NT_SPECIAL_INDEX);
+        std::uint64_t bits = counter.bits();
+        for (const Lh5LengthItem& item : items)
+            bits += trialCode.length[item.symbol] + item.extraBits;
+        if (bits >= bestBits)
+            break;
+        bestBits = bits;
+        codes.codeLength = trialCode;
+        if (trial > 0)
+            codes.lengthItems.swap(trial_);
+        // Re-cut the runs of zeros for this code.
+        std::uint32_t symbolBits[LZH_NT];
+        for (unsigned t = 0; t < LZH_NT; ++t) {
+            bool usable = trialCode.single >= 0 ? static_cast<int>(t) == trialCode.single : trialCode.length[t] != 0;
+            symbolBits[t] = usable ? trialCode.length[t] : UNUSABLE;
+        }
+        length_items(lengths, symbolBits, trial_);
+    }
+}
+
 void Lh5CodeBuilder::build(const Lh5Counts& counts, unsigned positionClasses, unsigned positionCountBits,
                            Lh5BlockCodes& codes)
 {
     codes.positionClasses = positionClasses;
     codes.positionCountBits = positionCountBits;
     build_code(counts.literalLength.data(), LZH_NC, codes.literalLength);
-    std::uint32_t lengthFreq[LZH_NT] = {};
-    if (codes.literalLength.single < 0)
-        for_each_length_item(codes.literalLength.length.data(), [&](const LengthItem& item) { ++lengthFreq[item.symbol]; });
-    build_code(lengthFreq, LZH_NT, codes.codeLength);
+    build_length_code(codes);
     build_code(counts.position.data(), positionClasses, codes.position);
 
     std::uint64_t body = 0;
@@ -201,13 +286,11 @@ void write_lh5_block_head(Lh5BitWriter& out, const Lh5BlockCodes& codes, unsigne
         out.put(static_cast<std::uint32_t>(codes.literalLength.single), LZH_NC_COUNT_BITS);
     } else {
         write_single_or_lengths(out, codes.codeLength, LZH_NT, LZH_NT_COUNT_BITS, LZH_NT_SPECIAL_INDEX);
-        // Count the lengths first: the count precedes them.
-        unsigned n = for_each_length_item(codes.literalLength.length.data(), [](const LengthItem&) {});
-        out.put(n, LZH_NC_COUNT_BITS);
-        for_each_length_item(codes.literalLength.length.data(), [&](const LengthItem& item) {
+        out.put(codes.lengthCount, LZH_NC_COUNT_BITS);
+        for (const Lh5LengthItem& item : codes.lengthItems) {
             out.put(codes.codeLength.code[item.symbol], codes.codeLength.length[item.symbol]);
             out.put(item.extra, item.extraBits);
-        });
+        }
     }
     write_single_or_lengths(out, codes.position, codes.positionClasses, codes.positionCountBits, NO_SPECIAL);
 }

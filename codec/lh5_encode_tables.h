@@ -67,11 +67,20 @@ struct Lh5Code {
     int single = -1;  // the value of a single-value code, else -1
 };
 
+// One code-length symbol that sends literal/length code lengths, with its extra bits.
+struct Lh5LengthItem {
+    std::uint8_t symbol;     // 0..2 zeros (one, a short run, a long run); 3..18 a length
+    std::uint8_t extraBits;  // 0, or the run's 4 or 9 bits
+    std::uint16_t extra;
+};
+
 // The three codes of a block and what the block costs.
 struct Lh5BlockCodes {
     Lh5Code<LZH_NC> literalLength;
     Lh5Code<LZH_NT> codeLength;
     Lh5Code<LH5_MAX_POSITION_CLASSES> position;
+    std::vector<Lh5LengthItem> lengthItems;  // the literal/length lengths as code-length symbols
+    unsigned lengthCount = 0;                // how many lengths they send
     unsigned positionClasses = 0;
     unsigned positionCountBits = 0;
     std::uint64_t headBits = 0;  // the block head, symbol count included
@@ -98,7 +107,11 @@ private:
     // used get 0, and a code of fewer than two used symbols becomes a single value.
     template <unsigned N>
     void build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code);
+    // The code-length code and the items it sends: first with runs of zeros cut the usual
+    // way, then re-cut to what the code makes cheapest, while that saves bits.
+    void build_length_code(Lh5BlockCodes& codes);
 
+    std::vector<Lh5LengthItem> trial_;
     struct Node {
         std::uint64_t weight;
         std::int32_t left;   // a leaf's symbol, or a package's first node

@@ -292,9 +292,11 @@ void encode_cells(const TargetInfo& info, const std::vector<std::uint8_t>& rgb, 
                                             info.title, grouped(result.sourceColors).c_str(), result.rmse);
 }
 
-Bytes encode_indexed(EncodeTarget target, const IndexedPicture& picture)
+Bytes encode_indexed(EncodeTarget target, const IndexedPicture& picture, std::string& refusal)
 {
     switch (target) {
+    case EncodeTarget::grfxCompressed: return pack_compressed_grfx(encode_grfx(picture), refusal);
+    case EncodeTarget::pgCompressed: return pack_compressed_pg(encode_pg(picture));
     case EncodeTarget::awbm16: return encode_awbm16(picture);
     case EncodeTarget::awbm256: return encode_awbm256(picture);
     case EncodeTarget::awbm16Compressed: return encode_awbm16_compressed(picture);
@@ -330,10 +332,6 @@ EncodedLogo encode_logo(const SourcePicture& source, const EncodeOptions& option
     result.refusal = size_refusal(info, width, height);
     if (!result.ok())
         return result;
-    if (info.target == EncodeTarget::grfxCompressed || info.target == EncodeTarget::pgCompressed) {
-        result.refusal = format_string("%s needs the lh5 packer, which this build lacks", info.title);
-        return result;
-    }
 
     const bool sameSize = width == source.width && height == source.height;
     const Placement placement = place_picture(source.width, source.height, width, height, options.stretch);
@@ -371,7 +369,9 @@ EncodedLogo encode_logo(const SourcePicture& source, const EncodeOptions& option
             black_first(picture);
         result.quantised = true;
     }
-    result.bytes = encode_indexed(info.target, picture);
+    result.bytes = encode_indexed(info.target, picture, result.refusal);
+    if (!result.ok())
+        return result;
     result.width = drawn.width;
     result.height = height;
     result.rgb = draw_indexed(picture, drawn);

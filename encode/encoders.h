@@ -19,9 +19,12 @@ Bytes encode_awbm256(const IndexedPicture& picture);
 Bytes encode_awbm16_compressed(const IndexedPicture& picture);
 Bytes encode_awbm256_compressed(const IndexedPicture& picture);
 
-// encode/intel.cpp: GRFX (packed 4-bit rows) and the TEXTLOGO container; refusal says why
-// the cells do not fit a font (the bytes are then empty).
+// encode/intel.cpp: GRFX (packed 4-bit rows), the lh5 containers of a GRFX or PG picture,
+// and the TEXTLOGO container; refusal says why a container cannot hold its contents (the
+// bytes are then empty).
 Bytes encode_grfx(const IndexedPicture& picture);
+Bytes pack_compressed_grfx(const Bytes& grfx, std::string& refusal);
+Bytes pack_compressed_pg(const Bytes& pg);
 Bytes encode_textlogo(const CellPicture& cells, std::string& refusal);
 
 // encode/phoenix.cpp: PG, in the standard colours when its palette is the standard table,

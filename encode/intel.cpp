@@ -1,7 +1,9 @@
-// Intel pictures: GRFX (packed 4-bit rows with a 16-entry 6-bit palette) and the TEXTLOGO
-// container (a text screen of character and attribute bytes over its own 8 x 16 font).
+// Intel pictures: GRFX (packed 4-bit rows with a 16-entry 6-bit palette), the lh5
+// containers of GRFX and PG pictures, and the TEXTLOGO container (a text screen of
+// character and attribute bytes over its own 8 x 16 font).
 #include <map>
 
+#include "codec/lh5_encode.h"
 #include "core/format_string.h"
 #include "encode/encoders.h"
 #include "formats/intel_layout.h"
@@ -28,6 +30,66 @@ Bytes encode_grfx(const IndexedPicture& picture)
     for (std::uint32_t y = 0; y < picture.height; ++y)
         for (std::uint32_t x = 0; x < picture.width; x += 2)
             put_u8(out, (picture.at(x, y) & 0x0F) << 4 | (x + 1 < picture.width ? picture.at(x + 1, y) & 0x0F : 0));
+    return out;
+}
+
+namespace {
+
+// The compressed GRFX container's packed size is two bytes' sum of 64 KiB units.
+constexpr std::uint32_t MAX_GRFX_UNITS = 2 * 255;
+
+Bytes lh5(const Bytes& data)
+{
+    return lh5_encode(data, Lh5EncodeOptions{INTEL_LH5_WINDOW_BITS});
+}
+
+}  // namespace
+
+Bytes pack_compressed_grfx(const Bytes& grfx, std::string& refusal)
+{
+    const Bytes packed = lh5(grfx);
+    const std::uint32_t units =
+        static_cast<std::uint32_t>((packed.size() + GRFX_CONTAINER_PACKED_UNIT - 1) / GRFX_CONTAINER_PACKED_UNIT);
+    if (units > MAX_GRFX_UNITS) {
+        refusal = format_string("Compressed GRFX holds at most %u packed bytes; this picture packs to %zu",
+                                MAX_GRFX_UNITS * GRFX_CONTAINER_PACKED_UNIT, packed.size());
+        return {};
+    }
+    // The two bytes that count the units, and the two after them, must each differ from
+    // their counterpart in "LOGO", or the file reads as a GRFXLOGO container.
+    unsigned first = units < 255 ? (units == 0 ? 1 : units) : 255;
+    unsigned second = units > first ? units - first : 0;
+    if (first == 'L') {
+        --first;
+        ++second;
+    }
+    if (second == 'O') {
+        --first;
+        ++second;
+    }
+    Bytes out;
+    pad_to(out, INTEL_TAG_OFFSET);
+    put_text(out, "GRFX");
+    put_u8(out, first);   // GRFX_CONTAINER_NOT_LOGO_AT
+    put_u8(out, second);
+    put_u8(out, 0);
+    put_u8(out, 0);
+    put_u32(out, static_cast<std::uint32_t>(grfx.size()));  // GRFX_CONTAINER_UNPACKED_AT
+    out.insert(out.end(), packed.begin(), packed.end());     // GRFX_CONTAINER_DATA
+    return out;
+}
+
+Bytes pack_compressed_pg(const Bytes& pg)
+{
+    const Bytes packed = lh5(pg);
+    Bytes out;
+    pad_to(out, PG_CONTAINER_MARK_AT);
+    out.insert(out.end(), std::begin(PG_CONTAINER_MARK), std::end(PG_CONTAINER_MARK));
+    pad_to(out, PG_CONTAINER_UNPACKED_AT);
+    put_u32(out, static_cast<std::uint32_t>(pg.size()));
+    put_u32(out, static_cast<std::uint32_t>(packed.size()));  // PG_CONTAINER_PACKED_AT
+    pad_to(out, PG_CONTAINER_DATA);
+    out.insert(out.end(), packed.begin(), packed.end());
     return out;
 }
 

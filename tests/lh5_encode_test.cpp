@@ -2,6 +2,8 @@
 // LHA archive, with lhasa (an independent decoder that checks the CRC).
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -148,4 +150,32 @@ TEST(Lh5Encode, WindowsReachAsFarAsTheirSize)
         std::string errors;
         EXPECT_TRUE(kernel_decode(lh5_encode(inside, {.dictionaryBits = bits}), inside.size(), bits, errors) == inside);
     }
+}
+
+// Sizes only: every fixture (logos, pictures, ROM images) packs no larger than jlha's
+// -lh5- stream of it.
+TEST(Lh5Encode, NeverLargerThanJlha)
+{
+    if (!have_program("jlha"))
+        GTEST_SKIP() << "jlha is not installed";
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    for (const char* root : {ZARPO2_TEST_DATA_DIR, ZARPO2_TEST_DATA_DIR "/../../samples"})
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file() && entry.file_size() > 0)
+                files.push_back(entry.path());
+    std::vector<std::uint32_t> jlha = jlha_packed_sizes(files);
+    ASSERT_EQ(jlha.size(), files.size()) << "jlha failed";
+    std::uint64_t ours = 0, theirs = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (jlha[i] == 0)
+            continue;  // jlha stored it
+        std::size_t size = lh5_encode(read_file(files[i])).size();
+        EXPECT_LE(size, jlha[i]) << files[i];
+        ours += size;
+        theirs += jlha[i];
+    }
+    EXPECT_GT(theirs, 100000u) << "too few files packed";
+    std::printf("lh5 of the fixtures: %llu bytes, jlha %llu\n", static_cast<unsigned long long>(ours),
+                static_cast<unsigned long long>(theirs));
 }

@@ -1,0 +1,257 @@
+#include "output/convert_logo.h"
+
+#include <png.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "core/format_string.h"
+#include "core/limits.h"
+#include "core/stream_io.h"
+#include "formats/epa_layout.h"
+#include "formats/standard_colors.h"
+#include "formats/textlogo_layout.h"
+#include "output/png_file.h"
+#include "pipeline/decode_logo.h"
+#include "pipeline/input_file.h"
+#include "pipeline/viewer_state.h"
+
+namespace {
+
+constexpr unsigned KEPT_PALETTE_COLORS = 16;
+
+// The formats whose decoders keep their 16-entry palette in the palette buffer, 6-bit
+// values blue first: AWBM16, PG and GRFX, plain and compressed.
+bool keeps_palette16(LogoFormatId id)
+{
+    return id == FORMAT_AWBM16 || id == FORMAT_AWBM16_COMPRESSED || id == FORMAT_PHOENIX_PG ||
+           id == FORMAT_INTEL_COMPRESSED_PG || id == FORMAT_INTEL_GRFX || id == FORMAT_INTEL_COMPRESSED_GRFX;
+}
+
+bool is_epa(LogoFormatId id)
+{
+    return id == FORMAT_STANDARD_EPA || id == FORMAT_NONSTANDARD_EPA;
+}
+
+// Each pixel's index: the first palette entry of its colour. false when a pixel has a
+// colour the palette lacks.
+bool index_pixels(SourcePicture& picture)
+{
+    picture.indices.assign(static_cast<std::size_t>(picture.width) * picture.height, 0);
+    for (std::size_t i = 0; i < picture.indices.size(); ++i) {
+        const Rgb8 c{picture.rgb[i * 3], picture.rgb[i * 3 + 1], picture.rgb[i * 3 + 2]};
+        std::size_t k = 0;
+        while (k < picture.palette.size() && !(picture.palette[k] == c))
+            ++k;
+        if (k == picture.palette.size())
+            return false;
+        picture.indices[i] = static_cast<std::uint8_t>(k);
+    }
+    return true;
+}
+
+// The colour of each cell as the ColorMap panel shows it (its top-left pixel, off the
+// grid), as an index of the standard table.
+std::vector<std::uint8_t> cell_colors(const std::uint8_t* colorMap, std::uint32_t width, std::uint32_t height,
+                                      unsigned cellHeight)
+{
+    std::vector<std::uint8_t> colors;
+    for (std::uint32_t y = 0; y + cellHeight <= height; y += cellHeight)
+        for (std::uint32_t x = 0; x + EPA_CELL_WIDTH <= width; x += EPA_CELL_WIDTH) {
+            const std::uint8_t* p = colorMap + (static_cast<std::size_t>(y) * width + x) * 3;
+            std::uint8_t index = 0;
+            for (unsigned n = 0; n < 16; ++n) {
+                std::uint8_t rgb[3];
+                standard_color_rgb(n, rgb);
+                if (std::memcmp(rgb, p, 3) == 0) {
+                    index = static_cast<std::uint8_t>(n);
+                    break;
+                }
+            }
+            colors.push_back(index);
+        }
+    return colors;
+}
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Why the decoded file differs from what was encoded, or empty.
+std::string read_back_problem(const EncodedLogo& encoded, const TargetInfo& info)
+{
+    SilentSink silent;
+    HeadlessFrontEnd quiet;
+    quiet.quiet = true;
+    quiet.sink = &silent;
+    LoadContext load(silent, false);
+    if (!load.replace_input(encoded.bytes))
+        return "out of memory while checking the file";
+    DecodedLogo logo = decode_logo(load, "converted", quiet, ENGLISH_STRINGS);
+    const LogoDescriptor& d = logo.descriptor;
+    const bool sameFormat = d.formatId == info.readsAs || (is_epa(info.readsAs) && is_epa(d.formatId));
+    if (!logo.decoded || !sameFormat)
+        return format_string("the file would not open as %s but as %s; choose another size", info.title,
+                             d.formatName ? d.formatName : "an unknown format");
+    const std::size_t size = static_cast<std::size_t>(d.width) * d.height * 3;
+    if (d.width != encoded.width || d.height != encoded.height || !d.image || encoded.rgb.size() != size ||
+        std::memcmp(d.image, encoded.rgb.data(), size) != 0)
+        return format_string("the %s file would not show the picture it was made from", info.title);
+    return {};
+}
+
+}  // namespace
+
+bool is_png_file(const std::string& path)
+{
+    std::string problem;
+    OwnedFile file = open_input_file(path, problem);
+    if (!file)
+        return false;
+    std::uint8_t head[sizeof PNG_SIGNATURE] = {};
+    read_at(file.get(), 0, head, sizeof head);
+    return std::memcmp(head, PNG_SIGNATURE, sizeof head) == 0;
+}
+
+bool read_png_picture(const std::string& path, SourcePicture& out, std::string& why)
+{
+    std::string problem;
+    OwnedFile file = open_input_file(path, problem);
+    if (!file) {
+        why = problem;
+        return false;
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_stdio(&image, file.get())) {
+        why = std::string("not a readable PNG picture: ") + image.message;
+        return false;
+    }
+    // A declared size is checked before anything is allocated: a small file may claim
+    // a huge picture.
+    if (image.width == 0 || image.height == 0 || image.width > MAX_PICTURE_SIDE || image.height > MAX_PICTURE_SIDE) {
+        why = format_string("pictures of at most %u x %u pixels can be converted; this one is %u x %u",
+                            MAX_PICTURE_SIDE, MAX_PICTURE_SIDE, image.width, image.height);
+        png_image_free(&image);
+        return false;
+    }
+    image.format = PNG_FORMAT_RGB;
+    out = SourcePicture{};
+    out.width = image.width;
+    out.height = image.height;
+    out.rgb.assign(PNG_IMAGE_SIZE(image), 0);
+    // Transparent pixels are composed over black, the colour of the margins.
+    png_color black{0, 0, 0};
+    if (!png_image_finish_read(&image, &black, out.rgb.data(), 0, nullptr)) {
+        why = std::string("the PNG picture is damaged: ") + image.message;
+        png_image_free(&image);
+        out = SourcePicture{};
+        return false;
+    }
+    return true;
+}
+
+bool loaded_picture(unsigned frame, SourcePicture& out, std::string& why)
+{
+    const ViewerState& state = viewer_state();
+    const LogoDescriptor& d = state.descriptor;
+    out = SourcePicture{};
+    if (!state.loaded) {
+        why = "no logo is loaded";
+        return false;
+    }
+    const std::uint8_t* pixels = nullptr;
+    if (d.frameCount > 0) {
+        if (frame >= d.frameCount || !state.frames) {
+            why = format_string("the logo has %u frames; frame %u is not one of them", d.frameCount, frame);
+            return false;
+        }
+        const LogoFrame& f = state.frames[frame];
+        out.width = f.width;
+        out.height = f.height;
+        pixels = f.pixels;
+    } else {
+        if (frame > 0) {
+            why = format_string("the logo is a single picture; it has no frame %u", frame);
+            return false;
+        }
+        out.width = d.width;
+        out.height = d.height;
+        pixels = d.image;
+    }
+    if (!pixels || out.width == 0 || out.height == 0) {
+        why = "the picture is empty";
+        return false;
+    }
+    out.rgb.assign(pixels, pixels + static_cast<std::size_t>(out.width) * out.height * 3);
+    if (d.frameCount == 0 && keeps_palette16(d.formatId) && d.palette) {
+        for (unsigned i = 0; i < KEPT_PALETTE_COLORS; ++i) {
+            const std::uint8_t* e = d.palette + i * 3;  // blue, green, red (6-bit)
+            out.palette.push_back(Rgb8{scale_6bit(e[2]), scale_6bit(e[1]), scale_6bit(e[0])});
+        }
+        if (!index_pixels(out)) {
+            out.palette.clear();
+            out.indices.clear();
+        }
+    }
+    if (d.frameCount == 0 && state.colorMapPanel && (is_epa(d.formatId) || d.formatId == FORMAT_INTEL_TEXTLOGO))
+        out.cellColors = cell_colors(state.colorMapPanel, out.width, out.height,
+                                     is_epa(d.formatId) ? EPA_CELL_HEIGHT : TEXTLOGO_GLYPH_HEIGHT);
+    return true;
+}
+
+std::vector<std::uint8_t> loaded_epa_mark()
+{
+    const ViewerState& state = viewer_state();
+    if (!state.loaded || !is_epa(state.descriptor.formatId))
+        return {};
+    std::string problem;
+    OwnedFile file = open_input_file(state.fileName, problem);
+    if (!file)
+        return {};
+    const std::uint64_t size = stream_size(file.get());
+    if (size < MINI_LOGO_SIZE)
+        return {};
+    std::vector<std::uint8_t> mark(MINI_LOGO_SIZE);
+    if (read_at(file.get(), size - MINI_LOGO_SIZE, mark.data(), mark.size()) != mark.size())
+        return {};
+    return mark;
+}
+
+EncodedLogo encode_checked(const SourcePicture& source, const EncodeOptions& options)
+{
+    EncodedLogo encoded = encode_logo(source, options);
+    if (encoded.ok()) {
+        encoded.refusal = read_back_problem(encoded, target_info(options.target));
+        if (!encoded.ok())
+            encoded.bytes.clear();
+    }
+    return encoded;
+}
+
+bool write_logo_file(const std::string& path, const std::string& input, const std::vector<std::uint8_t>& bytes,
+                     std::string& why)
+{
+    if (same_file(path, input)) {
+        why = "it is the input file";
+        return false;
+    }
+    return write_file_atomically(path, bytes, why);
+}
+
+std::string export_file_name(const std::string& input, const TargetInfo& target)
+{
+    const std::size_t slash = input.rfind('/');
+    const std::size_t dot = input.rfind('.');
+    const std::string base = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                                 ? input.substr(0, dot)
+                                 : input;
+    std::string name = base + target.extension;
+    if (same_file(name, input) || name == input)
+        name = base + "-" + target.name + target.extension;
+    return name;
+}
