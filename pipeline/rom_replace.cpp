@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "codec/lh5_encode.h"
+
 #include "core/format_string.h"
 #include "core/load_context.h"
 #include "pipeline/decode_logo.h"
@@ -79,7 +81,9 @@ void check_pictures(const RomReplacement& r, const FoundLogo& target, std::span<
 
 RomPackers default_rom_packers()
 {
-    return {};
+    RomPackers packers;
+    packers.lh5 = [](std::span<const std::uint8_t> input) { return lh5_encode(input); };
+    return packers;
 }
 
 RomReplacement replace_rom_logo(std::span<const std::uint8_t> image, const FoundLogo& target,

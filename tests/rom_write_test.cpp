@@ -65,8 +65,8 @@ std::vector<AwardCase> award_cases()
 
 TEST(RomWriteAward, EveryPlantedLogoIsReplacedAndVerified)
 {
-    if (!have_program("jlha") || !have_program("lhasa"))
-        GTEST_SKIP() << "needs jlha and lhasa";
+    if (!have_program("lhasa"))
+        GTEST_SKIP() << "needs lhasa";
     for (const AwardCase& c : award_cases()) {
         SCOPED_TRACE(std::string(c.rom) + ": " + c.what);
         Bytes image = read_file(rom_path(c.rom));
@@ -103,13 +103,11 @@ TEST(RomWriteAward, EveryPlantedLogoIsReplacedAndVerified)
 
 TEST(RomWriteAward, TooLargeIsRefusedWithTheShortfall)
 {
-    if (!have_program("jlha"))
-        GTEST_SKIP() << "needs jlha";
     Bytes image = read_file(rom_path("award-sums.bin"));
     FoundLogo target;
     ASSERT_TRUE(find_logo(image, "Award LHA", "AWARDEPA.BIN", target));
     Bytes logo = awbm16_logo(640, 480, 12, true);
-    Bytes packed = jlha_lh5(logo);
+    Bytes packed = test_packers().lh5(logo);
     ASSERT_FALSE(packed.empty());
     // Room = first non-FF after the run - member start - the members after it with their
     // 0x00s - its own 0x00 - its header (H + 2).
@@ -134,8 +132,6 @@ TEST(RomWriteAward, TooLargeIsRefusedWithTheShortfall)
 
 TEST(RomWriteAward, VerificationCatchesAFlippedByte)
 {
-    if (!have_program("jlha"))
-        GTEST_SKIP() << "needs jlha";
     Bytes image = read_file(rom_path("award-sums.bin"));
     FoundLogo target;
     ASSERT_TRUE(find_logo(image, "Award LHA", "LOGO.BMP", target));
@@ -167,8 +163,6 @@ TEST(RomWriteAward, VerificationCatchesAFlippedByte)
 // Images whose run does not hold together: refused with a reason, nothing written.
 TEST(RomWriteAward, HostileRunsAreRefused)
 {
-    if (!have_program("jlha"))
-        GTEST_SKIP() << "needs jlha";
     Bytes image = read_file(rom_path("award-sums.bin"));
     FoundLogo target;
     ASSERT_TRUE(find_logo(image, "Award LHA", "AWARDEPA.BIN", target));

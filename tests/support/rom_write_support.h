@@ -1,6 +1,5 @@
 // Helpers of the ROM write tests: logo files of chosen sizes (AWBM 4-bit, EPA v1), the
-// packers (jlha as the lh5 packer until our own encoder is in), the logos a scan finds,
-// and lhasa over a carved Award member.
+// packers, the logos a scan finds, and lhasa over a carved Award member.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +8,7 @@
 #include "pipeline/rom_replace.h"
 #include "support/fixtures.h"
 #include "support/lha_archive.h"
+#include "tools/phoenix_pack.h"
 
 // AWBM 4-bit: "AWBM", width, height, rows of 4 planes (width rounded up to 8), "RGB " and
 // 16 blue-first 6-bit colours. Pixels follow a pattern of bands, or (noisy) take one of 8
@@ -52,20 +52,18 @@ inline Bytes epa_logo(unsigned columns, unsigned rows, unsigned seed)
     return b.data();
 }
 
-// jlha's -lh5- stream of data; empty when jlha is missing or fails.
-inline Bytes jlha_lh5(std::span<const std::uint8_t> data)
-{
-    LhaMember member;
-    if (!jlha_pack(Bytes(data.begin(), data.end()), member) || member.method != "-lh5-")
-        return {};
-    return member.packed;
-}
-
+// The build's packers, with the Phoenix ring coders of tools/ where the build has none.
 inline RomPackers test_packers()
 {
     RomPackers packers = default_rom_packers();
-    if (!packers.lh5)
-        packers.lh5 = jlha_lh5;
+    if (!packers.phoenixLzss)
+        packers.phoenixLzss = [](std::span<const std::uint8_t> in, std::uint8_t fill) {
+            return phoenix_lzss_pack(Bytes(in.begin(), in.end()), fill);
+        };
+    if (!packers.phoenixLzari)
+        packers.phoenixLzari = [](std::span<const std::uint8_t> in, std::uint8_t fill) {
+            return phoenix_lzari_pack(Bytes(in.begin(), in.end()), fill);
+        };
     return packers;
 }
 
