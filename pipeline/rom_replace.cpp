@@ -1,10 +1,12 @@
 #include "pipeline/rom_replace.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codec/lh5_encode.h"
 
 #include "core/format_string.h"
+#include "formats/epa_layout.h"
 #include "core/load_context.h"
 #include "pipeline/decode_logo.h"
 #include "pipeline/front_end.h"
@@ -77,7 +79,80 @@ void check_pictures(const RomReplacement& r, const FoundLogo& target, std::span<
         v.failures.push_back("the logo found again does not draw the new picture");
 }
 
+constexpr std::uint64_t BMP_BIT_COUNT_AT = 28;  // biBitCount
+constexpr char AWBM_TAG[] = "AWBM";
+
+// The target whose files read as the slot's format.
+const TargetInfo* target_of(const FoundLogo& slot)
+{
+    bool fourBit = slot.bytes.size() > BMP_BIT_COUNT_AT + 1 && slot.bytes[BMP_BIT_COUNT_AT] == 4;
+    for (const TargetInfo& info : encode_targets()) {
+        if (info.readsAs != slot.formatId)
+            continue;
+        if (slot.formatId == FORMAT_PLAIN_BMP && (info.target == EncodeTarget::bmp4) != fourBit)
+            continue;
+        return &info;
+    }
+    return nullptr;
+}
+
+bool contains_awbm(const std::vector<std::uint8_t>& bytes)
+{
+    return std::search(bytes.begin(), bytes.end(), AWBM_TAG, AWBM_TAG + 4) != bytes.end();
+}
+
+// True when the image's system BIOS member (load ID 5000) unpacks to bytes holding "AWBM".
+bool system_bios_knows_awbm(std::span<const std::uint8_t> image)
+{
+    for (const RomCandidate& c : scan_rom_image(image))
+        if (c.container == "Award LHA" && c.detail.rfind("5000:", 0) == 0 && contains_awbm(c.bytes))
+            return true;
+    return false;
+}
+
+SlotTarget award_slot_target(std::span<const std::uint8_t> image, const FoundLogo& slot, const TargetInfo* requested)
+{
+    SlotTarget chosen;
+    bool holdsAwbm = slot.formatId == FORMAT_AWBM16 || slot.formatId == FORMAT_AWBM256;
+    bool awbmShown = holdsAwbm || system_bios_knows_awbm(image);
+    const TargetInfo& usual = target_info(holdsAwbm ? (slot.formatId == FORMAT_AWBM256 ? EncodeTarget::awbm256
+                                                                                     : EncodeTarget::awbm16)
+                                                    : awbmShown ? EncodeTarget::awbm16 : EncodeTarget::epa);
+    chosen.target = requested ? requested : &usual;
+    const EncodeTarget t = chosen.target->target;
+    if (t == EncodeTarget::epa || (t == EncodeTarget::awbm16 && awbmShown) || chosen.target == &usual)
+        return chosen;
+    if (t == EncodeTarget::awbm16)
+        chosen.warning = "neither the slot nor the system BIOS holds \"AWBM\": the board may not show an AWBM logo";
+    else
+        chosen.warning = std::string("no Award slot was seen holding ") + chosen.target->title +
+                         "; whether the board shows it is unverified";
+    return chosen;
+}
+
 }  // namespace
+
+SlotTarget choose_slot_target(std::span<const std::uint8_t> image, const FoundLogo& slot, const TargetInfo* requested)
+{
+    if (slot.container == "Award LHA")
+        return award_slot_target(image, slot, requested);
+    SlotTarget chosen;
+    const TargetInfo* usual = target_of(slot);
+    chosen.target = requested ? requested : usual;
+    if (!chosen.target)
+        chosen.refusal = std::string("no encoder writes the slot's format (") + slot.formatName + "); choose one with --format";
+    else if (chosen.target != usual)
+        chosen.warning = std::string("the slot holds ") + slot.formatName + "; whether the firmware shows " +
+                         chosen.target->title + " there is unverified";
+    return chosen;
+}
+
+std::vector<std::uint8_t> slot_epa_mark(const FoundLogo& slot)
+{
+    if (slot.formatId != FORMAT_STANDARD_EPA || slot.bytes.size() < MINI_LOGO_SIZE)
+        return {};
+    return std::vector<std::uint8_t>(slot.bytes.end() - MINI_LOGO_SIZE, slot.bytes.end());
+}
 
 RomPackers default_rom_packers()
 {
@@ -119,8 +194,6 @@ std::vector<std::string> replacement_report(const RomReplacement& r)
                                       static_cast<unsigned long long>(w.moved), static_cast<long long>(w.shift)));
     for (const std::string& fixed : w.fixed)
         lines.push_back("fixed: " + fixed);
-    for (const std::string& notice : w.notices)
-        lines.push_back("note: " + notice);
     for (const std::string& failure : r.verification.failures)
         lines.push_back("verification failed: " + failure);
     if (r.verification.ok)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "encode/encode_logo.h"
 #include "pipeline/rom_scan.h"
 #include "romwrite/rom_write.h"
 
@@ -21,6 +22,19 @@ struct RomReplacement {
     bool ok() const { return write.ok && verification.ok; }
 };
 
+// The format a slot is written in: the one it holds (Award: AWBM only where the slot holds
+// AWBM or the system BIOS contains "AWBM", else EPA v1). requested (may be null) overrides
+// it, with a warning where the firmware is not known to show that format there.
+struct SlotTarget {
+    const TargetInfo* target = nullptr;  // null: refusal says why
+    std::string refusal;
+    std::string warning;
+};
+SlotTarget choose_slot_target(std::span<const std::uint8_t> image, const FoundLogo& slot, const TargetInfo* requested);
+
+// The 70-byte Award mark that ends the slot's EPA file; empty for other slots.
+std::vector<std::uint8_t> slot_epa_mark(const FoundLogo& slot);
+
 // The packers of this build (the lh5 encoder, the Phoenix ring coders).
 RomPackers default_rom_packers();
 
@@ -30,5 +44,5 @@ RomReplacement replace_rom_logo(std::span<const std::uint8_t> image, const Found
                                 std::span<const std::uint8_t> newLogo, const RomPackers& packers);
 
 // The report's lines: slot, old -> new packed size, room left, moves, checksums fixed,
-// notices, then the verification (one line per failed check, or one line that all held).
+// then the verification (one line per failed check, or one line that all held).
 std::vector<std::string> replacement_report(const RomReplacement& replacement);

@@ -251,29 +251,39 @@ RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image)
     return report;
 }
 
-RomScanReport scan_rom(const std::string& path)
+bool read_rom_file(const std::string& path, std::vector<std::uint8_t>& image, RomScanReport& report)
 {
-    RomScanReport report;
+    image.clear();
     OwnedFile file = open_input_file(path, report.openProblem);
     if (!file) {
         report.opened = false;
-        return report;
+        return false;
     }
     const std::uint64_t maxSize = RomScanLimits{}.maxFileSize;
-    std::vector<std::uint8_t> image;
     std::uint8_t chunk[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
         if (image.size() + got > maxSize) {
             report.problems.push_back("larger than 64 MiB: not scanned");
-            return report;
+            image.clear();
+            return false;
         }
         image.insert(image.end(), chunk, chunk + got);
     }
     if (std::ferror(file.get())) {
         report.opened = false;
         report.openProblem = std::strerror(errno);
-        return report;
+        image.clear();
+        return false;
     }
+    return true;
+}
+
+RomScanReport scan_rom(const std::string& path)
+{
+    RomScanReport report;
+    std::vector<std::uint8_t> image;
+    if (!read_rom_file(path, image, report))
+        return report;
     return scan_rom_bytes(image);
 }
