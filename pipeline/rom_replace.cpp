@@ -7,6 +7,7 @@
 
 #include "core/format_string.h"
 #include "formats/epa_layout.h"
+#include "formats/pcx_layout.h"
 #include "core/load_context.h"
 #include "pipeline/decode_logo.h"
 #include "pipeline/front_end.h"
@@ -58,25 +59,27 @@ void check_pictures(const RomReplacement& r, const FoundLogo& target, std::span<
                     RomVerification& v)
 {
     RomScanReport rescan = scan_rom_bytes(r.write.image);
+    const std::uint64_t at = target.parent >= 0 ? r.write.report.newOffset : r.write.report.containerOffset;
     const FoundLogo* found = nullptr;
     for (const FoundLogo& logo : rescan.logos) {
-        if (logo.offset == r.write.report.newOffset && logo.container == target.container && logo.parent < 0)
+        if (logo.offset == at && logo.container == target.container && (logo.parent < 0) == (target.parent < 0))
             found = &logo;
     }
     if (!found) {
         v.failures.push_back("the new image's scan lists no logo at " +
-                             format_string("0x%08llx", static_cast<unsigned long long>(r.write.report.newOffset)));
+                             format_string("0x%08llx", static_cast<unsigned long long>(at)));
         return;
     }
     Drawn wanted = draw(newLogo);
     Drawn got = draw(found->bytes);
     bool same = !wanted.rgb.empty() && wanted.width == got.width && wanted.height == got.height &&
-                wanted.formatId == got.formatId && wanted.rgb == got.rgb;
+                wanted.rgb == got.rgb;
     if (same)
         v.passed.push_back(format_string("the logo found again draws the new picture pixel for pixel (%ux%u)",
                                          got.width, got.height));
     else
-        v.failures.push_back("the logo found again does not draw the new picture");
+        v.failures.push_back(format_string("the logo found again (%ux%u) does not draw the new picture (%ux%u)",
+                                           got.width, got.height, wanted.width, wanted.height));
 }
 
 constexpr std::uint64_t BMP_BIT_COUNT_AT = 28;  // biBitCount
@@ -130,6 +133,34 @@ SlotTarget award_slot_target(std::span<const std::uint8_t> image, const FoundLog
     return chosen;
 }
 
+// The raw PCX the scan found inside the module of slot.
+bool inner_pcx(std::span<const std::uint8_t> image, const FoundLogo& slot, RomCandidate& out)
+{
+    std::vector<RomCandidate> scan = scan_rom_image(image);
+    int module = -1;
+    for (std::size_t i = 0; i < scan.size(); ++i)
+        if (scan[i].offset == slot.offset && scan[i].container == slot.container && scan[i].parent < 0)
+            module = static_cast<int>(i);
+    for (const RomCandidate& c : scan) {
+        if (module >= 0 && c.parent == module && c.container == "raw" && c.name == "PCX") {
+            out = c;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The PCX target that writes the PCX inside an AMI option-ROM module: by its bits per
+// pixel (8: 256 colours, else the 4-plane kind).
+const TargetInfo* inner_pcx_target(std::span<const std::uint8_t> image, const FoundLogo& slot)
+{
+    constexpr std::size_t PCX_BITS_AT = 3;
+    RomCandidate pcx;
+    if (!inner_pcx(image, slot, pcx) || pcx.bytes.size() <= PCX_BITS_AT)
+        return nullptr;
+    return &target_info(pcx.bytes[PCX_BITS_AT] == 8 ? EncodeTarget::pcx8 : EncodeTarget::pcx4);
+}
+
 }  // namespace
 
 SlotTarget choose_slot_target(std::span<const std::uint8_t> image, const FoundLogo& slot, const TargetInfo* requested)
@@ -137,7 +168,7 @@ SlotTarget choose_slot_target(std::span<const std::uint8_t> image, const FoundLo
     if (slot.container == "Award LHA")
         return award_slot_target(image, slot, requested);
     SlotTarget chosen;
-    const TargetInfo* usual = target_of(slot);
+    const TargetInfo* usual = slot.formatId == FORMAT_AMI_GFX_PCX ? inner_pcx_target(image, slot) : target_of(slot);
     chosen.target = requested ? requested : usual;
     if (!chosen.target)
         chosen.refusal = std::string("no encoder writes the slot's format (") + slot.formatName + "); choose one with --format";
@@ -165,11 +196,24 @@ RomReplacement replace_rom_logo(std::span<const std::uint8_t> image, const Found
                                 std::span<const std::uint8_t> newLogo, const RomPackers& packers)
 {
     RomReplacement r;
-    r.write = write_logo_into_rom(image, target, newLogo, packers);
+    // The PCX inside an AMI option-ROM logo module is what gets written. That module's
+    // decoder draws the header palette as stored, a plain PCX's clears the two low bits of
+    // each value: cleared in the file, both draw the same picture.
+    RomCandidate written = target;
+    std::vector<std::uint8_t> logo(newLogo.begin(), newLogo.end());
+    if (target.formatId == FORMAT_AMI_GFX_PCX) {
+        if (!inner_pcx(image, target, written)) {
+            r.write.refusal = "the PCX inside the module is not found";
+            return r;
+        }
+        for (std::size_t i = PCX_HEADER_PALETTE_AT; i < PCX_HEADER_PALETTE_AT + 48 && i < logo.size(); ++i)
+            logo[i] &= 0xFC;
+    }
+    r.write = write_logo_into_rom(image, written, logo, packers);
     if (!r.write.ok)
         return r;
-    r.verification = verify_rom_write(image, r.write.image, target, newLogo, r.write.report);
-    check_pictures(r, target, newLogo, r.verification);
+    r.verification = verify_rom_write(image, r.write.image, written, logo, r.write.report);
+    check_pictures(r, target, logo, r.verification);
     r.verification.ok = r.verification.failures.empty();
     return r;
 }

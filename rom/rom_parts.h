@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -91,6 +92,14 @@ private:
     std::set<std::pair<std::uint64_t, std::uint64_t>> seen_;  // (offset, hash of bytes and size)
     std::vector<std::pair<std::uint64_t, std::uint64_t>> claims_;  // [start, end)
 };
+
+// Offset of the AMIBIOSC header to use: the first whose version is four digits other than
+// "0000"; else the first "0000" one.
+std::optional<std::uint64_t> find_ami_header(RomBytes image);
+// Maps an AMI segment:offset pointer to a file offset; empty when it falls outside the
+// image. Images up to 1 MiB end at linear 1 MiB; a larger image first tries segment:offset
+// as a 32-bit linear address, then takes its top 1 MiB as the real-mode view.
+std::optional<std::uint64_t> map_ami_pointer(RomBytes image, std::uint16_t segment, std::uint16_t offset);
 
 // The passes, each over the whole image (see the files of the same names).
 void find_lha_members(RomScanState& state);

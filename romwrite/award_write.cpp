@@ -113,6 +113,7 @@ RomWriteResult write_award_member(RomBytes image, const RomCandidate& target, st
     r.report.moved = run.members.size() - 1;
     r.report.shift = static_cast<std::int64_t>(newEnd) - static_cast<std::int64_t>(run.end);
     r.report.newOffset = old->at;
+    r.report.containerOffset = old->at;
     r.report.touched.push_back({old->at, std::max(newEnd, run.end)});
     r.report.fixed.push_back("header sum and CRC-16 of the member");
 

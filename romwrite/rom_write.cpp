@@ -2,6 +2,7 @@
 #include "romwrite/rom_write.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "romwrite/rom_write_parts.h"
 
@@ -52,12 +53,23 @@ RomWriteResult write_logo_into_rom(std::span<const std::uint8_t> image, const Ro
     RomWriteResult r;
     if (newLogo.empty())
         return refuse(r, "the new logo is empty");
-    if (target.parent >= 0)
+    if (target.parent >= 0) {
+        // Only the AMI 0x0E "55 AA" modules are known to carry their logo inside.
+        std::vector<RomCandidate> scan = scan_rom_image(image);
+        bool inAmiModule = static_cast<std::size_t>(target.parent) < scan.size() &&
+                           scan[static_cast<std::size_t>(target.parent)].container == "AMI module";
+        if (inAmiModule)
+            return write_ami_module(image, target, newLogo, packers);
         return refuse(r, "the logo at " + offset_text(target.offset) +
-                             " sits inside an unpacked module, not in a slot of its own; it is not written");
+                             " sits inside an unpacked module whose own fields about it are unknown; it is not written");
+    }
     if (target.offset >= image.size() || target.length > image.size() - target.offset)
         return refuse(r, "the logo at " + offset_text(target.offset) + " lies outside the image");
     if (target.container == "Award LHA")
         return write_award_member(image, target, newLogo, packers);
+    if (target.container == "AMI module")
+        return write_ami_module(image, target, newLogo, packers);
+    if (target.container == "MSI PCX slot")
+        return write_msi_slot(image, target, newLogo);
     return refuse(r, "logos in a " + target.container + " (" + target.compression + ") are not written");
 }

@@ -52,7 +52,9 @@ struct RomWriteReport {
     std::vector<std::string> fixed;    // checksums and fields recomputed, one line each
     std::vector<std::string> notices;  // what the user must know ("no checksum of this image family ...")
     std::vector<RomRange> touched;     // every byte the write may have changed lies in one of these
-    std::uint64_t newOffset = 0;       // where the logo's container starts in the new image
+    std::uint64_t newOffset = 0;       // the target candidate's offset in the new image (a logo found inside a
+                                       // module goes by the module's)
+    std::uint64_t containerOffset = 0; // where the container written (member, module, slot) starts now
     // The checks the verification repeats on the new image (each writer fills what it knows).
     std::uint64_t awardByteA = 0;      // offset of byte A, when it held in the input and was fixed
     std::uint64_t awardByteB = 0;      // offset of byte B, when fixed

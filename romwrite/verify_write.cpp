@@ -41,10 +41,21 @@ int find_target(const std::vector<RomCandidate>& scan, const RomCandidate& targe
 {
     for (std::size_t i = 0; i < scan.size(); ++i) {
         const RomCandidate& c = scan[i];
-        if (c.offset == offset && c.container == target.container && c.parent < 0 && c.name == target.name)
+        if (c.offset == offset && c.container == target.container && (c.parent < 0) == (target.parent < 0) &&
+            c.name == target.name)
             return static_cast<int>(i);
     }
     return -1;
+}
+
+// True for the target itself, what was found inside it, and the container holding it.
+bool rewritten(const std::vector<RomCandidate>& scan, int target, int i)
+{
+    if (target < 0)
+        return false;
+    int holder = scan[static_cast<std::size_t>(target)].parent;
+    return i == target || scan[static_cast<std::size_t>(i)].parent == target || i == holder ||
+           (holder >= 0 && scan[static_cast<std::size_t>(i)].parent == holder);
 }
 
 class Checks {
@@ -89,16 +100,17 @@ void check_containers(Checks& checks, RomBytes oldImage, RomBytes newImage, cons
         checks.check(c.notes.empty(), c.notes.empty() ? "the logo's container passes its checks"
                                                        : "the logo's container: " + c.notes.front());
     }
-    // Every other container of the old image, with what it unpacked to, is in the new one.
+    // Every other container of the old image, with what it unpacked to, is in the new one;
+    // the target, what was found inside it, and the module that holds it are rewritten.
     std::map<ContentKey, int> present;
     for (std::size_t i = 0; i < after.size(); ++i) {
-        if (static_cast<int>(i) != newTarget && (newTarget < 0 || after[i].parent != newTarget))
+        if (!rewritten(after, newTarget, static_cast<int>(i)))
             ++present[content_key(after[i])];
     }
     unsigned missing = 0, compared = 0;
     std::string firstMissing;
     for (std::size_t i = 0; i < before.size(); ++i) {
-        if (static_cast<int>(i) == oldTarget || (oldTarget >= 0 && before[i].parent == oldTarget))
+        if (rewritten(before, oldTarget, static_cast<int>(i)))
             continue;
         ++compared;
         int& count = present[content_key(before[i])];
