@@ -59,10 +59,10 @@ void check_pictures(const RomReplacement& r, const FoundLogo& target, std::span<
                     RomVerification& v)
 {
     RomScanReport rescan = scan_rom_bytes(r.write.image);
-    const std::uint64_t at = target.parent >= 0 ? r.write.report.newOffset : r.write.report.containerOffset;
+    const std::uint64_t at = r.write.report.containerOffset;
     const FoundLogo* found = nullptr;
     for (const FoundLogo& logo : rescan.logos) {
-        if (logo.offset == at && logo.container == target.container && (logo.parent < 0) == (target.parent < 0))
+        if (logo.offset == at && logo.container == target.container && logo.path.size() == target.path.size())
             found = &logo;
     }
     if (!found) {
@@ -137,12 +137,9 @@ SlotTarget award_slot_target(std::span<const std::uint8_t> image, const FoundLog
 bool inner_pcx(std::span<const std::uint8_t> image, const FoundLogo& slot, RomCandidate& out)
 {
     std::vector<RomCandidate> scan = scan_rom_image(image);
-    int module = -1;
-    for (std::size_t i = 0; i < scan.size(); ++i)
-        if (scan[i].offset == slot.offset && scan[i].container == slot.container && scan[i].parent < 0)
-            module = static_cast<int>(i);
     for (const RomCandidate& c : scan) {
-        if (module >= 0 && c.parent == module && c.container == "raw" && c.name == "PCX") {
+        if (c.path.size() == 2 && c.offset == slot.offset && c.path.front().kind == slot.container &&
+            c.container == "raw" && c.signature == "PCX") {
             out = c;
             return true;
         }

@@ -157,11 +157,16 @@ RomWriteResult write_ami_module(RomBytes image, const RomCandidate& target, std:
     // A logo found inside a module's unpacked bytes is written through that module.
     std::vector<std::uint8_t> payload(newLogo.begin(), newLogo.end());
     RomCandidate module = target;
-    if (target.parent >= 0) {
-        std::vector<RomCandidate> scan = scan_rom_image(image);
-        if (static_cast<std::size_t>(target.parent) >= scan.size() || scan[target.parent].container != "AMI module")
+    if (target.path.size() > 1) {
+        bool found = false;
+        for (const RomCandidate& c : scan_rom_image(image)) {
+            if (!found && c.path.size() == 1 && c.offset == target.offset && c.container == "AMI module") {
+                module = c;
+                found = true;
+            }
+        }
+        if (!found)
             return refuse(r, "the module holding the logo is not found again");
-        module = scan[static_cast<std::size_t>(target.parent)];
         std::string problem;
         if (!logo_inside_module(target, module, newLogo, payload, problem))
             return refuse(r, problem);

@@ -53,12 +53,9 @@ RomWriteResult write_logo_into_rom(std::span<const std::uint8_t> image, const Ro
     RomWriteResult r;
     if (newLogo.empty())
         return refuse(r, "the new logo is empty");
-    if (target.parent >= 0) {
+    if (target.path.size() > 1) {
         // Only the AMI 0x0E "55 AA" modules are known to carry their logo inside.
-        std::vector<RomCandidate> scan = scan_rom_image(image);
-        bool inAmiModule = static_cast<std::size_t>(target.parent) < scan.size() &&
-                           scan[static_cast<std::size_t>(target.parent)].container == "AMI module";
-        if (inAmiModule)
+        if (target.path.size() == 2 && target.path.front().kind == "AMI module")
             return write_ami_module(image, target, newLogo, packers);
         return refuse(r, "the logo at " + offset_text(target.offset) +
                              " sits inside an unpacked module whose own fields about it are unknown; it is not written");

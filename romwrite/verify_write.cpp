@@ -41,21 +41,21 @@ int find_target(const std::vector<RomCandidate>& scan, const RomCandidate& targe
 {
     for (std::size_t i = 0; i < scan.size(); ++i) {
         const RomCandidate& c = scan[i];
-        if (c.offset == offset && c.container == target.container && (c.parent < 0) == (target.parent < 0) &&
+        if (c.offset == offset && c.container == target.container && c.path.size() == target.path.size() &&
             c.name == target.name)
             return static_cast<int>(i);
     }
     return -1;
 }
 
-// True for the target itself, what was found inside it, and the container holding it.
+// True for the container written (the target's outermost one) and everything found in it.
 bool rewritten(const std::vector<RomCandidate>& scan, int target, int i)
 {
     if (target < 0)
         return false;
-    int holder = scan[static_cast<std::size_t>(target)].parent;
-    return i == target || scan[static_cast<std::size_t>(i)].parent == target || i == holder ||
-           (holder >= 0 && scan[static_cast<std::size_t>(i)].parent == holder);
+    const RomCandidate& t = scan[static_cast<std::size_t>(target)];
+    const RomCandidate& c = scan[static_cast<std::size_t>(i)];
+    return c.offset == t.offset && !c.path.empty() && !t.path.empty() && c.path.front().kind == t.path.front().kind;
 }
 
 class Checks {
