@@ -221,10 +221,8 @@ std::vector<std::string> replacement_report(const RomReplacement& r)
     const RomWriteReport& w = r.write.report;
     if (!w.slot.empty())
         lines.push_back("slot: " + w.slot);
-    if (!r.write.ok) {
-        lines.push_back("refused: " + r.write.refusal);
+    if (!r.write.ok)
         return lines;
-    }
     long long left = static_cast<long long>(w.room) - static_cast<long long>(w.newPacked);
     lines.push_back(format_string("packed size: %llu -> %llu bytes; room %llu, %lld left",
                                   static_cast<unsigned long long>(w.oldPacked),

@@ -13,9 +13,6 @@
 #include "pipeline/rom_scan.h"
 #include "romwrite/rom_write.h"
 
-// The notice every write into a Phoenix image carries.
-constexpr char PHOENIX_UNVERIFIED[] = "no checksum of this image family is known; not verified on a board";
-
 struct RomReplacement {
     RomWriteResult write;            // the new image, or the refusal
     RomVerification verification;    // empty when nothing was written
@@ -43,6 +40,6 @@ RomPackers default_rom_packers();
 RomReplacement replace_rom_logo(std::span<const std::uint8_t> image, const FoundLogo& target,
                                 std::span<const std::uint8_t> newLogo, const RomPackers& packers);
 
-// The report's lines: slot, old -> new packed size, room left, moves, checksums fixed,
+// The report's lines (the slot alone for a refusal): slot, old -> new packed size, room left, moves, checksums fixed,
 // then the verification (one line per failed check, or one line that all held).
 std::vector<std::string> replacement_report(const RomReplacement& replacement);

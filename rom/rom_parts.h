@@ -115,6 +115,9 @@ std::optional<std::uint64_t> find_ami_header(RomBytes image);
 // as a 32-bit linear address, then takes its top 1 MiB as the real-mode view.
 std::optional<std::uint64_t> map_ami_pointer(RomBytes image, std::uint16_t segment, std::uint16_t offset);
 
+// The byte the Phoenix LZSS and LZARI rings start filled with: BCPCMP's, else 0x20.
+std::uint8_t phoenix_ring_fill(RomBytes image);
+
 void find_lha_members(RomScanState& state, RomBuffer& buffer);
 void find_ami_modules(RomScanState& state, RomBuffer& buffer);
 void find_msi_pcx_slots(RomScanState& state, RomBuffer& buffer);

@@ -68,5 +68,7 @@ RomWriteResult write_logo_into_rom(std::span<const std::uint8_t> image, const Ro
         return write_ami_module(image, target, newLogo, packers);
     if (target.container == "MSI PCX slot")
         return write_msi_slot(image, target, newLogo);
+    if (target.container == "Phoenix module")
+        return write_phoenix_module(image, target, newLogo, packers);
     return refuse(r, "logos in a " + target.container + " (" + target.compression + ") are not written");
 }

@@ -25,6 +25,9 @@
 
 using RomImageBytes = std::vector<std::uint8_t>;
 
+// The notice every write into a Phoenix image carries.
+constexpr char PHOENIX_UNVERIFIED[] = "no checksum of this image family is known; not verified on a board";
+
 // The packers a write needs, passed in so that the layer is tested with any of them. Each
 // returns the packed stream of its input; an empty result means it could not pack.
 struct RomPackers {
