@@ -111,7 +111,12 @@ private:
     // way, then re-cut to what the code makes cheapest, while that saves bits.
     void build_length_code(Lh5BlockCodes& codes);
 
+    // Plain Huffman lengths of the sorted leaves in nodes_; false when one exceeds 16.
+    bool huffman_lengths(std::uint8_t* length);
+
     std::vector<Lh5LengthItem> trial_;
+    std::vector<std::int32_t> parent_;
+    std::vector<unsigned> depth_;
     struct Node {
         std::uint64_t weight;
         std::int32_t left;   // a leaf's symbol, or a package's first node

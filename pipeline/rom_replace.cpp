@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "codec/lh5_encode.h"
+#include "codec/phoenix_lzari_encode.h"
+#include "codec/phoenix_lzss_encode.h"
 
 #include "core/format_string.h"
 #include "formats/epa_layout.h"
@@ -186,6 +188,8 @@ RomPackers default_rom_packers()
 {
     RomPackers packers;
     packers.lh5 = [](std::span<const std::uint8_t> input) { return lh5_encode(input); };
+    packers.phoenixLzss = phoenix_lzss_encode;
+    packers.phoenixLzari = phoenix_lzari_encode;
     return packers;
 }
 

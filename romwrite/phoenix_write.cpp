@@ -1,9 +1,10 @@
 // Phoenix 4.0 BCP modules, written in place: the new module (LZSS or LZARI with the ring
-// pre-filled with BCPCMP's fill byte, LZINT, the 8-byte LH5 container of the Intel 'L'
-// modules, or stored) must not be larger than the old one, as where free space lies in these
+// pre-filled with BCPCMP's fill byte, through the packers; LZINT and the 8-byte LH5
+// container of the Intel 'L' modules, framed by codec/lh5_frames.h; or stored) must not be larger than the old one, as where free space lies in these
 // images is unknown. Expanded length (+0x0F) and fragment length (+0x13) are rewritten, the
 // rest of the old data becomes 0xFF. A fragmented module is refused. No checksum of these
 // images is known, so every write carries PHOENIX_UNVERIFIED.
+#include "codec/lh5_frames.h"
 #include "romwrite/rom_write_parts.h"
 
 namespace {
@@ -21,12 +22,6 @@ constexpr std::uint8_t CODE_LZSS = 3;
 constexpr std::uint8_t CODE_LZINT = 5;
 constexpr std::uint8_t FILL = 0xFF;
 
-std::vector<std::uint8_t> le32(std::uint64_t v)
-{
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-            static_cast<std::uint8_t>(v >> 24)};
-}
-
 // The module data for payload in the module's own compression; empty with why.
 std::vector<std::uint8_t> pack_module(RomBytes image, const RomCandidate& target, std::uint8_t code,
                                       std::span<const std::uint8_t> payload, const RomPackers& packers,
@@ -34,13 +29,6 @@ std::vector<std::uint8_t> pack_module(RomBytes image, const RomCandidate& target
 {
     std::uint8_t fill = phoenix_ring_fill(image);
     std::vector<std::uint8_t> out;
-    auto lh5_after = [&](std::vector<std::uint8_t> head) {
-        std::vector<std::uint8_t> stream = packers.lh5 ? packers.lh5(payload) : std::vector<std::uint8_t>{};
-        if (stream.empty())
-            return std::vector<std::uint8_t>{};
-        head.insert(head.end(), stream.begin(), stream.end());
-        return head;
-    };
     switch (code) {
     case CODE_LZSS:
         out = packers.phoenixLzss ? packers.phoenixLzss(payload, fill) : std::vector<std::uint8_t>{};
@@ -49,20 +37,13 @@ std::vector<std::uint8_t> pack_module(RomBytes image, const RomCandidate& target
         out = packers.phoenixLzari ? packers.phoenixLzari(payload, fill) : std::vector<std::uint8_t>{};
         break;
     case CODE_LZINT:
-        out = lh5_after(le32(payload.size()));
+        out = phoenix_lzint_encode(payload);
         break;
     case CODE_STORED:
-        if (target.compression == "LH5 container") {
-            std::vector<std::uint8_t> packed = lh5_after({});
-            if (!packed.empty()) {
-                out = le32(packed.size());
-                std::vector<std::uint8_t> e = le32(payload.size());
-                out.insert(out.end(), e.begin(), e.end());
-                out.insert(out.end(), packed.begin(), packed.end());
-            }
-        } else {
+        if (target.compression == "LH5 container")
+            out = lh5_container_encode(payload);
+        else
             out.assign(payload.begin(), payload.end());
-        }
         break;
     default:
         why = "modules of compression code " + std::to_string(code) + " are not written";

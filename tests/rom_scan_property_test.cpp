@@ -11,10 +11,11 @@
 #include <map>
 #include <random>
 
+#include "codec/phoenix_lzari_encode.h"
+#include "codec/phoenix_lzss_encode.h"
 #include "pipeline/rom_scan.h"
 #include "support/fixtures.h"
 #include "support/lha_archive.h"
-#include "tools/phoenix_pack.h"
 
 namespace {
 
@@ -174,8 +175,8 @@ std::vector<Placement> placements(const Bytes& picture, const Bytes* lh5)
         {"Award lh0", award_rom(picture, "-lh0-", picture), 1},
         {"AMI stored", ami_image(picture, nullptr), 1},
         {"Phoenix stored", phoenix_image(0, static_cast<std::uint32_t>(picture.size()), picture), 1},
-        {"Phoenix LZSS", phoenix_image(3, static_cast<std::uint32_t>(picture.size()), phoenix_lzss_pack(picture, 0x20)), 1},
-        {"Phoenix LZARI", phoenix_image(2, static_cast<std::uint32_t>(picture.size()), phoenix_lzari_pack(picture, 0x20)), 1},
+        {"Phoenix LZSS", phoenix_image(3, static_cast<std::uint32_t>(picture.size()), phoenix_lzss_encode(picture, 0x20)), 1},
+        {"Phoenix LZARI", phoenix_image(2, static_cast<std::uint32_t>(picture.size()), phoenix_lzari_encode(picture, 0x20)), 1},
     };
     if (!lh5)
         return out;

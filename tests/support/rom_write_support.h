@@ -8,7 +8,6 @@
 #include "pipeline/rom_replace.h"
 #include "support/fixtures.h"
 #include "support/lha_archive.h"
-#include "tools/phoenix_pack.h"
 
 // AWBM 4-bit: "AWBM", width, height, rows of 4 planes (width rounded up to 8), "RGB " and
 // 16 blue-first 6-bit colours. Pixels follow a pattern of bands, or (noisy) take one of 8
@@ -52,19 +51,9 @@ inline Bytes epa_logo(unsigned columns, unsigned rows, unsigned seed)
     return b.data();
 }
 
-// The build's packers, with the Phoenix ring coders of tools/ where the build has none.
 inline RomPackers test_packers()
 {
-    RomPackers packers = default_rom_packers();
-    if (!packers.phoenixLzss)
-        packers.phoenixLzss = [](std::span<const std::uint8_t> in, std::uint8_t fill) {
-            return phoenix_lzss_pack(Bytes(in.begin(), in.end()), fill);
-        };
-    if (!packers.phoenixLzari)
-        packers.phoenixLzari = [](std::span<const std::uint8_t> in, std::uint8_t fill) {
-            return phoenix_lzari_pack(Bytes(in.begin(), in.end()), fill);
-        };
-    return packers;
+    return default_rom_packers();
 }
 
 // The logo a scan of image lists in the container whose name starts with name.
