@@ -199,3 +199,115 @@ TEST(RomWriteAward, HostileRunsAreRefused)
 }
 
 }  // namespace
+
+namespace {
+
+// The AMIBIOSC dword rule recomputed: the u32 words of the L x 8 bytes below the header's end sum to 0.
+bool ami_sum_holds(const Bytes& image)
+{
+    std::size_t header = std::string(image.begin(), image.end()).find("AMIBIOSC0627");
+    if (header == std::string::npos)
+        return false;
+    std::size_t end = header + 22, length = std::size_t{rd_u16(image.data() + header, 12)} * 8;
+    std::uint32_t sum = 0;
+    for (std::size_t at = end - length; at < end; at += 4)
+        sum += rd_u32(image.data() + at, 0);
+    return sum == 0;
+}
+
+struct FamilyCase {
+    const char* rom;
+    unsigned logo;  // 1-based, as scan lists them
+    unsigned width, height;
+    bool noisy;
+    const char* refusal;  // empty: written and verified
+};
+
+const FamilyCase FAMILY_CASES[] = {
+    {"ami.bin", 1, 40, 12, false, ""},                      // GRFX in a bare lh5 module, same size
+    {"ami.bin", 1, 16, 6, false, ""},                       //   smaller: the modules below move up
+    {"ami.bin", 1, 200, 120, true, ""},                     //   larger: they move down
+    {"ami.bin", 1, 640, 480, true, "bytes short"},          //   past the free space below the chain
+    {"ami.bin", 2, 48, 16, true, ""},                       // PG in a stored module
+    {"ami.bin", 2, 16, 8, false, ""},
+    {"ami.bin", 3, 37, 23, false, ""},                      // the PCX inside an option-ROM module, in place
+    {"ami.bin", 3, 37, 23, true, "not larger"},
+    {"msi.bin", 1, 37, 23, false, ""},                      // 8-bit PCX slot
+    {"msi.bin", 1, 37, 23, true, ""},
+    {"msi.bin", 2, 37, 23, true, ""},                       // 4-bit PCX slot
+    {"msi.bin", 2, 30, 20, false, "kind the slot holds"},
+    {"msi.bin", 3, 192, 64, false, ""},                     // compressed AWBM256 in a module above the slots
+    {"msi.bin", 3, 192, 64, true, "bytes short"},
+    {"phoenix.bin", 1, 37, 23, false, ""},                  // LZINT
+    {"phoenix.bin", 2, 64, 24, false, ""},                  // LZSS
+    {"phoenix.bin", 3, 64, 24, false, ""},                  // LZARI
+    {"phoenix.bin", 3, 128, 48, true, "only in place"},
+    {"phoenix.bin", 4, 48, 16, false, "are not written"},   // a raw PG outside every structure
+};
+
+TEST(RomWriteFamilies, PlantedLogosAreReplacedOrRefused)
+{
+    for (const FamilyCase& c : FAMILY_CASES) {
+        SCOPED_TRACE(std::string(c.rom) + " logo " + std::to_string(c.logo) + " " + std::to_string(c.width) + "x" +
+                     std::to_string(c.height) + (c.noisy ? " noisy" : ""));
+        Bytes image = read_file(rom_path(c.rom));
+        RomScanReport scanned = scan_rom_bytes(image);
+        ASSERT_GE(scanned.logos.size(), c.logo);
+        const FoundLogo& slot = scanned.logos[c.logo - 1];
+        Bytes logo = slot_logo(image, slot, c.width, c.height, c.logo, c.noisy);
+        ASSERT_FALSE(logo.empty());
+        RomReplacement r = replace_rom_logo(image, slot, logo, test_packers());
+        if (*c.refusal) {
+            EXPECT_FALSE(r.write.ok);
+            EXPECT_TRUE(r.write.image.empty());
+            EXPECT_NE(r.write.refusal.find(c.refusal), std::string::npos) << r.write.refusal;
+            continue;
+        }
+        ASSERT_TRUE(r.write.ok) << r.write.refusal;
+        for (const std::string& failure : r.verification.failures)
+            ADD_FAILURE() << failure;
+        EXPECT_EQ(r.write.image.size(), image.size());
+        EXPECT_EQ(scan_rom_bytes(r.write.image).logos.size(), scanned.logos.size());
+        if (slot.container == "AMI module") {
+            EXPECT_TRUE(ami_sum_holds(r.write.image));
+        }
+        bool phoenix = std::string(c.rom) == "phoenix.bin";
+        bool warned = std::find(r.write.report.notices.begin(), r.write.report.notices.end(),
+                                std::string(PHOENIX_UNVERIFIED)) != r.write.report.notices.end();
+        EXPECT_EQ(warned, phoenix);
+    }
+}
+
+// An AMI chain that does not hold together (a loop, a pointer out of the image, a module
+// that does not end where the one above begins) is refused, never followed.
+TEST(RomWriteFamilies, HostileAmiChainsAreRefused)
+{
+    Bytes image = read_file(rom_path("ami.bin"));
+    RomScanReport scanned = scan_rom_bytes(image);
+    ASSERT_FALSE(scanned.logos.empty());
+    const FoundLogo& slot = scanned.logos.front();
+    Bytes logo = slot_logo(image, slot, 40, 12, 1, false);
+    std::size_t header = std::string(image.begin(), image.end()).find("AMIBIOSC0627");
+    const struct {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
+    } damages[] = {
+        {"Begin points at the header itself", header + 0x12, 0x0000FCFE},
+        {"Begin points past the image", header + 0x12, 0xFFFF0000},
+        {"the chain loops back to its top", static_cast<std::size_t>(slot.offset), rd_u32(image.data() + header, 0x12)},
+        {"the module above lies about its size", static_cast<std::size_t>(slot.offset) + 0x0C, 0x00001000},
+    };
+    for (const auto& d : damages) {
+        SCOPED_TRACE(d.what);
+        Bytes bad = image;
+        for (int i = 0; i < 4; ++i)
+            bad[d.at + i] = static_cast<std::uint8_t>(d.value >> (8 * i));
+        RomWriteResult w = write_logo_into_rom(bad, slot, logo, test_packers());
+        EXPECT_FALSE(w.ok);
+        EXPECT_TRUE(w.image.empty());
+        EXPECT_NE(w.refusal.find("chain"), std::string::npos) << w.refusal;
+    }
+}
+
+}  // namespace

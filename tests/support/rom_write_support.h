@@ -79,3 +79,38 @@ inline bool lhasa_tests_member(const Bytes& image, std::uint64_t at)
     std::string path = write_temp_file(Bytes(image.begin() + at, image.begin() + end), "member.lzh");
     return run_command("lhasa t '" + path + "' >/dev/null 2>&1") == 0;
 }
+
+// A picture of width x height: bands of a few colours, or (noisy) every pixel its own.
+inline SourcePicture test_picture(unsigned width, unsigned height, unsigned seed, bool noisy)
+{
+    SourcePicture p;
+    p.width = width;
+    p.height = height;
+    p.rgb.resize(std::size_t{width} * height * 3);
+    std::uint32_t state = seed * 2654435761u + 7;
+    for (std::size_t i = 0; i < std::size_t{width} * height; ++i) {
+        state = state * 1664525u + 1013904223u;
+        unsigned x = static_cast<unsigned>(i % width), y = static_cast<unsigned>(i / width);
+        unsigned band = (x / 9 + y / 5 + seed) % 4;
+        p.rgb[i * 3] = static_cast<std::uint8_t>(noisy ? state >> 24 : band * 80);
+        p.rgb[i * 3 + 1] = static_cast<std::uint8_t>(noisy ? state >> 16 : 255 - band * 60);
+        p.rgb[i * 3 + 2] = static_cast<std::uint8_t>(noisy ? state >> 8 : (band * 40 + seed) & 0xFF);
+    }
+    return p;
+}
+
+// The picture encoded as the slot of image holds its logos (choose_slot_target); empty when
+// the encoder refuses.
+inline Bytes slot_logo(const Bytes& image, const FoundLogo& slot, unsigned width, unsigned height, unsigned seed,
+                       bool noisy)
+{
+    SlotTarget chosen = choose_slot_target(image, slot, nullptr);
+    if (!chosen.target)
+        return {};
+    EncodeOptions options;
+    options.target = chosen.target->target;
+    options.width = width;
+    options.height = height;
+    options.epaMarkTail = slot_epa_mark(slot);
+    return encode_logo(test_picture(width, height, seed, noisy), options).bytes;
+}
