@@ -17,18 +17,11 @@
 
 namespace {
 
-// What a logo file decodes to: its size and the RGB of its picture (the first frame's for
-// an animation); empty when it does not decode.
-struct Drawn {
-    std::uint16_t width = 0;
-    std::uint16_t height = 0;
-    LogoFormatId formatId = FORMAT_UNKNOWN;
-    std::vector<std::uint8_t> rgb;
-};
+}  // namespace
 
-Drawn draw(std::span<const std::uint8_t> bytes)
+DrawnLogo draw_logo_bytes(std::span<const std::uint8_t> bytes)
 {
-    Drawn drawn;
+    DrawnLogo drawn;
     SilentSink silent;
     HeadlessFrontEnd quiet;
     quiet.quiet = true;
@@ -56,6 +49,8 @@ Drawn draw(std::span<const std::uint8_t> bytes)
     return drawn;
 }
 
+namespace {
+
 // The new image's scan lists a logo at the slot that draws exactly what the new logo draws.
 void check_pictures(const RomReplacement& r, const FoundLogo& target, std::span<const std::uint8_t> newLogo,
                     RomVerification& v)
@@ -72,8 +67,8 @@ void check_pictures(const RomReplacement& r, const FoundLogo& target, std::span<
                              format_string("0x%08llx", static_cast<unsigned long long>(at)));
         return;
     }
-    Drawn wanted = draw(newLogo);
-    Drawn got = draw(found->bytes);
+    DrawnLogo wanted = draw_logo_bytes(newLogo);
+    DrawnLogo got = draw_logo_bytes(found->bytes);
     bool same = !wanted.rgb.empty() && wanted.width == got.width && wanted.height == got.height &&
                 wanted.rgb == got.rgb;
     if (same)

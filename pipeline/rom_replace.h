@@ -32,6 +32,16 @@ SlotTarget choose_slot_target(std::span<const std::uint8_t> image, const FoundLo
 // The 70-byte Award mark that ends the slot's EPA file; empty for other slots.
 std::vector<std::uint8_t> slot_epa_mark(const FoundLogo& slot);
 
+// What a logo file decodes to: its size and the RGB of its picture (the first frame's for
+// an animation); empty rgb when it does not decode.
+struct DrawnLogo {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    LogoFormatId formatId = FORMAT_UNKNOWN;
+    std::vector<std::uint8_t> rgb;
+};
+DrawnLogo draw_logo_bytes(std::span<const std::uint8_t> bytes);
+
 // The packers of this build (the lh5 encoder, the Phoenix ring coders).
 RomPackers default_rom_packers();
 
