@@ -4,6 +4,7 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_RGB_Image.H>
 
 #include "core/format_string.h"
@@ -60,15 +61,19 @@ std::unique_ptr<Fl_RGB_Image> picture_image(const std::vector<std::uint8_t>& rgb
     return std::unique_ptr<Fl_RGB_Image>(static_cast<Fl_RGB_Image*>(full.copy(sw, sh)));
 }
 
-// The file chosen in a chooser that proposes suggested (selected, so that a name typed
-// replaces it); empty when none was chosen.
-std::string chosen_file(const char* title, int type, const char* filter, const std::string& suggested)
+// The file chosen in a chooser opened in folder that proposes the name suggested there
+// (the name alone selected, so that a name typed replaces it: the chooser completes what
+// is typed against the folder); empty when none was chosen.
+std::string chosen_file(const char* title, int type, const char* filter, const std::string& folder,
+                        const std::string& suggested)
 {
-    Fl_File_Chooser chooser(".", filter, type, title);
+    Fl_File_Chooser chooser(folder.c_str(), filter, type, title);
     chooser.preview(0);
     if (!suggested.empty())
-        chooser.value(suggested.c_str());
+        chooser.value((folder + "/" + suggested).c_str());
     chooser.show();
+    if (auto* field = dynamic_cast<Fl_Input*>(Fl::focus()))
+        field->position(field->size(), static_cast<int>(folder.size()) + 1);
     while (chooser.shown())
         Fl::wait();
     return chooser.count() == 1 && chooser.value() ? chooser.value() : "";
@@ -77,7 +82,7 @@ std::string chosen_file(const char* title, int type, const char* filter, const s
 void on_choose(Fl_Widget*, void* window)
 {
     std::string path =
-        chosen_file(PICTURE_CHOOSER_TITLE, Fl_File_Chooser::SINGLE, "PNG pictures (*.png)\tAll files (*)", "");
+        chosen_file(PICTURE_CHOOSER_TITLE, Fl_File_Chooser::SINGLE, "PNG pictures (*.png)\tAll files (*)", ".", "");
     if (!path.empty())
         static_cast<RomReplaceWindow*>(window)->choose_picture(path);
 }
@@ -191,10 +196,12 @@ void RomReplaceWindow::save_as()
     if (written_.empty())
         return;
     // Proposed: the ROM's name with "-new" before its extension, beside it.
-    const std::size_t slash = romPath_.rfind('/'), dot = romPath_.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    const std::string suggested = hasExtension ? romPath_.substr(0, dot) + "-new" + romPath_.substr(dot) : romPath_ + "-new";
-    std::string path = chosen_file(SAVE_CHOOSER_TITLE, Fl_File_Chooser::CREATE, "ROM images (*)", suggested);
+    const std::size_t slash = romPath_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : romPath_.substr(0, slash);
+    const std::string leaf = slash == std::string::npos ? romPath_ : romPath_.substr(slash + 1);
+    const std::size_t dot = leaf.rfind('.');
+    const std::string suggested = dot == std::string::npos ? leaf + "-new" : leaf.substr(0, dot) + "-new" + leaf.substr(dot);
+    std::string path = chosen_file(SAVE_CHOOSER_TITLE, Fl_File_Chooser::CREATE, "ROM images (*)", folder, suggested);
     if (path.empty())
         return;
     RunOutputs run;
