@@ -68,7 +68,8 @@ void add_files(FileSet& set, const fs::path& root, bool (*wanted)(const fs::path
 // CPU seconds of a shell command and its children; negative when it fails.
 double command_cpu(const std::string& command)
 {
-    struct rusage before {}, after {};
+    struct rusage before {
+    }, after{};
     getrusage(RUSAGE_CHILDREN, &before);
     if (std::system(command.c_str()) != 0)
         return -1;

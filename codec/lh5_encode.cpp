@@ -1,13 +1,15 @@
-// The lh5 encoder:
-//  1. LZ77 parse: a hash-chain match finder over the window, with lazy matching (a match
-//     is put off by a byte when the next byte starts a longer one);
+// The lh5 encoder. For each 1 MiB of input:
+//  1. LZ77 parse: the hash-chain matches of every position (lz_matches.h), taken longest
+//     first with lazy matching (a match is put off by a byte when the next byte starts a
+//     longer one);
 //  2. block split: the symbols are cut where separate Huffman codes cost fewer bits than
 //     one code, head included (a block holds at most 65,535 symbols);
-//  3. optimal parse, twice: the cheapest path through every match the finder knows of,
-//     each symbol priced by the codes of its block in the split before; then split again.
-//     The cheapest of the parses is kept;
-//  4. per block, the symbol count, the three codes (lengths at most 16 bits, package-merge)
-//     and the symbols.
+//  3. optimal parse, twice: the cheapest path through every match found, each symbol
+//     priced by the codes of its block in the split before; then split again. The
+//     cheapest of the parses is kept.
+// Then the symbols of the whole input are split into blocks once more, and
+//  4. each block goes out as its symbol count, its three codes (plain Huffman lengths, or
+//     package-merge where those pass 16 bits) and its symbols.
 #include "codec/lh5_encode.h"
 
 #include <algorithm>
@@ -30,6 +32,9 @@ constexpr unsigned SHORT_INPUT_CHAIN = 256;      // ... and for inputs of up to 
 constexpr std::size_t SHORT_INPUT = 64 * 1024;   // every byte saved counts (small logos)
 constexpr unsigned NICE_LENGTH = 64;             // a match this long is taken whole, its bytes not searched
 constexpr unsigned OPTIMAL_PASSES = 2;
+// The parse takes the input 1 MiB at a time (each piece searching the window before it),
+// so its tables stay bounded however large the input.
+constexpr std::size_t SEGMENT = std::size_t{1} << 20;
 
 // A literal (symbol < 256) or a match (symbol 256 + length - 3 and its position,
 // distance - 1).
@@ -137,8 +142,7 @@ struct CostModel {
     std::size_t end = 0;  // the input position where the block ends
 };
 
-template <std::size_t N, unsigned M>
-void price(const Lh5Code<M>& code, std::array<std::uint32_t, N>& bits, unsigned n)
+template <std::size_t N, unsigned M> void price(const Lh5Code<M>& code, std::array<std::uint32_t, N>& bits, unsigned n)
 {
     constexpr unsigned UNUSED_EXTRA_BITS = 2;
     constexpr unsigned SINGLE_VALUE_UNUSED_BITS = 8;
@@ -176,14 +180,11 @@ std::vector<CostModel> cost_models(const std::vector<Token>& tokens, const Block
 }
 
 // Every position's matches, found once for the lazy seed and the optimal passes.
-LzMatchTable find_matches(std::span<const std::uint8_t> input, unsigned windowBits)
+// The bytes after `history` of piece, matches reaching into the history too.
+LzMatchTable find_matches(std::span<const std::uint8_t> piece, std::size_t history, std::uint32_t maxDistance)
 {
-    // The window less one byte: a decoder whose ring is the window reads a match from a
-    // whole window back before overwriting it, but one that copies ahead of its reads
-    // would not.
-    auto maxDistance = static_cast<std::uint32_t>((std::uint32_t{1} << windowBits) - 1);
-    unsigned chain = input.size() <= SHORT_INPUT ? SHORT_INPUT_CHAIN : CHAIN;
-    return LzMatchTable(input, 0, {maxDistance, LZH_MAX_MATCH, chain, NICE_LENGTH});
+    unsigned chain = piece.size() - history <= SHORT_INPUT ? SHORT_INPUT_CHAIN : CHAIN;
+    return LzMatchTable(piece, history, {maxDistance, LZH_MAX_MATCH, chain, NICE_LENGTH});
 }
 
 // Pass 1: the longest matches with lazy matching (a match is put off by a byte while the
@@ -251,6 +252,25 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMa
     return tokens;
 }
 
+// Passes 1 to 3 over the bytes after `history` of piece: the cheapest parse found.
+std::vector<Token> parse(std::span<const std::uint8_t> piece, std::size_t history, std::uint32_t maxDistance,
+                         const LzhWindowShape& shape)
+{
+    std::span<const std::uint8_t> data = piece.subspan(history);
+    LzMatchTable table = find_matches(piece, history, maxDistance);
+    std::vector<Token> tokens = lazy_parse(data, table);
+    BlockPlan plan = BlockSplitter(tokens, shape).split();
+    for (unsigned pass = 0; pass < OPTIMAL_PASSES; ++pass) {
+        std::vector<Token> cheaper = optimal_parse(data, table, cost_models(tokens, plan, shape));
+        BlockPlan cheaperPlan = BlockSplitter(cheaper, shape).split();
+        if (cheaperPlan.bits >= plan.bits)
+            break;
+        tokens.swap(cheaper);
+        plan = std::move(cheaperPlan);
+    }
+    return tokens;
+}
+
 // Pass 4: one block.
 void write_block(Lh5BitWriter& out, std::span<const Token> block, const LzhWindowShape& shape, Lh5CodeBuilder& builder,
                  Lh5BlockCodes& codes)
@@ -281,17 +301,18 @@ std::vector<std::uint8_t> lh5_encode(std::span<const std::uint8_t> input, const 
     if (input.empty())
         return out;
     LzhWindowShape shape = lzh_window_shape(options.dictionaryBits);
-    LzMatchTable table = find_matches(input, shape.windowBits);
-    std::vector<Token> tokens = lazy_parse(input, table);
-    BlockPlan plan = BlockSplitter(tokens, shape).split();
-    for (unsigned pass = 0; pass < OPTIMAL_PASSES; ++pass) {
-        std::vector<Token> cheaper = optimal_parse(input, table, cost_models(tokens, plan, shape));
-        BlockPlan cheaperPlan = BlockSplitter(cheaper, shape).split();
-        if (cheaperPlan.bits >= plan.bits)
-            break;
-        tokens.swap(cheaper);
-        plan = std::move(cheaperPlan);
+    // The window less one byte: a decoder whose ring is the window reads a match from a
+    // whole window back before overwriting it, but one that copies ahead of its reads
+    // would not.
+    auto maxDistance = static_cast<std::uint32_t>((std::uint32_t{1} << shape.windowBits) - 1);
+    std::vector<Token> tokens;
+    for (std::size_t start = 0; start < input.size(); start += SEGMENT) {
+        std::size_t history = std::min<std::size_t>(start, maxDistance);
+        std::size_t size = std::min(SEGMENT, input.size() - start);
+        std::vector<Token> piece = parse(input.subspan(start - history, history + size), history, maxDistance, shape);
+        tokens.insert(tokens.end(), piece.begin(), piece.end());
     }
+    BlockPlan plan = BlockSplitter(tokens, shape).split();
 
     out.reserve(input.size() / 2 + 64);
     Lh5BitWriter bits(&out);

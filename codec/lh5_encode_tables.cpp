@@ -69,7 +69,8 @@ void cheapest_zero_run(unsigned zeros, const std::uint32_t* bits, std::vector<Lh
         if (step[z] == 1)
             items.push_back({0, 0, 0});
         else
-            items.push_back({1, LZH_SHORT_ZERO_RUN_BITS, static_cast<std::uint16_t>(step[z] - LZH_SHORT_ZERO_RUN_BASE)});
+            items.push_back(
+                {1, LZH_SHORT_ZERO_RUN_BITS, static_cast<std::uint16_t>(step[z] - LZH_SHORT_ZERO_RUN_BASE)});
     }
     std::reverse(items.begin() + static_cast<std::ptrdiff_t>(start), items.end());
 }
@@ -138,8 +139,7 @@ void write_single_or_lengths(Lh5BitWriter& out, const Lh5Code<N>& code, unsigned
 }
 
 // Canonical codes: by increasing length, and by increasing symbol within a length.
-template <unsigned N>
-void assign_codes(Lh5Code<N>& code)
+template <unsigned N> void assign_codes(Lh5Code<N>& code)
 {
     std::uint32_t count[LZH_MAX_CODE_LENGTH + 1] = {};
     for (unsigned s = 0; s < N; ++s)
@@ -190,8 +190,7 @@ bool Lh5CodeBuilder::huffman_lengths(std::uint8_t* length)
     return true;
 }
 
-template <unsigned N>
-void Lh5CodeBuilder::build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code)
+template <unsigned N> void Lh5CodeBuilder::build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code)
 {
     code.length.fill(0);
     code.single = -1;

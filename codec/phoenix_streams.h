@@ -25,8 +25,8 @@ namespace phoenix_lzari {
 constexpr std::size_t SIZE_FIELD = 4;  // the expanded size, little-endian
 
 constexpr unsigned RING_SIZE = PhoenixRing::SIZE;  // N
-constexpr unsigned MAX_MATCH = 60;  // F
-constexpr unsigned THRESHOLD = 2;   // matches are longer than this
+constexpr unsigned MAX_MATCH = 60;                 // F
+constexpr unsigned THRESHOLD = 2;                  // matches are longer than this
 constexpr unsigned RING_START = RING_SIZE - MAX_MATCH;
 constexpr unsigned LITERALS = 256;
 constexpr unsigned CHARACTERS = LITERALS - THRESHOLD + MAX_MATCH;  // 314: literals and lengths 3..60

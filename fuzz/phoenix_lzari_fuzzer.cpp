@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "codec/phoenix_lzari.h"
+#include "codec/phoenix_lzari_encode.h"
 #include "fuzz/fuzz_target.h"
 #include "fuzz/output_sink.h"
-#include "codec/phoenix_lzari_encode.h"
 
 namespace {
 

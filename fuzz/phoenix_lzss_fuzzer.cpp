@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "codec/phoenix_lzss.h"
+#include "codec/phoenix_lzss_encode.h"
 #include "fuzz/fuzz_target.h"
 #include "fuzz/output_sink.h"
-#include "codec/phoenix_lzss_encode.h"
 
 namespace {
 

@@ -18,8 +18,8 @@ namespace {
 
 Bytes text_bytes(std::size_t size, unsigned seed)
 {
-    static const char* const WORDS[] = {"the ", "logo ", "BIOS ", "firmware ", "picture ", "of ", "a ",
-                                        "board\n", "x", "\t", "0123 ", "Award ", "(c) 1998 "};
+    static const char* const WORDS[] = {"the ",    "logo ", "BIOS ", "firmware ", "picture ", "of ",      "a ",
+                                        "board\n", "x",     "\t",    "0123 ",     "Award ",   "(c) 1998 "};
     std::mt19937 rng(seed);
     ByteBuilder b;
     while (b.size() < size)
@@ -84,8 +84,10 @@ std::vector<EncodeCase> encode_cases()
         {"all_byte_values", literalsOnly},
         {"text_300k", text_bytes(300000, 1)},
         {"picture_150k", picture_bytes(153600, 2)},
+        {"picture_1_2M", picture_bytes(1200000, 8)},  // past the parse's 1 MiB pieces
         {"random_70k", random_bytes(70000, 3)},
-        {"text_then_random", [] {
+        {"text_then_random",
+         [] {
              Bytes b = text_bytes(40000, 4), r = random_bytes(40000, 5), t = text_bytes(40000, 6);
              b.insert(b.end(), r.begin(), r.end());
              b.insert(b.end(), t.begin(), t.end());

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "codec/phoenix_lzari.h"
-#include "codec/phoenix_lzss.h"
-#include "support/fixtures.h"
 #include "codec/phoenix_lzari_encode.h"
+#include "codec/phoenix_lzss.h"
 #include "codec/phoenix_lzss_encode.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -212,8 +212,8 @@ INSTANTIATE_TEST_SUITE_P(Phoenix, PhoenixRoundTrip, testing::ValuesIn(ROUND_TRIP
 // the ring's initial contents from the first byte on.
 TEST(PhoenixEncoders, LogosAndFillRunsComeBack)
 {
-    const char* const fixtures[] = {"award/awbm16.bin", "phoenix/pg-standard.pg", "pcx/netpbm-8bit.pcx",
-                                    "bmp/qdi.bmp", "roms/phoenix.bin"};
+    const char* const fixtures[] = {"award/awbm16.bin", "phoenix/pg-standard.pg", "pcx/netpbm-8bit.pcx", "bmp/qdi.bmp",
+                                    "roms/phoenix.bin"};
     for (std::uint8_t fill : {SPACE, std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
         std::vector<std::pair<std::string, Bytes>> inputs = {
             {"fill run", Bytes(5000, fill)},

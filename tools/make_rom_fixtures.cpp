@@ -399,7 +399,8 @@ void make_phoenix(const std::string& out)
     Bytes pg = fixture("phoenix/pg-standard.pg");
     modules.push_back(phoenix_module('L', 1, 3, static_cast<std::uint32_t>(pg.size()), phoenix_lzss_encode(pg, 0x20)));
     Bytes awbm = fixture("award/awbm16.bin");
-    modules.push_back(phoenix_module('L', 2, 2, static_cast<std::uint32_t>(awbm.size()), phoenix_lzari_encode(awbm, 0x20)));
+    modules.push_back(
+        phoenix_module('L', 2, 2, static_cast<std::uint32_t>(awbm.size()), phoenix_lzari_encode(awbm, 0x20)));
     modules.push_back(phoenix_module('G', 0, 0, 512, code_like(512, 33)));
     std::uint32_t prev = 0;
     std::size_t at = 0x1000;
