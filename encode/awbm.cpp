@@ -20,12 +20,7 @@ void put_header(Bytes& out, const IndexedPicture& picture)
 void put_block16(Bytes& out, const IndexedPicture& picture)
 {
     put_text(out, "RGB ");
-    for (unsigned i = 0; i < AWBM_PALETTE16_BYTES / 3; ++i) {
-        const Rgb8 c = picture.entry(i);
-        put_u8(out, c.b);
-        put_u8(out, c.g);
-        put_u8(out, c.r);
-    }
+    put_palette(out, picture, AWBM_PALETTE16_BYTES / 3, ChannelOrder::bgr);
 }
 
 // The tag and 256 entries red first; tagByte is the tag's last byte (the depth mark of
@@ -34,12 +29,7 @@ void put_block256(Bytes& out, const IndexedPicture& picture, std::uint8_t tagByt
 {
     put_text(out, "RGB");
     put_u8(out, tagByte);
-    for (unsigned i = 0; i < AWBM_PALETTE256_BYTES / 3; ++i) {
-        const Rgb8 c = picture.entry(i);
-        put_u8(out, c.r);
-        put_u8(out, c.g);
-        put_u8(out, c.b);
-    }
+    put_palette(out, picture, AWBM_PALETTE256_BYTES / 3, ChannelOrder::rgb);
 }
 
 // The rows of a 16-colour picture: per row four planes of W / 8 bytes, plane k holding

@@ -25,10 +25,14 @@ constexpr unsigned TEXT_COLORS = 16;
 // 4211 as "4,211".
 std::string grouped(std::uint64_t n)
 {
-    std::string digits = std::to_string(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
 }
 
 bool is_cell_target(EncodeTarget t)
@@ -114,9 +118,23 @@ std::uint32_t count_colors(const std::vector<std::uint8_t>& rgb)
     return count;
 }
 
-Rgb8 color_6bit(Rgb8 c)
+// A colour on the 6-bit DAC. Values that are all multiples of 4 are 6-bit values as our
+// decoders draw them (times 4; 252 is full intensity) and go back exactly; any other
+// picture is full-scale 8-bit and is rounded.
+Rgb8 color_6bit(Rgb8 c, bool drawn6bit)
 {
+    if (drawn6bit)
+        return Rgb8{static_cast<std::uint8_t>(c.r / 4), static_cast<std::uint8_t>(c.g / 4),
+                    static_cast<std::uint8_t>(c.b / 4)};
     return Rgb8{to_6bit(c.r), to_6bit(c.g), to_6bit(c.b)};
+}
+
+bool all_multiples_of_4(const std::uint8_t* values, std::size_t count)
+{
+    std::uint8_t any = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        any |= values[i];
+    return (any & 3) == 0;
 }
 
 // Puts black at index 0 (the pixels no picture reaches take index 0), adding it when the
@@ -145,9 +163,10 @@ bool exact_palette(const std::vector<std::uint8_t>& rgb, std::uint32_t width, st
     out.height = height;
     out.indices.assign(static_cast<std::size_t>(width) * height, 0);
     out.palette.clear();
+    const bool drawn6bit = all_multiples_of_4(rgb.data(), rgb.size());
     std::vector<std::int16_t> indexOf(1u << 18, -1);  // by 6-bit colour
     for (std::size_t i = 0; i < out.indices.size(); ++i) {
-        const Rgb8 c = color_6bit(Rgb8{rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]});
+        const Rgb8 c = color_6bit(Rgb8{rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]}, drawn6bit);
         const std::uint32_t key = static_cast<std::uint32_t>(c.r) << 12 | static_cast<std::uint32_t>(c.g) << 6 | c.b;
         if (indexOf[key] < 0) {
             if (out.palette.size() == colors)
@@ -174,8 +193,11 @@ bool own_palette(const SourcePicture& source, unsigned colors, IndexedPicture& o
     out.height = source.height;
     out.indices = source.indices;
     out.palette.clear();
+    bool drawn6bit = true;
     for (const Rgb8& c : source.palette)
-        out.palette.push_back(color_6bit(c));
+        drawn6bit = drawn6bit && ((c.r | c.g | c.b) & 3) == 0;
+    for (const Rgb8& c : source.palette)
+        out.palette.push_back(color_6bit(c, drawn6bit));
     return true;
 }
 
@@ -364,7 +386,7 @@ EncodedLogo encode_logo(const SourcePicture& source, const EncodeOptions& option
             return result;
         }
         for (Rgb8& c : picture.palette)
-            c = color_6bit(c);
+            c = color_6bit(c, false);
         if (needsBlack)
             black_first(picture);
         result.quantised = true;

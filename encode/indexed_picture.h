@@ -62,6 +62,22 @@ inline void pad_to(std::vector<std::uint8_t>& out, std::size_t offset)
     if (out.size() < offset)
         out.resize(offset, 0);
 }
+// The order of a palette entry's three values in a file.
+enum class ChannelOrder { rgb, bgr };
+
+// Appends count palette entries of three values (zeros past the palette), each 6-bit value
+// times scale: 1 where the file holds 6-bit values, 4 where it holds 8-bit ones.
+inline void put_palette(std::vector<std::uint8_t>& out, const IndexedPicture& picture, unsigned count,
+                        ChannelOrder order, unsigned scale = 1)
+{
+    for (unsigned i = 0; i < count; ++i) {
+        const Rgb8 c = picture.entry(i);
+        put_u8(out, (order == ChannelOrder::rgb ? c.r : c.b) * scale);
+        put_u8(out, c.g * scale);
+        put_u8(out, (order == ChannelOrder::rgb ? c.b : c.r) * scale);
+    }
+}
+
 // Overwrites a 16- or 32-bit field written earlier.
 inline void patch_u16(std::vector<std::uint8_t>& out, std::size_t at, unsigned v)
 {

@@ -1,6 +1,8 @@
 // Intel pictures: GRFX (packed 4-bit rows with a 16-entry 6-bit palette), the lh5
 // containers of GRFX and PG pictures, and the TEXTLOGO container (a text screen of
 // character and attribute bytes over its own 8 x 16 font).
+#include <algorithm>
+#include <array>
 #include <map>
 
 #include "codec/lh5_encode.h"
@@ -19,12 +21,7 @@ Bytes encode_grfx(const IndexedPicture& picture)
     put_u16(out, picture.width);
     put_u16(out, picture.height);  // GRFX_HEIGHT_AT
     pad_to(out, GRFX_PALETTE_AT);
-    for (unsigned i = 0; i < GRFX_PALETTE_SIZE / 3; ++i) {
-        const Rgb8 c = picture.entry(i);
-        put_u8(out, c.r);
-        put_u8(out, c.g);
-        put_u8(out, c.b);
-    }
+    put_palette(out, picture, GRFX_PALETTE_SIZE / 3, ChannelOrder::rgb);
     pad_to(out, GRFX_USUAL_DATA_OFFSET);
     // The width is even: two pixels a byte, the left one in the high four bits.
     for (std::uint32_t y = 0; y < picture.height; ++y)
@@ -82,28 +79,30 @@ Bytes pack_compressed_grfx(const Bytes& grfx, std::string& refusal)
 Bytes pack_compressed_pg(const Bytes& pg)
 {
     const Bytes packed = lh5(pg);
-    Bytes out;
-    pad_to(out, PG_CONTAINER_MARK_AT);
-    out.insert(out.end(), std::begin(PG_CONTAINER_MARK), std::end(PG_CONTAINER_MARK));
-    pad_to(out, PG_CONTAINER_UNPACKED_AT);
-    put_u32(out, static_cast<std::uint32_t>(pg.size()));
-    put_u32(out, static_cast<std::uint32_t>(packed.size()));  // PG_CONTAINER_PACKED_AT
-    pad_to(out, PG_CONTAINER_DATA);
-    out.insert(out.end(), packed.begin(), packed.end());
+    // The fields in a header of zeros, then the stream.
+    std::array<std::uint8_t, PG_CONTAINER_DATA> header{};
+    for (std::size_t i = 0; i < sizeof PG_CONTAINER_MARK; ++i)
+        header[PG_CONTAINER_MARK_AT + i] = PG_CONTAINER_MARK[i];
+    Bytes out(header.begin(), header.end());
+    patch_u32(out, PG_CONTAINER_UNPACKED_AT, static_cast<std::uint32_t>(pg.size()));
+    patch_u32(out, PG_CONTAINER_PACKED_AT, static_cast<std::uint32_t>(packed.size()));
+    out.resize(out.size() + packed.size());
+    std::copy(packed.begin(), packed.end(), out.begin() + PG_CONTAINER_DATA);
     return out;
 }
 
 Bytes encode_textlogo(const CellPicture& cells, std::string& refusal)
 {
     // Equal glyphs share one entry of the font, numbered in order of first use.
-    std::map<Bytes, std::uint8_t> numbers;
+    using Glyph = std::array<std::uint8_t, TEXTLOGO_GLYPH_HEIGHT>;
+    std::map<Glyph, std::uint8_t> numbers;
     Bytes font;
     Bytes screen;
     const std::size_t count = static_cast<std::size_t>(cells.columns) * cells.rows;
     std::size_t distinct = 0;
     for (std::size_t cell = 0; cell < count; ++cell) {
-        Bytes glyph(cells.glyphs.begin() + cell * TEXTLOGO_GLYPH_HEIGHT,
-                    cells.glyphs.begin() + (cell + 1) * TEXTLOGO_GLYPH_HEIGHT);
+        Glyph glyph;
+        std::copy_n(cells.glyphs.begin() + cell * TEXTLOGO_GLYPH_HEIGHT, TEXTLOGO_GLYPH_HEIGHT, glyph.begin());
         auto found = numbers.find(glyph);
         if (found == numbers.end()) {
             ++distinct;

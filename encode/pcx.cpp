@@ -14,6 +14,7 @@ constexpr std::size_t PLANES_AT = 65;
 constexpr std::size_t PALETTE_INFO_AT = 68;  // 1: colour
 constexpr std::uint8_t PALETTE_256_MARK = 0x0C;
 constexpr unsigned MAX_RUN = 63;  // a run byte holds its length in six bits
+constexpr unsigned DAC_SCALE = 4;  // 6-bit values as 8-bit palette values, as drawn
 
 // The 128-byte header; bytesPerLine is even, as PCX readers require.
 Bytes header(const IndexedPicture& picture, unsigned bitsPerPixel, unsigned planes, unsigned bytesPerLine)
@@ -32,12 +33,7 @@ Bytes header(const IndexedPicture& picture, unsigned bitsPerPixel, unsigned plan
     put_u16(out, DPI);
     put_u16(out, DPI);
     pad_to(out, PCX_HEADER_PALETTE_AT);
-    for (unsigned i = 0; i < 16; ++i) {
-        const Rgb8 c = picture.entry(i);
-        put_u8(out, from_6bit(c.r));
-        put_u8(out, from_6bit(c.g));
-        put_u8(out, from_6bit(c.b));
-    }
+    put_palette(out, picture, 16, ChannelOrder::rgb, DAC_SCALE);
     pad_to(out, PLANES_AT);
     put_u8(out, planes);
     put_u16(out, bytesPerLine);  // PCX_BYTES_PER_LINE_AT
@@ -103,11 +99,6 @@ Bytes encode_pcx8(const IndexedPicture& picture)
         put_line(out, line.data(), line.size());
     }
     put_u8(out, PALETTE_256_MARK);
-    for (unsigned i = 0; i < 256; ++i) {
-        const Rgb8 c = picture.entry(i);
-        put_u8(out, from_6bit(c.r));
-        put_u8(out, from_6bit(c.g));
-        put_u8(out, from_6bit(c.b));
-    }
+    put_palette(out, picture, 256, ChannelOrder::rgb, DAC_SCALE);
     return out;
 }

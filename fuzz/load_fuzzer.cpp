@@ -1,8 +1,6 @@
 // Whole-load target: detection (with unpacking), decoding and PNG encoding of every
 // picture or frame, for any bytes. The input goes through a file, as the viewer opens
 // logos by name; the PNG files are encoded into memory only.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,37 +10,10 @@
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
 #include "fuzz/fuzz_target.h"
+#include "fuzz/input_file.h"
 #include "output/png_file.h"
 
 namespace {
-
-// The file every input is written to, in a folder of this process's own.
-const std::string& input_path()
-{
-    static const std::string path = [] {
-        const char* base = std::getenv("TMPDIR");
-        std::string dir = std::string(base && *base ? base : "/tmp") + "/zarpo2-fuzz-XXXXXX";
-        if (!mkdtemp(dir.data()))
-            std::abort();
-        std::string file = dir + "/logo.bin";
-        static std::string cleanup[2] = {file, dir};
-        std::atexit([] {
-            ::unlink(cleanup[0].c_str());
-            ::rmdir(cleanup[1].c_str());
-        });
-        return file;
-    }();
-    return path;
-}
-
-bool write_input(const std::uint8_t* data, std::size_t size)
-{
-    std::FILE* file = std::fopen(input_path().c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && ok;
-}
 
 // PNG encoding costs time in proportion to the pictures, not to the input, and runs the
 // same code at any size: beyond this many pixels per input, all frames together, pictures
@@ -69,17 +40,13 @@ unsigned encode_picture(const std::uint8_t* rgb, std::uint32_t width, std::uint3
 
 std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 {
-    static HeadlessFrontEnd frontEnd;
-    static SilentSink silent;
-    frontEnd.quiet = true;
-    frontEnd.sink = &silent;
-    set_front_end(&frontEnd);
+    use_quiet_front_end();
     ViewerState& state = viewer_state();
     state.verbose = 0;
-    if (!write_input(data, size))
+    if (!write_fuzz_input(data, size))
         std::abort();
 
-    state.loaded = load_logo(input_path());
+    state.loaded = load_logo(fuzz_input_path());
     const LogoDescriptor& d = state.descriptor;
     if (!state.loaded) {
         FUZZ_CHECK(d.image == nullptr && state.frames == nullptr);

@@ -116,6 +116,44 @@ bool is_png_file(const std::string& path)
     return std::memcmp(head, PNG_SIGNATURE, sizeof head) == 0;
 }
 
+namespace {
+
+// libpng reports errors by longjmp: the reading runs in a function of its own with
+// nothing to destroy on the way out, its rows kept by libpng until png_destroy_read_struct.
+struct PngReader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    std::string error;
+    ~PngReader() { png_destroy_read_struct(&png, &info, nullptr); }
+};
+
+void png_error_text(png_structp png, png_const_charp message)
+{
+    static_cast<PngReader*>(png_get_error_ptr(png))->error = message;
+    png_longjmp(png, 1);
+}
+
+void png_warning_ignored(png_structp, png_const_charp) {}
+
+// Reads the whole picture as 8-bit RGB rows (16-bit samples keep their high byte, as the
+// PNG files zarpo2 writes hold the drawn byte there; palettes and grey are expanded,
+// transparency dropped). false, with reader.error, when libpng gives up.
+bool read_png_rows(PngReader& reader, std::FILE* file)
+{
+    if (setjmp(png_jmpbuf(reader.png)))
+        return false;
+    png_init_io(reader.png, file);
+    // A declared size beyond the limits is an error before any row is allocated.
+    png_set_user_limits(reader.png, MAX_PICTURE_SIDE, MAX_PICTURE_SIDE);
+    png_read_png(reader.png, reader.info,
+                 PNG_TRANSFORM_STRIP_16 | PNG_TRANSFORM_EXPAND | PNG_TRANSFORM_GRAY_TO_RGB | PNG_TRANSFORM_STRIP_ALPHA |
+                     PNG_TRANSFORM_PACKING,
+                 nullptr);
+    return true;
+}
+
+}  // namespace
+
 bool read_png_picture(const std::string& path, SourcePicture& out, std::string& why)
 {
     std::string problem;
@@ -124,34 +162,31 @@ bool read_png_picture(const std::string& path, SourcePicture& out, std::string& 
         why = problem;
         return false;
     }
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_stdio(&image, file.get())) {
-        why = std::string("not a readable PNG picture: ") + image.message;
+    PngReader reader;
+    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, png_error_text, png_warning_ignored);
+    reader.info = reader.png ? png_create_info_struct(reader.png) : nullptr;
+    if (!reader.info) {
+        why = "out of memory while reading the PNG picture";
         return false;
     }
-    // A declared size is checked before anything is allocated: a small file may claim
-    // a huge picture.
-    if (image.width == 0 || image.height == 0 || image.width > MAX_PICTURE_SIDE || image.height > MAX_PICTURE_SIDE) {
-        why = format_string("pictures of at most %u x %u pixels can be converted; this one is %u x %u",
-                            MAX_PICTURE_SIDE, MAX_PICTURE_SIDE, image.width, image.height);
-        png_image_free(&image);
+    if (!read_png_rows(reader, file.get())) {
+        why = "not a readable PNG picture: " + reader.error;
         return false;
     }
-    image.format = PNG_FORMAT_RGB;
+    const std::uint32_t width = png_get_image_width(reader.png, reader.info);
+    const std::uint32_t height = png_get_image_height(reader.png, reader.info);
+    png_bytepp rows = png_get_rows(reader.png, reader.info);
+    if (width == 0 || height == 0 || !rows || png_get_channels(reader.png, reader.info) != 3 ||
+        png_get_bit_depth(reader.png, reader.info) != 8) {
+        why = "not a readable PNG picture";
+        return false;
+    }
     out = SourcePicture{};
-    out.width = image.width;
-    out.height = image.height;
-    out.rgb.assign(PNG_IMAGE_SIZE(image), 0);
-    // Transparent pixels are composed over black, the colour of the margins.
-    png_color black{0, 0, 0};
-    if (!png_image_finish_read(&image, &black, out.rgb.data(), 0, nullptr)) {
-        why = std::string("the PNG picture is damaged: ") + image.message;
-        png_image_free(&image);
-        out = SourcePicture{};
-        return false;
-    }
+    out.width = width;
+    out.height = height;
+    out.rgb.resize(static_cast<std::size_t>(width) * height * 3);
+    for (std::uint32_t y = 0; y < height; ++y)
+        std::memcpy(out.rgb.data() + static_cast<std::size_t>(y) * width * 3, rows[y], static_cast<std::size_t>(width) * 3);
     return true;
 }
 

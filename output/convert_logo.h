@@ -14,8 +14,9 @@
 // True when the file starts with the PNG signature.
 bool is_png_file(const std::string& path);
 
-// Reads a PNG picture (any colour type, as 8-bit RGB); false, with why, for a damaged or
-// truncated file or one larger than a load accepts (checked before its pixels are read).
+// Reads a PNG picture (any colour type, as 8-bit RGB: 16-bit samples keep their high byte,
+// transparency is dropped); false, with why, for a damaged or truncated file or one larger
+// than a load accepts (checked before its pixels are read).
 bool read_png_picture(const std::string& path, SourcePicture& out, std::string& why);
 
 // The loaded logo as a picture to encode: its own palette and indices where its decoder

@@ -73,9 +73,7 @@ void* arg(long value)
 
 void on_export(Fl_Widget*, void* target)
 {
-    const ViewerState& state = viewer_state();
-    if (state.loaded)
-        export_logo(*static_cast<const ExportTarget*>(target), state.descriptor, state.fileName);
+    export_as(*static_cast<const ExportTarget*>(target));
 }
 
 void* export_target(ExportTargetId id)

@@ -13,6 +13,7 @@
 #include <FL/fl_ask.H>
 
 #include "core/format_string.h"
+#include "output/export_menu.h"
 #include "output/save_as.h"
 #include "output/save_png.h"
 #include "pipeline/viewer_state.h"
@@ -117,4 +118,28 @@ void on_save_as(Fl_Widget*, void*)
         return;
     const auto delayMs = static_cast<std::uint16_t>(std::lround(ui_state().frameSeconds * MS_PER_SECOND));
     report(save_as_files(path, delayMs));
+}
+
+void export_as(const ExportTarget& target)
+{
+    const ViewerState& state = viewer_state();
+    if (!state.loaded)
+        return;
+    const std::string warning = export_warning(target, state.descriptor);
+    if (!warning.empty()) {
+        show_status_message(warning);
+        return;
+    }
+    const std::string title = std::string("Export As ") + target.encoderName;
+    const char* chosen = fl_file_chooser(title.c_str(), "*", export_proposed_name(target).c_str());
+    if (!chosen || !*chosen || chosen[std::char_traits<char>::length(chosen) - 1] == '/')
+        return;
+    const std::string path = chosen;
+    if (!may_replace({path}))
+        return;
+    std::string why;
+    if (export_to_file(target, path, why))
+        show_status_message(wrote_files_text(1, folder_of(path)));
+    else
+        show_status_message(format_string(texts().cannotWrite, leaf_name(path).c_str(), why.c_str()));
 }

@@ -49,14 +49,25 @@ logo=$(placed LOGO 0 300) || exit 1
 [ "$(window_size "$logo")" = "200x175" ] || fail "logo window is $(window_size "$logo")"
 grep -q '>>>' "$WORK/out" && fail "verbose is on: $(cat "$WORK/out")"
 
-note "Export As: AWBM16 refuses an AWBM256 logo, AWBM256PLIN takes it, AWBM256 refuses it"
+note "Export As: AWBM16 and AWBM256 refuse an AWBM256 logo, in the status line too"
 keys ctrl+e Down Right Return
-keys ctrl+e Down Right Down Down Down Return
 keys ctrl+e Down Right Down Return
 wait_for "Export As printed fewer than two lines" eval '[ "$(grep -c "" "$WORK/out")" -ge 2 ]'
 [ "$(cat "$WORK/out")" = "$(printf '%s\n%s' "$WARNING_256" "$WARNING_256")" ] ||
     fail "Export As printed: $(cat "$WORK/out")"
+wait_for "the warning is not in the status line" status_has "$logo" "Isn't Available"
 cmp -s "$WORK/files-before" <(ls) || fail "Export As wrote files: $(ls)"
+
+note "Export As AWBM256PLIN takes it: the proposed name beside the input, a file that opens as such"
+keys ctrl+e Down Right Down Down Down Return
+chooser=$(wait_window "Export As AWBM256PLIN") || exit 1
+focus_window "$chooser"
+xdotool key Return
+wait_file "$FIX/awbm256-16x16.awbm"
+"$ZARPO2_CLI" identify awbm256-16x16.awbm | grep -qF "AWBM256 EPA (Compressed), 16x16" ||
+    fail "the exported file reads as $("$ZARPO2_CLI" identify awbm256-16x16.awbm 2>&1)"
+wait_for "the status line does not tell the file written" status_has "$logo" "1"
+rm -f awbm256-16x16.awbm  # the chooser below lists the fixtures alone
 
 note "Extras > Verbose turns the trace on; Open LOGO flushes the loaded logo first"
 keys alt+e Down Down Return
