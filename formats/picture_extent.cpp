@@ -80,16 +80,18 @@ PictureExtent extent(std::uint64_t width, std::uint64_t height, std::uint64_t le
 
 // Steps over one PCX scanline of length bytes from pos, as unpack_pcx_scanline reads it:
 // a run is cut at the line's end. False when the bytes end inside the line.
-bool walk_pcx_line(const LayoutBytes& b, std::uint64_t& pos, std::uint64_t length)
+bool walk_pcx_line(std::span<const std::uint8_t> b, std::uint64_t& pos, std::uint64_t length)
 {
+    const std::uint8_t* data = b.data();
+    const std::uint64_t size = b.size();
     std::uint64_t filled = 0;
     while (filled < length) {
-        if (pos >= b.size())
+        if (pos >= size)
             return false;
-        std::uint8_t code = b.u8(pos++);
+        std::uint8_t code = data[pos++];
         std::uint64_t run = 1;
         if ((code & PCX_RUN_FLAGS) == PCX_RUN_FLAGS) {
-            if (pos >= b.size())
+            if (pos >= size)
                 return false;
             ++pos;
             run = code & PCX_RUN_LENGTH_MASK;
@@ -175,9 +177,11 @@ PictureExtent measure_pcx(const LayoutBytes& b)
     if (!side_ok(width) || !side_ok(height) || lineBytes < needed || lineBytes > needed + PCX_LINE_SLACK)
         return {};
     PictureExtent e = extent(width, height, 0, b);
+    if (b.span().empty())  // a stream: the header's size only
+        return e;
     std::uint64_t pos = PCX_HEADER_SIZE;
     for (std::uint64_t y = 0; y < height; ++y) {
-        if (!walk_pcx_line(b, pos, lineBytes * planes)) {
+        if (!walk_pcx_line(b.span(), pos, lineBytes * planes)) {
             e.walked = pos;
             return e;
         }
@@ -405,13 +409,23 @@ PictureExtent measure_osb(const LayoutBytes& b)
             e.length = at + OSB_RECORD_SIZE;
             break;
         }
-        std::uint64_t next = at + OSB_RECORD_SIZE + b.u32(at + OSB_LENGTH_AT);
-        if (next > b.size())
+        // Each record holds one BMP or PCX picture, measured by its own rule within its length.
+        std::uint64_t length = b.u32(at + OSB_LENGTH_AT);
+        std::uint64_t pictureAt = at + OSB_RECORD_SIZE;
+        if (length > b.size() - pictureAt)
             break;
-        e.length = next;
-        at = next;
+        std::uint8_t head[PCX_HEADER_SIZE];
+        b.read(pictureAt, head, sizeof head);
+        std::span<const std::uint8_t> picture = b.span().empty()
+                                                    ? std::span<const std::uint8_t>(head, std::min<std::uint64_t>(length, sizeof head))
+                                                    : b.span().subspan(static_cast<std::size_t>(pictureAt), static_cast<std::size_t>(length));
+        PictureExtent p = head[0] == 'B' && head[1] == 'M' ? measure_bmp(LayoutBytes(picture)) : measure_pcx(LayoutBytes(picture));
+        e.walked += p.walked + OSB_RECORD_SIZE;
+        if (!p.complete)
+            break;
+        e.length = pictureAt + length;
+        at = pictureAt + length;
     }
-    e.walked = at;
     e.complete = e.length != 0;
     return e;
 }

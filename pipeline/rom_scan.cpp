@@ -26,6 +26,8 @@ constexpr std::size_t MAX_NAME_PART = 40;    // characters kept of a member name
 // their left neighbour: random bytes in 16 colours give 1/16, drawn pictures far more.
 constexpr std::uint64_t MIN_FLAT_SHARE = 4;
 constexpr std::size_t MAX_REPORTED_PROBLEMS = 256;
+// Work units a detection costs whatever the size of the bytes: the probe chain's reads.
+constexpr std::uint64_t DETECTION_COST = 16 * 1024;
 
 // The measuring rule of each format that has one, applied to the bytes: the picture's
 // extent, from where the format's file keeps it. nullopt for a format without a rule.
@@ -143,7 +145,7 @@ public:
 bool Confirmer::is_logo(const RomCandidate& candidate, RomWork& work)
 {
     std::span<const std::uint8_t> bytes = candidate.bytes;
-    if (!work.charge(bytes.size()))  // the copy detection reads
+    if (!work.charge(DETECTION_COST + bytes.size()))  // the probes, and the copy they read
         return false;
     SilentSink silent;
     LogoDescriptor d;

@@ -14,7 +14,6 @@
 // crafted headers point into one chain.
 #include <algorithm>
 #include <iterator>
-#include <unordered_set>
 
 #include "rom/rom_parts.h"
 
@@ -40,8 +39,23 @@ constexpr std::uint16_t MIN_EXTENSION_SIZE = 3;  // type byte and next size
 constexpr std::uint64_t HEADER_COST = 32;      // bytes every hit reads before its sums
 constexpr std::uint16_t AWARD_LOGO_SEGMENTS[] = {0x4000, 0x4002, 0x4011};  // full-screen, EPA, Gigabyte dual BIOS
 
-// Extended headers already walked in this buffer.
-using SeenExtensions = std::unordered_set<std::uint64_t>;
+// Extended headers already walked in this buffer: one bit per byte offset.
+class SeenExtensions {
+public:
+    explicit SeenExtensions(std::uint64_t size) : bits_((size + 7) / 8, 0) {}
+    // True when at was not seen before (and marks it).
+    bool insert(std::uint64_t at)
+    {
+        std::uint8_t& byte = bits_[static_cast<std::size_t>(at / 8)];
+        std::uint8_t bit = static_cast<std::uint8_t>(1u << (at % 8));
+        bool fresh = (byte & bit) == 0;
+        byte |= bit;
+        return fresh;
+    }
+
+private:
+    std::vector<std::uint8_t> bits_;
+};
 
 struct LhaHeader {
     std::uint64_t dataAt = 0;    // from the member start
@@ -84,10 +98,8 @@ bool walk_extensions(RomBytes image, std::uint64_t at, std::uint16_t size, std::
                      std::string* name, SeenExtensions& seen)
 {
     for (unsigned n = 0; size != 0; ++n) {
-        if (n == MAX_EXTENSIONS || size < MIN_EXTENSION_SIZE || total + size > limit || !seen.insert(at).second)
-            return false;
         RomBytes ext = rom_range(image, at, size);
-        if (ext.empty())
+        if (n == MAX_EXTENSIONS || size < MIN_EXTENSION_SIZE || total + size > limit || ext.empty() || !seen.insert(at))
             return false;
         if (name && ext[0] == EXT_FILE_NAME)
             name->assign(ext.begin() + 1, ext.end() - 2);
@@ -258,7 +270,7 @@ void try_member(RomScanState& state, RomBuffer& buffer, std::uint64_t x, SeenExt
 void find_lha_members(RomScanState& state, RomBuffer& buffer)
 {
     RomBytes image = buffer.bytes;
-    SeenExtensions seen;
+    SeenExtensions seen(image.size());
     // "-l" at +2 and "-" at +6 of every member; the name is checked by try_member.
     for (std::uint64_t hit : rom_find_all(image, "-l", 2)) {
         if (state.stopped())

@@ -53,7 +53,7 @@ constexpr std::uint8_t CODE_LZARI = 2;
 constexpr std::uint8_t CODE_LZSS = 3;
 constexpr std::uint8_t CODE_LZHUF = 4;
 constexpr std::uint8_t CODE_LZINT = 5;
-constexpr std::uint64_t RING_CODER_COST = 4;   // work units per byte of LZSS and LZARI
+constexpr std::uint64_t RING_CODER_COST = 8;   // work units per byte of LZSS and LZARI (LZARI: about 10 ns a byte)
 constexpr std::uint8_t LOGO_TYPE = 'L';
 constexpr std::uint8_t USER_TYPE = 'U';        // a user module also carried a logo
 
@@ -251,7 +251,8 @@ void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::u
     std::uint8_t type = rom_u8(image, at + TYPE_AT);
     RomContainer module;
     module.kind = "Phoenix module";
-    module.name = std::string(1, static_cast<char>(type)) + std::to_string(rom_u8(image, at + INSTANCE_AT));
+    module.name = std::to_string(rom_u8(image, at + INSTANCE_AT));
+    module.name.insert(module.name.begin(), static_cast<char>(type));
     module.detail = hex_text(std::uint32_t{rom_u16(image, at + LOAD_SEGMENT_AT)} * 0x1000 & 0xFFFF, 4) + ":" +
                     hex_text(rom_u16(image, at + LOAD_OFFSET_AT), 4);
     module.offset = at;

@@ -11,7 +11,6 @@
 // offered: header bytes that every such file holds, and (in confirmation) rows that are
 // not noise. Every measurement is charged to the scan's budget, failed walks included.
 #include <algorithm>
-#include <array>
 
 #include "formats/picture_extent.h"
 #include "rom/rom_parts.h"
@@ -19,6 +18,7 @@
 namespace {
 
 constexpr std::uint64_t MEASURE_COST = 64;  // header bytes every measurement reads
+constexpr std::uint64_t WALK_COST = 3;      // work units per byte a walk steps through (rows, pairs, markers)
 constexpr std::uint64_t TEXTLOGO_LOGO_AT = 4;  // "LOGO" inside "TEXTLOGO"
 
 // Header bytes beyond the magic that every file of a weak (two-byte) signature holds.
@@ -81,13 +81,23 @@ constexpr Signature SIGNATURES[] = {
     {"SCN\0", 4, "SCN", PictureLayout::scn, always},
 };
 
-// For each byte value, a bit per signature that starts with it.
-constexpr auto FIRST_BYTES = [] {
-    std::array<std::uint32_t, 256> table{};
-    for (std::size_t k = 0; k < std::size(SIGNATURES); ++k)
-        table[static_cast<std::uint8_t>(SIGNATURES[k].magic[0])] |= 1u << k;
+// For each pair of leading bytes, a bit per signature that starts with them (a one-byte
+// magic with every second byte): most offsets of a ROM, erased flash included, start no
+// signature at all and cost one lookup.
+const std::vector<std::uint32_t>& leading_pairs()
+{
+    static const std::vector<std::uint32_t> table = [] {
+        std::vector<std::uint32_t> t(1u << 16, 0);
+        for (std::size_t k = 0; k < std::size(SIGNATURES); ++k) {
+            unsigned first = static_cast<std::uint8_t>(SIGNATURES[k].magic[0]);
+            for (unsigned second = 0; second < 256; ++second)
+                if (SIGNATURES[k].length == 1 || static_cast<std::uint8_t>(SIGNATURES[k].magic[1]) == second)
+                    t[first | (second << 8)] |= 1u << k;
+        }
+        return t;
+    }();
     return table;
-}();
+}
 
 // Sorted, merged claims of the buffer.
 std::vector<std::pair<std::uint64_t, std::uint64_t>> merged_claims(std::vector<std::pair<std::uint64_t, std::uint64_t>> c)
@@ -117,9 +127,10 @@ void sweep_raw_signatures(RomScanState& state, RomBuffer& buffer)
 {
     RomBytes b = buffer.bytes;
     const auto claims = merged_claims(buffer.claims);
+    const std::vector<std::uint32_t>& pairs = leading_pairs();
     std::size_t k = 0;  // first claim that ends after the current offset
     for (std::uint64_t at = buffer.depth > 0 ? 1 : 0; at < b.size(); ++at) {
-        std::uint32_t candidates = FIRST_BYTES[b[at]];
+        std::uint32_t candidates = pairs[b[at] | (rom_u8(b, at + 1) << 8)];
         if (candidates == 0)
             continue;
         while (k < claims.size() && claims[k].second <= at)
@@ -138,7 +149,7 @@ void sweep_raw_signatures(RomScanState& state, RomBuffer& buffer)
             std::uint64_t pictureAt = sig.layout == PictureLayout::logoBlock && sig.length == 8 ? TEXTLOGO_LOGO_AT : 0;
             PictureExtent e = measure_picture(sig.layout, LayoutBytes(rest.subspan(static_cast<std::size_t>(
                                                               std::min<std::uint64_t>(pictureAt, rest.size())))));
-            if (!state.charge(MEASURE_COST + e.walked, buffer, at))
+            if (!state.charge(MEASURE_COST + WALK_COST * e.walked, buffer, at))
                 return;
             if (e.length == 0 || !e.complete)
                 continue;

@@ -63,8 +63,8 @@ struct RomSkipped {
 struct RomScanLimits {
     std::uint64_t maxFileSize = 64ull << 20;      // a larger file is not scanned
     std::uint32_t maxModuleSize = 16u << 20;      // larger unpacked sizes are refused
-    std::uint64_t minWorkBudget = 64ull << 20;    // work units (bytes copied, summed, walked, unpacked,
-    std::uint32_t workBudgetPerFileByte = 8;      //   pixels decoded): this many per byte of the file, at least the minimum
+    std::uint64_t minWorkBudget = 16ull << 20;    // work units (bytes copied, summed, walked, unpacked,
+    std::uint32_t workBudgetPerFileByte = 5;      //   pixels decoded): this many per byte of the file, at least the minimum
     std::size_t maxCandidates = 4096;             // candidates offered for confirmation
     std::size_t maxSkipped = 256;                 // skipped records kept; the rest are counted
 };
