@@ -26,7 +26,7 @@ convert=$(command -v convert-im6.q16 || command -v convert)
 
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARPO2_BENCH=ON -DZARPO2_GUI=OFF \
     -DZARPO2_TESTS=OFF -DZARPO2_TOOLS=OFF >/dev/null
-cmake --build "$build" -j2 --target zarpo2-cli lzh_bench lh5_encode_bench process_bench rom_scan_bench quantise_bench >/dev/null
+cmake --build "$build" -j2 --target zarpo2-cli lzh_bench lh5_encode_bench process_bench rom_scan_bench quantise_bench rom_replace_bench >/dev/null
 
 results=$build/results
 mkdir -p "$results"

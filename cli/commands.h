@@ -9,5 +9,6 @@ int run_list(const std::vector<std::string>& args);
 int run_identify(const std::vector<std::string>& args);
 int run_png(const std::vector<std::string>& args);
 int run_scan(const std::vector<std::string>& args);
+int run_replace(const std::vector<std::string>& args);
 int run_thumbnail(const std::vector<std::string>& args);
 int run_convert(const std::vector<std::string>& args);

@@ -23,6 +23,7 @@ constexpr Command COMMANDS[] = {
     {"png", run_png},
     {"scan", run_scan},
     {"thumbnail", run_thumbnail},
+    {"replace", run_replace},
     {"convert", run_convert},
 };
 

@@ -310,16 +310,15 @@ RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image)
     return report;
 }
 
-RomScanReport scan_rom(const std::string& path)
+bool read_rom_file(const std::string& path, std::vector<std::uint8_t>& image, RomScanReport& report)
 {
-    RomScanReport report;
+    image.clear();
     OwnedFile file = open_input_file(path, report.openProblem);
     if (!file) {
         report.opened = false;
-        return report;
+        return false;
     }
     const std::uint64_t maxSize = RomScanLimits{}.maxFileSize;
-    std::vector<std::uint8_t> image;
     std::uint8_t chunk[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
@@ -327,14 +326,25 @@ RomScanReport scan_rom(const std::string& path)
             report.notScanned = report.incomplete = true;
             report.skipped.push_back({0, {}, rom_too_large_reason(RomScanLimits{})});
             report.problems.push_back(report.skipped.back().reason);
-            return report;
+            image.clear();
+            return false;
         }
         image.insert(image.end(), chunk, chunk + got);
     }
     if (std::ferror(file.get())) {
         report.opened = false;
         report.openProblem = std::strerror(errno);
-        return report;
+        image.clear();
+        return false;
     }
+    return true;
+}
+
+RomScanReport scan_rom(const std::string& path)
+{
+    RomScanReport report;
+    std::vector<std::uint8_t> image;
+    if (!read_rom_file(path, image, report))
+        return report;
     return scan_rom_bytes(image);
 }

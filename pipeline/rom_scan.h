@@ -55,6 +55,9 @@ RomScanReport scan_rom_bytes(std::span<const std::uint8_t> image);
 // and scans it. Only a regular file is read (open_input_file): a folder, FIFO or device
 // is refused without waiting on it.
 RomScanReport scan_rom(const std::string& path);
+// The reading part of scan_rom: the whole file into image; false with report's opened,
+// openProblem or problems saying why.
+bool read_rom_file(const std::string& path, std::vector<std::uint8_t>& image, RomScanReport& report);
 
 // The file name of a found logo: "<ROM leaf>-<offset, 8 hex digits>-<member>". The ROM's
 // leaf and the member name (its DOS path and anything after a NUL dropped; the container

@@ -55,45 +55,6 @@ bool is_digit(std::uint8_t c)
     return c >= '0' && c <= '9';
 }
 
-// Offset of the AMIBIOSC header to use: the first whose version is four digits other than
-// "0000"; else the first "0000" one.
-std::optional<std::uint64_t> find_ami_header(RomBytes image)
-{
-    std::optional<std::uint64_t> fallback;
-    for (std::uint64_t at : rom_find_all(image, AMI_TAG, AMI_TAG_LENGTH)) {
-        RomBytes version = rom_range(image, at + AMI_TAG_LENGTH, 4);
-        if (version.empty() || !is_digit(version[0]) || !is_digit(version[1]) || !is_digit(version[2]) ||
-            !is_digit(version[3]))
-            continue;
-        if (std::memcmp(version.data(), "0000", 4) != 0)
-            return at;
-        if (!fallback)
-            fallback = at;
-    }
-    return fallback;
-}
-
-// Maps a segment:offset pointer to a file offset; empty when it falls outside the image.
-// Images up to 1 MiB end at linear 1 MiB; a larger image first tries segment:offset as a
-// 32-bit linear address, then takes its top 1 MiB as the real-mode view.
-std::optional<std::uint64_t> map_pointer(RomBytes image, std::uint16_t segment, std::uint16_t offset)
-{
-    std::uint64_t size = image.size();
-    std::uint64_t linear = std::uint64_t{segment} * 16 + offset;
-    if (size <= ONE_MIB) {
-        std::uint64_t base = (ONE_MIB - size) & (ONE_MIB - 1);
-        if (linear < base || linear - base >= size)
-            return std::nullopt;
-        return linear - base;
-    }
-    std::uint64_t wide = (std::uint64_t{segment} << 16) + offset;
-    if (wide < size)
-        return wide;
-    if (linear >= ONE_MIB)
-        return std::nullopt;
-    return size - ONE_MIB + linear;
-}
-
 void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::uint64_t end)
 {
     RomBytes image = buffer.bytes;
@@ -148,6 +109,40 @@ void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::u
 
 }  // namespace
 
+std::optional<std::uint64_t> find_ami_header(RomBytes image)
+{
+    std::optional<std::uint64_t> fallback;
+    for (std::uint64_t at : rom_find_all(image, AMI_TAG, AMI_TAG_LENGTH)) {
+        RomBytes version = rom_range(image, at + AMI_TAG_LENGTH, 4);
+        if (version.empty() || !is_digit(version[0]) || !is_digit(version[1]) || !is_digit(version[2]) ||
+            !is_digit(version[3]))
+            continue;
+        if (std::memcmp(version.data(), "0000", 4) != 0)
+            return at;
+        if (!fallback)
+            fallback = at;
+    }
+    return fallback;
+}
+
+std::optional<std::uint64_t> map_ami_pointer(RomBytes image, std::uint16_t segment, std::uint16_t offset)
+{
+    std::uint64_t size = image.size();
+    std::uint64_t linear = std::uint64_t{segment} * 16 + offset;
+    if (size <= ONE_MIB) {
+        std::uint64_t base = (ONE_MIB - size) & (ONE_MIB - 1);
+        if (linear < base || linear - base >= size)
+            return std::nullopt;
+        return linear - base;
+    }
+    std::uint64_t wide = (std::uint64_t{segment} << 16) + offset;
+    if (wide < size)
+        return wide;
+    if (linear >= ONE_MIB)
+        return std::nullopt;
+    return size - ONE_MIB + linear;
+}
+
 void find_ami_modules(RomScanState& state, RomBuffer& buffer)
 {
     RomBytes image = buffer.bytes;
@@ -155,7 +150,7 @@ void find_ami_modules(RomScanState& state, RomBuffer& buffer)
     if (!header || rom_range(image, *header, AMI_HEADER_SIZE).empty())
         return;
     std::optional<std::uint64_t> at =
-        map_pointer(image, rom_u16(image, *header + BEGIN_SEGMENT_AT), rom_u16(image, *header + BEGIN_OFFSET_AT));
+        map_ami_pointer(image, rom_u16(image, *header + BEGIN_SEGMENT_AT), rom_u16(image, *header + BEGIN_OFFSET_AT));
     // Every step goes to a lower address, so the walk ends; the count caps it too.
     std::uint64_t ceiling = image.size();
     for (unsigned n = 0; at && n < MAX_MODULES && *at < ceiling && !state.stopped(); ++n) {
@@ -167,7 +162,7 @@ void find_ami_modules(RomScanState& state, RomBuffer& buffer)
         std::uint16_t prevSegment = rom_u16(image, *at + PREV_SEGMENT_AT);
         if (prevOffset == END_OF_CHAIN || prevSegment == END_OF_CHAIN)
             return;
-        at = map_pointer(image, prevSegment, prevOffset);
+        at = map_ami_pointer(image, prevSegment, prevOffset);
     }
 }
 

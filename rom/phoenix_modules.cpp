@@ -331,3 +331,8 @@ void find_phoenix_modules(RomScanState& state, RomBuffer& buffer)
     }
     find_bcd6f1_blocks(state, buffer, compression);
 }
+
+std::uint8_t phoenix_ring_fill(RomBytes image)
+{
+    return read_compression(image).fill;
+}

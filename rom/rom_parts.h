@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -107,6 +108,17 @@ private:
 // The container passes, run in this order over every buffer (see the files of the same
 // names); a new container kind is one more entry.
 using RomContainerPass = void (*)(RomScanState& state, RomBuffer& buffer);
+// Offset of the AMIBIOSC header to use: the first whose version is four digits other than
+// "0000"; else the first "0000" one.
+std::optional<std::uint64_t> find_ami_header(RomBytes image);
+// Maps an AMI segment:offset pointer to a file offset; empty when it falls outside the
+// image. Images up to 1 MiB end at linear 1 MiB; a larger image first tries segment:offset
+// as a 32-bit linear address, then takes its top 1 MiB as the real-mode view.
+std::optional<std::uint64_t> map_ami_pointer(RomBytes image, std::uint16_t segment, std::uint16_t offset);
+
+// The byte the Phoenix LZSS and LZARI rings start filled with: BCPCMP's, else 0x20.
+std::uint8_t phoenix_ring_fill(RomBytes image);
+
 void find_lha_members(RomScanState& state, RomBuffer& buffer);
 void find_ami_modules(RomScanState& state, RomBuffer& buffer);
 void find_msi_pcx_slots(RomScanState& state, RomBuffer& buffer);

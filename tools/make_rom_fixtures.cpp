@@ -16,6 +16,11 @@
 //   intel.bi1    Intel part file: 128-byte part header, TEXTLOGO at data offset 0xC000,
 //                "TEXTLOGO" followed by code at 0x2804.
 //   archive.lzh  A plain jlha archive (level-2 headers) holding a PG picture and a text.
+//   award-sums.bin  Award laid out as a writer meets it: one run from 0 (system BIOS with its
+//                checksum byte, awardext, EPA 0x4002, AWBM 0x4000, dual-BIOS 0x4011, ACPI),
+//                0xFF fill to a code page at 0x1A000, the decompression block at 0x1B000
+//                whose bytes A (sum of the image below it) and B (sum of its page) hold, the
+//                boot block at 0x1E000.
 //
 //   make_rom_fixtures REPO_ROOT     (needs jlha on PATH)
 #include <unistd.h>
@@ -486,6 +491,54 @@ void make_intel(const std::string& out)
     write_file(out, part);
 }
 
+// Award image whose decompression-page bytes A and B hold (see the list at the top).
+void make_award_sums(const std::string& out)
+{
+    constexpr std::size_t CODE_PAGE = 0x1A000;
+    constexpr std::size_t BLOCK = 0x1B000;  // D
+    constexpr std::size_t BYTE_A = (BLOCK | 0xFFF) - 1;
+    constexpr std::size_t BYTE_B = BLOCK | 0xFFF;
+    constexpr std::size_t BOOT_BLOCK = 0x1E000;
+    Bytes image;
+    Bytes system = award_member("AWDBIOS.BIN", 0x5000, code_like(20 * 1024, 51), false);
+    append(image, system);
+    unsigned systemSum = 0;
+    for (std::uint8_t b : system)
+        systemSum += b;
+    image.push_back(0x00);
+    image.push_back(static_cast<std::uint8_t>(systemSum));
+    append(image, award_member("awardext.rom", 0x4100, code_like(5 * 1024, 52), false));
+    image.push_back(0x00);
+    append(image, award_member("AWARDEPA.BIN", 0x4002, fixture("award/award-standard.epa"), false));
+    image.push_back(0x00);
+    append(image, award_member(std::string("LOGO.BMP\0vrs", 12), 0x4000, fixture("award/awbm16.bin"), false));
+    image.push_back(0x00);
+    append(image, award_member("dbios.bmp", 0x4011, fixture("award/awbm16-no-palette.bin"), false));
+    image.push_back(0x00);
+    append(image, award_member("ACPITBL.BIN", 0x4003, code_like(3 * 1024, 53), false));
+    image.push_back(0x00);
+    image.resize(CODE_PAGE, 0xFF);
+    append(image, code_like(BLOCK - CODE_PAGE, 54));
+    append(image, text("= Award Decompression Bios ="));
+    append(image, code_like(BYTE_A - image.size(), 55));
+    image.resize(BYTE_B + 1, 0x00);
+    image.resize(BOOT_BLOCK, 0xFF);
+    append(image, text("Award BootBlock BIOS"));
+    append(image, code_like(0x20000 - 16 - image.size(), 56));
+    append(image, {0xEA, 0x5B, 0xE0, 0x00, 0xF0});
+    append(image, text("*MRB*"));
+    image.resize(0x20000, 0x00);
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < BYTE_A; ++i)
+        sum += image[i];
+    image[BYTE_A] = static_cast<std::uint8_t>(sum);
+    sum = 0;
+    for (std::size_t i = BLOCK; i < BYTE_B; ++i)
+        sum += image[i];
+    image[BYTE_B] = static_cast<std::uint8_t>(sum);
+    write_file(out, image);
+}
+
 void make_archive(const std::string& out)
 {
     char dir[] = "/tmp/zarpo2-romfix-XXXXXX";
@@ -523,6 +576,7 @@ int main(int argc, char** argv)
         make_phoenix(dir + "phoenix.bin");
         make_intel(dir + "intel.bi1");
         make_archive(dir + "archive.lzh");
+        make_award_sums(dir + "award-sums.bin");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_rom_fixtures: %s\n", e.what());
         return 1;

@@ -4,6 +4,7 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
 #include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
@@ -12,6 +13,7 @@
 #include "pipeline/viewer_state.h"
 #include "ui/drag_drop.h"
 #include "ui/file_navigation.h"
+#include "ui/rom_replace_window.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
@@ -77,6 +79,11 @@ void on_choice(Fl_Widget*, void* window)
     static_cast<RomListWindow*>(window)->open_chosen();
 }
 
+void on_replace(Fl_Widget*, void* window)
+{
+    static_cast<RomListWindow*>(window)->replace_chosen();
+}
+
 Fl_File_Chooser* rom_chooser()
 {
     UiState& ui = ui_state();
@@ -126,7 +133,9 @@ RomListWindow::RomListWindow() : PictureWindow(WINDOW_W, WINDOW_H)
     list_->column_char('\t');
     list_->when(0);  // a choice (Enter, double click) calls back, a new selection does not
     list_->callback(on_choice, this);
-    footer_ = new Fl_Box(MARGIN, rowY, WINDOW_W - 3 * MARGIN - BUTTON_W, BUTTON_H);
+    footer_ = new Fl_Box(MARGIN, rowY, WINDOW_W - 4 * MARGIN - 2 * BUTTON_W, BUTTON_H);
+    replace_ = new Fl_Button(WINDOW_W - 2 * MARGIN - 2 * BUTTON_W, rowY, BUTTON_W, BUTTON_H, "&Replace...");
+    replace_->callback(on_replace, this);
     footer_->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_CLIP);
     footer_->labelsize(TEXT_SIZE);
     open_ = new Fl_Return_Button(WINDOW_W - MARGIN - BUTTON_W, rowY, BUTTON_W, BUTTON_H);
@@ -167,6 +176,13 @@ void RomListWindow::open_chosen()
     const int row = list_->value();
     if (row >= 1 && row <= static_cast<int>(logos_.size()))
         open_found_logo(romPath_, logos_[static_cast<std::size_t>(row - 1)]);
+}
+
+void RomListWindow::replace_chosen()
+{
+    const int row = list_->value();
+    if (row >= 1 && row <= static_cast<int>(logos_.size()))
+        show_rom_replace(romPath_, logos_[static_cast<std::size_t>(row - 1)]);
 }
 
 bool show_rom_list(const std::string& path, RomScanReport report)

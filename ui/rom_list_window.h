@@ -1,7 +1,8 @@
 // The list of the logos found inside a ROM image: a row each with the offset, where it was
 // found (container, name), the compression, the format, the size and the frame count.
 // Choosing one (double click, Enter, Open) loads it as any logo; the list stays open for
-// the next choice. The rows are also set on the window as the property _ZARPO2_ROWS (UTF-8,
+// the next choice. Replace... (Alt+R) opens the chosen logo's slot for a new picture
+// (rom_replace_window.h). The rows are also set on the window as the property _ZARPO2_ROWS (UTF-8,
 // a line a row, the columns separated by tabs), for scripts and tests.
 #pragma once
 
@@ -31,11 +32,14 @@ public:
     void fill(const std::string& romPath, RomScanReport report);
     // Loads the chosen row's logo.
     void open_chosen();
+    // Replace...: opens the window that puts a new picture into the chosen row's slot.
+    void replace_chosen();
 
 private:
     RomList* list_;
     Fl_Box* footer_;
     Fl_Button* open_;
+    Fl_Button* replace_;
     std::string romPath_;
     std::vector<FoundLogo> logos_;
 };

@@ -14,6 +14,7 @@ class Fl_Double_Window;
 class Fl_File_Chooser;
 class Fl_Menu_Bar;
 class RomListWindow;
+class RomReplaceWindow;
 class ScaledImage;
 class ZARPO_Main_Window;
 class ZoomView;
@@ -33,6 +34,7 @@ struct UiState {
     Fl_File_Chooser* saveChooser = nullptr;   // Save As, made when first used
     Fl_File_Chooser* romChooser = nullptr;    // Open ROM, made when first used
     RomListWindow* romList = nullptr;         // the logos of the last ROM image, made when first used
+    RomReplaceWindow* romReplace = nullptr;   // Replace... of a logo in the ROM list, made when first used
     Fl_Double_Window* frameWindow = nullptr;  // multi-frame logos
     Fl_Double_Window* logoWindow = nullptr;   // single pictures
     Fl_Double_Window* paletteWindow = nullptr;

@@ -262,7 +262,7 @@ cd "$WORK/complete" && bash -c '
     done
     exit $status
 ' completion-test "$COMPLETION" <<'EOF' || fail "completion"
-convert|identify|list|png|scan|thumbnail	zarpo2-cli 
+convert|identify|list|png|replace|scan|thumbnail	zarpo2-cli 
 thumbnail	zarpo2-cli th
 --help|--version	zarpo2-cli -
 --|--out-dir|--palette|--verbose	zarpo2-cli png --
