@@ -12,6 +12,7 @@
 #include "pipeline/viewer_state.h"
 #include "ui/drag_drop.h"
 #include "ui/file_navigation.h"
+#include "ui/preferences.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
@@ -86,8 +87,11 @@ Fl_File_Chooser* rom_chooser()
         ui.romChooser = new Fl_File_Chooser(".", filters.c_str(), Fl_File_Chooser::SINGLE, texts().openRomTitle);
         ui.romChooser->preview(0);
     }
-    // It starts where Open LOGO would.
-    if (ui.fileChooser && ui.fileChooser->directory())
+    // It starts where it was left, or where Open LOGO would.
+    const std::string folder = remembered_folder(OPEN_ROM_DIALOG);
+    if (!folder.empty())
+        ui.romChooser->directory(folder.c_str());
+    else if (ui.fileChooser && ui.fileChooser->directory())
         ui.romChooser->directory(ui.fileChooser->directory());
     ui.romChooser->label(texts().openRomTitle);
     return ui.romChooser;
@@ -188,6 +192,7 @@ void on_open_rom(Fl_Widget*, void*)
         Fl::wait();
     if (chooser->count() != 1 || !chooser->value())
         return;
+    remember_folder(OPEN_ROM_DIALOG, chooser->directory() ? chooser->directory() : "");
     open_rom_file(chooser->value());
 }
 

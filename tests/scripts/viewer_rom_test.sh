@@ -58,7 +58,7 @@ save_artifact "$logo" rom-logo-chosen.png
 focus_window "$logo"
 xdotool key ctrl+s
 wait_file "$WORK/roms/$stem.png"
-wait_status "$logo" "Wrote 1 file to $WORK/roms"
+wait_status "$logo" "Wrote $stem.png to $WORK/roms"
 save_artifact "$logo" status-after-save.png
 cmp -s <(rgb_of "$WORK/roms/$stem.png") <(rgb_of "$WORK/cli/$stem.png") || fail "Save as PNG differs from scan --png"
 
