@@ -5,6 +5,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Group.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
 
@@ -25,6 +26,8 @@ constexpr int MARGIN = 5;
 constexpr int HEADER_H = 20;
 constexpr int BUTTON_W = 90;
 constexpr int BUTTON_H = 25;
+constexpr int MIN_WINDOW_W = 320;  // the count and the buttons still readable
+constexpr int MIN_WINDOW_H = 120;
 constexpr Fl_Fontsize TEXT_SIZE = 12;
 constexpr int TEXT_INSET = 3;  // the browser draws its text this far right of its edge
 // Column widths in pixels; the last column takes the rest.
@@ -130,13 +133,18 @@ RomListWindow::RomListWindow() : PictureWindow(WINDOW_W, WINDOW_H)
     list_->column_char('\t');
     list_->when(0);  // a choice (Enter, double click) calls back, a new selection does not
     list_->callback(on_choice, this);
+    // The bottom row: the count takes what the width gives or takes, the buttons keep theirs.
+    auto* row = new Fl_Group(MARGIN, rowY, WINDOW_W - 2 * MARGIN, BUTTON_H);
     footer_ = new Fl_Box(MARGIN, rowY, WINDOW_W - 3 * MARGIN - BUTTON_W, BUTTON_H);
     footer_->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_CLIP);
     footer_->labelsize(TEXT_SIZE);
     open_ = new Fl_Return_Button(WINDOW_W - MARGIN - BUTTON_W, rowY, BUTTON_W, BUTTON_H);
     open_->callback(on_choice, this);
+    row->resizable(footer_);
+    row->end();
     end();
     resizable(list_);
+    size_range(MIN_WINDOW_W, MIN_WINDOW_H);
 }
 
 void RomListWindow::fill(const std::string& romPath, RomScanReport report)

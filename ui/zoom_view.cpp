@@ -20,6 +20,7 @@ constexpr Fl_Fontsize MESSAGE_SIZE = 14;
 constexpr Fl_Color EDGE_COLOR = 0x80808000;  // 128, 128, 128 as FLTK writes RGB colours
 // The rows a cut file does not hold: outlined, and dashed where the data stops.
 constexpr Fl_Color CUT_COLOR = 0xFF400000;  // 255, 64, 0
+constexpr int CUT_TICK = 5;  // pixels a tick reaches out from the picture
 
 // The source pixel of screen pixel i of a picture of source pixels drawn length wide at
 // scale: the same whole steps as scaled_length.
@@ -140,13 +141,14 @@ void ScaledImage::draw_edge() const
         return;
     const int top = originY_ + scaled_length(cutFirst_, scale_);
     const int bottom = originY_ + scaled_length(cutLast_ + 1, scale_);
+    // Beside the picture, never over it: the edge along the cut rows, and a tick where
+    // the data stops (below the cut rows when they are the top ones).
     fl_color(CUT_COLOR);
-    fl_rect(originX_ - 1, top - 1, w() + 2, bottom - top + 2);
-    // The edge the data reaches: below the cut rows when they are the top ones.
-    const int stop = cutFirst_ == 0 ? bottom - 1 : top;
-    fl_line_style(FL_DASH);
-    fl_line(originX_, stop, originX_ + w() - 1, stop);
-    fl_line_style(0);
+    fl_yxline(originX_ - 1, top, bottom - 1);
+    fl_yxline(originX_ + w(), top, bottom - 1);
+    const int stop = cutFirst_ == 0 ? bottom : top - 1;
+    fl_xyline(originX_ - CUT_TICK, stop, originX_ - 1);
+    fl_xyline(originX_ + w(), stop, originX_ + w() + CUT_TICK - 1);
 }
 
 bool ScaledImage::under_pointer(int x, int y, int& sourceX, int& sourceY) const

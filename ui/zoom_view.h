@@ -25,7 +25,7 @@ public:
     // Shown at scale times its own size (at least one pixel a side): a whole zoom, or below
     // 1 the whole divisor nearest 1/scale.
     void set_scale(double scale);
-    // Marks rows first to last as not in the file: outlined in orange, dashed where the
+    // Marks rows first to last as not in the file: orange beside them, and a tick where the
     // file's data stops.
     void mark_cut_rows(int first, int last)
     {

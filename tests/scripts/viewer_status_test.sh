@@ -13,7 +13,7 @@ cli_png "$FIX/awbm256-16x16.bin"
 small="$WORK/cli/awbm256-16x16.png"
 MARK="⚠"
 # "#RRGGBB" of pixel $2, $3 of PNG $1.
-hex_of() { convert "$1" -depth 8 -crop "1x1+$2+$3" +repage txt:- | sed -n 's/.*\(#[0-9A-F]\{6\}\).*/\1/p'; }
+hex_of() { printf '#%s' "$(rgb_of "$1" "1x1+$2+$3" | od -An -tx1 | tr -d ' \n' | tr a-f A-F)"; }
 title_has_mark() { xdotool getwindowname "$1" | grep -qF " $MARK"; }
 
 note "warnings: a line in the status line and a mark in the title"
