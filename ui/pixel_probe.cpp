@@ -95,7 +95,7 @@ void show_pixel_under_pointer(const ScaledImage* image, int x, int y)
     if (text == shown.text && shown.load == ui_state().loadSerial)
         return;
     shown = {text, ui_state().loadSerial};
-    update_status();
+    refresh_status();
 }
 
 std::string pointer_text()

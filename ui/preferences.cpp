@@ -77,7 +77,8 @@ void load_preferences(bool clean)
     const std::string folder = config_folder();
     if (clean || folder.empty())
         return;
-    prefs.file = std::make_unique<Fl_Preferences>(folder.c_str(), VENDOR, APPLICATION);
+    // The toolkit names the file APPLICATION.prefs inside the folder it is given.
+    prefs.file = std::make_unique<Fl_Preferences>((folder + "/" + APPLICATION).c_str(), VENDOR, APPLICATION);
     for (int i = 0; i < prefs.file->entries(); ++i) {
         const char* key = prefs.file->entry(i);
         char* text = nullptr;

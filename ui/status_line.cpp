@@ -103,7 +103,16 @@ bool loaded_picture_is_empty()
     return true;
 }
 
-void update_status()
+namespace {
+
+// What the line says in place of the properties until the next update.
+std::string& message()
+{
+    static std::string text;
+    return text;
+}
+
+std::string properties_text()
 {
     const ViewerState& state = viewer_state();
     const LogoDescriptor& d = state.descriptor;
@@ -122,12 +131,32 @@ void update_status()
     if (d.frameCount != 0)
         text += SEPARATOR + format_string(t.frames, d.frameCount);
     text += SEPARATOR + zoom_text();
-    // The pixel under the pointer goes first, where a narrow window does not cut it off.
+    return text;
+}
+
+// The pixel under the pointer goes first, where a narrow window does not cut it off.
+void publish_with_pixel()
+{
+    const std::string body = message().empty() ? properties_text() : message();
     const std::string pixel = pointer_text();
-    publish(pixel.empty() ? text : pixel + SEPARATOR + text);
+    publish(pixel.empty() ? body : pixel + SEPARATOR + body);
+}
+
+}  // namespace
+
+void update_status()
+{
+    message().clear();
+    publish_with_pixel();
+}
+
+void refresh_status()
+{
+    publish_with_pixel();
 }
 
 void show_status_message(const std::string& text)
 {
-    publish(text);
+    message() = text;
+    publish_with_pixel();
 }
