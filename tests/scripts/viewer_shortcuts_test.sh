@@ -78,7 +78,8 @@ note "View menu: Page Down and Page Up named so, Ctrl+C and F11 shown"
 focus_window "$main"
 opening_popup xdotool key --delay 60 alt+v
 popup=$(xdotool search --onlyvisible --name '' 2>/dev/null | while read -r id; do
-    [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && [ "$(window_size "$id" | cut -dx -f2)" -gt 200 ] && echo "$id"
+    size=$(window_size "$id")
+    [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && [ "${size#*x}" -gt 200 ] && [ "${size%x*}" -lt 2560 ] && echo "$id"
 done | head -n1)
 [ -n "$popup" ] || fail "no View menu"
 save_artifact "$popup" view-menu.png
