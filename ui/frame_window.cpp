@@ -231,7 +231,8 @@ void build_frame_window(int winW, int winH)
     ui.delayChoice->tooltip(texts().frameDelay);
     lay_out_row(back, ui.playButton, forward, winW, windowH);
     window->end();
-    window->size_range(minimum_window_w(ui.frameCounter), ROW_H + MIN_VIEW_H);
+    // Never above the window's own size: a window manager would enlarge the classic 1x window.
+    window->size_range(std::min(winW, minimum_window_w(ui.frameCounter)), ROW_H + MIN_VIEW_H);
     window->onResize = [view, back, forward](int w, int h) {
         view->resize(0, 0, w, h - ROW_H);
         lay_out_row(back, ui_state().playButton, forward, w, h);
@@ -328,8 +329,8 @@ void discard_view(void* window)
     if (!window)
         return;
     auto* view = static_cast<Fl_Double_Window*>(window);
-    remember_window_view(view == ui.frameWindow ? FRAME_VIEW : LOGO_VIEW, view, ui.view);
     leave_full_screen(view);
+    remember_window_view(view == ui.frameWindow ? FRAME_VIEW : LOGO_VIEW, view, ui.view);
     view->hide();
     if (view == ui.frameWindow) {
         // The frame images are released by the flush; the box must not keep pointing at them.

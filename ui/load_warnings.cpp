@@ -15,6 +15,9 @@ namespace {
 
 constexpr const char* WARNING_MARK = " \u26a0";  // WARNING SIGN
 constexpr std::size_t RGB_BYTES = 3;
+// Notices kept of one load: a damaged file may give one a record, and the warnings need
+// only the first few.
+constexpr std::size_t MAX_NOTICES = 64;
 
 std::string& warning()
 {
@@ -64,7 +67,8 @@ bool jpeg_was_rejected()
 void RecordingSink::notice_line(const std::string& text)
 {
     StdioSink::notice_line(text);
-    notices_.push_back(text);
+    if (notices_.size() < MAX_NOTICES)
+        notices_.push_back(text);
 }
 
 RecordingSink& recording_sink()
