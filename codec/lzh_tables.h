@@ -13,13 +13,10 @@
 
 #include "codec/kernel_messages.h"
 #include "codec/lzh_bits.h"
+#include "codec/lzh_format.h"
 
-constexpr unsigned LZH_LITERALS = 256;
-constexpr unsigned LZH_NC = 510;            // literal/length symbols: 256 literals, 254 lengths
-constexpr unsigned LZH_NT = 19;             // code-length symbols
 constexpr unsigned LZH_C_TABLE_BITS = 12;
 constexpr unsigned LZH_PT_TABLE_BITS = 8;
-constexpr unsigned LZH_MAX_CODE_LENGTH = 16;
 constexpr unsigned LZH_PT_LENGTHS = 128;    // room for any count a 5-bit field can give
 constexpr unsigned LZH_TREE_NODES = 2 * LZH_NC - 1;
 
@@ -30,7 +27,7 @@ struct LzhCodes {
     std::uint16_t ptTable[1u << LZH_PT_TABLE_BITS];
     std::uint16_t left[LZH_TREE_NODES];
     std::uint16_t right[LZH_TREE_NODES];
-    unsigned positionClasses;  // 14, or 16 for windows above 8 KiB
+    unsigned positionClasses;  // 14, or more for windows above 8 KiB (lzh_window_shape)
     unsigned positionBits;     // width of the position code's length count: 4, or 5
     KernelSink* messages;      // where bad tables are reported
 };
