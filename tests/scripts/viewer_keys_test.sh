@@ -72,7 +72,7 @@ focus_window "$main"
 xdotool key --delay 60 alt+e Down Right Down Return
 focus_window "$picture"
 xdotool key 2
-wait_status "$picture" "256 Farben  |  Zoom 2×"
+wait_status "$picture" "256-Farben-Palette, 64 verschiedene  |  Zoom 2×"
 
 note "Page Down and Page Up in each window: the next logo file of the folder and back"
 # The logo window of file $1, placed, with its palette window open.
