@@ -21,7 +21,8 @@ tooltip_shown() {
 }
 
 note "Ctrl+C in the frame window: the second frame on the clipboard, as a PNG of its own size"
-start_viewer "$FIX/asus-osb640.bin"
+# At 8x the window (384 wide) is wider than the smallest the row allows.
+ZARPO2_ZOOM=8 start_viewer "$FIX/asus-osb640.bin"
 frames=$(placed "Frame 00" 0 0) || exit 1
 main_aside
 focus_window "$frames"
