@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr const char* JPEG_REJECTED_NOTICE = "JPEG data could not be decoded: showing a test pattern\n";
-
 constexpr std::size_t SOURCE_CHUNK = 4096;
 // A progressive JPEG has a handful of scans; a stream of hundreds is made to burn time
 // (libjpeg-turbo's own fuzzers stop at 500).

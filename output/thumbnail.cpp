@@ -186,29 +186,25 @@ bool encode_png_rgba8(const RgbaPicture& picture, std::vector<std::uint8_t>& out
     return true;
 }
 
+ThumbnailSource thumbnail_source(const LogoDescriptor& d, const LogoFrame* frames, const std::uint8_t* image)
+{
+    if (d.frameCount == 0)
+        return {image, image ? d.width : 0u, image ? d.height : 0u};
+    // A frame the walk found but could not decode has no pixels; the next one stands in.
+    for (unsigned f = 0; frames && f < d.frameCount; ++f) {
+        const LogoFrame& frame = frames[f];
+        if (frame.pixels && frame.width != 0 && frame.height != 0)
+            return {frame.pixels, frame.width, frame.height};
+    }
+    return {};
+}
+
 bool write_thumbnail(const std::string& path, std::uint32_t maxSide, std::string& error)
 {
     const ViewerState& state = viewer_state();
-    const LogoDescriptor& d = state.descriptor;
-    const std::uint8_t* rgb = nullptr;
-    std::uint32_t width = 0, height = 0;
-    if (state.loaded && d.frameCount != 0 && state.frames) {
-        // A frame the walk found but could not decode has no pixels; the next one stands in.
-        for (unsigned f = 0; f < d.frameCount; ++f) {
-            const LogoFrame& frame = state.frames[f];
-            if (frame.pixels && frame.width != 0 && frame.height != 0) {
-                rgb = frame.pixels;
-                width = frame.width;
-                height = frame.height;
-                break;
-            }
-        }
-    } else if (state.loaded) {
-        rgb = state.currentImage;
-        width = d.width;
-        height = d.height;
-    }
-    RgbaPicture thumbnail = scale_to_thumbnail(rgb, width, height, maxSide);
+    const ThumbnailSource source =
+        state.loaded ? thumbnail_source(state.descriptor, state.frames, state.currentImage) : ThumbnailSource{};
+    RgbaPicture thumbnail = scale_to_thumbnail(source.rgb, source.width, source.height, maxSide);
     std::vector<std::uint8_t> bytes;
     if (!encode_png_rgba8(thumbnail, bytes)) {
         error = "the file holds no picture";

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/logo.h"
+
 // The side file managers ask for most ("large" thumbnails).
 constexpr std::uint32_t DEFAULT_THUMBNAIL_SIDE = 256;
 // Largest side accepted: twice the biggest size file managers ask for ("xx-large", 1024),
@@ -30,6 +32,15 @@ void thumbnail_size(std::uint32_t width, std::uint32_t height, std::uint32_t max
 // (a box filter with fractional edges). Empty for an empty picture.
 RgbaPicture scale_to_thumbnail(const std::uint8_t* rgb, std::uint32_t width, std::uint32_t height,
                                std::uint32_t maxSide);
+
+// The picture a thumbnail shows: a single-picture logo's image, or the first frame of a
+// multi-frame one that holds pixels; empty (null) when there is none.
+struct ThumbnailSource {
+    const std::uint8_t* rgb = nullptr;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+ThumbnailSource thumbnail_source(const LogoDescriptor& d, const LogoFrame* frames, const std::uint8_t* image);
 
 // Encodes an RGBA picture as an 8-bit RGBA PNG in memory; false for an empty picture.
 bool encode_png_rgba8(const RgbaPicture& picture, std::vector<std::uint8_t>& out);

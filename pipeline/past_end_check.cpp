@@ -87,10 +87,28 @@ bool same_pixels(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t wid
     return std::memcmp(a, b, rgb_buffer_size(width, height)) == 0;
 }
 
+// The first and last rows at which two pictures of width x height differ.
+CutRows changed_rows(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t width, std::uint32_t height)
+{
+    CutRows rows;
+    const std::size_t row = rgb_buffer_size(width, 1);
+    for (std::uint32_t y = 0; a && b && y < height; ++y) {
+        if (std::memcmp(a + y * row, b + y * row, row) != 0) {
+            if (rows.first < 0)
+                rows.first = static_cast<int>(y);
+            rows.last = static_cast<int>(y);
+        }
+    }
+    return rows;
+}
+
 }  // namespace
 
-bool picture_needs_bytes_past_end(const std::string& path, const LogoDescriptor& shown, const LogoBuffers& buffers)
+bool picture_needs_bytes_past_end(const std::string& path, const LogoDescriptor& shown, const LogoBuffers& buffers,
+                                  CutRows* cut)
 {
+    if (cut)
+        *cut = {};
     if (format_entry(shown.formatId).traits & EXTERNAL_PALETTE)
         return false;  // its decoder would ask for the palette file again
     OwnedFile padded = open_padded(path);
@@ -110,6 +128,8 @@ bool picture_needs_bytes_past_end(const std::string& path, const LogoDescriptor&
     if (d.width != shown.width || d.height != shown.height || d.frameCount != shown.frameCount ||
         again.buffers.frames.size() != buffers.frames.size())
         return true;
+    if (cut)
+        *cut = changed_rows(again.buffers.image.get(), buffers.image.get(), d.width, d.height);
     if (!same_pixels(again.buffers.image.get(), buffers.image.get(), d.width, d.height) ||
         !same_pixels(again.buffers.fontMap.get(), buffers.fontMap.get(), d.width, d.height) ||
         !same_pixels(again.buffers.colorMap.get(), buffers.colorMap.get(), d.width, d.height))

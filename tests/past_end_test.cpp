@@ -63,3 +63,63 @@ TEST(PastEnd, CutFixturesAgainstWholeOnes)
         EXPECT_EQ(needs_bytes_past_end(c.cut), c.cutNeedsMore) << c.cut;
     }
 }
+
+namespace {
+
+struct LoadedRows {
+    std::vector<std::vector<std::uint8_t>> rows;  // the single picture's rows
+    CutRows cut;
+};
+
+LoadedRows load_rows(const std::string& relativePath)
+{
+    HeadlessFrontEnd frontEnd;
+    frontEnd.quiet = true;
+    SilentSink silent;
+    frontEnd.sink = &silent;
+    set_front_end(&frontEnd);
+    const std::string path = test_data_dir() + "/" + relativePath;
+    ViewerState& state = viewer_state();
+    LoadedRows loaded;
+    state.loaded = load_logo(path);
+    if (state.loaded && state.currentImage) {
+        const LogoDescriptor& d = state.descriptor;
+        for (std::uint32_t y = 0; y < d.height; ++y)
+            loaded.rows.emplace_back(state.currentImage + y * d.width * 3, state.currentImage + (y + 1) * d.width * 3);
+        picture_needs_bytes_past_end(path, state.descriptor, state.buffers, &loaded.cut);
+    }
+    unload_logo();
+    set_front_end(nullptr);
+    return loaded;
+}
+
+}  // namespace
+
+// The rows the viewer marks as cut hold every row in which the cut file's picture differs
+// from the whole file's: at the top of a bottom-up BMP, at the bottom of a PCX.
+TEST(PastEnd, CutRowsCoverWhatTheWholeFileHolds)
+{
+    struct Case {
+        const char* whole;
+        const char* cut;
+        bool fromTop;  // the file's end is the picture's top row
+    };
+    const Case cases[] = {
+        {"bmp/magick-8bit.bmp", "bmp/magick-8bit-cut.bmp", true},
+        // A cut 8-bit PCX loses its palette at the end as well: every row changes colour.
+        {"pcx/netpbm-4plane.pcx", "pcx/netpbm-4plane-cut.pcx", false},
+    };
+    for (const Case& c : cases) {
+        const LoadedRows whole = load_rows(c.whole), cut = load_rows(c.cut);
+        ASSERT_EQ(whole.rows.size(), cut.rows.size()) << c.cut;
+        ASSERT_GE(cut.cut.first, 0) << c.cut;
+        EXPECT_EQ(whole.cut.first, -1) << c.whole;
+        const int last = static_cast<int>(cut.rows.size()) - 1;
+        EXPECT_EQ(c.fromTop ? cut.cut.first : cut.cut.last, c.fromTop ? 0 : last) << c.cut;
+        for (int y = 0; y <= last; ++y) {
+            if (whole.rows[y] != cut.rows[y]) {
+                EXPECT_TRUE(y >= cut.cut.first && y <= cut.cut.last) << c.cut << " row " << y;
+            }
+        }
+    }
+}

@@ -11,10 +11,14 @@
 #include "pipeline/load_pipeline.h"
 #include "pipeline/past_end_check.h"
 #include "pipeline/viewer_state.h"
+#include "ui/load_warnings.h"
+#include "ui/recent_files.h"
 #include "ui/rom_list_window.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
+#include "ui/view_geometry.h"
 #include "ui/viewer_texts.h"
+#include "ui/zoom_view.h"
 
 namespace {
 
@@ -32,14 +36,35 @@ bool loads_as_logo(const std::string& path)
     return identify_logo(path, d, silent, false) && has_decoder(d.formatId);
 }
 
-// The Open LOGO chooser starts in the folder of the last file opened.
-void remember_folder(const std::string& path)
+// The Open LOGO chooser starts in the folder of the last file opened; the file heads the
+// recent files.
+void remember_opened(const std::string& path)
 {
+    add_recent_file(path);
     Fl_File_Chooser* chooser = ui_state().fileChooser;
     std::size_t slash = path.rfind('/');
     if (!chooser || chooser->shown() || slash == std::string::npos)
         return;
     chooser->directory(slash == 0 ? "/" : path.substr(0, slash).c_str());
+}
+
+// Before a load: the last load's notices and warning are forgotten.
+void start_load()
+{
+    recording_sink().clear();
+    ui_state().endsEarly = false;
+    update_load_warning();
+}
+
+// After a load: the rows a cut file does not hold are marked on the picture, and the
+// warnings shown.
+void finish_load(const CutRows& cut)
+{
+    UiState& ui = ui_state();
+    if (ui.mainImage && ui.endsEarly)
+        ui.mainImage->mark_cut_rows(cut.first, cut.last);
+    update_load_warning();
+    update_status();
 }
 
 }  // namespace
@@ -74,16 +99,17 @@ bool open_logo_file(const std::string& path)
     flush_loaded();
     ui.currentPath = path;
     ui.romOrigin = {};
-    ui.endsEarly = false;
+    start_load();
     // A file that is no logo gets the unknown-format message from the pipeline, through
     // FltkFrontEnd::message, which shows the list of the logos inside a ROM image instead.
     state.loaded = load_opened_logo(std::move(file), path);
     ui.openingPath.clear();
     if (!state.loaded)
         return false;
-    ui.endsEarly = picture_needs_bytes_past_end(path, state.descriptor, state.buffers);
-    remember_folder(path);
-    update_status();
+    CutRows cut;
+    ui.endsEarly = picture_needs_bytes_past_end(path, state.descriptor, state.buffers, &cut);
+    remember_opened(path);
+    finish_load(cut);
     return true;
 }
 
@@ -98,7 +124,7 @@ bool open_rom_file(const std::string& path)
         fl_message("%s\n%s", texts().noLogoInRom, path.c_str());
         return false;
     }
-    remember_folder(path);
+    remember_opened(path);
     return true;
 }
 
@@ -114,15 +140,15 @@ bool open_found_logo(const std::string& romPath, const FoundLogo& logo)
     flush_loaded();
     ui.currentPath = rom;
     ui.romOrigin = std::move(origin);
-    ui.endsEarly = false;  // the past-end check rereads a file; a found logo has none of its own
+    start_load();  // the past-end check rereads a file; a found logo has none of its own
     ++ui.loadSerial;
     state.loaded = load_logo_bytes(std::move(bytes), name);
     if (!state.loaded) {
         ui.romOrigin = {};
         return false;
     }
-    remember_folder(rom);
-    update_status();
+    remember_opened(rom);
+    finish_load({});
     return true;
 }
 
@@ -182,5 +208,11 @@ void open_neighbour(int direction)
         show_status_message(direction > 0 ? texts().noNextFile : texts().noPreviousFile);
         return;
     }
+    // The next logo opens in a window of the size, place and zoom the user gave this one.
+    if (ui.logoWindow)
+        keep_view(LOGO_VIEW, ui.logoWindow, ui.view);
+    else if (ui.frameWindow)
+        keep_view(FRAME_VIEW, ui.frameWindow, ui.view);
     open_logo_file(next);
+    drop_kept_view();
 }

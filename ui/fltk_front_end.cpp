@@ -9,7 +9,9 @@
 #include "core/limits.h"
 #include "pipeline/input_file.h"
 #include "pipeline/viewer_state.h"
+#include "ui/load_warnings.h"
 #include "ui/rom_list_window.h"
+#include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
 #include "ui/views.h"
@@ -35,6 +37,11 @@ std::string naming_the_file(const std::string& text)
 
 }  // namespace
 
+MessageSink& FltkFrontEnd::messages()
+{
+    return recording_sink();
+}
+
 void FltkFrontEnd::alert(const std::string& text)
 {
     const unsigned load = ui_state().loadSerial;
@@ -48,9 +55,12 @@ void FltkFrontEnd::alert(const std::string& text)
 void FltkFrontEnd::cannot_open(const std::string& path, const std::string& problem)
 {
     std::string text = format_string("%s \"%s\"", viewer_state().strings->cantOpen, path.c_str());
+    const std::string reason = problem == NOT_A_REGULAR_FILE ? texts().notRegular : problem;
     if (problem == NOT_A_REGULAR_FILE)
-        text += std::string(": ") + texts().notRegular;
+        text += std::string(": ") + reason;
     alert(text);
+    if (!reason.empty())
+        show_status_message(format_string(texts().cannotOpen, leaf_name(path).c_str(), reason.c_str()));
 }
 
 void FltkFrontEnd::message(const std::string& text)

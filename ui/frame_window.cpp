@@ -12,13 +12,18 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
+#include "core/format_string.h"
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
 #include "ui/palette_view.h"
 #include "ui/picture_window.h"
 #include "ui/rom_list_window.h"
 #include "ui/status_line.h"
+#include "ui/full_screen.h"
+#include "ui/load_warnings.h"
+#include "ui/pixel_probe.h"
 #include "ui/ui_state.h"
+#include "ui/view_geometry.h"
 #include "ui/viewer_texts.h"
 #include "ui/views.h"
 #include "ui/zoom_view.h"
@@ -42,7 +47,9 @@ constexpr Fl_Fontsize DELAY_SIZE = 10;
 constexpr int CONTROL_GAP = 4;
 constexpr int DELAY_W = 70;
 constexpr int DELAY_MARGIN = 2;
+constexpr int MIN_VIEW_H = 75;  // rows of picture the smallest window keeps
 constexpr const char* PLAY_SYMBOL = "@|>";
+constexpr const char* COUNTER_PROPERTY = "_ZARPO2_COUNTER";  // the counter's text, for scripts and tests
 constexpr const char* STOP_SYMBOL = "@square";
 
 // The frame delays offered; 0.5 s is the timer's own.
@@ -124,21 +131,44 @@ void lay_out_row(Fl_Widget* back, Fl_Widget* play, Fl_Widget* forward, int w, in
                            ROW_H - 2 * DELAY_MARGIN);
 }
 
-// "Frame 3 / 12" (counted from 1), or "3 / 12" where the row has no room for the word.
+// The counter: "Frame 02 (3 of 12)": the frame as the title numbers it (from 0), then its
+// place counted from 1; "02 (3 of 12)" where the row has no room for the word.
+std::string counter_text(const char* word, int frame, int frameCount)
+{
+    char number[16];
+    std::snprintf(number, sizeof number, "%2.2i", frame);
+    const std::string title = *word ? std::string(word) + " " + number : std::string(number);
+    return format_string(texts().frameCounter, title.c_str(), static_cast<unsigned>(frame + 1),
+                         static_cast<unsigned>(frameCount));
+}
+
 void show_counter()
 {
     const ViewerState& state = viewer_state();
     Fl_Box* counter = ui_state().frameCounter;
     if (!counter)
         return;
-    char numbers[32];
-    std::snprintf(numbers, sizeof numbers, "%i / %i", state.currentFrame + 1, state.descriptor.frameCount);
-    std::string text = std::string(state.strings->frame) + " " + numbers;
+    const int count = state.descriptor.frameCount;
+    std::string text = counter_text(state.strings->frame, state.currentFrame, count);
     fl_font(counter->labelfont(), counter->labelsize());
     if (fl_width(text.c_str()) > counter->w() - CONTROL_GAP)
-        text = numbers;
+        text = counter_text("", state.currentFrame, count);
     counter->copy_label(text.c_str());
     counter->redraw();
+    set_text_property(counter->window(), COUNTER_PROPERTY, text);
+}
+
+// The narrowest window whose row still shows the longest counter with its word beside the
+// buttons, and the whole delay choice: the row is laid out from the window's middle.
+int minimum_window_w(const Fl_Box* counter)
+{
+    const ViewerState& state = viewer_state();
+    const int count = state.descriptor.frameCount;
+    fl_font(counter->labelfont(), counter->labelsize());
+    const int counterW = static_cast<int>(fl_width(counter_text(state.strings->frame, count - 1, count).c_str()));
+    const int left = counterW + 2 * CONTROL_GAP - BACK_OFFSET;
+    const int right = FORWARD_OFFSET + BUTTON_SIZE + CONTROL_GAP + DELAY_W + DELAY_MARGIN;
+    return 2 * std::max(left, right);
 }
 
 }  // namespace
@@ -161,9 +191,15 @@ void build_frame_window(int winW, int winH)
         winW = zoomed.w;
         winH = zoomed.h - BOX_EXTRA_H;
     }
-    const int windowH = winH + WINDOW_EXTRA_H;
+    const ViewGeometry geometry =
+        choose_view_geometry(FRAME_VIEW, FRAME_RULE, d.width, d.height, zoom, winW, winH + WINDOW_EXTRA_H, ROW_H);
+    winW = geometry.w;
+    winH = geometry.h - WINDOW_EXTRA_H;
+    const int windowH = geometry.h;
 
     auto* window = new PictureWindow(winW, windowH);
+    if (geometry.placed)
+        window->position(geometry.x, geometry.y);
     auto* view = new ZoomView(0, 0, winW, windowH - ROW_H, FRAME_RULE, d.width, d.height);
     ui.frameBox = new Fl_Box(0, 0, winW, d.height + BOX_EXTRA_H);
     view->add_box(ui.frameBox);
@@ -175,6 +211,9 @@ void build_frame_window(int winW, int winH)
     ui.playButton = player_button(winW / 2 + PLAY_OFFSET, buttonY, state.playing ? STOP_SYMBOL : PLAY_SYMBOL, on_play);
     Fl_Button* back = player_button(winW / 2 + BACK_OFFSET, buttonY, "@<<", on_back);
     Fl_Button* forward = player_button(winW / 2 + FORWARD_OFFSET, buttonY, "@>>", on_forward);
+    ui.playButton->tooltip(texts().playFrames);
+    back->tooltip(texts().previousFrame);
+    forward->tooltip(texts().nextFrame);
     ui.frameCounter = new Fl_Box(0, buttonY, 0, ROW_H);
     ui.frameCounter->labelcolor(FL_WHITE);
     ui.frameCounter->labelsize(COUNTER_SIZE);
@@ -192,6 +231,8 @@ void build_frame_window(int winW, int winH)
     ui.delayChoice->tooltip(texts().frameDelay);
     lay_out_row(back, ui.playButton, forward, winW, windowH);
     window->end();
+    // Never above the window's own size: a window manager would enlarge the classic 1x window.
+    window->size_range(std::min(winW, minimum_window_w(ui.frameCounter)), ROW_H + MIN_VIEW_H);
     window->onResize = [view, back, forward](int w, int h) {
         view->resize(0, 0, w, h - ROW_H);
         lay_out_row(back, ui_state().playButton, forward, w, h);
@@ -205,12 +246,17 @@ void build_frame_window(int winW, int winH)
         frame.displayImage = image;
         view->add_image(image);
     }
-    view->zoom_to(zoom);
+    if (geometry.zoom > 0)
+        view->zoom_to(geometry.zoom);
+    else
+        view->zoom_fit();
     if (loaded_picture_is_empty())
         view->set_message(std::string(texts().noPicture) + "\n" + leaf_name(state.fileName));
+    note_built_view(FRAME_VIEW, window, view);
     window->show();
     ui.frameWindow = window;
     view->onZoom = update_status;
+    view->onPointer = show_pixel_under_pointer;
     update_status();
     Fl::add_timeout(0.0, frame_tick);
 }
@@ -227,7 +273,7 @@ void show_current_frame()
     char title[64];
     std::snprintf(title, sizeof title, "%s %2.2i", state.strings->frame, state.currentFrame);
     state.frameTitle = title;
-    ui.frameWindow->copy_label((state.frameTitle + " \u2014 " + leaf_name(state.fileName)).c_str());
+    ui.frameWindow->copy_label(view_title(state.frameTitle).c_str());
     ui.frameBox->image(static_cast<ScaledImage*>(state.frames[state.currentFrame].displayImage));
     show_counter();
     ui.view->redraw();
@@ -283,6 +329,8 @@ void discard_view(void* window)
     if (!window)
         return;
     auto* view = static_cast<Fl_Double_Window*>(window);
+    leave_full_screen(view);
+    remember_window_view(view == ui.frameWindow ? FRAME_VIEW : LOGO_VIEW, view, ui.view);
     view->hide();
     if (view == ui.frameWindow) {
         // The frame images are released by the flush; the box must not keep pointing at them.

@@ -5,6 +5,8 @@
 
 #include "pipeline/viewer_state.h"
 #include "ui/dialogs.h"
+#include "ui/file_navigation.h"
+#include "ui/full_screen.h"
 #include "ui/ui_state.h"
 #include "ui/views.h"
 #include "ui/zoom_view.h"
@@ -54,6 +56,14 @@ int on_shortcut(int event)
         show_documentation(nullptr, nullptr);
         return 1;
     }
+    // Page Down and Page Up have menu entries but no shortcuts there (ui/menu_key_labels.h).
+    if ((key == FL_Page_Down || key == FL_Page_Up) && modifiers == 0) {
+        open_neighbour(key == FL_Page_Down ? 1 : -1);
+        return 1;
+    }
+    // Escape leaves the full screen; otherwise it closes the window, as the toolkit does.
+    if (key == FL_Escape && modifiers == 0 && leave_full_screen())
+        return 1;
     if ((modifiers & ~FL_SHIFT) == 0 && frame_key(key))
         return 1;
     if ((modifiers & ~FL_SHIFT) == FL_CTRL && ctrl_zoom_key(key))

@@ -13,7 +13,10 @@
 #include "ui/picture_window.h"
 #include "ui/rom_list_window.h"
 #include "ui/status_line.h"
+#include "ui/load_warnings.h"
+#include "ui/pixel_probe.h"
 #include "ui/ui_state.h"
+#include "ui/view_geometry.h"
 #include "ui/viewer_texts.h"
 #include "ui/views.h"
 #include "ui/zoom_view.h"
@@ -105,9 +108,14 @@ void build_logo_window(int winW, int winH)
         windowH = zoomed.h + TAB_BODY_Y;
     }
 
-    const std::string title = std::string(state.strings->logoTitle) + " \u2014 " + leaf_name(state.fileName);
+    const ViewGeometry geometry =
+        choose_view_geometry(LOGO_VIEW, rule, d.width, d.height, zoom, windowW, windowH, TAB_BODY_Y);
+    windowW = geometry.w;
+    windowH = geometry.h;
+
     auto* window = new PictureWindow(windowW, windowH);
-    window->copy_label(title.c_str());
+    if (geometry.placed)
+        window->position(geometry.x, geometry.y);
     auto* tabs = new Fl_Tabs(0, 0, windowW, windowH);
     tabs->color(TAB_COLOR);
     tabs->visible_focus(0);  // the arrow keys step frames and zoom, not tabs
@@ -143,7 +151,10 @@ void build_logo_window(int winW, int winH)
     view->end();
     for (ScaledImage* image : {ui.mainImage, ui.fontMapImage, ui.colorMapImage})
         view->add_image(image);
-    view->zoom_to(zoom);
+    if (geometry.zoom > 0)
+        view->zoom_to(geometry.zoom);
+    else
+        view->zoom_fit();
     if (loaded_picture_is_empty())
         view->set_message(std::string(texts().noPicture) + "\n" + leaf_name(state.fileName));
     pictures->end();
@@ -158,9 +169,12 @@ void build_logo_window(int winW, int winH)
         view->resize(0, TAB_BODY_Y, w, h - TAB_BODY_Y);
     };
     window->callback(on_logo_window_close, window);
-    window->show();
+    note_built_view(LOGO_VIEW, window, view);
     ui.logoWindow = window;
     ui.view = view;
+    window->copy_label(view_title(state.strings->logoTitle).c_str());
+    window->show();
     view->onZoom = update_status;
+    view->onPointer = show_pixel_under_pointer;
     update_status();
 }

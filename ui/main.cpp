@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <FL/Fl.H>
+#include <FL/Fl_Double_Window.H>
 #include <FL/x.H>
 
 #include "pipeline/format_registry.h"
@@ -19,6 +20,10 @@
 #include "ui/file_navigation.h"
 #include "ui/fltk_front_end.h"
 #include "ui/keys.h"
+#include "ui/logo_preview.h"
+#include "ui/menu_key_labels.h"
+#include "ui/preferences.h"
+#include "ui/view_geometry.h"
 #include "ui/main_window.h"
 #include "ui/ui_state.h"
 #include "ui/zoom_view.h"
@@ -41,7 +46,7 @@ constexpr const char* VERSION_OPTION = "--version";
 constexpr const char* ZOOM_VARIABLE = "ZARPO2_ZOOM";
 
 constexpr const char* HELP =
-    "Usage: zarpo2 [FILE...]\n"
+    "Usage: zarpo2 [--no-prefs] [FILE...]\n"
     "       zarpo2 -verbose FILE\n"
     "       zarpo2 -list\n"
     "       zarpo2 --help | --version\n"
@@ -55,19 +60,24 @@ constexpr const char* HELP =
     "  -verbose   print trace lines on standard output while loading FILE\n"
     "  --help     print this text and end\n"
     "  --version  print the version and end\n"
+    "  --no-prefs start clean: read and write no preferences (first, before the others)\n"
     "\n"
     "Keys, in every window:\n"
     "  Ctrl+O open   Shift+Ctrl+O open ROM   Ctrl+S save as PNG   Shift+Ctrl+S save as...\n"
-    "  Ctrl+Q quit   F1 guide\n"
+    "  Ctrl+Q quit   F1 guide   Ctrl+C copy the picture   F11 full screen (Escape leaves)\n"
     "  + - 1 2 3 4   zoom (also Ctrl and the mouse wheel)   f  fit to the window\n"
     "  Page Down / Page Up   next / previous logo file   p  palette\n"
     "  Left Right Home End   step the frames   Space  play and stop\n"
+    "The status line tells the pixel under the mouse.\n"
     "Files dropped on a window are opened.\n"
     "\n"
     "Environment:\n"
     "  ZARPO2HOME   the folder that holds Documentation/index.html\n"
     "  ZARPO2_ZOOM  the zoom (1 to 16) every logo opens at; unset, pictures under\n"
-    "               160 pixels a side open enlarged\n";
+    "               160 pixels a side open enlarged\n"
+    "  ZARPO2_NO_PREFS  set and not empty: as --no-prefs\n"
+    "  XDG_CONFIG_HOME  where zarpo2/zarpo2.prefs keeps window sizes, zoom, folders\n"
+    "                   and recent files (~/.config when unset)\n";
 
 // ZARPO2_ZOOM as a zoom from 1 to 16; 0 when it is unset or not such a number.
 int preset_zoom()
@@ -101,10 +111,37 @@ bool open_display()
     return true;
 }
 
+// Before the program ends: the open picture window's size and zoom, when the user changed
+// them, for the next start.
+void remember_open_views()
+{
+    const UiState& ui = ui_state();
+    if (ui.logoWindow)
+        remember_window_view(LOGO_VIEW, ui.logoWindow, ui.view);
+    if (ui.frameWindow)
+        remember_window_view(FRAME_VIEW, ui.frameWindow, ui.view);
+}
+
+// --no-prefs as the first argument, or ZARPO2_NO_PREFS set: start clean. The option is
+// taken out, so that the traditional options are still matched on the first argument.
+bool take_no_prefs(int& argc, char**& argv)
+{
+    const char* variable = std::getenv(NO_PREFS_VARIABLE);
+    bool clean = variable && *variable;
+    if (argc >= 2 && std::strcmp(argv[1], NO_PREFS_OPTION) == 0) {
+        argv[1] = argv[0];
+        ++argv;
+        --argc;
+        clean = true;
+    }
+    return clean;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    const bool cleanStart = take_no_prefs(argc, argv);
     std::signal(SIGXFSZ, SIG_IGN);  // a PNG past the file-size limit fails with EFBIG instead
     ViewerState& state = viewer_state();
     LogoDescriptor& d = state.descriptor;
@@ -143,8 +180,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "zarpo2: cannot open an X display: DISPLAY is not set\n");
         return 1;
     }
+    load_preferences(cleanStart);
+    register_key_label_type();
     ZARPO_Main_Window* window = build_main_window();
     build_file_chooser();
+    register_logo_preview();
+    std::atexit(remember_open_views);
     static FltkFrontEnd frontEnd;
     set_front_end(&frontEnd);
     install_key_handler();

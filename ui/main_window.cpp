@@ -17,6 +17,8 @@
 #include "ui/file_navigation.h"
 #include "ui/logo_pixmap.h"
 #include "ui/menus.h"
+#include "ui/preferences.h"
+#include "ui/recent_files.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
 
@@ -72,6 +74,7 @@ ZARPO_Main_Window* build_main_window()
     ui.menuBar->textfont(FL_TIMES);
     ui.menuBar->textsize(MENU_TEXT_SIZE);
     ui.menuBar->callback(on_menu_default);
+    fill_recent_menu(ui.menuBar);
     window->end();
 
     ViewerState& state = viewer_state();
@@ -87,8 +90,10 @@ void build_file_chooser()
     // The language's own filter first, then all logo files and all files.
     const std::string filters = std::string(strings.chooserPattern) + "\t" + texts().allLogoFiles + " (" +
                                 LOGO_EXTENSIONS + ")\t" + texts().allFiles + " (*)";
-    auto* chooser = new Fl_File_Chooser(".", filters.c_str(), Fl_File_Chooser::SINGLE, strings.chooserTitle);
-    chooser->preview(0);
+    const std::string folder = remembered_folder(OPEN_LOGO_DIALOG);
+    auto* chooser = new Fl_File_Chooser(folder.empty() ? "." : folder.c_str(), filters.c_str(),
+                                        Fl_File_Chooser::SINGLE, strings.chooserTitle);
+    chooser->preview(1);  // logo files are drawn there (ui/logo_preview.h)
     ui_state().fileChooser = chooser;
     Fl_File_Chooser::filename_label = FILENAME_LABEL;
 }
@@ -112,6 +117,7 @@ void on_open_logo(Fl_Widget*, void*)
         return;
     }
     state.chosenFile = chooser->value();
+    remember_folder(OPEN_LOGO_DIALOG, chooser->directory() ? chooser->directory() : "");
     open_files({state.chosenFile});
     chooser->hide();
 }

@@ -10,10 +10,14 @@
 #include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
 #include "output/export_menu.h"
+#include "ui/clipboard.h"
 #include "ui/dialogs.h"
 #include "ui/file_navigation.h"
+#include "ui/full_screen.h"
 #include "ui/main_window.h"
+#include "ui/menu_key_labels.h"
 #include "ui/palette_view.h"
+#include "ui/recent_files.h"
 #include "ui/rom_list_window.h"
 #include "ui/save_dialog.h"
 #include "ui/ui_state.h"
@@ -108,8 +112,9 @@ void* export_target(ExportTargetId id)
     {nullptr}
 
 // clang-format off
-// The View menu; its shortcuts work in every window (ui/keys.cpp).
-#define VIEW_SUBMENU(ZOOM_IN, ZOOM_OUT, ORIGINAL, ZOOM, FIT, NEXT, PREVIOUS, PALETTE)                  \
+// The View menu; its shortcuts work in every window (ui/keys.cpp), Page Down and Page Up
+// there too: their entries name them (KEY_LABEL) where the toolkit would say Next and Prior.
+#define VIEW_SUBMENU(ZOOM_IN, ZOOM_OUT, ORIGINAL, ZOOM, FIT, NEXT, PREVIOUS, PALETTE, COPY, FULL_SCREEN) \
         {ZOOM_IN, '+', on_zoom_step, arg(1), 0},                                                     \
         {ZOOM_OUT, '-', on_zoom_step, arg(-1), FL_MENU_DIVIDER},                                    \
         {ORIGINAL, '1', on_zoom, arg(1), 0},                                                         \
@@ -117,10 +122,15 @@ void* export_target(ExportTargetId id)
         {ZOOM "&3\u00d7", '3', on_zoom, arg(3), 0},                                                  \
         {ZOOM "&4\u00d7", '4', on_zoom, arg(4), 0},                                                  \
         {FIT, 'f', on_fit, nullptr, FL_MENU_DIVIDER},                                               \
-        {NEXT, FL_Page_Down, on_neighbour, arg(1), 0},                                               \
-        {PREVIOUS, FL_Page_Up, on_neighbour, arg(-1), FL_MENU_DIVIDER},                             \
+        {NEXT "\tPage Down", 0, on_neighbour, arg(1), 0, KEY_LABEL},                                 \
+        {PREVIOUS "\tPage Up", 0, on_neighbour, arg(-1), FL_MENU_DIVIDER, KEY_LABEL},               \
         {PALETTE, 'p', on_palette, nullptr, 0},                                                      \
+        {COPY, FL_CTRL + 'c', on_copy_picture, nullptr, 0},                                          \
+        {FULL_SCREEN, FL_F + 11, on_full_screen, nullptr, 0},                                        \
         {nullptr}
+
+// File > Open Recent, filled from the preferences (ui/recent_files.cpp).
+#define RECENT_SUBMENU(LABEL) {LABEL, 0, nullptr, recent_menu_marker(), FL_SUBMENU}, {nullptr}
 
 const Fl_Menu_Item ENGLISH_MENU[] = {
     {"&File", 0, nullptr, nullptr, FL_SUBMENU},
@@ -128,6 +138,7 @@ const Fl_Menu_Item ENGLISH_MENU[] = {
         {"Open &ROM...", FL_CTRL + FL_SHIFT + 'o', on_open_rom, nullptr, 0},
         {"&Save as PNG", FL_CTRL + 's', on_save_png, nullptr, 0},
         {"Save &As...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
+        RECENT_SUBMENU("Open Re&cent"),
         {"E&xit", FL_CTRL + 'q', on_exit, nullptr, 0},
         {nullptr},
     {"&I/O", 0, nullptr, nullptr, FL_SUBMENU},
@@ -145,10 +156,11 @@ const Fl_Menu_Item ENGLISH_MENU[] = {
         {nullptr},
     {"&View", 0, nullptr, nullptr, FL_SUBMENU},
         VIEW_SUBMENU("Zoom &In", "Zoom &Out", "Original &Size", "Zoom ", "&Fit to Window", "&Next File",
-                     "&Previous File", "Pa&lette"),
+                     "&Previous File", "Pa&lette", "&Copy Picture", "F&ull Screen"),
     {"&Help", 0, nullptr, nullptr, FL_SUBMENU},
         {"&About", FL_CTRL + 'a', show_about, nullptr, 0},
         {"&Documentation", FL_CTRL + 'd', show_documentation, nullptr, 0},
+        {"User &Guide", FL_F + 1, show_documentation, nullptr, 0},
         {nullptr},
     {nullptr},
 };
@@ -159,6 +171,7 @@ const Fl_Menu_Item GERMAN_MENU[] = {
         {"&ROM \u00f6ffnen ...", FL_CTRL + FL_SHIFT + 'o', on_open_rom, nullptr, 0},
         {"Als PNG &Speichern", FL_CTRL + 's', on_save_png, nullptr, 0},
         {"Speichern &unter ...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
+        RECENT_SUBMENU("&Zuletzt ge\u00f6ffnet"),
         {"&Beenden", FL_CTRL + 'q', on_exit, nullptr, 0},
         {nullptr},
     {"&I/O", 0, nullptr, nullptr, FL_SUBMENU},
@@ -176,10 +189,12 @@ const Fl_Menu_Item GERMAN_MENU[] = {
         {nullptr},
     {"&Ansicht", 0, nullptr, nullptr, FL_SUBMENU},
         VIEW_SUBMENU("Ver&gr\u00f6\u00dfern", "Ver&kleinern", "&Originalgr\u00f6\u00dfe", "Zoom ",
-                     "An &Fenster anpassen", "&N\u00e4chste Datei", "&Vorherige Datei", "&Palette"),
+                     "An &Fenster anpassen", "&N\u00e4chste Datei", "&Vorherige Datei", "&Palette",
+                     "Bild &kopieren", "&Vollbild"),
     {"&Hilfe", 0, nullptr, nullptr, FL_SUBMENU},
         {"&Ueber", FL_CTRL + 'a', show_about, nullptr, 0},
         {"&Dokumentation", FL_CTRL + 'd', show_documentation, nullptr, 0},
+        {"&Benutzerhandbuch", FL_F + 1, show_documentation, nullptr, 0},
         {nullptr},
     {nullptr},
 };
@@ -191,6 +206,7 @@ const Fl_Menu_Item RUSSIAN_MENU[] = {
         {"Открыть &ПЗУ...", FL_CTRL + FL_SHIFT + 'o', on_open_rom, nullptr, 0},
         {"&Сохранить...", FL_CTRL + 's', on_save_png, nullptr, 0},
         {"Сохранить &как...", FL_CTRL + FL_SHIFT + 's', on_save_as, nullptr, 0},
+        RECENT_SUBMENU("&Недавние файлы"),
         {"Выход", FL_CTRL + 'q', on_exit, nullptr, 0},
         {nullptr},
     {"&Обмен", 0, nullptr, nullptr, FL_SUBMENU},
@@ -206,7 +222,8 @@ const Fl_Menu_Item RUSSIAN_MENU[] = {
         {nullptr},
     {"&Вид", 0, nullptr, nullptr, FL_SUBMENU},
         VIEW_SUBMENU("&Увеличить", "У&меньшить", "&Исходный размер", "Масштаб ", "По размеру &окна",
-                     "&Следующий файл", "&Предыдущий файл", "Па&литра"),
+                     "&Следующий файл", "&Предыдущий файл", "Па&литра", "&Копировать картинку",
+                     "Во весь &экран"),
     {"&Помощь", 0, nullptr, nullptr, FL_SUBMENU},
         {"О программе", FL_CTRL + 'a', show_about, nullptr, 0},
         {nullptr},
@@ -216,6 +233,7 @@ const Fl_Menu_Item RUSSIAN_MENU[] = {
 
 #undef EXPORT_SUBMENU
 #undef VIEW_SUBMENU
+#undef RECENT_SUBMENU
 
 void install_menu(const Fl_Menu_Item* tree, int language, const UiStrings* strings)
 {
@@ -226,6 +244,7 @@ void install_menu(const Fl_Menu_Item* tree, int language, const UiStrings* strin
     ViewerState& state = viewer_state();
     state.language = language;
     state.strings = strings;
+    fill_recent_menu(bar);
 }
 
 void switch_english()

@@ -6,6 +6,7 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Group.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
 
@@ -14,6 +15,7 @@
 #include "ui/drag_drop.h"
 #include "ui/file_navigation.h"
 #include "ui/rom_replace_window.h"
+#include "ui/preferences.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
@@ -26,6 +28,8 @@ constexpr int MARGIN = 5;
 constexpr int HEADER_H = 20;
 constexpr int BUTTON_W = 90;
 constexpr int BUTTON_H = 25;
+constexpr int MIN_WINDOW_W = 320;  // the count and the buttons still readable
+constexpr int MIN_WINDOW_H = 120;
 constexpr Fl_Fontsize TEXT_SIZE = 12;
 constexpr int TEXT_INSET = 3;  // the browser draws its text this far right of its edge
 // Column widths in pixels; the last column takes the rest.
@@ -93,8 +97,11 @@ Fl_File_Chooser* rom_chooser()
         ui.romChooser = new Fl_File_Chooser(".", filters.c_str(), Fl_File_Chooser::SINGLE, texts().openRomTitle);
         ui.romChooser->preview(0);
     }
-    // It starts where Open LOGO would.
-    if (ui.fileChooser && ui.fileChooser->directory())
+    // It starts where it was left, or where Open LOGO would.
+    const std::string folder = remembered_folder(OPEN_ROM_DIALOG);
+    if (!folder.empty())
+        ui.romChooser->directory(folder.c_str());
+    else if (ui.fileChooser && ui.fileChooser->directory())
         ui.romChooser->directory(ui.fileChooser->directory());
     ui.romChooser->label(texts().openRomTitle);
     return ui.romChooser;
@@ -133,6 +140,8 @@ RomListWindow::RomListWindow() : PictureWindow(WINDOW_W, WINDOW_H)
     list_->column_char('\t');
     list_->when(0);  // a choice (Enter, double click) calls back, a new selection does not
     list_->callback(on_choice, this);
+    // The bottom row: the count takes what the width gives or takes, the buttons keep theirs.
+    auto* row = new Fl_Group(MARGIN, rowY, WINDOW_W - 2 * MARGIN, BUTTON_H);
     footer_ = new Fl_Box(MARGIN, rowY, WINDOW_W - 4 * MARGIN - 2 * BUTTON_W, BUTTON_H);
     replace_ = new Fl_Button(WINDOW_W - 2 * MARGIN - 2 * BUTTON_W, rowY, BUTTON_W, BUTTON_H, "&Replace...");
     replace_->callback(on_replace, this);
@@ -140,8 +149,11 @@ RomListWindow::RomListWindow() : PictureWindow(WINDOW_W, WINDOW_H)
     footer_->labelsize(TEXT_SIZE);
     open_ = new Fl_Return_Button(WINDOW_W - MARGIN - BUTTON_W, rowY, BUTTON_W, BUTTON_H);
     open_->callback(on_choice, this);
+    row->resizable(footer_);
+    row->end();
     end();
     resizable(list_);
+    size_range(MIN_WINDOW_W, MIN_WINDOW_H);
 }
 
 void RomListWindow::fill(const std::string& romPath, RomScanReport report)
@@ -204,6 +216,7 @@ void on_open_rom(Fl_Widget*, void*)
         Fl::wait();
     if (chooser->count() != 1 || !chooser->value())
         return;
+    remember_folder(OPEN_ROM_DIALOG, chooser->directory() ? chooser->directory() : "");
     open_rom_file(chooser->value());
 }
 

@@ -17,6 +17,7 @@
 #include "output/save_as.h"
 #include "output/save_png.h"
 #include "pipeline/viewer_state.h"
+#include "ui/preferences.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
@@ -43,7 +44,9 @@ bool exists(const std::string& path)
 void report(const SaveResult& result)
 {
     std::string text;
-    if (!result.written.empty())
+    if (result.written.size() == 1)
+        text = wrote_file_text(leaf_name(result.written.front()), folder_of(result.written.front()));
+    else if (!result.written.empty())
         text = wrote_files_text(static_cast<unsigned>(result.written.size()), folder_of(result.written.front()));
     if (!result.errors.empty()) {
         const SaveError& error = result.errors.front();
@@ -63,7 +66,8 @@ Fl_File_Chooser* save_chooser()
         const std::string filter = std::string(texts().pngFiles) + " (*.png)";
         ui.saveChooser = new Fl_File_Chooser(".", filter.c_str(), Fl_File_Chooser::CREATE, texts().saveAsTitle);
         ui.saveChooser->preview(0);
-        ui.saveChooser->directory(folder_of(viewer_state().fileName).c_str());
+        const std::string folder = remembered_folder(SAVE_AS_DIALOG);
+        ui.saveChooser->directory(folder.empty() ? folder_of(viewer_state().fileName).c_str() : folder.c_str());
     }
     ui.saveChooser->label(texts().saveAsTitle);
     return ui.saveChooser;
@@ -114,6 +118,7 @@ void on_save_as(Fl_Widget*, void*)
     if (!chosen || !*chosen || chosen[std::char_traits<char>::length(chosen) - 1] == '/')
         return;
     const std::string path = chosen;
+    remember_folder(SAVE_AS_DIALOG, folder_of(path));
     if (!may_replace(save_as_paths(path)))
         return;
     const auto delayMs = static_cast<std::uint16_t>(std::lround(ui_state().frameSeconds * MS_PER_SECOND));

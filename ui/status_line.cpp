@@ -9,6 +9,8 @@
 
 #include "core/format_string.h"
 #include "pipeline/viewer_state.h"
+#include "ui/load_warnings.h"
+#include "ui/pixel_probe.h"
 #include "ui/ui_state.h"
 #include "ui/viewer_texts.h"
 #include "ui/zoom_view.h"
@@ -41,6 +43,16 @@ std::string zoom_text()
     if (view->fitting())
         return format_string(texts().fit, static_cast<unsigned>(std::lround(view->scale() * 100)));
     return format_string(texts().zoom, static_cast<unsigned>(std::lround(view->scale())));
+}
+
+// "16-colour palette, 5 distinct": the palette size the format declares and the colours
+// the picture holds, as the palette window counts them.
+std::string colours_text()
+{
+    const ViewerTexts& t = texts();
+    const unsigned palette = viewer_state().descriptor.colorCount;
+    const std::string distinct = format_string(t.distinctColours, distinct_colour_count());
+    return palette ? format_string(t.paletteColours, palette) + ", " + distinct : distinct;
 }
 
 }  // namespace
@@ -91,7 +103,16 @@ bool loaded_picture_is_empty()
     return true;
 }
 
-void update_status()
+namespace {
+
+// What the line says in place of the properties until the next update.
+std::string& message()
+{
+    static std::string text;
+    return text;
+}
+
+std::string properties_text()
 {
     const ViewerState& state = viewer_state();
     const LogoDescriptor& d = state.descriptor;
@@ -102,20 +123,40 @@ void update_status()
                            ? leaf_name(state.fileName)
                            : format_string("%s, 0x%08llx: %s", leaf_name(origin.romPath).c_str(),
                                            static_cast<unsigned long long>(origin.offset), origin.place.c_str());
-    if (loaded_picture_is_empty())
-        text += std::string(": ") + t.noPicture;
-    else if (ui_state().endsEarly)
-        text += std::string(": ") + t.endsEarly;
+    if (!load_warning().empty())
+        text += ": " + load_warning();
     text += SEPARATOR + std::string(d.formatName ? d.formatName : "");
     text += SEPARATOR + format_string("%u \u00d7 %u", d.width, d.height);
-    text += SEPARATOR + format_string(t.colours, d.colorCount);
+    text += SEPARATOR + colours_text();
     if (d.frameCount != 0)
         text += SEPARATOR + format_string(t.frames, d.frameCount);
     text += SEPARATOR + zoom_text();
-    publish(text);
+    return text;
+}
+
+// The pixel under the pointer goes first, where a narrow window does not cut it off.
+void publish_with_pixel()
+{
+    const std::string body = message().empty() ? properties_text() : message();
+    const std::string pixel = pointer_text();
+    publish(pixel.empty() ? body : pixel + SEPARATOR + body);
+}
+
+}  // namespace
+
+void update_status()
+{
+    message().clear();
+    publish_with_pixel();
+}
+
+void refresh_status()
+{
+    publish_with_pixel();
 }
 
 void show_status_message(const std::string& text)
 {
-    publish(text);
+    message() = text;
+    publish_with_pixel();
 }

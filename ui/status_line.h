@@ -19,6 +19,9 @@ void update_status();
 // Shows text in place of the properties until the next update.
 void show_status_message(const std::string& text);
 
+// Shows the pixel under the pointer again, before the properties or the message.
+void refresh_status();
+
 // Sets the _ZARPO2_STATUS property of a shown window (the palette window's line too).
 void set_status_property(Fl_Window* window, const std::string& text);
 // Sets a UTF-8 text property of a shown window.

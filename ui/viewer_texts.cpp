@@ -10,12 +10,18 @@
 constexpr unsigned PLURAL_ONE = 0, PLURAL_FEW = 1, PLURAL_MANY = 2;
 
 const ViewerTexts ENGLISH_TEXTS = {
-    "%u colours",
+    "%u-colour palette",
+    "%u distinct",
     "%u frames",
     "zoom %u\u00d7",
     "fit %u %%",
     "no picture in this file",
     "the file ends before the picture is complete",
+    "the JPEG data could not be decoded: showing a test pattern",
+    "the picture is all one colour",
+    "colour %u",
+    "Wrote %s to %s",
+    "Cannot open %s: %s",
     {"Wrote %u file to %s", "Wrote %u files to %s", "Wrote %u files to %s"},
     "Cannot write %s: %s",
     "not a regular file",
@@ -34,6 +40,12 @@ const ViewerTexts ENGLISH_TEXTS = {
     "%u colours; point at a swatch",
     "Not an indexed picture: more than 256 colours",
     "Frame delay",
+    "%s (%u of %u)",
+    "Previous frame (Left)",
+    "Play or stop (Space)",
+    "Next frame (Right)",
+    "Copied %u \u00d7 %u pixels to the clipboard",
+    "Nothing copied: no picture, or too large for the clipboard",
     "Logos in ROM",
     {"Offset", "Found in", "Compression", "Format", "Size", "Frames"},
     "Logos found: %u",
@@ -45,12 +57,18 @@ const ViewerTexts ENGLISH_TEXTS = {
 };
 
 const ViewerTexts GERMAN_TEXTS = {
-    "%u Farben",
+    "%u-Farben-Palette",
+    "%u verschiedene",
     "%u Bildlagen",
     "Zoom %u\u00d7",
     "eingepasst %u %%",
     "kein Bild in dieser Datei",
     "die Datei endet, bevor das Bild vollst\u00e4ndig ist",
+    "die JPEG-Daten lassen sich nicht dekodieren: ein Testbild wird gezeigt",
+    "das Bild hat nur eine Farbe",
+    "Farbe %u",
+    "%s nach %s geschrieben",
+    "Kann %s nicht \u00f6ffnen: %s",
     {"%u Datei nach %s geschrieben", "%u Dateien nach %s geschrieben", "%u Dateien nach %s geschrieben"},
     "Kann %s nicht schreiben: %s",
     "keine regul\u00e4re Datei",
@@ -69,6 +87,12 @@ const ViewerTexts GERMAN_TEXTS = {
     "%u Farben; auf ein Feld zeigen",
     "Kein indiziertes Bild: mehr als 256 Farben",
     "Bildlagen-Dauer",
+    "%s (%u von %u)",
+    "Vorherige Bildlage (Links)",
+    "Abspielen oder anhalten (Leertaste)",
+    "N\u00e4chste Bildlage (Rechts)",
+    "%u \u00d7 %u Pixel in die Zwischenablage kopiert",
+    "Nichts kopiert: kein Bild, oder zu gro\u00df f\u00fcr die Zwischenablage",
     "Logos im ROM",
     {"Position", "Gefunden in", "Kompression", "Format", "Gr\u00f6\u00dfe", "Bildlagen"},
     "Gefundene Logos: %u",
@@ -80,12 +104,18 @@ const ViewerTexts GERMAN_TEXTS = {
 };
 
 const ViewerTexts RUSSIAN_TEXTS = {
-    "цветов: %u",
+    "палитра на %u цветов",
+    "различных: %u",
     "кадров: %u",
     "масштаб %u×",
     "по окну %u %%",
     "в этом файле нет картинки",
     "файл кончается раньше картинки",
+    "данные JPEG не декодируются: показана тестовая картинка",
+    "картинка одного цвета",
+    "цвет %u",
+    "Записан %s в %s",
+    "Не удалось открыть %s: %s",
     {"Записан %u файл в %s", "Записано %u файла в %s", "Записано %u файлов в %s"},
     "Не удалось записать %s: %s",
     "это не обычный файл",
@@ -104,6 +134,12 @@ const ViewerTexts RUSSIAN_TEXTS = {
     "Цветов: %u; наведите на клетку",
     "Не индексная картинка: больше 256 цветов",
     "Задержка кадра",
+    "%s (%u из %u)",
+    "Предыдущий кадр (Влево)",
+    "Пуск или стоп (Пробел)",
+    "Следующий кадр (Вправо)",
+    "Скопировано в буфер обмена: %u \u00d7 %u точек",
+    "Ничего не скопировано: нет картинки или она слишком велика",
     "Логотипы в ПЗУ",
     {"Смещение", "Где найден", "Сжатие", "Формат", "Размер", "Кадров"},
     "Найдено логотипов: %u",
@@ -138,6 +174,11 @@ unsigned plural_form(unsigned n)
 }
 
 }  // namespace
+
+std::string wrote_file_text(const std::string& file, const std::string& dir)
+{
+    return format_string(texts().wroteOne, file.c_str(), dir.c_str());
+}
 
 std::string wrote_files_text(unsigned count, const std::string& dir)
 {

@@ -6,12 +6,18 @@
 #include <string>
 
 struct ViewerTexts {
-    const char* colours;         // "%u colours"
+    const char* paletteColours;  // "%u-colour palette": the palette the format declares
+    const char* distinctColours; // "%u distinct": the colours the picture holds
     const char* frames;          // "%u frames"
     const char* zoom;            // "zoom %u×"
     const char* fit;             // "fit %u %%"
     const char* noPicture;       // the file decoded to nothing
     const char* endsEarly;       // the decoder read past the file's end
+    const char* jpegRejected;    // libjpeg refused the data: the test pattern is shown
+    const char* blankPicture;    // every pixel has the same colour
+    const char* pixelColour;     // "colour %u": the pixel's number in the palette window
+    const char* wroteOne;        // "Wrote %s to %s": the one file and its folder
+    const char* cannotOpen;      // "Cannot open %s: %s" in the status line
     const char* wrote[3];        // "Wrote %u file(s) to %s": one, few (Russian 2-4), many
     const char* cannotWrite;     // "Cannot write %s: %s"
     const char* notRegular;      // why a folder or FIFO is not opened
@@ -30,6 +36,12 @@ struct ViewerTexts {
     const char* paletteCount;  // "%u colours; point at a swatch"
     const char* paletteNone;   // a picture of more than 256 colours
     const char* frameDelay;    // tooltip of the delay choice
+    const char* frameCounter;  // "%s (%u of %u)": the title's frame, its place counted from 1
+    const char* previousFrame; // tooltips of the frame window's buttons
+    const char* playFrames;
+    const char* nextFrame;
+    const char* copied;        // "Copied %u × %u pixels to the clipboard"
+    const char* notCopied;     // no picture, or too large for the clipboard
     const char* romListTitle;  // the list of the logos inside a ROM image
     // The list's column heads: offset, where found, compression, format, size, frames.
     const char* romColumns[6];
@@ -50,3 +62,5 @@ const ViewerTexts& texts();
 
 // "Wrote N files to DIR" in the current language, with its plural form.
 std::string wrote_files_text(unsigned count, const std::string& dir);
+// "Wrote FILE to DIR": one file, named.
+std::string wrote_file_text(const std::string& file, const std::string& dir);

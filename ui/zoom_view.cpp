@@ -11,13 +11,60 @@
 namespace {
 
 constexpr int RGB_DEPTH = 3;
-constexpr double MIN_FIT_SCALE = 0.01;
+constexpr int MAX_FIT_DIVISOR = 100;  // fit shrinks a picture to 1/2, 1/3, ... down to 1/100
 constexpr int SMALL_PICTURE = 160;  // pictures below this on both sides open enlarged
 constexpr int WHEEL_STEP = 16;      // pixels scrolled per wheel notch
 constexpr Fl_Color VIEW_BACKGROUND = FL_BLACK;
 constexpr Fl_Fontsize MESSAGE_SIZE = 14;
+// The picture's edge, one pixel outside it: grey shows on a black picture and a white one.
+constexpr Fl_Color EDGE_COLOR = 0x80808000;  // 128, 128, 128 as FLTK writes RGB colours
+// The rows a cut file does not hold: outlined, and dashed where the data stops.
+constexpr Fl_Color CUT_COLOR = 0xFF400000;  // 255, 64, 0
+constexpr int CUT_TICK = 5;  // pixels a tick reaches out from the picture
+
+// The source pixel of screen pixel i of a picture of source pixels drawn length wide at
+// scale: the same whole steps as scaled_length.
+long long source_index(long long i, int source, int drawn, double scale)
+{
+    if (scale < 1)
+        return i * std::lround(1 / scale);
+    if (scale == std::floor(scale))
+        return i / static_cast<long long>(scale);
+    return drawn > 0 ? i * source / drawn : 0;
+}
 
 }  // namespace
+
+int scaled_length(int length, double scale)
+{
+    if (length <= 0)
+        return 0;
+    if (scale < 1)
+        return std::max(1, length / static_cast<int>(std::lround(1 / scale)));
+    if (scale == std::floor(scale))
+        return length * static_cast<int>(scale);
+    return std::max(1, static_cast<int>(length * scale));
+}
+
+double fitting_scale(const LayoutRule& rule, int pictureW, int pictureH, int areaW, int areaH, int largest)
+{
+    // A layout at its smallest (a window's minimum size) may be larger than the area; the
+    // pictures fit all the same when they and their margins do.
+    const ContentLayout smallest = rule.layout(1, 1);
+    const auto fits = [&](double scale) {
+        const int W = scaled_length(pictureW, scale), H = scaled_length(pictureH, scale);
+        const ContentLayout content = rule.layout(W, H);
+        return (content.w <= areaW || (content.w == smallest.w && rule.across * W + rule.marginW <= areaW)) &&
+               (content.h <= areaH || (content.h == smallest.h && H + rule.marginH <= areaH));
+    };
+    for (int zoom = largest; zoom >= 1; --zoom)
+        if (fits(zoom))
+            return zoom;
+    for (int divisor = 2; divisor < MAX_FIT_DIVISOR; ++divisor)
+        if (fits(1.0 / divisor))
+            return 1.0 / divisor;
+    return 1.0 / MAX_FIT_DIVISOR;
+}
 
 ScaledImage::ScaledImage(const std::uint8_t* pixels, int width, int height)
     : Fl_Image(width, height, RGB_DEPTH), pixels_(pixels), sourceW_(width), sourceH_(height)
@@ -26,19 +73,38 @@ ScaledImage::ScaledImage(const std::uint8_t* pixels, int width, int height)
 
 void ScaledImage::set_scale(double scale)
 {
-    w(std::max(1, static_cast<int>(sourceW_ * scale)));
-    h(std::max(1, static_cast<int>(sourceH_ * scale)));
+    scale_ = scale;
+    w(scaled_length(sourceW_, scale));
+    h(scaled_length(sourceH_, scale));
+}
+
+bool ScaledImage::source_pixel(int x, int y, int& sourceX, int& sourceY) const
+{
+    if (x < 0 || y < 0 || x >= w() || y >= h())
+        return false;
+    sourceX = static_cast<int>(std::min<long long>(source_index(x, sourceW_, w(), scale_), sourceW_ - 1));
+    sourceY = static_cast<int>(std::min<long long>(source_index(y, sourceH_, h(), scale_), sourceH_ - 1));
+    return true;
 }
 
 Fl_Image* ScaledImage::copy(int W, int H)
 {
     auto* image = new ScaledImage(pixels_, sourceW_, sourceH_);
+    image->scale_ = scale_;
     image->w(W);
     image->h(H);
     return image;
 }
 
 void ScaledImage::draw(int X, int Y, int W, int H, int cx, int cy)
+{
+    originX_ = X - cx;
+    originY_ = Y - cy;
+    draw_pixels(X, Y, W, H, cx, cy);
+    draw_edge();
+}
+
+void ScaledImage::draw_pixels(int X, int Y, int W, int H, int cx, int cy)
 {
     // The part of the image that is asked for, within the image and the clip region.
     if (cx < 0) {
@@ -62,14 +128,42 @@ void ScaledImage::draw(int X, int Y, int W, int H, int cx, int cy)
     fl_draw_image(scaled_row, this, x, y, cw, ch, RGB_DEPTH);
 }
 
+void ScaledImage::draw_edge() const
+{
+    // The toolkit draws a label's text after its image in the colour it set before.
+    struct KeepColour {
+        Fl_Color colour = fl_color();
+        ~KeepColour() { fl_color(colour); }
+    } keep;
+    fl_color(EDGE_COLOR);
+    fl_rect(originX_ - 1, originY_ - 1, w() + 2, h() + 2);
+    if (cutFirst_ < 0 || cutLast_ < cutFirst_ || cutLast_ >= sourceH_)
+        return;
+    const int top = originY_ + scaled_length(cutFirst_, scale_);
+    const int bottom = originY_ + scaled_length(cutLast_ + 1, scale_);
+    // Beside the picture, never over it: the edge along the cut rows, and a tick where
+    // the data stops (below the cut rows when they are the top ones).
+    fl_color(CUT_COLOR);
+    fl_yxline(originX_ - 1, top, bottom - 1);
+    fl_yxline(originX_ + w(), top, bottom - 1);
+    const int stop = cutFirst_ == 0 ? bottom : top - 1;
+    fl_xyline(originX_ - CUT_TICK, stop, originX_ - 1);
+    fl_xyline(originX_ + w(), stop, originX_ + w() + CUT_TICK - 1);
+}
+
+bool ScaledImage::under_pointer(int x, int y, int& sourceX, int& sourceY) const
+{
+    return source_pixel(x - originX_, y - originY_, sourceX, sourceY);
+}
+
 // One row of the drawn area: every screen pixel takes the source pixel it falls in.
 void ScaledImage::scaled_row(void* data, int x, int y, int w, uchar* out)
 {
     const auto* image = static_cast<const ScaledImage*>(data);
-    const long long sy = static_cast<long long>(image->drawY_ + y) * image->sourceH_ / image->h();
+    const long long sy = source_index(image->drawY_ + y, image->sourceH_, image->h(), image->scale_);
     const std::uint8_t* row = image->pixels_ + std::min<long long>(sy, image->sourceH_ - 1) * image->sourceW_ * 3;
     for (int i = 0; i < w; ++i) {
-        const long long sx = static_cast<long long>(image->drawX_ + x + i) * image->sourceW_ / image->w();
+        const long long sx = source_index(image->drawX_ + x + i, image->sourceW_, image->w(), image->scale_);
         const std::uint8_t* pixel = row + std::min<long long>(sx, image->sourceW_ - 1) * 3;
         out[i * 3] = pixel[0];
         out[i * 3 + 1] = pixel[1];
@@ -149,18 +243,21 @@ void ZoomView::resize(int x, int y, int w, int h)
 
 void ZoomView::lay_out()
 {
-    if (fitting_ && pictureW_ > 0 && pictureH_ > 0) {
-        const double across = static_cast<double>(rule_.across) * pictureW_;
-        const double fit = std::min((w() - rule_.marginW) / across, (h() - rule_.marginH) / double(pictureH_));
-        scale_ = std::clamp(fit, MIN_FIT_SCALE, double(MAX_ZOOM));
-    }
+    const double before = scale_;
+    if (fitting_ && pictureW_ > 0 && pictureH_ > 0)
+        scale_ = fitting_scale(rule_, pictureW_, pictureH_, w(), h(), MAX_ZOOM);
     for (ScaledImage* image : images_)
         image->set_scale(scale_);
-    const int W = pictureW_ > 0 ? std::max(1, static_cast<int>(pictureW_ * scale_)) : 0;
-    const int H = pictureH_ > 0 ? std::max(1, static_cast<int>(pictureH_ * scale_)) : 0;
+    const int W = scaled_length(pictureW_, scale_);
+    const int H = scaled_length(pictureH_, scale_);
     const ContentLayout content = rule_.layout(W, H);
     contentW_ = content.w;
     contentH_ = content.h;
+    if (fitting_) {
+        // The pictures fit: a layout larger than the view (its minimum) is cut to it.
+        contentW_ = std::min(contentW_, w());
+        contentH_ = std::min(contentH_, h());
+    }
 
     const int bar = Fl::scrollbar_size();
     bool needH = contentW_ > w(), needV = contentH_ > h();
@@ -194,6 +291,9 @@ void ZoomView::lay_out()
     }
     if (overlay_)
         overlay_->resize(x(), y(), viewW_, overlay_->h());
+    // A window resized while fitting changes the zoom: the status line follows.
+    if (scale_ != before && fitting_ && onZoom)
+        onZoom();
 }
 
 void ZoomView::draw()
@@ -266,8 +366,39 @@ int ZoomView::handle(int event)
         dragY_ = Fl::event_y();
         return 1;
     case FL_RELEASE: return 1;
+    case FL_KEYBOARD:
+    case FL_SHORTCUT:
+        // The scroll bars would take Page Down, Page Up, Home and End: the keys are the
+        // viewer's (ui/keys.cpp), whatever the zoom.
+        return 0;
+    case FL_ENTER:
+    case FL_MOVE:
+        Fl_Group::handle(event);
+        point_at(Fl::event_x(), Fl::event_y());
+        return 1;
+    case FL_LEAVE:
+        Fl_Group::handle(event);
+        if (onPointer)
+            onPointer(nullptr, 0, 0);
+        return 1;
     default: return Fl_Group::handle(event);
     }
+}
+
+void ZoomView::point_at(int x, int y)
+{
+    if (!onPointer)
+        return;
+    const bool inView = x >= this->x() && y >= this->y() && x < this->x() + viewW_ && y < this->y() + viewH_;
+    for (Fl_Box* box : boxes_) {
+        const auto* image = dynamic_cast<const ScaledImage*>(box->image());
+        int sourceX = 0, sourceY = 0;
+        if (inView && image && image->under_pointer(x, y, sourceX, sourceY)) {
+            onPointer(image, sourceX, sourceY);
+            return;
+        }
+    }
+    onPointer(nullptr, 0, 0);
 }
 
 int initial_zoom(int across, int W, int H, int preset)

@@ -22,8 +22,24 @@ class ScaledImage : public Fl_Image {
 public:
     // An image over width x height RGB pixels (rows top-down) that the caller keeps alive.
     ScaledImage(const std::uint8_t* pixels, int width, int height);
-    // Shown at scale times its own size (at least one pixel a side).
+    // Shown at scale times its own size (at least one pixel a side): a whole zoom, or below
+    // 1 the whole divisor nearest 1/scale.
     void set_scale(double scale);
+    // Marks rows first to last as not in the file: orange beside them, and a tick where the
+    // file's data stops.
+    void mark_cut_rows(int first, int last)
+    {
+        cutFirst_ = first;
+        cutLast_ = last;
+    }
+    // The source pixel at screen position x, y, where the image was drawn last; false
+    // outside it.
+    bool under_pointer(int x, int y, int& sourceX, int& sourceY) const;
+    // The source pixel at x, y of the image as drawn (0, 0 its top left corner).
+    bool source_pixel(int x, int y, int& sourceX, int& sourceY) const;
+    const std::uint8_t* pixels() const { return pixels_; }
+    int source_w() const { return sourceW_; }
+    int source_h() const { return sourceH_; }
     Fl_Image* copy(int W, int H) override;
     void color_average(Fl_Color, float) override {}
     void desaturate() override {}
@@ -31,10 +47,17 @@ public:
     void draw(int X, int Y, int W, int H, int cx, int cy) override;
 
 private:
+    void draw_pixels(int X, int Y, int W, int H, int cx, int cy);
+    // A one-pixel grey outline round the picture, so that its edge shows on the black
+    // background, and the cut rows.
+    void draw_edge() const;
     static void scaled_row(void* image, int x, int y, int w, uchar* out);
     const std::uint8_t* pixels_;
     int sourceW_, sourceH_;
-    int drawX_ = 0, drawY_ = 0;  // image coordinates of the area being drawn
+    double scale_ = 1.0;
+    int cutFirst_ = -1, cutLast_ = -1;
+    int drawX_ = 0, drawY_ = 0;      // image coordinates of the area being drawn
+    int originX_ = 0, originY_ = 0;  // where the image's top left corner was drawn last
 };
 
 struct Rect {
@@ -69,11 +92,16 @@ public:
     void set_message(const std::string& text);
 
     void zoom_to(double scale);     // an integer 1 to 16 (or any scale for tests of the rule)
-    void zoom_fit();                // as large as fits the view; follows the view's size
+    // The largest whole zoom that fits the view (below 1x the largest 1/k); follows the
+    // view's size.
+    void zoom_fit();
     void zoom_step(int direction);  // to the next integer zoom up (+1) or down (-1)
     double scale() const { return scale_; }
     bool fitting() const { return fitting_; }
-    std::function<void()> onZoom;  // after every zoom change
+    std::function<void()> onZoom;  // after every zoom change, a fit's on resize too
+    // The pointer moved over a picture's pixel (image, its column and row), or off the
+    // pictures (image null).
+    std::function<void(const ScaledImage* image, int x, int y)> onPointer;
 
     void resize(int x, int y, int w, int h) override;
     void draw() override;
@@ -82,6 +110,7 @@ public:
 private:
     void lay_out();
     void scroll_by(int dx, int dy);
+    void point_at(int x, int y);
     static void on_scroll(Fl_Widget* bar, void* view);
 
     LayoutRule rule_;
@@ -99,6 +128,14 @@ private:
     int contentW_ = 0, contentH_ = 0;  // at the current zoom
     int dragX_ = 0, dragY_ = 0;
 };
+
+// A length of source pixels on screen at scale: a whole zoom multiplies it, a scale below
+// 1 divides it by the whole divisor nearest 1/scale, so blocks are all the same size.
+int scaled_length(int length, double scale);
+
+// The largest whole zoom up to largest at which the rule's layout of a pictureW x pictureH
+// picture fits an areaW x areaH area; below 1x the largest 1/k that fits (at least 1/100).
+double fitting_scale(const LayoutRule& rule, int pictureW, int pictureH, int areaW, int areaH, int largest);
 
 // The zoom a logo opens at: pictures under 160 pixels a side at the largest integer zoom
 // that keeps across x W by H within half the screen's width and height; others at 1x.

@@ -71,9 +71,9 @@ def bmp8(width, height):
     return head + info + palette + pixels
 
 
-out = sys.argv[1]
-os.makedirs(out, exist_ok=True)
-for name, data in {
+# The usual set; "more" writes the pictures the window-polish tests add, kept apart so
+# that the usual folder (and what its chooser and Page Down walk) stays as it is.
+FILES = {
     "awbm256-16x16.bin": awbm256(16, 16, lambda x, y: (x * 16 + y * 5) & 0xFF),
     "awbm256-640x480.bin": awbm256(640, 480, lambda x, y: 255 if x < 4 or y < 4 else (x // 40 + (y // 30) * 16) & 0xFF),
     "standard.epa": standard_epa(),  # 17 x 6 cells (136 x 84), one colour per cell
@@ -85,6 +85,14 @@ for name, data in {
     "x-empty-0x0.bin": b"AWBM" + struct.pack("<HH", 0, 0) + b"RGB " + bytes(768),  # no picture at all
     "x-indexed-40x30.bmp": bmp8(40, 30),
     "x-indexed-40x30-cut.bmp": bmp8(40, 30)[:-300],  # the last 300 of 1200 pixel bytes missing
-}.items():
+}
+MORE = {
+    "black-64x48.bin": awbm256(64, 48, lambda x, y: 0),  # palette entry 0 is black: a blank picture
+    "blocks-20x12.bin": awbm256(20, 12, lambda x, y: (x * 3 + y * 40) & 0xFF),
+}
+
+out = sys.argv[1]
+os.makedirs(out, exist_ok=True)
+for name, data in (MORE if sys.argv[2:] == ["more"] else FILES).items():
     with open(os.path.join(out, name), "wb") as f:
         f.write(data)

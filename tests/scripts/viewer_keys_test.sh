@@ -53,7 +53,7 @@ main=$(wait_window "$MAIN_TITLE") || exit 1
 picture=$(placed LOGO 0 260) || exit 1
 for window in "$picture" "$main"; do
     zoom_keys "$window"
-    menu_keys "$window" "$FIX/awbm256-16x16.png" "1 file"
+    menu_keys "$window" "$FIX/awbm256-16x16.png" "awbm256-16x16.png"
 done
 focus_window "$picture"
 xdotool key p
@@ -65,14 +65,14 @@ import -window "$palette" "$WORK/shot.png"
 [ "$(pixel 40 18)" = "192,64,64" ] || fail "swatch 1 is not the picture's second colour"
 save_artifact "$palette" palette-window.png
 zoom_keys "$palette"
-menu_keys "$palette" "$FIX/awbm256-16x16.png" "1 file"
+menu_keys "$palette" "$FIX/awbm256-16x16.png" "awbm256-16x16.png"
 
 note "Deutsch: the status line in German"
 focus_window "$main"
 xdotool key --delay 60 alt+e Down Right Down Return
 focus_window "$picture"
 xdotool key 2
-wait_status "$picture" "256 Farben  |  Zoom 2×"
+wait_status "$picture" "256-Farben-Palette, 64 verschiedene  |  Zoom 2×"
 
 note "Page Down and Page Up in each window: the next logo file of the folder and back"
 # The logo window of file $1, placed, with its palette window open.

@@ -22,6 +22,9 @@ XVFB_PID="" VIEWER_PID=""
 WAIT_SECONDS=20
 # Every logo opens at its own size, the layout these tests check; the zoom tests unset it.
 export ZARPO2_ZOOM=1
+# No window size, zoom, folder or recent file of the user's, nor of an earlier test; the
+# preferences tests unset it and give the viewer a configuration folder of their own.
+export ZARPO2_NO_PREFS=1
 MAIN_TITLE="Tallisk, ZARPO-G2"
 LSAN_SUPPRESSIONS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/viewer_lsan.supp"
 python3 "$(dirname "${BASH_SOURCE[0]}")/viewer_fixtures.py" "$FIX" || fail "cannot write the fixtures"
@@ -44,11 +47,12 @@ wait_for() {
 
 # A private X server, so the tests see only their own windows whatever else runs. It must
 # not reset when its last client leaves: a viewer started during the reset cannot connect.
+# The screen is 2560 x 1600 unless given (WxHxDEPTH).
 start_x() {
     for tool in Xvfb xdotool xwininfo import convert cmp; do
         command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
     done
-    Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${1:-2560x1600x24}" -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     wait_for "Xvfb did not start" test -s "$WORK/display"
     DISPLAY=":$(head -n1 "$WORK/display")"

@@ -28,9 +28,10 @@ text = sys.stdin.buffer.read().decode()
 rows = text[text.index("\"") + 1:text.rindex("\"")].replace("\\t", "\t").replace("\\n", "\n").replace("\\\"", "\"")
 def row(logo):
     place = "%s \"%s\"" % (logo["container"], logo["name"]) + (" (%s)" % logo["detail"] if logo["detail"] else "")
-    return "\t".join([logo["offsetHex"], place, logo["compression"], logo["formatName"],
+    return "\t".join([logo["hexOffset"], place, logo["compression"], logo["formatName"],
                       "%u \u00d7 %u" % (logo["width"], logo["height"]), str(max(logo["frameCount"], 1))]) + "\n"
-sys.exit(rows != "".join(row(json.loads(line)) for line in open(sys.argv[1], encoding="utf-8")))' "$2"
+records = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+sys.exit(rows != "".join(row(r) for r in records if "skipped" not in r))' "$2"
 }
 wait_rows() { wait_for "the list of $2 does not show the logos zarpo2-cli scan finds" rows_match "$1" "$WORK/$2.json"; }
 
@@ -58,7 +59,7 @@ save_artifact "$logo" rom-logo-chosen.png
 focus_window "$logo"
 xdotool key ctrl+s
 wait_file "$WORK/roms/$stem.png"
-wait_status "$logo" "Wrote 1 file to $WORK/roms"
+wait_status "$logo" "Wrote $stem.png to $WORK/roms"
 save_artifact "$logo" status-after-save.png
 cmp -s <(rgb_of "$WORK/roms/$stem.png") <(rgb_of "$WORK/cli/$stem.png") || fail "Save as PNG differs from scan --png"
 

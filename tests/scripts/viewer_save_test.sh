@@ -33,7 +33,7 @@ save_artifact "$logo" status-after-failed-save.png
 note "Save As: the name typed; asked again, Cancel keeps the file and Replace writes it"
 save_as "$logo" zz-picked
 wait_file "$FIX/zz-picked.png"
-wait_status "$logo" "Wrote 1 file to $FIX"
+wait_status "$logo" "Wrote zz-picked.png to $FIX"
 cmp -s <(rgb_of "$FIX/zz-picked.png") <(rgb_of "$WORK/cli/awbm256-16x16.png") || fail "Save As wrote other pixels"
 echo old >"$FIX/zz-picked.png"
 save_as "$logo" zz-picked.png
