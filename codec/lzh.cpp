@@ -14,22 +14,25 @@ namespace {
 
 constexpr std::uint8_t WINDOW_FILL = 0x20;  // the window starts full of spaces
 constexpr unsigned NARROW_WINDOW_BITS = 13; // up to 8 KiB: 14 position classes
-constexpr unsigned NARROW_POSITION_CLASSES = 14;
-constexpr unsigned NARROW_POSITION_COUNT_BITS = 4;
 constexpr unsigned WIDE_POSITION_CLASSES = 16;
-constexpr unsigned WIDE_POSITION_COUNT_BITS = 5;
 // 16 position classes reach back at most 32 KiB, so a window above 64 KiB decodes the
 // same bytes; wider requests are held to 64 KiB.
 constexpr unsigned MAX_WINDOW_BITS = 16;
 constexpr int METHOD_LH7 = 7;
-constexpr unsigned LENGTH_OFFSET = 253;      // symbol 256 is a match of 3 bytes
-constexpr unsigned LH7_LENGTH_OFFSET = 254;  // ... or of 2 bytes
+constexpr unsigned LH7_LENGTH_OFFSET = 254;  // symbol 256 is a match of 2 bytes
 constexpr std::size_t LAST_MATCH_OVERRUN = 256;
 
 // The sliding window; every byte put in it is also appended to the output.
 class Window {
 public:
     Window(std::size_t size, std::vector<std::uint8_t>& output) : data_(size, WINDOW_FILL), output_(output) {}
+
+    void literal(std::uint8_t byte) { put(byte); }
+    bool match(std::size_t distance, std::size_t length)
+    {
+        copy(distance, length);
+        return true;
+    }
 
     void put(std::uint8_t byte)
     {
@@ -84,37 +87,12 @@ LzhResult lzh_decode(const LzhRequest& request, KernelSink& messages)
     LzhCodes codes{};
     codes.messages = &messages;
     bool narrow = windowBits <= NARROW_WINDOW_BITS;
-    codes.positionClasses = narrow ? NARROW_POSITION_CLASSES : WIDE_POSITION_CLASSES;
-    codes.positionBits = narrow ? NARROW_POSITION_COUNT_BITS : WIDE_POSITION_COUNT_BITS;
-    unsigned lengthOffset = request.method == METHOD_LH7 ? LH7_LENGTH_OFFSET : LENGTH_OFFSET;
+    codes.positionClasses = narrow ? LZH_NARROW_POSITION_CLASSES : WIDE_POSITION_CLASSES;
+    codes.positionBits = narrow ? LZH_NARROW_POSITION_COUNT_BITS : LZH_WIDE_POSITION_COUNT_BITS;
+    unsigned lengthOffset = request.method == METHOD_LH7 ? LH7_LENGTH_OFFSET : LZH_LENGTH_OFFSET;
 
     LzhBitReader in(request.input, request.packedSize);
-    std::uint16_t blockLeft = 0;  // a stored count of 0 serves 65536 symbols
-    // 64 bits: the last match may run up to 255 bytes past the unpacked size.
-    std::uint64_t produced = 0;
-    while (produced < request.unpackedSize) {
-        in.refill();
-        if (blockLeft == 0) {
-            if (!read_block_head(in, codes, blockLeft))
-                break;
-            in.refill();
-        }
-        --blockLeft;
-        unsigned c = decode_literal_length(in, codes);
-        if (c < LZH_LITERALS) {
-            window.put(static_cast<std::uint8_t>(c));
-            ++produced;
-            continue;
-        }
-        std::int32_t position = c < LZH_NC ? decode_position(in, codes) : -1;
-        if (position < 0) {
-            report_bad_table(codes);
-            break;
-        }
-        unsigned length = c - lengthOffset;
-        produced += length;
-        window.copy(static_cast<std::size_t>(position) + 1, length);
-    }
+    decode_lzh_symbols(in, codes, request.unpackedSize, lengthOffset, window);
     result.consumed = in.consumed();
     return result;
 }

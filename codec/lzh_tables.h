@@ -22,6 +22,12 @@ constexpr unsigned LZH_PT_TABLE_BITS = 8;
 constexpr unsigned LZH_MAX_CODE_LENGTH = 16;
 constexpr unsigned LZH_PT_LENGTHS = 128;    // room for any count a 5-bit field can give
 constexpr unsigned LZH_TREE_NODES = 2 * LZH_NC - 1;
+constexpr unsigned LZH_LENGTH_OFFSET = 253;  // symbol 256 is a match of 3 bytes
+// An 8 KiB window has 14 position classes, counted in a 4-bit field; wider windows have
+// more classes and a 5-bit count.
+constexpr unsigned LZH_NARROW_POSITION_CLASSES = 14;
+constexpr unsigned LZH_NARROW_POSITION_COUNT_BITS = 4;
+constexpr unsigned LZH_WIDE_POSITION_COUNT_BITS = 5;
 
 struct LzhCodes {
     std::uint8_t cLen[LZH_NC];
@@ -30,7 +36,7 @@ struct LzhCodes {
     std::uint16_t ptTable[1u << LZH_PT_TABLE_BITS];
     std::uint16_t left[LZH_TREE_NODES];
     std::uint16_t right[LZH_TREE_NODES];
-    unsigned positionClasses;  // 14, or 16 for windows above 8 KiB
+    unsigned positionClasses;  // 14 for an 8 KiB window, 16 for lh6/lh7, 20 for Tiano's 512 KiB
     unsigned positionBits;     // width of the position code's length count: 4, or 5
     KernelSink* messages;      // where bad tables are reported
 };
@@ -87,4 +93,39 @@ inline std::int32_t decode_position(LzhBitReader& in, const LzhCodes& codes)
     std::uint32_t low = extra ? in.peek(extra) : 0;
     in.skip(extra);
     return static_cast<std::int32_t>((1u << extra) + low);
+}
+
+// The symbol loop every lh5-kind stream shares: block heads as they come, then literals
+// and matches until `wanted` bytes are produced. out.literal(byte) takes a literal;
+// out.match(distance, length) a match (distance from 1) and returns false to stop there.
+// A code that leads nowhere is reported and ends the loop.
+template <class Output>
+void decode_lzh_symbols(LzhBitReader& in, LzhCodes& codes, std::uint64_t wanted, unsigned lengthOffset, Output& out)
+{
+    std::uint16_t blockLeft = 0;  // a stored count of 0 serves 65536 symbols
+    std::uint64_t produced = 0;
+    while (produced < wanted) {
+        in.refill();
+        if (blockLeft == 0) {
+            if (!read_block_head(in, codes, blockLeft))
+                return;
+            in.refill();
+        }
+        --blockLeft;
+        unsigned c = decode_literal_length(in, codes);
+        if (c < LZH_LITERALS) {
+            out.literal(static_cast<std::uint8_t>(c));
+            ++produced;
+            continue;
+        }
+        std::int32_t position = c < LZH_NC ? decode_position(in, codes) : -1;
+        if (position < 0) {
+            report_bad_table(codes);
+            return;
+        }
+        unsigned length = c - lengthOffset;
+        if (!out.match(static_cast<std::size_t>(position) + 1, length))
+            return;
+        produced += length;
+    }
 }
