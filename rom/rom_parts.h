@@ -69,6 +69,8 @@ public:
 
     // Takes size bytes of the unpack budget; false when they are no longer there.
     bool charge(std::uint64_t size);
+    // Gives back what a charged unpack did not produce.
+    void refund(std::uint64_t size) { budget_ += size; }
     bool full() const { return candidates_.size() >= limits_.maxCandidates; }
 
     // Keeps the candidate unless one with the same offset and bytes is already kept;
@@ -98,6 +100,8 @@ void find_ami_modules(RomScanState& state);
 void find_msi_pcx_slots(RomScanState& state);
 void find_phoenix_modules(RomScanState& state);
 void find_intel_textlogos(RomScanState& state);
+// Pictures in the sections of UEFI firmware volumes (uefi_entry.cpp and the uefi_ files).
+void find_uefi_pictures(RomScanState& state);
 // Raw signatures in buffer, which is the image itself (parent -1) or the unpacked bytes
 // of candidate parent.
 void sweep_raw_signatures(RomScanState& state, RomBytes buffer, int parent);

@@ -160,6 +160,7 @@ std::vector<RomCandidate> scan_rom_image(std::span<const std::uint8_t> image, co
     find_msi_pcx_slots(state);
     find_phoenix_modules(state);
     find_intel_textlogos(state);
+    find_uefi_pictures(state);
     sweep_raw_signatures(state, image, -1);
     // Signatures inside unpacked candidates; the list grows while it is walked, and the
     // candidates found this way are not searched again.

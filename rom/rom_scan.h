@@ -11,7 +11,7 @@
 
 struct RomCandidate {
     std::string container;    // "Award LHA", "LHA archive", "AMI module", "MSI PCX slot", "Phoenix module",
-                              // "Phoenix BCD6F1", "Intel part", "raw"
+                              // "Phoenix BCD6F1", "Intel part", "UEFI", "raw"
     std::string name;         // member name as stored, AMI module ID, Phoenix type letter and instance, ...
     std::string detail;       // more of the record: Award load address, Phoenix load address, AMI flags ...
     std::string compression;  // "none", "lh0", "lh5", "LZSS", "LZARI", "LZINT", "LH5 container" ...
@@ -19,6 +19,7 @@ struct RomCandidate {
     std::uint64_t length = 0; // bytes of the file it covers
     std::vector<std::uint8_t> bytes;  // unpacked; empty when it could not be unpacked
     std::vector<std::string> notes;   // "header checksum mismatch", "CRC-16 mismatch", ...
+    std::string picture;              // a UEFI payload's picture format: "BMP", "JPEG", "PNG", "GIF"
     // Index of the candidate whose unpacked bytes hold this one (a signature found inside
     // a module), or -1 when it was found in the file itself.
     int parent = -1;
@@ -37,7 +38,8 @@ struct RomScanLimits {
 
 // Scans an image held in memory. Candidates come in file order within each pass: Award
 // and other LHA members, AMI modules, MSI slots, Phoenix modules and BCD6F1 blocks, Intel
-// TEXTLOGO blocks, then raw signatures in the file and inside every unpacked candidate.
+// TEXTLOGO blocks, pictures in UEFI volumes (rom/uefi_walk.h), then raw signatures in the
+// file and inside every unpacked candidate.
 std::vector<RomCandidate> scan_rom_image(std::span<const std::uint8_t> image, const RomScanLimits& limits = {});
 
 // Length of the picture file at the start of bytes by the rules the raw sweep carves
