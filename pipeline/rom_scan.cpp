@@ -7,10 +7,12 @@
 
 #include "core/load_context.h"
 #include "core/owned.h"
+#include "decode/uefi_pictures.h"
 #include "pipeline/decode_logo.h"
 #include "pipeline/front_end.h"
 #include "pipeline/input_file.h"
 #include "pipeline/ui_strings.h"
+#include "rom/uefi_walk.h"
 
 namespace {
 
@@ -101,11 +103,6 @@ std::string record_text(const RomCandidate& c)
     return std::string(offset) + " " + c.container + " \"" + c.name.substr(0, c.name.find('\0')) + "\"";
 }
 
-std::FILE* memory_input(LoadContext& load, std::span<const std::uint8_t> bytes)
-{
-    return load.replace_input(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-}
-
 // Confirms one candidate: fills found's picture fields and returns true when its bytes
 // hold a plausible logo.
 bool confirm(const RomCandidate& candidate, FoundLogo& found, ConfirmBudget& budget, std::vector<std::string>& problems)
@@ -115,11 +112,10 @@ bool confirm(const RomCandidate& candidate, FoundLogo& found, ConfirmBudget& bud
     LogoDescriptor d;
     {
         LoadContext load(silent, false);
-        if (!memory_input(load, bytes))
-            return false;
-        d = detect_logo(load);
+        d = detect_found_logo(load, bytes);
     }
-    if (d.formatId == FORMAT_UNKNOWN || d.width == 0 || d.height == 0)
+    bool known = d.formatId != FORMAT_UNKNOWN || uefi_picture_kind(bytes) != UefiPicture::none;
+    if (!known || d.width == 0 || d.height == 0)
         return false;
     std::uint64_t pixels = std::uint64_t{d.width} * d.height * (d.frameCount ? d.frameCount : 1);
     if (pixels > SMALL_PICTURE_PIXELS && pixels / MAX_PIXELS_PER_BYTE > bytes.size())
@@ -137,9 +133,7 @@ bool confirm(const RomCandidate& candidate, FoundLogo& found, ConfirmBudget& bud
     quiet.quiet = true;
     quiet.sink = &silent;
     LoadContext load(silent, false);
-    if (!memory_input(load, bytes))
-        return false;
-    DecodedLogo logo = decode_logo(load, candidate.name, quiet, ENGLISH_STRINGS);
+    DecodedLogo logo = decode_found_logo(load, bytes, candidate.name, quiet, ENGLISH_STRINGS);
     if (!logo.decoded || !picture_is_plausible(logo))
         return false;
     static_cast<RomCandidate&>(found) = candidate;
@@ -217,6 +211,9 @@ std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo)
 
 std::string found_logo_place(const FoundLogo& logo)
 {
+    // A UEFI record's detail is the path the walk built of GUIDs, kinds and escaped UI names.
+    if (logo.container == UEFI_CONTAINER)
+        return logo.container + " " + logo.detail;
     std::string place = logo.container + " \"" + shown_name(logo.name) + "\"";
     if (!logo.detail.empty())
         place += " (" + shown_name(logo.detail) + ")";

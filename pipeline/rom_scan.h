@@ -11,6 +11,8 @@
 //     all there and takes at least a quarter of the bytes: a header alone, or a small
 //     header at the start of a large code module, is not a logo;
 //   - a logo found inside a module that is itself a listed logo is not listed again.
+// A UEFI image's PNG and GIF pictures are confirmed the same way, through
+// detect_found_logo and decode_found_logo (pipeline/decode_logo.h).
 // Every decode runs with a silent front end and the normal load budget; the scan as a
 // whole decodes at most MAX_ROM_CONFIRM_PIXELS pixels and MAX_ROM_CONFIRMATIONS candidates.
 #pragma once
@@ -62,5 +64,6 @@ std::string found_logo_name(const std::string& romPath, const FoundLogo& logo);
 std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo);
 
 // Where the logo was found, for a line of text: Award LHA "LOGO.BMP" (4000:0000). Names
-// end at a NUL; control and non-ASCII bytes, quotes and backslashes in them are \xNN.
+// end at a NUL; control and non-ASCII bytes, quotes and backslashes in them are \xNN. A
+// UEFI picture's place is its section path: UEFI FV 0x80000 > file 7BB28B99-... "Logo" > LZMA > raw.
 std::string found_logo_place(const FoundLogo& logo);
