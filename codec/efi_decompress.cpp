@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr unsigned EFI_WINDOW_BITS = 13;    // 8 KiB
-constexpr unsigned TIANO_WINDOW_BITS = 19;  // 512 KiB
+constexpr int EFI_WINDOW_BITS = 13;    // 8 KiB: 14 position classes, a 4-bit count
+constexpr int TIANO_WINDOW_BITS = 19;  // 512 KiB: 20 position classes, a 5-bit count
 constexpr std::size_t COMPRESSED_SIZE_AT = 0;
 constexpr std::size_t ORIGINAL_SIZE_AT = 4;
 
@@ -91,9 +91,9 @@ Unpacked efi_decompress(std::span<const std::uint8_t> input, EfiCompression kind
     CountingSink sink;
     LzhCodes codes{};
     codes.messages = &sink;
-    unsigned windowBits = kind == EfiCompression::efi ? EFI_WINDOW_BITS : TIANO_WINDOW_BITS;
-    codes.positionClasses = windowBits + 1;
-    codes.positionBits = kind == EfiCompression::efi ? LZH_NARROW_POSITION_COUNT_BITS : LZH_WIDE_POSITION_COUNT_BITS;
+    LzhWindowShape shape = lzh_window_shape(kind == EfiCompression::efi ? EFI_WINDOW_BITS : TIANO_WINDOW_BITS);
+    codes.positionClasses = shape.positionClasses;
+    codes.positionBits = shape.positionCountBits;
     // The bit reader is large: it goes on the heap, not on a caller's stack.
     auto in = std::make_unique<LzhBitReader>(packed.first(compressed), compressed);
     FlatWindow window(out.bytes);

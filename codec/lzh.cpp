@@ -1,25 +1,22 @@
 // The lh5 decoder ("kernel2"): LZSS matches against a window that starts full of spaces,
 // coded with static Huffman codes sent at the head of each block. Covers the LZH archive
 // methods -lh5- (8 KiB window, the one every caller uses), -lh6- and -lh7- (wider
-// windows, 16 position classes; -lh7- counts lengths from 254). Decodes only.
+// windows with more position classes, lzh_format.h; the kernel's method 7 counts lengths
+// from 254). The encoder is lh5_encode.h.
 #include "codec/lzh.h"
 
 #include <cstring>
 #include <new>
 
 #include "codec/lzh_bits.h"
+#include "codec/lzh_format.h"
 #include "codec/lzh_tables.h"
 
 namespace {
 
 constexpr std::uint8_t WINDOW_FILL = 0x20;  // the window starts full of spaces
-constexpr unsigned NARROW_WINDOW_BITS = 13; // up to 8 KiB: 14 position classes
-constexpr unsigned WIDE_POSITION_CLASSES = 16;
-// 16 position classes reach back at most 32 KiB, so a window above 64 KiB decodes the
-// same bytes; wider requests are held to 64 KiB.
-constexpr unsigned MAX_WINDOW_BITS = 16;
 constexpr int METHOD_LH7 = 7;
-constexpr unsigned LH7_LENGTH_OFFSET = 254;  // symbol 256 is a match of 2 bytes
+constexpr unsigned LH7_LENGTH_OFFSET = LZH_LENGTH_OFFSET + 1;  // symbol 256 is a match of 2 bytes
 constexpr std::size_t LAST_MATCH_OVERRUN = 256;
 
 // The sliding window; every byte put in it is also appended to the output.
@@ -73,22 +70,19 @@ private:
 LzhResult lzh_decode(const LzhRequest& request, KernelSink& messages)
 {
     LzhResult result;
-    unsigned windowBits = static_cast<std::uint16_t>(request.dictionaryBits);
-    if (windowBits > MAX_WINDOW_BITS)
-        windowBits = MAX_WINDOW_BITS;
+    LzhWindowShape shape = lzh_window_shape(request.dictionaryBits);
     try {
         result.bytes.reserve(std::size_t{request.unpackedSize} + LAST_MATCH_OVERRUN);
     } catch (const std::bad_alloc&) {
         result.allocationFailed = true;
         return result;
     }
-    Window window(std::size_t{1} << windowBits, result.bytes);
+    Window window(std::size_t{1} << shape.windowBits, result.bytes);
 
     LzhCodes codes{};
     codes.messages = &messages;
-    bool narrow = windowBits <= NARROW_WINDOW_BITS;
-    codes.positionClasses = narrow ? LZH_NARROW_POSITION_CLASSES : WIDE_POSITION_CLASSES;
-    codes.positionBits = narrow ? LZH_NARROW_POSITION_COUNT_BITS : LZH_WIDE_POSITION_COUNT_BITS;
+    codes.positionClasses = shape.positionClasses;
+    codes.positionBits = shape.positionCountBits;
     unsigned lengthOffset = request.method == METHOD_LH7 ? LH7_LENGTH_OFFSET : LZH_LENGTH_OFFSET;
 
     LzhBitReader in(request.input, request.packedSize);

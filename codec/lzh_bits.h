@@ -61,7 +61,7 @@ public:
     std::size_t consumed();
 
     // Bits guaranteed after refill(): a literal/length code, a position code and its
-    // extra bits (16 + 16 + 18 for Tiano's widest class) fit.
+    // extra bits (16 + 16 + 18 for the widest window) fit.
     static constexpr unsigned MIN_BITS = 56;
 
 private:

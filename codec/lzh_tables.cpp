@@ -8,18 +8,6 @@ namespace {
 constexpr const char* BAD_TABLE_MESSAGE = "Bad table in kernel2.cpp [3]\n";
 constexpr const char* BAD_TABLE_DETAIL = "STOP!";
 
-constexpr unsigned BLOCK_SIZE_BITS = 16;
-constexpr unsigned NT_COUNT_BITS = 5;        // width of the length code's length count
-constexpr unsigned NT_SPECIAL_INDEX = 3;     // after the third length comes a 2-bit zero run
-constexpr unsigned NT_ZERO_RUN_BITS = 2;
-constexpr unsigned NC_COUNT_BITS = 9;        // width of the literal/length code's length count
-constexpr unsigned PT_LENGTH_FIELD_BITS = 3; // a code length starts with 3 bits ...
-constexpr unsigned PT_LENGTH_ESCAPE = 7;     // ... and 7 goes on with a run of ones
-constexpr unsigned SHORT_ZERO_RUN_BITS = 4;  // length-code symbol 1: 3..18 zero lengths
-constexpr unsigned SHORT_ZERO_RUN_BASE = 3;
-constexpr unsigned LONG_ZERO_RUN_BITS = 9;   // length-code symbol 2: 20..531 zero lengths
-constexpr unsigned LONG_ZERO_RUN_BASE = 20;
-constexpr unsigned LENGTH_SYMBOL_OFFSET = 2; // length-code symbols 3..18 are lengths 1..16
 constexpr std::uint32_t CODE_SPACE = 1u << LZH_MAX_CODE_LENGTH;
 
 // Builds the lookup table and tree of a canonical code: codes go out in order of
@@ -116,22 +104,22 @@ bool read_pt_len(LzhBitReader& in, LzhCodes& codes, unsigned nsym, unsigned coun
     unsigned i = 0;
     while (i < n) {
         in.refill();
-        unsigned c = in.peek(PT_LENGTH_FIELD_BITS);
-        if (c == PT_LENGTH_ESCAPE) {
+        unsigned c = in.peek(LZH_PT_LENGTH_FIELD_BITS);
+        if (c == LZH_PT_LENGTH_ESCAPE) {
             // Ones are counted within the 16-bit look-ahead only, so c stops at 20.
             std::uint32_t window = in.peek(16);
-            for (std::uint32_t mask = 1u << (16 - PT_LENGTH_FIELD_BITS - 1); window & mask; mask >>= 1)
+            for (std::uint32_t mask = 1u << (16 - LZH_PT_LENGTH_FIELD_BITS - 1); window & mask; mask >>= 1)
                 ++c;
         }
         // An escaped length takes its 3 bits, c - 7 ones and the zero that ends them.
-        in.skip(c < PT_LENGTH_ESCAPE ? PT_LENGTH_FIELD_BITS : c - PT_LENGTH_FIELD_BITS);
+        in.skip(c < LZH_PT_LENGTH_ESCAPE ? LZH_PT_LENGTH_FIELD_BITS : c - LZH_PT_LENGTH_FIELD_BITS);
         if (c > LZH_MAX_CODE_LENGTH) {
             report_bad_table(codes);
             return false;
         }
         codes.ptLen[i++] = static_cast<std::uint8_t>(c);
         if (static_cast<int>(i) == special) {
-            for (unsigned r = in.get(NT_ZERO_RUN_BITS); r > 0; --r)
+            for (unsigned r = in.get(LZH_NT_ZERO_RUN_BITS); r > 0; --r)
                 codes.ptLen[i++] = 0;
         }
     }
@@ -144,9 +132,9 @@ bool read_pt_len(LzhBitReader& in, LzhCodes& codes, unsigned nsym, unsigned coun
 // past 510 (a 9-bit count reaches 511, and a zero run can carry past it) are dropped.
 bool read_c_len(LzhBitReader& in, LzhCodes& codes)
 {
-    unsigned n = in.get(NC_COUNT_BITS);
+    unsigned n = in.get(LZH_NC_COUNT_BITS);
     if (n == 0)
-        return set_single_value(codes, codes.cLen, LZH_NC, codes.cTable, LZH_C_TABLE_BITS, in.get(NC_COUNT_BITS));
+        return set_single_value(codes, codes.cLen, LZH_NC, codes.cTable, LZH_C_TABLE_BITS, in.get(LZH_NC_COUNT_BITS));
     unsigned i = 0;
     auto store = [&](std::uint8_t len) {
         if (i < LZH_NC)
@@ -164,15 +152,15 @@ bool read_c_len(LzhBitReader& in, LzhCodes& codes)
             }
         }
         in.skip(codes.ptLen[c]);
-        if (c > LENGTH_SYMBOL_OFFSET) {
-            store(static_cast<std::uint8_t>(c - LENGTH_SYMBOL_OFFSET));
+        if (c > LZH_LENGTH_SYMBOL_OFFSET) {
+            store(static_cast<std::uint8_t>(c - LZH_LENGTH_SYMBOL_OFFSET));
             continue;
         }
         unsigned zeros = 1;
         if (c == 1)
-            zeros = in.get(SHORT_ZERO_RUN_BITS) + SHORT_ZERO_RUN_BASE;
+            zeros = in.get(LZH_SHORT_ZERO_RUN_BITS) + LZH_SHORT_ZERO_RUN_BASE;
         else if (c == 2)
-            zeros = in.get(LONG_ZERO_RUN_BITS) + LONG_ZERO_RUN_BASE;
+            zeros = in.get(LZH_LONG_ZERO_RUN_BITS) + LZH_LONG_ZERO_RUN_BASE;
         while (zeros-- > 0)
             store(0);
     }
@@ -201,7 +189,7 @@ unsigned walk_tree(const LzhCodes& codes, unsigned node, std::uint32_t bits, uns
 
 bool read_block_head(LzhBitReader& in, LzhCodes& codes, std::uint16_t& blockSize)
 {
-    blockSize = static_cast<std::uint16_t>(in.get(BLOCK_SIZE_BITS));
-    return read_pt_len(in, codes, LZH_NT, NT_COUNT_BITS, NT_SPECIAL_INDEX) && read_c_len(in, codes) &&
+    blockSize = static_cast<std::uint16_t>(in.get(LZH_BLOCK_SIZE_BITS));
+    return read_pt_len(in, codes, LZH_NT, LZH_NT_COUNT_BITS, LZH_NT_SPECIAL_INDEX) && read_c_len(in, codes) &&
            read_pt_len(in, codes, codes.positionClasses, codes.positionBits, -1);
 }

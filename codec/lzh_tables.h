@@ -13,21 +13,12 @@
 
 #include "codec/kernel_messages.h"
 #include "codec/lzh_bits.h"
+#include "codec/lzh_format.h"
 
-constexpr unsigned LZH_LITERALS = 256;
-constexpr unsigned LZH_NC = 510;            // literal/length symbols: 256 literals, 254 lengths
-constexpr unsigned LZH_NT = 19;             // code-length symbols
 constexpr unsigned LZH_C_TABLE_BITS = 12;
 constexpr unsigned LZH_PT_TABLE_BITS = 8;
-constexpr unsigned LZH_MAX_CODE_LENGTH = 16;
 constexpr unsigned LZH_PT_LENGTHS = 128;    // room for any count a 5-bit field can give
 constexpr unsigned LZH_TREE_NODES = 2 * LZH_NC - 1;
-constexpr unsigned LZH_LENGTH_OFFSET = 253;  // symbol 256 is a match of 3 bytes
-// An 8 KiB window has 14 position classes, counted in a 4-bit field; wider windows have
-// more classes and a 5-bit count.
-constexpr unsigned LZH_NARROW_POSITION_CLASSES = 14;
-constexpr unsigned LZH_NARROW_POSITION_COUNT_BITS = 4;
-constexpr unsigned LZH_WIDE_POSITION_COUNT_BITS = 5;
 
 struct LzhCodes {
     std::uint8_t cLen[LZH_NC];
@@ -36,7 +27,7 @@ struct LzhCodes {
     std::uint16_t ptTable[1u << LZH_PT_TABLE_BITS];
     std::uint16_t left[LZH_TREE_NODES];
     std::uint16_t right[LZH_TREE_NODES];
-    unsigned positionClasses;  // 14 for an 8 KiB window, 16 for lh6/lh7, 20 for Tiano's 512 KiB
+    unsigned positionClasses;  // 14, or more for windows above 8 KiB (lzh_window_shape)
     unsigned positionBits;     // width of the position code's length count: 4, or 5
     KernelSink* messages;      // where bad tables are reported
 };
