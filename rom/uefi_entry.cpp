@@ -45,7 +45,7 @@ void UefiWalker::walk_region(std::uint64_t start, std::uint64_t length)
         std::uint64_t volumeLength = 0;
         // The region holds the volume: one that claims more is walked as far as the region goes.
         RomBytes bounded = image.first(static_cast<std::size_t>(start + length));
-        if (!walk_volume(bounded, at, VolumeScope{"", true, at, 0, "", 0}, volumeLength))
+        if (!walk_volume(bounded, at, VolumeScope{"", true, at, 0, "", "", 0}, volumeLength))
             continue;
         state_.claim(at, volumeLength);
         next = hit - FV_SIGNATURE_AT + volumeLength;

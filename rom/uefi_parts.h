@@ -68,6 +68,7 @@ struct VolumeScope {
     std::uint64_t outerOffset; // image offset and length of the outermost record, for nested volumes
     std::uint64_t outerLength;
     std::string outerLabel;
+    std::string compression;   // the unpacking chain that leads to the volume
     unsigned depth;
 };
 

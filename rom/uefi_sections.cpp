@@ -309,7 +309,8 @@ void UefiWalker::walk_nested_volume(RomBytes inner, SectionScope& scope)
         note(scope.file.offset, scope.file.outerLabel, place, "volume nested deeper than 8 levels: not opened");
         return;
     }
-    VolumeScope volume{place, false, scope.file.offset, scope.file.length, scope.file.outerLabel, scope.depth + 1};
+    VolumeScope volume{place,           false, scope.file.offset, scope.file.length, scope.file.outerLabel,
+                       scope.compression, scope.depth + 1};
     std::uint64_t length = 0;
     if (!walk_volume(inner, 0, volume, length))
         note(scope.file.offset, scope.file.outerLabel, place, "volume image section without a volume header");

@@ -137,7 +137,7 @@ void UefiWalker::walk_files(RomBytes buffer, std::uint64_t volumeAt, std::uint64
                            scope.inImage ? pos : scope.outerOffset,
                            scope.inImage ? size : scope.outerLength,
                            {}};
-            SectionScope contents{file, "", "", scope.depth};
+            SectionScope contents{file, "", scope.compression, scope.depth};
             if (type == FILE_RAW)
                 sniff_picture(rom_range(buffer, pos + headerSize, size - headerSize), contents, "");
             else if (type <= FILE_LAST_SECTIONED)
