@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "codec/efi_decompress.h"
+#include "codec/lh5_encode.h"
 #include "codec/library_decoders.h"
 #include "support/fixtures.h"
 #include "support/lh5_writer.h"
@@ -122,6 +123,26 @@ TEST(EfiTianoCodec, HandMadeStreams)
         Unpacked out = efi_decompress(stream, kind, CAP);
         EXPECT_TRUE(out.bytes == expected) << what << ": " << out.bytes.size() << " bytes";
         EXPECT_EQ(out.problem, problem) << what;
+    }
+}
+
+// Streams of the lh5 encoder with EFI's and Tiano's windows, framed: text, runs, and
+// bytes that repeat from 100,000 back (only Tiano's window reaches them).
+TEST(EfiTianoCodec, EncoderRoundTrips)
+{
+    Bytes far = random_bytes(150000, 9);
+    for (std::size_t i = 100000; i < far.size(); ++i)
+        far[i] = far[i - 100000];
+    const std::tuple<const char*, Bytes> inputs[] = {
+        {"text", random_bytes(70000, 4, 6)}, {"runs", Bytes(40000, 'r')}, {"far repeats", far}, {"one byte", Bytes{7}}};
+    for (const auto& [what, data] : inputs) {
+        for (const auto& [kind, bits] : {std::pair{EfiCompression::efi, 13}, {EfiCompression::tiano, 19}}) {
+            SCOPED_TRACE(std::string(what) + (bits == 13 ? ", EFI" : ", Tiano"));
+            Unpacked out = efi_decompress(framed(lh5_encode(data, Lh5EncodeOptions{bits}), static_cast<std::uint32_t>(data.size())),
+                                          kind, CAP);
+            EXPECT_TRUE(out.bytes == data);
+            EXPECT_EQ(out.problem, "");
+        }
     }
 }
 
