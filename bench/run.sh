@@ -26,7 +26,7 @@ convert=$(command -v convert-im6.q16 || command -v convert)
 
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARPO2_BENCH=ON -DZARPO2_GUI=OFF \
     -DZARPO2_TESTS=OFF -DZARPO2_TOOLS=OFF >/dev/null
-cmake --build "$build" -j2 --target zarpo2-cli lzh_bench process_bench rom_scan_bench >/dev/null
+cmake --build "$build" -j2 --target zarpo2-cli lzh_bench process_bench rom_scan_bench uefi_scan_bench >/dev/null
 
 results=$build/results
 mkdir -p "$results"
@@ -46,6 +46,9 @@ ZARPO2_CLI=$build/zarpo2-cli ZARPO2_BENCH_PICTURES=$build/pictures ZARPO2_BENCH_
 echo "== ROM scanning ($reps repetitions)" >&2
 "$build/bench/rom_scan_bench" "${common[@]}" --benchmark_repetitions="$reps" > "$results/rom_scan.txt"
 
+echo "== UEFI scanning ($reps repetitions)" >&2
+"$build/bench/uefi_scan_bench" "${common[@]}" --benchmark_repetitions="$reps" > "$results/uefi_scan.txt"
+
 {
     echo "Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
     echo "Run: $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git -C "$src" rev-parse --short HEAD 2>/dev/null || echo '?')"
@@ -54,4 +57,6 @@ echo "== ROM scanning ($reps repetitions)" >&2
     sed -n '/^One picture to a 16-bit/,$p' "$results/process.txt"
     echo
     sed -n '/^scan (1 MiB image)/,$p' "$results/rom_scan.txt"
+    echo
+    sed -n '/^UEFI (16 MiB image)/,$p' "$results/uefi_scan.txt"
 } | tee "$results/summary.txt"
