@@ -128,8 +128,11 @@ bool draw_frame(GifFileType* gif, Screen& screen, int transparent)
 {
     const GifImageDesc& desc = gif->Image;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (!map || desc.Width <= 0 || desc.Height <= 0 || !side_ok(static_cast<std::uint32_t>(desc.Width)) ||
-        !side_ok(static_cast<std::uint32_t>(desc.Height)))
+    // A frame must lie on the screen: its rows are decoded in full, so one larger than the
+    // screen would cost work no picture shows.
+    if (!map || desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0 ||
+        static_cast<unsigned>(desc.Left) + static_cast<unsigned>(desc.Width) > screen.width ||
+        static_cast<unsigned>(desc.Top) + static_cast<unsigned>(desc.Height) > screen.height)
         return false;
     const auto w = static_cast<unsigned>(desc.Width), h = static_cast<unsigned>(desc.Height);
     std::vector<GifPixelType> row(w);

@@ -40,7 +40,8 @@ struct UefiPictureOut {
 // Decodes the picture (libpng, giflib) within the load's limits: sides up to
 // MAX_PICTURE_SIDE, every buffer charged to the load's budget before it is filled. A PNG
 // with transparency is drawn over black; a GIF's frames are drawn over its background
-// colour, honouring transparency and the disposal methods. False when nothing could be
-// decoded; a picture whose data ends early keeps the rows it got.
+// colour, honouring transparency and the disposal methods; a frame that does not lie on the
+// screen ends the GIF there. False when nothing could be decoded; a picture whose data ends
+// early keeps the rows it got.
 bool decode_uefi_picture(std::span<const std::uint8_t> bytes, UefiPicture kind, LoadContext& load,
                          UefiPictureOut& out);

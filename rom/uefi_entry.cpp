@@ -21,6 +21,7 @@ constexpr unsigned REGION_UNIT_SHIFT = 12;
 constexpr const char* CAPSULE_GUIDS[] = {"3B6686BD-0D76-4030-B70E-B5519E2FC5A0", "6DCBD5ED-E82D-4C44-BDA1-7194199AD92A",
                                          "4A3CA68B-7723-48FB-803D-578CC1FEC44D", "14EEBB90-890A-43DB-AED1-5D3C4588A418"};
 constexpr std::uint64_t CAPSULE_HEADER_SIZE_AT = 0x10;
+constexpr std::size_t MAX_NOTES_PER_RECORD = 16;
 
 }  // namespace
 
@@ -62,7 +63,11 @@ void UefiWalker::note(std::uint64_t offset, const std::string& label, const std:
         record.compression = "none";
         record.offset = offset;
     }
-    record.notes.push_back(where.empty() ? text : where + ": " + text);
+    // A crafted image could make a note of every section; a few tell the story.
+    if (record.notes.size() < MAX_NOTES_PER_RECORD)
+        record.notes.push_back(where.empty() ? text : where + ": " + text);
+    else if (record.notes.size() == MAX_NOTES_PER_RECORD)
+        record.notes.push_back("more notes left out");
 }
 
 void UefiWalker::list_pictures(FileScope& file)
