@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds the release benchmarks and runs them side by side, then prints the tables of
-# ratios: lh5 decoding against liblhasa and bsdtar; one logo to PNG as a whole process
+# ratios: lh5 decoding against liblhasa and bsdtar; lh5 encoding against jlha; one logo to PNG as a whole process
 # against ImageMagick and netpbm, with time and peak memory; 1,000 small logos in one
 # call. The machine may be shared and busy: every variant of a case runs in the same
 # run, repetitions are interleaved in random order, and the tables give medians.
@@ -26,7 +26,7 @@ convert=$(command -v convert-im6.q16 || command -v convert)
 
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARPO2_BENCH=ON -DZARPO2_GUI=OFF \
     -DZARPO2_TESTS=OFF -DZARPO2_TOOLS=OFF >/dev/null
-cmake --build "$build" -j2 --target zarpo2-cli lzh_bench process_bench rom_scan_bench uefi_scan_bench >/dev/null
+cmake --build "$build" -j2 --target zarpo2-cli lzh_bench lh5_encode_bench process_bench rom_scan_bench uefi_scan_bench >/dev/null
 
 results=$build/results
 mkdir -p "$results"
@@ -37,6 +37,10 @@ common=(--benchmark_enable_random_interleaving=true)
 echo "== lh5 decoding ($reps repetitions)" >&2
 ZARPO2_BENCH_PAYLOADS=$build/lzh-payloads "$build/bench/lzh_bench" "${common[@]}" \
     --benchmark_repetitions="$reps" > "$results/lzh.txt"
+
+echo "== lh5 encoding ($reps repetitions)" >&2
+ZARPO2_BENCH_PICTURES=$build/pictures "$build/bench/lh5_encode_bench" "${common[@]}" \
+    --benchmark_repetitions="$reps" > "$results/lh5_encode.txt"
 
 echo "== whole-process PNG conversion ($reps repetitions, $large at 4096x4096)" >&2
 ZARPO2_CLI=$build/zarpo2-cli ZARPO2_BENCH_PICTURES=$build/pictures ZARPO2_BENCH_CONVERT=$convert \
@@ -53,6 +57,8 @@ echo "== UEFI scanning ($reps repetitions)" >&2
     echo "Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
     echo "Run: $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git -C "$src" rev-parse --short HEAD 2>/dev/null || echo '?')"
     sed -n '/^lh5 decoding, output/,$p' "$results/lzh.txt"
+    echo
+    sed -n '/^lh5 encoding/,$p' "$results/lh5_encode.txt"
     echo
     sed -n '/^One picture to a 16-bit/,$p' "$results/process.txt"
     echo

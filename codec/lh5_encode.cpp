@@ -1,13 +1,15 @@
-// The lh5 encoder:
-//  1. LZ77 parse: a hash-chain match finder over the window, with lazy matching (a match
-//     is put off by a byte when the next byte starts a longer one);
+// The lh5 encoder. For each 1 MiB of input:
+//  1. LZ77 parse: the hash-chain matches of every position (lz_matches.h), taken longest
+//     first with lazy matching (a match is put off by a byte when the next byte starts a
+//     longer one);
 //  2. block split: the symbols are cut where separate Huffman codes cost fewer bits than
 //     one code, head included (a block holds at most 65,535 symbols);
-//  3. optimal parse, twice: the cheapest path through every match the finder knows of,
-//     each symbol priced by the codes of its block in the split before; then split again.
-//     The cheapest of the parses is kept;
-//  4. per block, the symbol count, the three codes (lengths at most 16 bits, package-merge)
-//     and the symbols.
+//  3. optimal parse, twice: the cheapest path through every match found, each symbol
+//     priced by the codes of its block in the split before; then split again. The
+//     cheapest of the parses is kept.
+// Then the symbols of the whole input are split into blocks once more, and
+//  4. each block goes out as its symbol count, its three codes (plain Huffman lengths, or
+//     package-merge where those pass 16 bits) and its symbols.
 #include "codec/lh5_encode.h"
 
 #include <algorithm>
@@ -15,21 +17,24 @@
 #include <cstdint>
 
 #include "codec/lh5_encode_tables.h"
+#include "codec/lz_matches.h"
 #include "codec/lzh_format.h"
 
 namespace {
 
-constexpr unsigned HASH_BITS = 15;
-constexpr unsigned MAX_CHAIN = 512;              // candidates tried per position
-constexpr unsigned LAZY_CHAIN = 128;             // ... for the byte after a match found
 constexpr unsigned GOOD_LENGTH = 64;             // a match this long is taken without a lazy look
 constexpr std::uint32_t FAR_SHORT_MATCH = 4096;  // a 3-byte match further back costs more than its literals
 constexpr std::size_t MAX_BLOCK_SYMBOLS = 0xFFFF;
 constexpr std::size_t MIN_SPLIT_SYMBOLS = 1024;  // blocks are not cut below this
 constexpr unsigned SPLIT_CANDIDATES = 15;        // cut points tried per block
-constexpr unsigned OPTIMAL_CHAIN = 256;          // candidates tried per position by the optimal parse
+constexpr unsigned CHAIN = 64;                   // candidates tried per position ...
+constexpr unsigned SHORT_INPUT_CHAIN = 256;      // ... and for inputs of up to 64 KiB, where
+constexpr std::size_t SHORT_INPUT = 64 * 1024;   // every byte saved counts (small logos)
 constexpr unsigned NICE_LENGTH = 64;             // a match this long is taken whole, its bytes not searched
 constexpr unsigned OPTIMAL_PASSES = 2;
+// The parse takes the input 1 MiB at a time (each piece searching the window before it),
+// so its tables stay bounded however large the input.
+constexpr std::size_t SEGMENT = std::size_t{1} << 20;
 
 // A literal (symbol < 256) or a match (symbol 256 + length - 3 and its position,
 // distance - 1).
@@ -38,154 +43,14 @@ struct Token {
     std::uint32_t position;
 };
 
-struct Match {
-    unsigned length = 0;
-    std::uint32_t distance = 0;
-};
-
-// Hash chains over 3-byte prefixes; positions are inserted in order, each at most once.
-class MatchFinder {
-public:
-    MatchFinder(std::span<const std::uint8_t> input, unsigned windowBits)
-        : in_(input), maxDistance_(static_cast<std::uint32_t>((std::uint32_t{1} << windowBits) - 1)),
-          head_(std::size_t{1} << HASH_BITS, -1)
-    {
-        // No two positions of a short input share a slot of a smaller chain array.
-        std::size_t slots = 1;
-        while (slots < input.size() && slots <= maxDistance_)
-            slots *= 2;
-        prevMask_ = slots - 1;
-        prev_.assign(slots, -1);
-    }
-
-    void insert(std::size_t pos)
-    {
-        if (pos + LZH_MIN_MATCH > in_.size())
-            return;
-        std::uint32_t h = hash(pos);
-        prev_[pos & prevMask_] = head_[h];
-        head_[h] = static_cast<std::int32_t>(pos);
-    }
-
-    // The longest match for pos (nearest among equals), before pos is inserted.
-    Match longest(std::size_t pos, unsigned chain) const
-    {
-        Match best;
-        std::size_t limit = std::min<std::size_t>(LZH_MAX_MATCH, in_.size() - pos);
-        if (limit < LZH_MIN_MATCH)
-            return best;
-        const std::uint8_t* here = in_.data() + pos;
-        std::int32_t cand = head_[hash(pos)];
-        for (; cand >= 0 && chain > 0; --chain) {
-            auto c = static_cast<std::size_t>(cand);
-            if (pos - c > maxDistance_)
-                break;
-            const std::uint8_t* there = in_.data() + c;
-            if (there[best.length] == here[best.length] && there[0] == here[0]) {
-                unsigned n = 0;
-                while (n < limit && there[n] == here[n])
-                    ++n;
-                if (n > best.length) {
-                    best = {n, static_cast<std::uint32_t>(pos - c)};
-                    if (n == limit)
-                        break;
-                }
-            }
-            cand = prev_[c & prevMask_];
-        }
-        if (best.length < LZH_MIN_MATCH || (best.length == LZH_MIN_MATCH && best.distance > FAR_SHORT_MATCH))
-            return {};
-        return best;
-    }
-
-    // Every length's nearest match at pos, before pos is inserted: appended to out in
-    // increasing length, each entry serving the lengths from the one before it up to its
-    // own. Returns the longest length.
-    unsigned candidates(std::size_t pos, unsigned chain, std::vector<Match>& out) const
-    {
-        std::size_t limit = std::min<std::size_t>(LZH_MAX_MATCH, in_.size() - pos);
-        if (limit < LZH_MIN_MATCH)
-            return 0;
-        const std::uint8_t* here = in_.data() + pos;
-        unsigned best = LZH_MIN_MATCH - 1;
-        std::int32_t cand = head_[hash(pos)];
-        for (; cand >= 0 && chain > 0; --chain) {
-            auto c = static_cast<std::size_t>(cand);
-            if (pos - c > maxDistance_)
-                break;
-            const std::uint8_t* there = in_.data() + c;
-            if (there[best] == here[best]) {
-                unsigned n = 0;
-                while (n < limit && there[n] == here[n])
-                    ++n;
-                if (n > best) {
-                    best = n;
-                    out.push_back({n, static_cast<std::uint32_t>(pos - c)});
-                    if (n == limit)
-                        break;
-                }
-            }
-            cand = prev_[c & prevMask_];
-        }
-        return best >= LZH_MIN_MATCH ? best : 0;
-    }
-
-private:
-    std::uint32_t hash(std::size_t pos) const
-    {
-        std::uint32_t v = in_[pos] | in_[pos + 1] << 8 | in_[pos + 2] << 16;
-        return (v * 2654435761u) >> (32 - HASH_BITS);
-    }
-
-    std::span<const std::uint8_t> in_;
-    // The window less one byte: a decoder whose ring is the window reads such a match
-    // before overwriting it too, but some copy ahead of their reads.
-    std::uint32_t maxDistance_;
-    std::vector<std::int32_t> head_;
-    std::vector<std::int32_t> prev_;  // the previous position of the same hash, by position & prevMask_
-    std::size_t prevMask_ = 0;
-};
-
 Token literal(std::uint8_t byte)
 {
     return {byte, 0};
 }
 
-Token match_token(const Match& m)
+Token match_token(const LzMatch& m)
 {
     return {static_cast<std::uint16_t>(m.length + LZH_LENGTH_OFFSET), m.distance - 1};
-}
-
-// Pass 1: the input as literals and matches.
-std::vector<Token> lazy_parse(std::span<const std::uint8_t> input, unsigned windowBits)
-{
-    std::vector<Token> tokens;
-    tokens.reserve(input.size() / 2 + 16);
-    MatchFinder finder(input, windowBits);
-    std::size_t i = 0;
-    while (i < input.size()) {
-        Match m = finder.longest(i, MAX_CHAIN);
-        finder.insert(i);
-        if (m.length == 0) {
-            tokens.push_back(literal(input[i++]));
-            continue;
-        }
-        // Lazy matching: while the next byte starts a longer match, this byte goes out as
-        // a literal.
-        while (m.length < GOOD_LENGTH && i + 1 < input.size()) {
-            Match next = finder.longest(i + 1, LAZY_CHAIN);
-            if (next.length <= m.length)
-                break;
-            tokens.push_back(literal(input[i++]));
-            finder.insert(i);
-            m = next;
-        }
-        tokens.push_back(match_token(m));
-        for (std::size_t k = 1; k < m.length; ++k)
-            finder.insert(i + k);
-        i += m.length;
-    }
-    return tokens;
 }
 
 void count(const Token& t, Lh5Counts& counts)
@@ -277,8 +142,7 @@ struct CostModel {
     std::size_t end = 0;  // the input position where the block ends
 };
 
-template <std::size_t N, unsigned M>
-void price(const Lh5Code<M>& code, std::array<std::uint32_t, N>& bits, unsigned n)
+template <std::size_t N, unsigned M> void price(const Lh5Code<M>& code, std::array<std::uint32_t, N>& bits, unsigned n)
 {
     constexpr unsigned UNUSED_EXTRA_BITS = 2;
     constexpr unsigned SINGLE_VALUE_UNUSED_BITS = 8;
@@ -315,44 +179,40 @@ std::vector<CostModel> cost_models(const std::vector<Token>& tokens, const Block
     return models;
 }
 
-// Every position's matches, found once for all optimal passes. A match of NICE_LENGTH or
-// more is taken whole: the bytes it covers are not searched, and each is offered only
-// the rest of that match (marked `whole`).
-struct MatchTable {
-    std::vector<Match> matches;
-    std::vector<std::uint32_t> first;  // position i's matches: first[i] .. first[i + 1]
-    std::vector<bool> whole;           // the last match of position i is to be taken whole or not at all
+// Every position's matches, found once for the lazy seed and the optimal passes.
+// The bytes after `history` of piece, matches reaching into the history too.
+LzMatchTable find_matches(std::span<const std::uint8_t> piece, std::size_t history, std::uint32_t maxDistance)
+{
+    unsigned chain = piece.size() - history <= SHORT_INPUT ? SHORT_INPUT_CHAIN : CHAIN;
+    return LzMatchTable(piece, history, {maxDistance, LZH_MAX_MATCH, chain, NICE_LENGTH});
+}
 
-    MatchTable(std::span<const std::uint8_t> input, unsigned windowBits) : first(input.size() + 1), whole(input.size())
-    {
-        MatchFinder finder(input, windowBits);
-        matches.reserve(input.size());
-        for (std::size_t i = 0; i < input.size();) {
-            first[i] = static_cast<std::uint32_t>(matches.size());
-            unsigned longest = finder.candidates(i, OPTIMAL_CHAIN, matches);
-            finder.insert(i);
-            if (longest < NICE_LENGTH) {
-                ++i;
-                continue;
-            }
-            Match m = matches.back();
-            whole[i] = true;
-            for (unsigned k = 1; k < m.length; ++k) {
-                first[i + k] = static_cast<std::uint32_t>(matches.size());
-                if (m.length - k >= LZH_MIN_MATCH) {
-                    matches.push_back({m.length - k, m.distance});
-                    whole[i + k] = true;
-                }
-                finder.insert(i + k);
-            }
+// Pass 1: the longest matches with lazy matching (a match is put off by a byte while the
+// next byte starts a longer one); 3-byte matches from far back go out as literals.
+std::vector<Token> lazy_parse(std::span<const std::uint8_t> input, const LzMatchTable& table)
+{
+    auto longest = [&](std::size_t i) {
+        LzMatch m = table.longest(i);
+        return m.length == LZH_MIN_MATCH && m.distance > FAR_SHORT_MATCH ? LzMatch{} : m;
+    };
+    std::vector<Token> tokens;
+    tokens.reserve(input.size() / 2 + 16);
+    for (std::size_t i = 0; i < input.size();) {
+        LzMatch m = longest(i);
+        if (m.length != 0 && m.length < GOOD_LENGTH && i + 1 < input.size() && longest(i + 1).length > m.length)
+            m = {};
+        if (m.length == 0) {
+            tokens.push_back(literal(input[i++]));
+        } else {
+            tokens.push_back(match_token(m));
             i += m.length;
         }
-        first[input.size()] = static_cast<std::uint32_t>(matches.size());
     }
-};
+    return tokens;
+}
 
 // Pass 3: the cheapest parse under the models, by shortest path over the positions.
-std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const MatchTable& table,
+std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMatchTable& table,
                                  const std::vector<CostModel>& models)
 {
     struct Step {
@@ -371,12 +231,12 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const Matc
         std::uint64_t viaLiteral = here + m.symbol[input[i]];
         if (viaLiteral < best[i + 1].cost)
             best[i + 1] = {viaLiteral, 0, 1};
-        std::uint32_t end = table.first[i + 1];
+        std::span<const LzMatch> matches = table.at(i);
         unsigned shorter = LZH_MIN_MATCH - 1;
-        for (std::uint32_t k = table.first[i]; k < end; ++k) {
-            const Match& match = table.matches[k];
+        for (std::size_t k = 0; k < matches.size(); ++k) {
+            const LzMatch& match = matches[k];
             std::uint64_t base = here + m.position[lh5_position_class(match.distance - 1)];
-            unsigned from = table.whole[i] && k + 1 == end ? match.length : shorter + 1;
+            unsigned from = table.whole(i) && k + 1 == matches.size() ? match.length : shorter + 1;
             for (unsigned len = from; len <= match.length; ++len) {
                 std::uint64_t cost = base + m.symbol[len + LZH_LENGTH_OFFSET];
                 if (cost < best[i + len].cost)
@@ -389,6 +249,25 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const Matc
     for (std::size_t i = input.size(); i > 0; i -= best[i].length)
         tokens.push_back(best[i].distance ? match_token({best[i].length, best[i].distance}) : literal(input[i - 1]));
     std::reverse(tokens.begin(), tokens.end());
+    return tokens;
+}
+
+// Passes 1 to 3 over the bytes after `history` of piece: the cheapest parse found.
+std::vector<Token> parse(std::span<const std::uint8_t> piece, std::size_t history, std::uint32_t maxDistance,
+                         const LzhWindowShape& shape)
+{
+    std::span<const std::uint8_t> data = piece.subspan(history);
+    LzMatchTable table = find_matches(piece, history, maxDistance);
+    std::vector<Token> tokens = lazy_parse(data, table);
+    BlockPlan plan = BlockSplitter(tokens, shape).split();
+    for (unsigned pass = 0; pass < OPTIMAL_PASSES; ++pass) {
+        std::vector<Token> cheaper = optimal_parse(data, table, cost_models(tokens, plan, shape));
+        BlockPlan cheaperPlan = BlockSplitter(cheaper, shape).split();
+        if (cheaperPlan.bits >= plan.bits)
+            break;
+        tokens.swap(cheaper);
+        plan = std::move(cheaperPlan);
+    }
     return tokens;
 }
 
@@ -422,17 +301,18 @@ std::vector<std::uint8_t> lh5_encode(std::span<const std::uint8_t> input, const 
     if (input.empty())
         return out;
     LzhWindowShape shape = lzh_window_shape(options.dictionaryBits);
-    std::vector<Token> tokens = lazy_parse(input, shape.windowBits);
-    BlockPlan plan = BlockSplitter(tokens, shape).split();
-    MatchTable table(input, shape.windowBits);
-    for (unsigned pass = 0; pass < OPTIMAL_PASSES; ++pass) {
-        std::vector<Token> cheaper = optimal_parse(input, table, cost_models(tokens, plan, shape));
-        BlockPlan cheaperPlan = BlockSplitter(cheaper, shape).split();
-        if (cheaperPlan.bits >= plan.bits)
-            break;
-        tokens.swap(cheaper);
-        plan = std::move(cheaperPlan);
+    // The window less one byte: a decoder whose ring is the window reads a match from a
+    // whole window back before overwriting it, but one that copies ahead of its reads
+    // would not.
+    auto maxDistance = static_cast<std::uint32_t>((std::uint32_t{1} << shape.windowBits) - 1);
+    std::vector<Token> tokens;
+    for (std::size_t start = 0; start < input.size(); start += SEGMENT) {
+        std::size_t history = std::min<std::size_t>(start, maxDistance);
+        std::size_t size = std::min(SEGMENT, input.size() - start);
+        std::vector<Token> piece = parse(input.subspan(start - history, history + size), history, maxDistance, shape);
+        tokens.insert(tokens.end(), piece.begin(), piece.end());
     }
+    BlockPlan plan = BlockSplitter(tokens, shape).split();
 
     out.reserve(input.size() / 2 + 64);
     Lh5BitWriter bits(&out);

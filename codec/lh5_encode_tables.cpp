@@ -69,7 +69,8 @@ void cheapest_zero_run(unsigned zeros, const std::uint32_t* bits, std::vector<Lh
         if (step[z] == 1)
             items.push_back({0, 0, 0});
         else
-            items.push_back({1, LZH_SHORT_ZERO_RUN_BITS, static_cast<std::uint16_t>(step[z] - LZH_SHORT_ZERO_RUN_BASE)});
+            items.push_back(
+                {1, LZH_SHORT_ZERO_RUN_BITS, static_cast<std::uint16_t>(step[z] - LZH_SHORT_ZERO_RUN_BASE)});
     }
     std::reverse(items.begin() + static_cast<std::ptrdiff_t>(start), items.end());
 }
@@ -138,8 +139,7 @@ void write_single_or_lengths(Lh5BitWriter& out, const Lh5Code<N>& code, unsigned
 }
 
 // Canonical codes: by increasing length, and by increasing symbol within a length.
-template <unsigned N>
-void assign_codes(Lh5Code<N>& code)
+template <unsigned N> void assign_codes(Lh5Code<N>& code)
 {
     std::uint32_t count[LZH_MAX_CODE_LENGTH + 1] = {};
     for (unsigned s = 0; s < N; ++s)
@@ -159,8 +159,38 @@ constexpr unsigned NO_SPECIAL = ~0u;
 
 }  // namespace
 
-template <unsigned N>
-void Lh5CodeBuilder::build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code)
+bool Lh5CodeBuilder::huffman_lengths(std::uint8_t* length)
+{
+    // Two queues: the sorted leaves, and the joined nodes, made in order of weight.
+    std::size_t leaves = nodes_.size();
+    std::size_t leaf = 0, joined = leaves;
+    parent_.assign(2 * leaves - 1, 0);
+    auto take = [&]() {
+        if (leaf < leaves && (joined == nodes_.size() || nodes_[leaf].weight <= nodes_[joined].weight))
+            return leaf++;
+        return joined++;
+    };
+    while (nodes_.size() < 2 * leaves - 1) {
+        std::size_t a = take(), b = take();
+        parent_[a] = parent_[b] = static_cast<std::int32_t>(nodes_.size());
+        nodes_.push_back({nodes_[a].weight + nodes_[b].weight, -1, -1});
+    }
+    // Depths from the root (the last node) down; joined nodes come after their children.
+    depth_.assign(nodes_.size(), 0);
+    bool fits = true;
+    for (std::size_t i = nodes_.size() - 1; i-- > 0;) {
+        depth_[i] = depth_[static_cast<std::size_t>(parent_[i])] + 1;
+        fits = fits && depth_[i] <= LZH_MAX_CODE_LENGTH;
+    }
+    nodes_.resize(leaves);
+    if (!fits)
+        return false;
+    for (std::size_t i = 0; i < leaves; ++i)
+        length[nodes_[i].left] = static_cast<std::uint8_t>(depth_[i]);
+    return true;
+}
+
+template <unsigned N> void Lh5CodeBuilder::build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code)
 {
     code.length.fill(0);
     code.single = -1;
@@ -175,6 +205,8 @@ void Lh5CodeBuilder::build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N
         return;
     }
     std::stable_sort(nodes_.begin(), nodes_.end(), [](const Node& a, const Node& b) { return a.weight < b.weight; });
+    if (huffman_lengths(code.length.data()))
+        return assign_codes(code);
 
     // Package-merge: each list holds the leaves merged with the pairs of the list before,
     // cheapest first; the 2n - 2 cheapest items of the last list give every symbol its

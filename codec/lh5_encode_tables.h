@@ -60,8 +60,7 @@ struct Lh5Counts {
 
 // One canonical code. A code with fewer than two symbols in use is sent as a single value
 // and its symbol takes no bits (length 0).
-template <unsigned N>
-struct Lh5Code {
+template <unsigned N> struct Lh5Code {
     std::array<std::uint8_t, N> length{};
     std::array<std::uint16_t, N> code{};
     int single = -1;  // the value of a single-value code, else -1
@@ -105,13 +104,17 @@ public:
 private:
     // Lengths of at most 16 bits minimising the coded size (package-merge); symbols not
     // used get 0, and a code of fewer than two used symbols becomes a single value.
-    template <unsigned N>
-    void build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code);
+    template <unsigned N> void build_code(const std::uint32_t* freq, unsigned n, Lh5Code<N>& code);
     // The code-length code and the items it sends: first with runs of zeros cut the usual
     // way, then re-cut to what the code makes cheapest, while that saves bits.
     void build_length_code(Lh5BlockCodes& codes);
 
+    // Plain Huffman lengths of the sorted leaves in nodes_; false when one exceeds 16.
+    bool huffman_lengths(std::uint8_t* length);
+
     std::vector<Lh5LengthItem> trial_;
+    std::vector<std::int32_t> parent_;
+    std::vector<unsigned> depth_;
     struct Node {
         std::uint64_t weight;
         std::int32_t left;   // a leaf's symbol, or a package's first node

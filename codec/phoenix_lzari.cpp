@@ -11,43 +11,19 @@
 #include <utility>
 
 #include "codec/phoenix_ring.h"
+#include "codec/phoenix_streams.h"
 
 namespace {
 
-constexpr std::size_t SIZE_FIELD = 4;  // the expanded size, little-endian
+using namespace phoenix_lzari;
 
-constexpr unsigned RING_SIZE = PhoenixRing::SIZE;  // N
-constexpr unsigned MAX_MATCH = 60;  // F
-constexpr unsigned THRESHOLD = 2;   // matches are longer than this
-constexpr unsigned RING_START = RING_SIZE - MAX_MATCH;
-constexpr unsigned LITERALS = 256;
-constexpr unsigned CHARACTERS = LITERALS - THRESHOLD + MAX_MATCH;  // 314: literals and lengths 3..60
-constexpr unsigned LENGTH_BASE = LITERALS - THRESHOLD - 1;         // character 256 is length 3
-
-// The coder's interval, in quarters of 2^17.
-constexpr std::uint32_t Q1 = 0x8000;
-constexpr std::uint32_t Q2 = 0x10000;
-constexpr std::uint32_t Q3 = 0x18000;
-constexpr std::uint32_t Q4 = 0x20000;
-constexpr unsigned VALUE_BITS = 17;        // the value register starts with 15 + 2 bits
-constexpr std::uint32_t MAX_CUM = Q1 - 1;  // the character counts are halved at this total
+constexpr unsigned VALUE_BITS = 17;  // the value register starts with 15 + 2 bits
 
 // Zero bits the reader supplies past the end of the input before the stream ends. The
 // decoder reads 17 bits ahead of the encoder, so a whole stream needs a few zero bits at
 // most, even from an encoder that flushes nothing; a stream cut short would otherwise go
 // on making bytes from zeros up to the size cap.
 constexpr std::uint64_t OVERRUN_BITS = 32 * 8;
-
-// Cumulative frequencies of the static position model: position p has weight
-// 10000 / (p + 201), and POSITION_CUM[p] sums the weights of positions p..4095.
-constexpr std::array<std::uint32_t, RING_SIZE + 1> POSITION_CUM = [] {
-    std::array<std::uint32_t, RING_SIZE + 1> cum{};
-    for (unsigned i = RING_SIZE; i > 0; --i)
-        cum[i - 1] = cum[i] + 10000 / (i + 200);
-    return cum;
-}();
-// Both models' totals stay below Q1, the least range between symbols.
-static_assert(POSITION_CUM[0] < Q1 && MAX_CUM < Q1);
 
 // The input as a stream of bits, most-significant first; zeros past the end.
 class BitSource {

@@ -9,12 +9,12 @@
 #include <new>
 
 #include "codec/phoenix_ring.h"
+#include "codec/phoenix_streams.h"
 
 namespace {
 
-constexpr std::size_t RING_START = 0xFEE;  // N - F: where the first byte goes
-constexpr unsigned MIN_MATCH = 3;          // THRESHOLD + 1
-constexpr unsigned FLAG_ITEMS = 8;
+using namespace phoenix_lzss;
+
 // A flag byte and eight 18-byte matches take 17 packed bytes: no stream expands more.
 constexpr std::size_t GROUP_PACKED = 17;
 constexpr std::size_t GROUP_EXPANDED = 144;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 
+#include "codec/lh5_frames.h"
 #include "codec/phoenix_lzari.h"
 #include "codec/phoenix_lzss.h"
 #include "rom/rom_parts.h"
@@ -53,8 +54,6 @@ constexpr std::uint8_t CODE_LZARI = 2;
 constexpr std::uint8_t CODE_LZSS = 3;
 constexpr std::uint8_t CODE_LZHUF = 4;
 constexpr std::uint8_t CODE_LZINT = 5;
-constexpr std::uint64_t INNER_LH5_HEADER = 8;  // packed size, expanded size
-constexpr std::uint64_t LZINT_SIZE_PREFIX = 4;
 
 constexpr char BCD6F1_TAG[] = "BC\xD6\xF1\x00\x00\x12";
 constexpr std::size_t BCD6F1_TAG_LENGTH = 7;
@@ -183,8 +182,8 @@ std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vec
     switch (code) {
     case CODE_STORED: {
         std::uint32_t innerPacked = rom_u32(data, 0);
-        if (data.size() >= INNER_LH5_HEADER && innerPacked == data.size() - INNER_LH5_HEADER) {
-            out = state.unpack_lh(RomBytes(data).subspan(INNER_LH5_HEADER), rom_u32(data, 4), 5);
+        if (data.size() >= LH5_CONTAINER_HEADER && innerPacked == data.size() - LH5_CONTAINER_HEADER) {
+            out = state.unpack_lh(RomBytes(data).subspan(LH5_CONTAINER_HEADER), rom_u32(data, 4), 5);
             if (out.complete) {
                 c.bytes = std::move(out.bytes);
                 return "LH5 container";

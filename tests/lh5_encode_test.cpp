@@ -8,6 +8,7 @@
 #include <string>
 
 #include "codec/lh5_encode.h"
+#include "codec/lh5_frames.h"
 #include "codec/lzh.h"
 #include "support/fixtures.h"
 #include "support/image_oracle.h"
@@ -17,8 +18,8 @@ namespace {
 
 Bytes text_bytes(std::size_t size, unsigned seed)
 {
-    static const char* const WORDS[] = {"the ", "logo ", "BIOS ", "firmware ", "picture ", "of ", "a ",
-                                        "board\n", "x", "\t", "0123 ", "Award ", "(c) 1998 "};
+    static const char* const WORDS[] = {"the ",    "logo ", "BIOS ", "firmware ", "picture ", "of ",      "a ",
+                                        "board\n", "x",     "\t",    "0123 ",     "Award ",   "(c) 1998 "};
     std::mt19937 rng(seed);
     ByteBuilder b;
     while (b.size() < size)
@@ -83,8 +84,10 @@ std::vector<EncodeCase> encode_cases()
         {"all_byte_values", literalsOnly},
         {"text_300k", text_bytes(300000, 1)},
         {"picture_150k", picture_bytes(153600, 2)},
+        {"picture_1_2M", picture_bytes(1200000, 8)},  // past the parse's 1 MiB pieces
         {"random_70k", random_bytes(70000, 3)},
-        {"text_then_random", [] {
+        {"text_then_random",
+         [] {
              Bytes b = text_bytes(40000, 4), r = random_bytes(40000, 5), t = text_bytes(40000, 6);
              b.insert(b.end(), r.begin(), r.end());
              b.insert(b.end(), t.begin(), t.end());
@@ -178,4 +181,28 @@ TEST(Lh5Encode, NeverLargerThanJlha)
     EXPECT_GT(theirs, 100000u) << "too few files packed";
     std::printf("lh5 of the fixtures: %llu bytes, jlha %llu\n", static_cast<unsigned long long>(ours),
                 static_cast<unsigned long long>(theirs));
+}
+
+// LZINT: the expanded size, then the stream; the Intel container: packed size, expanded
+// size, then the stream.
+TEST(Lh5Encode, FramesHoldTheirSizes)
+{
+    Bytes logo = read_fixture("award/awbm16.bin");
+    const struct {
+        const char* name;
+        Bytes framed;
+        std::size_t header;
+    } frames[] = {{"LZINT", phoenix_lzint_encode(logo), LZINT_SIZE_PREFIX},
+                  {"container", lh5_container_encode(logo), LH5_CONTAINER_HEADER}};
+    for (const auto& f : frames) {
+        SCOPED_TRACE(f.name);
+        ASSERT_GT(f.framed.size(), f.header);
+        Bytes stream(f.framed.begin() + static_cast<std::ptrdiff_t>(f.header), f.framed.end());
+        EXPECT_EQ(rd_u32(f.framed.data(), f.header - 4), logo.size());
+        if (f.header == LH5_CONTAINER_HEADER) {
+            EXPECT_EQ(rd_u32(f.framed.data(), 0), stream.size());
+        }
+        std::string errors;
+        EXPECT_TRUE(kernel_decode(stream, logo.size(), 13, errors) == logo);
+    }
 }

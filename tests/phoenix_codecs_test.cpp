@@ -1,5 +1,5 @@
 // The Phoenix BIOS LZSS and LZARI decoders: streams worked out by hand from the formats,
-// round trips through the test encoders (tools/phoenix_pack.h, whose character model is
+// round trips through the encoders (phoenix_lzss_encode, phoenix_lzari_encode, whose character model is
 // kept in plain arrays, the decoder's in a tree), and cut, capped or empty streams.
 #include <gtest/gtest.h>
 
@@ -8,9 +8,10 @@
 #include <string>
 
 #include "codec/phoenix_lzari.h"
+#include "codec/phoenix_lzari_encode.h"
 #include "codec/phoenix_lzss.h"
+#include "codec/phoenix_lzss_encode.h"
 #include "support/fixtures.h"
-#include "tools/phoenix_pack.h"
 
 namespace {
 
@@ -195,7 +196,7 @@ TEST_P(PhoenixRoundTrip, BothCodecsGiveTheBytesBack)
 {
     const RoundTripCase& c = GetParam();
     Bytes original = c.make(c.size, static_cast<unsigned>(c.size));
-    Bytes lzss = phoenix_lzss_pack(original, c.fill), lzari = phoenix_lzari_pack(original, c.fill);
+    Bytes lzss = phoenix_lzss_encode(original, c.fill), lzari = phoenix_lzari_encode(original, c.fill);
     PhoenixUnpacked r = phoenix_lzss_decode(lzss, static_cast<std::uint32_t>(original.size()), c.fill);
     EXPECT_TRUE(r.bytes == original && r.complete && r.consumed == lzss.size()) << "LZSS";
     EXPECT_EQ(phoenix_lzari_size(lzari), original.size());
@@ -206,12 +207,41 @@ TEST_P(PhoenixRoundTrip, BothCodecsGiveTheBytesBack)
 INSTANTIATE_TEST_SUITE_P(Phoenix, PhoenixRoundTrip, testing::ValuesIn(ROUND_TRIPS),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// Real logos, ROM images and runs of the fill byte, with the fill bytes ROMs use and
+// others: both encoders give the bytes back, and a run of the fill byte is a match into
+// the ring's initial contents from the first byte on.
+TEST(PhoenixEncoders, LogosAndFillRunsComeBack)
+{
+    const char* const fixtures[] = {"award/awbm16.bin", "phoenix/pg-standard.pg", "pcx/netpbm-8bit.pcx", "bmp/qdi.bmp",
+                                    "roms/phoenix.bin"};
+    for (std::uint8_t fill : {SPACE, std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
+        std::vector<std::pair<std::string, Bytes>> inputs = {
+            {"fill run", Bytes(5000, fill)},
+            {"fill run, text, fill run", Bytes(100, fill) + text_data(3000, 9) + Bytes(4100, fill)}};
+        for (const char* name : fixtures)
+            inputs.emplace_back(name, read_fixture(name));
+        for (const auto& [name, original] : inputs) {
+            SCOPED_TRACE(name + ", fill " + std::to_string(fill));
+            auto size = static_cast<std::uint32_t>(original.size());
+            Bytes lzss = phoenix_lzss_encode(original, fill), lzari = phoenix_lzari_encode(original, fill);
+            PhoenixUnpacked r = phoenix_lzss_decode(lzss, size, fill);
+            EXPECT_TRUE(r.bytes == original && r.complete && r.consumed == lzss.size()) << "LZSS";
+            r = phoenix_lzari_decode(lzari, SCANNER_CAP, fill);
+            EXPECT_TRUE(r.bytes == original && r.complete) << "LZARI";
+            EXPECT_LT(lzss.size(), original.size());
+            EXPECT_LT(lzari.size(), lzss.size());
+        }
+        // 18 fill bytes: a flag byte for one match, and the match.
+        EXPECT_EQ(phoenix_lzss_encode(Bytes(18, fill), fill).size(), 3u);
+    }
+}
+
 // ---- Cut, capped and runaway streams ----------------------------------------------------
 
 TEST(PhoenixLzss, EveryPrefixDecodesToAPrefix)
 {
     Bytes original = text_data(6000, 1) + picture_data(3000, 0);
-    Bytes packed = phoenix_lzss_pack(original, SPACE);
+    Bytes packed = phoenix_lzss_encode(original, SPACE);
     for (std::size_t n = 0; n < packed.size(); ++n) {
         PhoenixUnpacked r = phoenix_lzss_decode(std::span(packed).first(n), 6000 + 3000, SPACE);
         ASSERT_FALSE(r.complete) << n;
@@ -223,7 +253,7 @@ TEST(PhoenixLzss, EveryPrefixDecodesToAPrefix)
 TEST(PhoenixLzari, CutAndCappedStreams)
 {
     Bytes original = text_data(40000, 2);
-    Bytes packed = phoenix_lzari_pack(original, SPACE);
+    Bytes packed = phoenix_lzari_encode(original, SPACE);
 
     // Cut in half: zeros stand in for the missing bits for a while, then the stream ends.
     PhoenixUnpacked cut = phoenix_lzari_decode(std::span(packed).first(packed.size() / 2), SCANNER_CAP, SPACE);

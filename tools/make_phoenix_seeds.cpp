@@ -1,6 +1,6 @@
 // Writes the seed corpora of the Phoenix LZSS and LZARI fuzz targets: a 5-byte control
 // block (expanded size or size cap, little-endian; fill byte), then a stream packed by
-// tools/phoenix_pack.h. Usage: make_phoenix_seeds [FUZZ_DIR] (default "fuzz"); files go
+// the codec's encoders. Usage: make_phoenix_seeds [FUZZ_DIR] (default "fuzz"); files go
 // to its corpus/phoenix_lzss/ and corpus/phoenix_lzari/ folders.
 #include <sys/stat.h>
 
@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "phoenix_pack.h"
+#include "codec/phoenix_lzari_encode.h"
+#include "codec/phoenix_lzss_encode.h"
 
 namespace {
 
@@ -96,8 +97,8 @@ int main(int argc, char** argv)
     bool ok = true;
     for (const auto& in : inputs) {
         auto size = static_cast<std::uint32_t>(in.data.size());
-        Bytes lzss = phoenix_lzss_pack(in.data, in.fill);
-        Bytes lzari = phoenix_lzari_pack(in.data, in.fill);
+        Bytes lzss = phoenix_lzss_encode(in.data, in.fill);
+        Bytes lzari = phoenix_lzari_encode(in.data, in.fill);
         ok &= write_file(lzssDir + in.name, seed(size, in.fill, lzss));
         ok &= write_file(lzariDir + in.name, seed(size, in.fill, lzari));
         if (std::string(in.name) == "text") {

@@ -30,7 +30,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/phoenix_pack.h"
+#include "codec/phoenix_lzari_encode.h"
+#include "codec/phoenix_lzss_encode.h"
 
 namespace {
 
@@ -391,9 +392,10 @@ void make_phoenix(const std::string& out)
     Bytes pcx = fixture("pcx/netpbm-4plane.pcx");
     modules.push_back(phoenix_module('L', 0, 5, static_cast<std::uint32_t>(pcx.size()), lzint(pcx)));
     Bytes pg = fixture("phoenix/pg-standard.pg");
-    modules.push_back(phoenix_module('L', 1, 3, static_cast<std::uint32_t>(pg.size()), phoenix_lzss_pack(pg, 0x20)));
+    modules.push_back(phoenix_module('L', 1, 3, static_cast<std::uint32_t>(pg.size()), phoenix_lzss_encode(pg, 0x20)));
     Bytes awbm = fixture("award/awbm16.bin");
-    modules.push_back(phoenix_module('L', 2, 2, static_cast<std::uint32_t>(awbm.size()), phoenix_lzari_pack(awbm, 0x20)));
+    modules.push_back(
+        phoenix_module('L', 2, 2, static_cast<std::uint32_t>(awbm.size()), phoenix_lzari_encode(awbm, 0x20)));
     modules.push_back(phoenix_module('G', 0, 0, 512, code_like(512, 33)));
     std::uint32_t prev = 0;
     std::size_t at = 0x1000;
@@ -415,7 +417,7 @@ void make_phoenix(const std::string& out)
     Bytes block = {'B', 'C', 0xD6, 0xF1, 0x00, 0x00, 0x12, 0x04};
     append(block, le16(0x6000));
     append(block, le32(static_cast<std::uint32_t>(bmp.size())));
-    Bytes packedBmp = phoenix_lzari_pack(bmp, 0x20);
+    Bytes packedBmp = phoenix_lzari_encode(bmp, 0x20);
     append(block, le32(static_cast<std::uint32_t>(packedBmp.size())));
     append(block, packedBmp);
     put(image, 0x19000, block);

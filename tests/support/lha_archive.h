@@ -60,7 +60,7 @@ inline std::string write_lha_archive(const Bytes& packed, const Bytes& original,
 {
     constexpr std::uint8_t ATTRIBUTE = 0x20;  // archive bit
     constexpr std::uint8_t LEVEL = 1;
-    constexpr std::uint8_t OS_ID = 'M';       // MS-DOS, as Award's members say
+    constexpr std::uint8_t OS_ID = 'M';  // MS-DOS, as Award's members say
     constexpr std::uint32_t DOS_TIME = 0x21000000;
     const std::string name = "data.bin";
     ByteBuilder h;
