@@ -7,7 +7,8 @@
 //   code      the project's C++ sources.
 // Each file is packed on its own. jlha packs a whole set in one run; its rate is the set's
 // size over the CPU time of that run less the CPU time of a run packing one byte (the Java
-// start-up). Every stream of ours is decoded by lzh_decode and compared before timing.
+// start-up). Every stream of ours is decoded by lzh_decode and compared before timing;
+// "larger" counts the files jlha packed whose stream of ours is larger than jlha's.
 //
 //   lh5_encode_bench [--benchmark_repetitions=N ...]   (any Google Benchmark flag)
 #include <benchmark/benchmark.h>
@@ -48,7 +49,9 @@ struct FileSet {
     std::vector<fs::path> paths;
     std::vector<Bytes> files;
     std::uint64_t bytes = 0;
-    std::uint64_t jlhaPacked = 0;  // -lh5- streams; a file jlha stored counts at its size
+    std::vector<std::uint32_t> jlhaSizes;  // per file: the -lh5- stream, or 0 for a file jlha stored
+    std::uint64_t jlhaPacked = 0;          // a file jlha stored counts at its size
+    unsigned largerThanJlha = 0;           // files jlha packed that our stream of is larger than jlha's
     double jlhaMBps = 0;
 };
 
@@ -88,9 +91,11 @@ bool pack_with_jlha(FileSet& set, const std::string& name)
     fs::create_directories(dir);
     std::string list;
     for (std::size_t i = 0; i < set.paths.size(); ++i) {
-        std::string file = std::to_string(i) + ".bin";
+        // Zero-padded: jlha lists the members in name order.
+        char file[16];
+        std::snprintf(file, sizeof file, "%06zu.bin", i);
         fs::copy_file(set.paths[i], dir / file, fs::copy_options::overwrite_existing);
-        list += " " + file;
+        list += std::string(" ") + file;
     }
     std::ofstream(dir / "one", std::ios::binary) << 'x';
     std::string cd = "cd '" + dir.string() + "' && ";
@@ -102,17 +107,19 @@ bool pack_with_jlha(FileSet& set, const std::string& name)
         return false;
     set.jlhaMBps = static_cast<double>(set.bytes) / 1e6 / std::max(cpu - startup, 1e-3);
     // Level-2 headers: total header size at 0, packed size at 7, original size at 11.
-    for (std::size_t at = 0; at + 26 <= a.size();) {
+    for (std::size_t at = 0; at + 26 <= a.size() && set.jlhaSizes.size() < set.files.size();) {
         std::size_t header = a[at] | a[at + 1] << 8;
         std::uint32_t packed = 0, original = 0;
         std::memcpy(&packed, &a[at + 7], 4);  // little-endian host
         std::memcpy(&original, &a[at + 11], 4);
         if (header == 0)
             break;
-        set.jlhaPacked += std::memcmp(&a[at + 2], "-lh5-", 5) == 0 ? packed : original;
+        bool lh5 = std::memcmp(&a[at + 2], "-lh5-", 5) == 0;
+        set.jlhaSizes.push_back(lh5 ? packed : 0);
+        set.jlhaPacked += lh5 ? packed : original;
         at += header + packed;
     }
-    return set.jlhaPacked > 0;
+    return set.jlhaSizes.size() == set.files.size();
 }
 
 bool is_logo(const fs::path& p)
@@ -167,7 +174,9 @@ void run_encoder(benchmark::State& state, const std::string& name)
 {
     FileSet& set = sets().at(name);
     std::uint64_t packed = 0;
-    for (const Bytes& file : set.files) {
+    set.largerThanJlha = 0;
+    for (std::size_t f = 0; f < set.files.size(); ++f) {
+        const Bytes& file = set.files[f];
         Bytes stream = lh5_encode(file);
         KernelLinesDropped messages;
         LzhResult back = lzh_decode(LzhRequest{stream, static_cast<std::uint32_t>(file.size()),
@@ -178,6 +187,7 @@ void run_encoder(benchmark::State& state, const std::string& name)
             return;
         }
         packed += stream.size();
+        set.largerThanJlha += set.jlhaSizes[f] != 0 && stream.size() > set.jlhaSizes[f];
     }
     for (auto _ : state)
         for (const Bytes& file : set.files)
@@ -193,17 +203,17 @@ public:
     {
         ConsoleReporter::Finalize();
         std::printf("\nlh5 encoding (medians of the repetitions; size ratio = ours / jlha's)\n");
-        std::printf("%-9s %6s %11s %11s %11s %8s %10s %10s\n", "set", "files", "bytes", "zarpo2", "jlha", "ratio",
-                    "zarpo2 MB/s", "jlha MB/s");
+        std::printf("%-9s %6s %11s %11s %11s %8s %8s %10s %10s\n", "set", "files", "bytes", "zarpo2", "jlha", "ratio",
+                    "larger", "zarpo2 MB/s", "jlha MB/s");
         for (const auto& [name, set] : sets()) {
             auto s = rates_.find("lh5_encode/" + name);
             if (s == rates_.end())
                 continue;
             double ours = packed_[s->first];
-            std::printf("%-9s %6zu %11llu %11.0f %11llu %7.3fx %10.2f %10.2f\n", name.c_str(), set.files.size(),
+            std::printf("%-9s %6zu %11llu %11.0f %11llu %7.3fx %8u %10.2f %10.2f\n", name.c_str(), set.files.size(),
                         static_cast<unsigned long long>(set.bytes), ours,
                         static_cast<unsigned long long>(set.jlhaPacked), ours / static_cast<double>(set.jlhaPacked),
-                        median(s->second) / 1e6, set.jlhaMBps);
+                        set.largerThanJlha, median(s->second) / 1e6, set.jlhaMBps);
         }
     }
 

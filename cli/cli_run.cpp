@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
+#include "core/text_escape.h"
 #include "pipeline/input_file.h"
 #include "pipeline/load_pipeline.h"
 
@@ -15,7 +17,7 @@ const char* const USAGE = "Usage: zarpo2-cli list\n"
                           "       zarpo2-cli png [--palette PALFILE] [--out-dir DIR] [--verbose] [--] FILE...\n"
                           "       zarpo2-cli scan [--json] [--extract DIR] [--png DIR] [--] FILE...\n"
                           "       zarpo2-cli thumbnail [-s SIZE] [--] FILE OUT.png\n"
-                          "       zarpo2-cli --help | --version\n"
+                          "       zarpo2-cli [COMMAND] --help | --version\n"
                           "\n"
                           "  list      print the supported LOGO formats, as zarpo2 -list does\n"
                           "  identify  print the format, size, frames and colours of each FILE, one a line\n"
@@ -37,7 +39,8 @@ const char* const USAGE = "Usage: zarpo2-cli list\n"
                           "                    header and 64 entries of three 6-bit values. One that is missing,\n"
                           "                    unreadable, empty, too short or holds a value above 63 is reported\n"
                           "                    with its name and fails every ICON logo it is given to\n"
-                          "  --out-dir DIR     png: write the PNG files into DIR instead of beside each FILE\n"
+                          "  --out-dir DIR     png: write the PNG files into DIR (made if missing) instead of\n"
+                          "                    beside each FILE\n"
                           "  --extract DIR     scan: write each logo's unpacked bytes into DIR (made if missing)\n"
                           "                    as a file that png and zarpo2 open as it is\n"
                           "  --png DIR         scan: write each logo's PNG files into DIR (made if missing)\n"
@@ -55,25 +58,33 @@ const char* const USAGE = "Usage: zarpo2-cli list\n"
                           "a/logo.v2.png); when that is taken too, FILE gets no PNG and a message names the input\n"
                           "that holds the name. The same FILE given twice writes its PNG files again.\n"
                           "\n"
+                          "An output folder (--out-dir, --extract, --png) that is missing is made with its\n"
+                          "parents; one that names something else, or a symbolic link to nothing, is refused.\n"
+                          "\n"
                           "Scan names: DIR/ROM-OFFSET-MEMBER.bin, .png or -(FrameNN).png, from the leaf of the\n"
                           "ROM's name, the logo's offset in 8 hex digits and the member's name without its DOS\n"
                           "path (the container's when it has none); every character but A-Z a-z 0-9 - becomes _,\n"
                           "so a name never leaves DIR. Where one of the run's FILEs or a file it wrote for another\n"
                           "logo holds a name, -2, -3, ... is added to it. A thumbnail never replaces FILE.\n"
                           "\n"
-                          "Exit status:\n"
-                          "  0  every FILE was done; scan: at least one logo was found and every file asked for\n"
-                          "     was written\n"
-                          "  1  a FILE failed: it cannot be opened or is not a regular file, its format is unknown,\n"
-                          "     it produced no PNG (an empty picture, every frame refused, its names taken, a\n"
-                          "     failed write) or not every one, or its --palette could not be used; scan: no logo\n"
-                          "     was found in any FILE, or a file was not written; thumbnail: FILE holds no picture\n"
-                          "     or OUT.png was not written; or standard output could not be written\n"
-                          "  2  usage error\n";
+                          "Exit status (every command):\n"
+                          "  0  every FILE was done: identify: recognised; png: all of its PNG files written;\n"
+                          "     scan: read, at least one logo found among all FILE arguments, and every file\n"
+                          "     --extract and --png asked for written; thumbnail: OUT.png written; list,\n"
+                          "     --help, --version: printed\n"
+                          "  1  a FILE failed, every other FILE still done: it cannot be opened or is not a\n"
+                          "     regular file; identify, png, thumbnail: its format is unknown; png: it is\n"
+                          "     without all of its PNG files (an empty picture or frame, its names taken, a\n"
+                          "     failed write) or its --palette could not be used; scan: no FILE holds a logo,\n"
+                          "     or a file asked for was not written; thumbnail: FILE holds no picture or\n"
+                          "     OUT.png was not written. Also: the --out-dir, --extract or --png folder cannot\n"
+                          "     be made, or standard output could not be written\n"
+                          "  2  usage error: an unknown command or option, an option without its value or with\n"
+                          "     an empty folder, a missing or extra FILE\n";
 
 int usage_error(const std::string& what)
 {
-    std::fprintf(stderr, "zarpo2-cli: %s\n%s", what.c_str(), USAGE);
+    std::fprintf(stderr, "zarpo2-cli: %s\n%s", escaped_text(what).c_str(), USAGE);
     return EXIT_USAGE;
 }
 
@@ -120,18 +131,47 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::vecto
     return parsed;
 }
 
+std::string empty_folder_option(const Arguments& parsed, const std::vector<const char*>& folderOptions)
+{
+    for (const char* option : folderOptions) {
+        if (parsed.has(option) && parsed.value(option).empty())
+            return std::string(option) + " needs a folder";
+    }
+    return {};
+}
+
+bool make_output_folder(const std::string& dir)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_directory(dir, error))
+        return true;
+    if (fs::exists(fs::status(dir, error))) {
+        report(dir, "cannot make the folder: not a folder");
+        return false;
+    }
+    if (fs::is_symlink(fs::symlink_status(dir, error))) {
+        report(dir, "cannot make the folder: a symbolic link to nothing");
+        return false;
+    }
+    if (fs::create_directories(dir, error) || fs::is_directory(dir))
+        return true;
+    report(dir, "cannot make the folder: " + error.message());
+    return false;
+}
+
 void report(const std::string& input, const std::string& text)
 {
     std::string line = text;
     while (!line.empty() && line.back() == '\n')
         line.pop_back();
-    std::fprintf(stderr, "zarpo2-cli: %s: %s\n", input.c_str(), line.c_str());
+    std::fprintf(stderr, "zarpo2-cli: %s: %s\n", escaped_text(input).c_str(), escaped_text(line).c_str());
     std::fflush(stderr);
 }
 
 void CliSink::trace_line(const std::string& text)
 {
-    std::fputs(text.c_str(), stderr);
+    std::fputs(escaped_line(text).c_str(), stderr);
 }
 
 void CliSink::notice_line(const std::string& text)

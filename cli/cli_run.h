@@ -17,7 +17,7 @@ constexpr int EXIT_USAGE = 2;
 
 extern const char* const USAGE;
 
-// Prints "zarpo2-cli: what" and the usage on standard error; returns EXIT_USAGE.
+// Prints "zarpo2-cli: what" (escaped) and the usage on standard error; returns EXIT_USAGE.
 int usage_error(const std::string& what);
 
 struct OptionSpec {
@@ -40,10 +40,20 @@ struct Arguments {
 // "-" before "--" must be a known option. An option given twice keeps its last value.
 Arguments parse_arguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& known);
 
-// Prints "zarpo2-cli: input: text" on standard error.
+// The usage error of an output folder option given with an empty value ("--out-dir ''",
+// "--png="): "OPTION needs a folder"; empty when every one of them names a folder.
+std::string empty_folder_option(const Arguments& parsed, const std::vector<const char*>& folderOptions);
+
+// Makes the output folder dir (and its parents) when it is not there. false, after a
+// message naming dir, when it cannot be made: a symbolic link to nothing, something that
+// is not a folder, or the system's reason.
+bool make_output_folder(const std::string& dir);
+
+// Prints "zarpo2-cli: input: text" on standard error, both escaped (core/text_escape.h);
+// line ends at the end of text are dropped.
 void report(const std::string& input, const std::string& text);
 
-// The command's messages, all on standard error: trace lines as they are (verbose mode),
+// The command's messages, all on standard error and escaped: trace lines as they are (verbose mode),
 // notices, fatal lines and kernel lines after "zarpo2-cli: INPUT: ", so that each names
 // the file it is about.
 class CliSink : public MessageSink {

@@ -12,15 +12,15 @@ std::string json_record(const std::string& file, const LogoDescriptor& d)
 {
     return "{" + json_member("file", file) + format_string(", \"formatId\": %u, ", d.formatId) +
            json_member("formatName", d.formatName ? d.formatName : "") +
-           format_string(", \"width\": %u, \"height\": %u, \"dataSize\": %u, \"frameCount\": %u, \"colorCount\": %u}",
-                         d.width, d.height, d.dataSize, d.frameCount, d.colorCount);
+           format_string(", \"width\": %u, \"height\": %u, \"dataSize\": %llu, \"frameCount\": %u, \"colorCount\": %u}",
+                         d.width, d.height, static_cast<unsigned long long>(d.dataSize), d.frameCount, d.colorCount);
 }
 
 std::string text_record(const std::string& file, const LogoDescriptor& d)
 {
-    return file + format_string(": [%2.2u] %s, %ux%u, %u bytes, %u frame(s), %u colours", d.formatId,
-                                d.formatName ? d.formatName : "", d.width, d.height, d.dataSize, d.frameCount,
-                                d.colorCount);
+    return file + format_string(": [%2.2u] %s, %ux%u, %llu bytes, %u frame(s), %u colours", d.formatId,
+                                d.formatName ? d.formatName : "", d.width, d.height,
+                                static_cast<unsigned long long>(d.dataSize), d.frameCount, d.colorCount);
 }
 
 }  // namespace

@@ -2,32 +2,12 @@
 
 #include <cstdio>
 
+#include "core/text_escape.h"
+
 namespace {
 
 constexpr const char* REPLACEMENT_CHARACTER = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 constexpr const char* HEX_SUFFIX = "Hex";
-
-// Length of the valid UTF-8 sequence at text[i], or 0 when the byte there does not start
-// one (overlong forms, surrogates and code points past U+10FFFF are not valid).
-std::size_t utf8_sequence(const std::string& text, std::size_t i)
-{
-    auto byte = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
-    auto within = [](unsigned v, unsigned low, unsigned high) { return v >= low && v <= high; };
-    const unsigned b0 = byte(i), b1 = byte(i + 1), b2 = byte(i + 2), b3 = byte(i + 3);
-    if (b0 < 0x80)
-        return 1;
-    if (within(b0, 0xC2, 0xDF))
-        return within(b1, 0x80, 0xBF) ? 2 : 0;
-    if (within(b0, 0xE0, 0xEF)) {
-        unsigned low = b0 == 0xE0 ? 0xA0 : 0x80, high = b0 == 0xED ? 0x9F : 0xBF;
-        return within(b1, low, high) && within(b2, 0x80, 0xBF) ? 3 : 0;
-    }
-    if (within(b0, 0xF0, 0xF4)) {
-        unsigned low = b0 == 0xF0 ? 0x90 : 0x80, high = b0 == 0xF4 ? 0x8F : 0xBF;
-        return within(b1, low, high) && within(b2, 0x80, 0xBF) && within(b3, 0x80, 0xBF) ? 4 : 0;
-    }
-    return 0;
-}
 
 std::string hex_bytes(const std::string& text)
 {

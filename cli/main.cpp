@@ -25,6 +25,18 @@ constexpr Command COMMANDS[] = {
     {"thumbnail", run_thumbnail},
 };
 
+// "--help" or "-h" among a command's options (before "--"): the usage, as for the program.
+bool asks_for_help(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "--help" || arg == "-h")
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -48,8 +60,13 @@ int main(int argc, char** argv)
         return finish_output(EXIT_OK);
     }
     for (const Command& command : COMMANDS) {
-        if (name == command.name)
-            return finish_output(command.run(args));
+        if (name != command.name)
+            continue;
+        if (asks_for_help(args)) {
+            std::fputs(USAGE, stdout);
+            return finish_output(EXIT_OK);
+        }
+        return finish_output(command.run(args));
     }
     return usage_error("unknown command " + name);
 }

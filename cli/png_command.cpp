@@ -34,7 +34,8 @@ bool convert(const std::string& file, const std::string& outDir, CliFrontEnd& fr
             return false;
         }
     }
-    return saved.ok && !saved.written.empty() && !frontEnd.inputFailed;
+    // Every picture of the logo, each frame of a multi-frame one, must have its file.
+    return saved.errors.empty() && !saved.written.empty() && !frontEnd.inputFailed;
 }
 
 }  // namespace
@@ -44,8 +45,13 @@ int run_png(const std::vector<std::string>& args)
     Arguments parsed = parse_arguments(args, {{"--palette", true}, {"--out-dir", true}, {"--verbose", false}});
     if (!parsed.error.empty())
         return usage_error(parsed.error);
+    if (std::string empty = empty_folder_option(parsed, {"--out-dir"}); !empty.empty())
+        return usage_error(empty);
     if (parsed.files.empty())
         return usage_error("png needs at least one FILE");
+    const std::string outDir = parsed.value("--out-dir");
+    if (!outDir.empty() && !make_output_folder(outDir))
+        return EXIT_FILE_FAILED;
     CliFrontEnd frontEnd;
     frontEnd.paletteFile = parsed.value("--palette");
     viewer_state().verbose = parsed.has("--verbose") ? 1 : 0;
@@ -58,7 +64,7 @@ int run_png(const std::vector<std::string>& args)
     int status = EXIT_OK;
     bool outputFailed = false;
     for (const std::string& file : parsed.files) {
-        if (!convert(file, parsed.value("--out-dir"), frontEnd, run, outputFailed))
+        if (!convert(file, outDir, frontEnd, run, outputFailed))
             status = EXIT_FILE_FAILED;
         if (outputFailed)
             break;

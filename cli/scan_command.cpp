@@ -3,8 +3,6 @@
 // are, --png its PNG files. A logo's files are named after found_logo_name
 // (pipeline/rom_scan.h), with -2, -3, ... added where the run's inputs or the files it
 // wrote for other logos hold that name (output/run_outputs.h).
-#include <filesystem>
-
 #include "cli/cli_run.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
@@ -100,7 +98,7 @@ void write_logo_files(const FoundLogo& logo, const std::string& rom, unsigned lo
     }
     SaveResult saved = save_loaded_pngs(names, rom, run, logoNumber);
     files.pngs = saved.written;
-    files.ok = files.ok && saved.ok;
+    files.ok = files.ok && saved.errors.empty();  // every picture and frame has its file
 }
 
 std::string text_record(const std::string& rom, const FoundLogo& logo, const LogoFiles& files)
@@ -121,7 +119,7 @@ std::string text_record(const std::string& rom, const FoundLogo& logo, const Log
 std::string json_record(const std::string& rom, const FoundLogo& logo, const LogoFiles& files)
 {
     std::string record = "{" + json_member("file", rom) +
-                         format_string(", \"offset\": %llu, \"offsetHex\": \"%s\", ",
+                         format_string(", \"offset\": %llu, \"hexOffset\": \"%s\", ",
                                        static_cast<unsigned long long>(logo.offset), offset_hex(logo).c_str()) +
                          json_member("container", logo.container) + ", " +
                          json_member("name", logo.name.substr(0, logo.name.find('\0'))) + ", " +
@@ -141,16 +139,6 @@ std::string json_record(const std::string& rom, const FoundLogo& logo, const Log
     return record + "}";
 }
 
-// Makes dir when it is not there; false, after a message, when it cannot be made.
-bool make_folder(const std::string& dir)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(dir, error) || std::filesystem::create_directories(dir, error))
-        return true;
-    report(dir, "cannot make the folder: " + error.message());
-    return false;
-}
-
 }  // namespace
 
 int run_scan(const std::vector<std::string>& args)
@@ -158,15 +146,13 @@ int run_scan(const std::vector<std::string>& args)
     Arguments parsed = parse_arguments(args, {{"--json", false}, {"--extract", true}, {"--png", true}});
     if (!parsed.error.empty())
         return usage_error(parsed.error);
-    for (const char* folderOption : {"--extract", "--png"}) {
-        if (parsed.has(folderOption) && parsed.value(folderOption).empty())
-            return usage_error(std::string(folderOption) + " needs a folder");
-    }
+    if (std::string empty = empty_folder_option(parsed, {"--extract", "--png"}); !empty.empty())
+        return usage_error(empty);
     if (parsed.files.empty())
         return usage_error("scan needs at least one FILE");
     const ScanOptions options{parsed.has("--json"), parsed.value("--extract"), parsed.value("--png")};
     for (const std::string* dir : {&options.extractDir, &options.pngDir}) {
-        if (!dir->empty() && !make_folder(*dir))
+        if (!dir->empty() && !make_output_folder(*dir))
             return EXIT_FILE_FAILED;
     }
 
@@ -176,13 +162,14 @@ int run_scan(const std::vector<std::string>& args)
     RunOutputs run;
     for (const std::string& file : parsed.files)
         run.add_input(file);
-    bool found = false, writesOk = true;
+    bool found = false, writesOk = true, inputsOk = true;
     unsigned logoNumber = 0;  // across the run: no two logos share a name, even of one ROM given twice
     for (const std::string& rom : parsed.files) {
         frontEnd.begin_input(rom);
         RomScanReport scanned = scan_rom(rom);
         if (!scanned.opened) {
             frontEnd.cannot_open(rom, scanned.openProblem);
+            inputsOk = false;
             continue;
         }
         for (const std::string& problem : scanned.problems)
@@ -208,5 +195,5 @@ int run_scan(const std::vector<std::string>& args)
         }
     }
     set_front_end(nullptr);
-    return found && writesOk ? EXIT_OK : EXIT_FILE_FAILED;
+    return found && writesOk && inputsOk ? EXIT_OK : EXIT_FILE_FAILED;
 }

@@ -30,7 +30,7 @@ constexpr unsigned SPLIT_CANDIDATES = 15;        // cut points tried per block
 constexpr unsigned CHAIN = 64;                   // candidates tried per position ...
 constexpr unsigned SHORT_INPUT_CHAIN = 256;      // ... and for inputs of up to 64 KiB, where
 constexpr std::size_t SHORT_INPUT = 64 * 1024;   // every byte saved counts (small logos)
-constexpr unsigned NICE_LENGTH = 64;             // a match this long is taken whole, its bytes not searched
+constexpr unsigned NICE_LENGTH = LZH_MAX_MATCH;  // a match this long is taken whole, its bytes not searched
 constexpr unsigned OPTIMAL_PASSES = 2;
 // The parse takes the input 1 MiB at a time (each piece searching the window before it),
 // so its tables stay bounded however large the input.

@@ -88,5 +88,6 @@ LzhResult lzh_decode(const LzhRequest& request, KernelSink& messages)
     LzhBitReader in(request.input, request.packedSize);
     decode_lzh_symbols(in, codes, request.unpackedSize, lengthOffset, window);
     result.consumed = in.consumed();
+    result.positionsPastWindow = codes.positionsPastClasses;
     return result;
 }

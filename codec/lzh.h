@@ -23,6 +23,9 @@ struct LzhResult {
     // the input): where whatever follows the stream begins.
     std::size_t consumed = 0;
     bool allocationFailed = false;  // the output could not be allocated; bytes is empty
+    // The stream names position classes past those of the requested window: it copies
+    // from farther back than the window reaches, so its output is not the data.
+    bool positionsPastWindow = false;
 };
 
 // Decodes the request; bad tables are reported to messages ("Bad table ...", "STOP!").

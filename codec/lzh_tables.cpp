@@ -95,8 +95,9 @@ bool set_single_value(const LzhCodes& codes, std::uint8_t* bitLen, unsigned nsym
 // Lengths of the length code (nsym 19) or the position code: 3 bits each, 7 extended by
 // a run of ones; after index `special` a 2-bit count of zero lengths. Lengths past nsym
 // (a count field allows up to 31, plus the zero run) are kept in the 128-entry array and
-// left out of the code.
-bool read_pt_len(LzhBitReader& in, LzhCodes& codes, unsigned nsym, unsigned countBits, int special)
+// left out of the code; lengthsPastAlphabet, when given, is set when one of them is not 0.
+bool read_pt_len(LzhBitReader& in, LzhCodes& codes, unsigned nsym, unsigned countBits, int special,
+                 bool* lengthsPastAlphabet = nullptr)
 {
     unsigned n = in.get(countBits);
     if (n == 0)
@@ -123,6 +124,8 @@ bool read_pt_len(LzhBitReader& in, LzhCodes& codes, unsigned nsym, unsigned coun
                 codes.ptLen[i++] = 0;
         }
     }
+    for (unsigned k = nsym; k < i && lengthsPastAlphabet; ++k)
+        *lengthsPastAlphabet = *lengthsPastAlphabet || codes.ptLen[k] != 0;
     for (; i < nsym; ++i)
         codes.ptLen[i] = 0;
     return build_table(codes, nsym, codes.ptLen, LZH_PT_TABLE_BITS, codes.ptTable);
@@ -191,5 +194,5 @@ bool read_block_head(LzhBitReader& in, LzhCodes& codes, std::uint16_t& blockSize
 {
     blockSize = static_cast<std::uint16_t>(in.get(LZH_BLOCK_SIZE_BITS));
     return read_pt_len(in, codes, LZH_NT, LZH_NT_COUNT_BITS, LZH_NT_SPECIAL_INDEX) && read_c_len(in, codes) &&
-           read_pt_len(in, codes, codes.positionClasses, codes.positionBits, -1);
+           read_pt_len(in, codes, codes.positionClasses, codes.positionBits, -1, &codes.positionsPastClasses);
 }

@@ -29,6 +29,9 @@ struct LzhCodes {
     std::uint16_t right[LZH_TREE_NODES];
     unsigned positionClasses;  // 14, or more for windows above 8 KiB (lzh_window_shape)
     unsigned positionBits;     // width of the position code's length count: 4, or 5
+    // A block head gave a length to a position class past positionClasses: the stream
+    // copies from farther back than the window reaches.
+    bool positionsPastClasses;
     KernelSink* messages;      // where bad tables are reported
 };
 

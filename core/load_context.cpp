@@ -5,12 +5,15 @@
 
 #include "core/format_string.h"
 #include "core/limits.h"
+#include "core/text_escape.h"
 
 namespace {
 
+// Every line reaches the terminal escaped: names from files cannot drive it.
 void put(std::FILE* stream, const std::string& text)
 {
-    std::fwrite(text.data(), 1, text.size(), stream);
+    const std::string line = escaped_line(text);
+    std::fwrite(line.data(), 1, line.size(), stream);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ struct LogoDescriptor {
     const char* formatName = nullptr;
     std::uint16_t width = 0;       // pixels; for multi-frame logos the size that sizes the window
     std::uint16_t height = 0;
-    std::uint32_t dataSize = 0;    // bytes of logo data, usually the file size
+    std::uint64_t dataSize = 0;    // bytes of logo data, usually the file size (which may pass 4 GiB)
     std::uint8_t frameCount = 0;   // 0 for single pictures
     std::uint16_t colorCount = 0;  // palette colours the format declares
     std::uint32_t reservedWord = 0;
@@ -30,7 +30,7 @@ struct LogoFrame {
     const char* formatName = nullptr;
     std::uint16_t width = 0;
     std::uint16_t height = 0;
-    std::uint32_t dataSize = 0;
+    std::uint64_t dataSize = 0;
     std::uint8_t frameCount = 0;
     std::uint16_t colorCount = 0;
     std::uint32_t reservedWord = 0;

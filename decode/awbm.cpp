@@ -61,8 +61,9 @@ std::uint64_t unpack_runs(ByteReader& in, std::uint8_t* out, std::uint64_t size)
     return filled;
 }
 
-// Rows of rowBytes each that the unpacked bytes reached: the decoders draw those and leave
-// the rest black, as the plain decoders do past the end of their data.
+// Rows of rowBytes each that the unpacked bytes reached. The decoders draw those; the rest
+// hold only the zero fill, index 0, and are painted in entry 0 without decoding them, so
+// a short file costs no more than the rows it holds.
 std::uint32_t rows_reached(std::uint64_t filled, std::size_t rowBytes)
 {
     return rowBytes == 0 ? 0 : static_cast<std::uint32_t>((filled + rowBytes - 1) / rowBytes);
@@ -175,6 +176,8 @@ void AWBMV2bm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
     const RgbCanvas canvas{image, width, height};
     for (std::uint32_t y = 0; y < rows; ++y)
         draw_planar_row(canvas, y, unpacked.get() + y * rowBytes, width, palette);
+    const std::uint8_t entry0[3] = {scale_6bit(palette[2]), scale_6bit(palette[1]), scale_6bit(palette[0])};
+    canvas.fill_rows(rows, height, entry0);
 }
 
 void AWBM256V2bm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
@@ -196,6 +199,9 @@ void AWBM256V2bm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
     }
     const std::uint32_t rows = rows_reached(unpack_runs(in, unpacked.get(), pictureBytes), width);
     const RgbCanvas canvas{image, width, height};
+    const std::uint8_t* palette = block + PALETTE_TAG_SIZE;
     for (std::uint32_t y = 0; y < rows; ++y)
-        draw_indexed_row(canvas, y, unpacked.get() + static_cast<std::size_t>(y) * width, width, block + PALETTE_TAG_SIZE);
+        draw_indexed_row(canvas, y, unpacked.get() + static_cast<std::size_t>(y) * width, width, palette);
+    const std::uint8_t entry0[3] = {scale_6bit(palette[0]), scale_6bit(palette[1]), scale_6bit(palette[2])};
+    canvas.fill_rows(rows, height, entry0);
 }

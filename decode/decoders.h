@@ -3,6 +3,9 @@
 // allocates through the load (frame pixels: LoadContext::alloc_frame_pixels), reaches
 // the load's messages through the load, and returns nothing. Pixel rows are read until the stream ends: the row in
 // which the data runs out is completed from zero bytes, and the rows after it stay black.
+// Decoders that draw from a whole zero-filled buffer (the unpacked runs of compressed
+// AWBM and TriGem, the planes of PG and GRFXLOGO) show the rows the data did not reach in
+// the colour of index 0, as drawing that buffer would, without decoding them.
 #pragma once
 
 #include <cstdint>

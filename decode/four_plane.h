@@ -39,8 +39,8 @@ public:
     }
 
     // Stored rows that the data reached: every plane starts after the whole of plane 0, so
-    // a row none of whose plane-0 bytes came from the stream got no byte at all. The
-    // decoders leave such rows black rather than spend time drawing colour 0.
+    // a row none of whose plane-0 bytes came from the stream got no byte at all: every
+    // pixel of it has index 0, and the decoders paint it in that colour without decoding it.
     std::uint32_t rows_reached() const { return rowsReached_; }
 
 private:

@@ -83,6 +83,8 @@ void decode_GRFXLOGO(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
         standard_color_rgb(i, colors[i]);
     RgbCanvas canvas{image, d.width, d.height};
     // The first stored row is the bottom of the picture.
+    if (planes.rows_reached() < height)
+        canvas.fill_rows(0, height - planes.rows_reached(), colors[0]);
     for (std::uint32_t row = 0; row < planes.rows_reached(); ++row)
         for (std::uint32_t x = 0; x < width && x < canvas.width; ++x)
             canvas.put(x, height - 1 - row, colors[planes.color_index(x, row)]);

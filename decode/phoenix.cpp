@@ -98,6 +98,7 @@ void decode_PGBM(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
     for (std::uint32_t y = 0; y < planes.rows_reached() && y < canvas.height; ++y)
         for (std::uint32_t x = 0; x < width && x < canvas.width; ++x)
             canvas.put(x, y, colors[planes.color_index(x, y)]);
+    canvas.fill_rows(planes.rows_reached(), height, colors[0]);
 }
 
 void decode_ICON(std::uint8_t* image, LogoDescriptor d, LoadContext& load)

@@ -65,10 +65,13 @@ void TMGFXbm(std::uint8_t* image, LogoDescriptor d, LoadContext& load)
         filled += run;
     }
 
-    // Rows the pairs did not reach stay black, as past the end of any decoder's data.
+    // Rows the pairs did not reach hold only the zero fill: they are painted in entry 0
+    // rather than decoded.
     RgbCanvas canvas{image, d.width, d.height};
     std::size_t rowBytes = d.width / 2u;
     std::size_t rowsReached = rowBytes == 0 ? 0 : (filled + rowBytes - 1) / rowBytes;
+    if (rowsReached < d.height)
+        canvas.fill_rows(0, static_cast<std::uint32_t>(d.height - rowsReached), palette);
     for (std::uint32_t r = 0; r < d.height && r < rowsReached; ++r) {
         std::uint32_t y = d.height - 1 - r;  // the first row is the bottom of the picture
         for (std::size_t j = 0; j < rowBytes; ++j) {

@@ -11,8 +11,7 @@ void detect_format(LogoDescriptor& d, LoadContext& load)
 
     DetectContext ctx(load);
     read_at(d.stream, 0, ctx.header, HEADER_BLOCK_SIZE);
-    std::uint64_t size = stream_size(d.stream);
-    ctx.fileSize = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
+    ctx.fileSize = stream_size(d.stream);
 
     for (Probe probe : PROBE_ORDER) {
         if (probe(ctx, d))

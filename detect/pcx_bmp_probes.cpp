@@ -26,7 +26,7 @@ bool find_rom_pcx_header(std::FILE* stream, std::size_t window, std::uint8_t hea
 
 // Claims the file as a picture sized by the PCX header at pcx (its geometry fields lie
 // within the first 12 bytes, so the header block serves for a file's own header).
-void claim_pcx(LogoDescriptor& d, LogoFormatId id, const std::uint8_t* pcx, std::uint32_t dataSize,
+void claim_pcx(LogoDescriptor& d, LogoFormatId id, const std::uint8_t* pcx, std::uint64_t dataSize,
                std::uint16_t colorCount)
 {
     PcxGeometry g = pcx_geometry(pcx);

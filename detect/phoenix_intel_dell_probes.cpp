@@ -33,7 +33,7 @@ constexpr std::uint8_t DELL_MODE_8BIT = 4;
 
 constexpr std::uint8_t ICON_4BIT = 4;
 
-void claim_single(LogoDescriptor& d, LogoFormatId id, std::uint32_t dataSize, std::uint16_t colorCount)
+void claim_single(LogoDescriptor& d, LogoFormatId id, std::uint64_t dataSize, std::uint16_t colorCount)
 {
     d.formatId = id;
     d.dataSize = dataSize;

@@ -15,7 +15,7 @@ struct DetectContext {
     explicit DetectContext(LoadContext& l) : load(l) {}
     LoadContext& load;                             // trace lines, and the stream probes may replace
     std::uint8_t header[HEADER_BLOCK_SIZE] = {};  // first 32 bytes of the file, zero past its end
-    std::uint32_t fileSize = 0;
+    std::uint64_t fileSize = 0;
 };
 
 // A probe claims the file (fills the descriptor, returns true) or declines (returns
@@ -37,7 +37,7 @@ inline bool header_has(const DetectContext& ctx, std::size_t offset, const char*
 
 // Claims the file as a single picture.
 inline void claim_picture(LogoDescriptor& d, LogoFormatId id, std::uint16_t width, std::uint16_t height,
-                          std::uint32_t dataSize, std::uint16_t colorCount)
+                          std::uint64_t dataSize, std::uint16_t colorCount)
 {
     d.formatId = id;
     d.width = width;

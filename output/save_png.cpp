@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/text_escape.h"
 #include "core/version.h"
 #include "pipeline/front_end.h"
 #include "pipeline/viewer_state.h"
@@ -166,7 +167,7 @@ SaveResult save_png_files(const std::string& outDir)
     std::string base = png_output_base(state.fileName, outDir, PngNameRule::firstDot);
     SaveResult result = save_png_files_as(png_output_names(base, state.descriptor.frameCount));
     for (const SaveError& error : result.errors)
-        std::fprintf(stderr, "%s\n", error.line.c_str());
+        std::fprintf(stderr, "%s\n", escaped_text(error.line).c_str());
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/text_escape.h"
 #include "pipeline/input_file.h"
 #include "pipeline/viewer_state.h"
 
@@ -23,13 +24,13 @@ void set_front_end(FrontEnd* frontEnd)
 void HeadlessFrontEnd::alert(const std::string& text)
 {
     if (!quiet)
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fprintf(stderr, "%s\n", escaped_text(text).c_str());
 }
 
 void HeadlessFrontEnd::message(const std::string& text)
 {
     if (!quiet)
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fprintf(stderr, "%s\n", escaped_text(text).c_str());
 }
 
 void FrontEnd::cannot_open(const std::string& path, const std::string& problem)

@@ -7,6 +7,7 @@
 
 #include "core/load_context.h"
 #include "core/owned.h"
+#include "core/text_escape.h"
 #include "decode/uefi_pictures.h"
 #include "pipeline/decode_logo.h"
 #include "pipeline/front_end.h"
@@ -174,21 +175,10 @@ std::string member_part(const FoundLogo& logo)
     return part;
 }
 
-// A stored name for a line of text: up to the first NUL, other control and non-ASCII
-// bytes, quotes and backslashes as \xNN.
+// A stored name for a line of text: up to the first NUL, escaped, quotes and backslashes too.
 std::string shown_name(const std::string& stored)
 {
-    std::string out;
-    for (unsigned char c : stored.substr(0, stored.find('\0'))) {
-        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return escaped_text(std::string_view(stored).substr(0, stored.find('\0')), "\"\\");
 }
 
 }  // namespace

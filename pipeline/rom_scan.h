@@ -64,6 +64,7 @@ std::string found_logo_name(const std::string& romPath, const FoundLogo& logo);
 std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo);
 
 // Where the logo was found, for a line of text: Award LHA "LOGO.BMP" (4000:0000). Names
-// end at a NUL; control and non-ASCII bytes, quotes and backslashes in them are \xNN. A
-// UEFI picture's place is its section path: UEFI FV 0x80000 > file 7BB28B99-... "Logo" > LZMA > raw.
+// end at a NUL; control bytes, bytes that are not valid UTF-8 (escaped_text), quotes and
+// backslashes in them are \xNN.
+// A UEFI picture's place is its section path: UEFI FV 0x80000 > file 7BB28B99-... "Logo" > LZMA > raw.
 std::string found_logo_place(const FoundLogo& logo);

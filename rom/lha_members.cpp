@@ -1,9 +1,9 @@
 // LHA members anywhere in the image: the one-member archives Award ROMs are built of
 // (level 1, load address in the date fields), and the members of plain .lzh archives
 // (levels 0, 1 and 2). Methods -lh0- (stored) and -lh4-, -lh5-, -lh6-, -lh7- through
-// the lh5 kernel; the kernel has 16 position classes, so an -lh7- member that copies from
-// more than 32 KiB back does not unpack ("could not decompress"). Other methods are
-// listed as not unpacked.
+// the lh5 kernel, each with its own window (4 to 64 KiB); a member whose copies reach
+// further back than its method's window does not unpack, and its note says so. Other
+// methods are listed as not unpacked.
 //
 // A member is found by its method text "-lh?-" two bytes in, then validated: level 0..2,
 // header size room for the name and CRC, the 8-bit header checksum (levels 0, 1), the
@@ -191,7 +191,7 @@ void try_member(RomScanState& state, std::uint64_t x)
         c.notes.push_back("header checksum mismatch");
     if (!unpacked.complete) {
         if (h.method >= 0)
-            c.notes.push_back("could not decompress");
+            c.notes.push_back(unpacked.problem.empty() ? "could not decompress" : unpacked.problem);
         unpacked.bytes.clear();
     } else if (!crcOk) {
         c.notes.push_back("CRC-16 mismatch");

@@ -55,6 +55,7 @@ std::string hex_text(std::uint64_t value, int digits);
 struct RomUnpacked {
     std::vector<std::uint8_t> bytes;
     bool complete = false;
+    std::string problem;  // why it is not complete, when that is known
 };
 
 // The candidates of one scan, with the budgets that keep it linear in the image size:

@@ -143,7 +143,11 @@ RomUnpacked RomScanState::unpack_lh(RomBytes packed, std::uint32_t expanded, int
     LzhResult result = lzh_decode(request, sink);
     if (result.allocationFailed)
         return out;
-    out.complete = sink.lines == 0 && result.bytes.size() >= expanded;
+    out.complete = sink.lines == 0 && result.bytes.size() >= expanded && !result.positionsPastWindow;
+    if (result.positionsPastWindow)
+        out.problem = "could not decompress: it copies from further back than the " +
+                      std::to_string((1u << LH_DICTIONARY_BITS[method]) / 1024) + " KiB window of -lh" +
+                      std::to_string(method) + "-";
     if (result.bytes.size() > expanded)
         result.bytes.resize(expanded);
     out.bytes = std::move(result.bytes);

@@ -104,9 +104,12 @@ TEST(AwardCompressed, ScrambledRunCounts)
         // One copy each: a wrong scramble bit turns a count of 0 into 128.
         {8, 1, 1, {{2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {8, 1}, {9, 1}},
          {{0, 0, rgb6(2, 4, 6)}, {4, 0, rgb6(6, 12, 18)}, {7, 0, rgb6(9, 18, 27)}}},
-        // Count byte FF writes 256 copies; the rest of the row where the runs end shows entry 0.
+        // Count byte FF writes 256 copies; the pixels no run reaches show entry 0, in the row
+        // where the runs end and in the rows after it.
         {16, 33, 1, {{5, 256}, {6, 250}},
-         {{15, 15, rgb6(5, 10, 15)}, {9, 31, rgb6(6, 12, 18)}, {10, 31, rgb6(10, 20, 30)}}},
+         {{15, 15, rgb6(5, 10, 15)}, {9, 31, rgb6(6, 12, 18)}, {10, 31, rgb6(10, 20, 30)}, {0, 32, rgb6(10, 20, 30)}}},
+        // 16 colours, 8 x 3, only row 0 packed: rows 1 and 2 show entry 0, blue first.
+        {8, 3, 0, {{0xFF, 4}}, {{0, 0, rgb6(45, 30, 15)}, {0, 1, rgb6(30, 20, 10)}, {7, 2, rgb6(30, 20, 10)}}},
         // 16 colours, 8 x 2: row 0 all planes FF (entry 15 read as b, g, r), row 1 plane 0 only.
         {8, 2, 0, {{0xFF, 4}, {0x80, 1}, {0x00, 3}},
          {{3, 0, rgb6(45, 30, 15)}, {0, 1, 0x0000FC}, {1, 1, rgb6(30, 20, 10)}}},

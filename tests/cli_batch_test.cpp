@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -295,6 +296,145 @@ TEST(CliExitStatus, StandardOutputCarriesOnlyDataAndItsFailureCounts)
         EXPECT_TRUE(has(failed.err, "zarpo2-cli: write error on standard output")) << failed.err;
     }
     EXPECT_EQ(cli(dir, "list > /dev/full").status, 1);
+}
+
+// The one exit-status table of --help and the man page, row by row, for every command:
+// 0 done; 1 a FILE failed (not opened, not a regular file, unknown, without all of its
+// files, no logo, a folder that cannot be made, standard output); 2 usage. A command's
+// --help is the program's.
+TEST(CliExitStatus, OneTableForEveryCommand)
+{
+    const std::string dir = fresh_dir();
+    put(dir + "/good.pcx", PCX_37x23);
+    put(dir + "/frames.bin", OSB_2_FRAMES);
+    put(dir + "/cut.bin", read_fixture("asus/dynamic-v3-cut.bin"));  // the second of two frames is empty
+    put(dir + "/noise.bin", Bytes(4096, 0x5A));
+    put(dir + "/plain", {1});
+    fs::create_directory(dir + "/folder");
+    fs::create_symlink("nowhere", dir + "/dangling");
+    const std::string rom = "'" + test_data_dir() + "/roms/intel.bi1'";
+    const std::pair<std::string, int> rows[] = {
+        // 0: every FILE done.
+        {"list", 0},
+        {"--help", 0},
+        {"--version", 0},
+        {"identify good.pcx frames.bin", 0},
+        {"png --out-dir o0 good.pcx frames.bin", 0},
+        {"scan " + rom, 0},
+        {"scan noise.bin " + rom, 0},
+        {"thumbnail good.pcx t.png", 0},
+        {"png --help", 0},
+        {"scan --help", 0},
+        {"identify good.pcx --help", 0},
+        {"thumbnail -h", 0},
+        // 1: a FILE failed.
+        {"identify missing.bin good.pcx", 1},
+        {"identify folder", 1},
+        {"identify noise.bin", 1},
+        {"png --out-dir folder noise.bin good.pcx", 1},
+        {"png --out-dir folder cut.bin", 1},
+        {"png --out-dir plain good.pcx", 1},
+        {"png --out-dir dangling good.pcx", 1},
+        {"scan " + rom + " missing.bin", 1},
+        {"scan " + rom + " folder", 1},
+        {"scan noise.bin", 1},
+        {"scan --png plain " + rom, 1},
+        {"scan --extract dangling " + rom, 1},
+        {"thumbnail noise.bin t1.png", 1},
+        {"thumbnail missing.bin t2.png", 1},
+        {"identify good.pcx > /dev/full", 1},
+        // 2: usage.
+        {"", 2},
+        {"bogus", 2},
+        {"identify", 2},
+        {"identify --bogus good.pcx", 2},
+        {"png --out-dir '' good.pcx", 2},
+        {"png --out-dir= good.pcx", 2},
+        {"png --out-dir", 2},
+        {"scan --png= " + rom, 2},
+        {"thumbnail good.pcx", 2},
+        {"thumbnail -s 0 good.pcx t3.png", 2},
+        {"list extra", 2},
+    };
+    std::string help;
+    ASSERT_EQ(run_command(cli_path() + " --help", &help), 0);
+    for (const auto& [args, status] : rows) {
+        CliRun r = cli(dir, args);
+        EXPECT_EQ(r.status, status) << args << "\n" << r.err;
+        if (has(args, "--help") || has(args, "-h")) {
+            EXPECT_EQ(r.out, help) << args;
+        }
+    }
+    EXPECT_TRUE(fs::exists(dir + "/o0/good.png"));
+    CliRun dangling = cli(dir, "png --out-dir dangling good.pcx");
+    EXPECT_TRUE(has(dangling.err, "zarpo2-cli: dangling: cannot make the folder: a symbolic link to nothing")) << dangling.err;
+    EXPECT_TRUE(has(cli(dir, "png --out-dir plain good.pcx").err, "zarpo2-cli: plain: cannot make the folder: not a folder"));
+}
+
+// --help and the man page give the same exit-status table: the rows of one, markup and
+// line breaks aside, are the rows of the other.
+TEST(CliExitStatus, HelpAndManPageAgree)
+{
+    auto words = [](const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            if (c == '*' || c == '\\' || c == '_')
+                continue;
+            if (std::isspace(static_cast<unsigned char>(c))) {
+                if (!out.empty() && out.back() != ' ')
+                    out += ' ';
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    std::string help;
+    ASSERT_EQ(run_command(cli_path() + " --help", &help), 0);
+    const std::size_t start = help.find("Exit status");
+    ASSERT_NE(start, std::string::npos);
+    Bytes page = read_file(test_data_dir() + "/../../docs/man/zarpo2-cli.1.scd");
+    const std::string man(page.begin(), page.end());
+    const std::size_t from = man.find("# EXIT STATUS"), to = man.find("\n# ", from + 1);
+    ASSERT_NE(from, std::string::npos);
+    // The man page sets the statuses as *0* on lines of their own; --help as "  0  ".
+    const std::size_t helpRows = help.find("\n  0  ", start), manRows = man.find("\n*0*", from);
+    ASSERT_NE(manRows, std::string::npos);
+    std::string helpTable = words(help.substr(helpRows));
+    std::string manTable = words(man.substr(manRows, to - manRows));
+    EXPECT_EQ(manTable, helpTable);
+}
+
+// Names and texts from files cannot drive the terminal nor forge a line: control bytes,
+// DEL and bytes that are not UTF-8 are written as \xNN in every message, trace lines too.
+TEST(CliMessages, NamesFromFilesAreEscaped)
+{
+    const std::string dir = fresh_dir();
+    const std::string forged = "a\x1b[2J\nzarpo2-cli: all good\x7f.bin";
+    put(dir + "/" + forged, Bytes(64, 0x5A));
+    put(dir + "/caf\xE9.pcx", PCX_37x23);
+    CliRun unknown = cli(dir, "png --out-dir o -- a*");
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "zarpo2-cli: a\\x1b[2J\\x0azarpo2-cli: all good\\x7f.bin: LOGO type is unknown\n");
+    CliRun missing = cli(dir, "png --out-dir o -- \"$(printf 'm\\033]0;t\\007.bin')\"");
+    EXPECT_EQ(missing.err, "zarpo2-cli: m\\x1b]0;t\\x07.bin: cannot open: No such file or directory\n");
+    CliRun latin1 = cli(dir, "png --verbose --out-dir o -- caf*");
+    EXPECT_EQ(latin1.status, 0) << latin1.err;
+    EXPECT_TRUE(has(latin1.err, "===>>> LOGO: FileIO for \"caf\\xe9.pcx\" Opened\n")) << latin1.err;
+    CliRun option = cli(dir, "png \"$(printf -- '--\\033c')\"");
+    EXPECT_EQ(option.status, 2);
+    EXPECT_TRUE(has(option.err, "zarpo2-cli: unknown option --\\x1bc\n")) << option.err;
+}
+
+// A file of 4 GiB or more (sparse here) gets its whole size in identify's records.
+TEST(CliJson, DataSizesPastFourGibibytes)
+{
+    const std::string dir = fresh_dir();
+    put(dir + "/big.pcx", PCX_37x23);
+    fs::resize_file(dir + "/big.pcx", (std::uintmax_t{5} << 30) + 3);
+    CliRun r = cli(dir, "identify --json big.pcx");
+    EXPECT_TRUE(has(r.out, "\"dataSize\": 5368709123,")) << r.out << r.err;
+    EXPECT_TRUE(has(cli(dir, "identify big.pcx").out, ", 5368709123 bytes,"));
 }
 
 // ---- JSON ----

@@ -82,7 +82,7 @@ TEST(ContainersDetect, FramesAndWalksThatEnd)
     for (const auto& [file, id, width, height, dataSize, frames] : cases) {
         LogoDescriptor d = detect_bytes(file);
         EXPECT_EQ(d.formatId, id);
-        EXPECT_EQ((std::array<unsigned, 4>{d.width, d.height, d.dataSize, d.frameCount}),
+        EXPECT_EQ((std::array<unsigned, 4>{d.width, d.height, static_cast<unsigned>(d.dataSize), d.frameCount}),
                   (std::array<unsigned, 4>{width, height, dataSize, frames})) << format_name(id);
         EXPECT_EQ(load_bytes(file).frames.size(), frames);
     }

@@ -92,20 +92,29 @@ TEST(LoadLimits, ScnWithTrailingBytesIsMeasuredWhereItIsDecoded)
 // Rows that no byte of the data reached stay black, even where colour 0 is not black: a
 // four-plane PG cut after 3 of its 16 rows, and a TriGem that is a hole (more empty run
 // pairs than the picture has bytes) before a run that would fill row 0.
-TEST(LoadLimits, RowsTheDataNeverReachedStayBlack)
+// Rows no data reached are painted in the colour of index 0, not decoded: a hole in the
+// TriGem pairs ends the reading, whatever follows it.
+TEST(LoadLimits, RowsTheDataNeverReachedShowIndexZero)
 {
+    auto filled_with = [](std::size_t pixels, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        Bytes image;
+        for (std::size_t i = 0; i < pixels; ++i)
+            image.insert(image.end(), {r, g, b});
+        return image;
+    };
     const Bytes pg = read_fixture("phoenix/pg-own-palette.pg");  // 48 x 16, colour 0 is (252, 0, 80)
     LoadResult cutPg = load_bytes(Bytes(pg.begin(), pg.begin() + 84 + 3 * 6), "cut.pg");
     ASSERT_EQ(cutPg.loaded, 1);
     const std::size_t rowBytes = 48 * 3;
-    EXPECT_NE(Bytes(cutPg.image.begin(), cutPg.image.begin() + 3 * rowBytes), Bytes(3 * rowBytes, 0));
-    EXPECT_EQ(Bytes(cutPg.image.begin() + 3 * rowBytes, cutPg.image.end()), Bytes(13 * rowBytes, 0));
+    EXPECT_NE(Bytes(cutPg.image.begin(), cutPg.image.begin() + 3 * rowBytes), filled_with(3 * 48, 252, 0, 80));
+    EXPECT_EQ(Bytes(cutPg.image.begin() + 3 * rowBytes, cutPg.image.end()), filled_with(13 * 48, 252, 0, 80));
 
     const Bytes trigem = read_fixture("vendor/trigem.bin");  // 32 x 8, rows of 16 bytes from 118, bottom row first
     const Bytes head(trigem.begin(), trigem.begin() + 118);
+    const Bytes entry0 = filled_with(32 * 8, trigem[54], trigem[55], trigem[56]);
     // The run alone fills the bottom row; after the hole it reaches no row.
-    EXPECT_NE(load_bytes(ByteBuilder().bytes(head).u8(16).u8(0x11).data(), "row.bin").image, Bytes(32 * 8 * 3, 0));
+    EXPECT_NE(load_bytes(ByteBuilder().bytes(head).u8(16).u8(0x11).data(), "row.bin").image, entry0);
     LoadResult hole = load_bytes(ByteBuilder().bytes(head).fill(2 * 300, 0).u8(16).u8(0x11).data(), "hole.bin");
     ASSERT_EQ(hole.loaded, 1);
-    EXPECT_EQ(hole.image, Bytes(32 * 8 * 3, 0));
+    EXPECT_EQ(hole.image, entry0);
 }

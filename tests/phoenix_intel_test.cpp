@@ -63,6 +63,10 @@ TEST(PhoenixPg, PalettesPixelNineRowOrderAndWidths)
     Bytes planes = {0x55, 0x33, 0x0F, 0x00};  // pixel x has index x
     expect_pixels(load_bytes(pg(true, 8, 1, planes)).image, 8, {{0, 0, 0}, {1, 0, 0xFC0000}, {7, 0, 0x1C3854}});
     expect_pixels(load_bytes(pg(false, 8, 1, planes)).image, 8, {{1, 0, BLUE}, {7, 0, GREY}});
+    // A file that ends in plane 0's first row: the pixels the planes do not reach read
+    // index 0 from the zero-filled planes, the file's entry 0 (here 0, 5, 6, 7).
+    Bytes cut = ByteBuilder().bytes(pg(true, 8, 3, {0x55})).put_u8(13, 5).put_u8(14, 6).put_u8(15, 7).data();
+    expect_pixels(load_bytes(cut).image, 8, {{1, 0, 0xFC0000}, {0, 0, 0x14181C}, {0, 1, 0x14181C}, {7, 2, 0x14181C}});
 
     // 16 x 3, two bytes per plane row. Stored row 0: pixel 9 has index 9 (bit 6 of byte 1 of
     // planes 0 and 3); pixel 0 has index 1 in stored row 1, 12 in row 2. GRFXLOGO (unpacked:

@@ -105,3 +105,26 @@ TEST(Limits, HugeHeaderSizesLoadWithinTheLimitsOrAreRefused)
             EXPECT_EQ(frame.pixels.size(), rgb_buffer_size(frame.width, frame.height));
     }
 }
+
+// The viewer's lines reach the terminal escaped, like the command's: a name from a file
+// cannot drive the terminal nor start a line; valid UTF-8 stays as it is, and so does the
+// line end that closes a message.
+TEST(Messages, ViewerLinesAreEscaped)
+{
+    StdioSink sink;
+    const std::pair<std::string, std::string> rows[] = {
+        {"===>>> LOGO: FileIO for \"a\x1b[2J\nb\xff\x7f.bin\" Opened\n",
+         "===>>> LOGO: FileIO for \"a\\x1b[2J\\x0ab\\xff\\x7f.bin\" Opened\n"},
+        {"caf\xC3\xA9 \xE2\x82\n", "caf\xC3\xA9 \\xe2\\x82\n"},
+        {"no line end\r", "no line end\\x0d"},
+    };
+    for (const auto& [text, shown] : rows) {
+        testing::internal::CaptureStdout();
+        sink.notice_line(text);
+        sink.trace_line(text);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), shown + shown);
+        testing::internal::CaptureStderr();
+        sink.kernel_line(text);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), shown);
+    }
+}

@@ -10,6 +10,8 @@
 
 #include "output/save_png.h"
 #include "pipeline/rom_scan.h"
+#include "rom/rom_parts.h"
+#include "support/lh5_writer.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -188,6 +190,40 @@ TEST(RomScan, PlainArchivesOfEachMethod)
     }
 }
 
+// -lh7- members copy from up to 64 KiB back (jlha's copy from 40,000 bytes back unpacks);
+// a stream that names a position class past its window's is not unpacked, and says why.
+TEST(RomScan, Lh7WindowAndCopiesPastIt)
+{
+    if (have_program("jlha")) {
+        Bytes data(40000);  // noise, then the same noise again: one copy from 40,000 bytes back
+        std::uint32_t seed = 7;
+        for (std::uint8_t& b : data) {
+            seed = seed * 1103515245u + 12345u;
+            b = static_cast<std::uint8_t>(seed >> 24);
+        }
+        const Bytes noise = data;
+        data.insert(data.end(), noise.begin(), noise.end());
+        const std::string file = write_temp_file(data, "far.bin");
+        const std::string dir = fs::path(file).parent_path();
+        ASSERT_EQ(run_command("cd '" + dir + "' && jlha aqo7 far.lzh far.bin >/dev/null 2>&1"), 0);
+        std::vector<RomCandidate> found = scan_rom_image(read_file(dir + "/far.lzh"));
+        ASSERT_FALSE(found.empty());
+        EXPECT_EQ(found[0].bytes, data);
+        EXPECT_TRUE(found[0].notes.empty());
+    }
+    // One block of four literals 'A' whose position code (a 5-bit count of 18) gives a
+    // length to class 17, past the 17 classes of a 64 KiB window.
+    Lh5Writer stream;
+    stream.bits(4, 16).single(0, NT_COUNT_BITS).single('A', NC_COUNT_BITS).bits(18, 5);
+    for (unsigned k = 0; k < 18; ++k)
+        stream.bits(k == 17 ? 1 : 0, 3);
+    const Bytes packed = stream.bytes();
+    RomScanState state(packed, RomScanLimits{});
+    RomUnpacked unpacked = state.unpack_lh(packed, 4, 7);
+    EXPECT_FALSE(unpacked.complete);
+    EXPECT_EQ(unpacked.problem, "could not decompress: it copies from further back than the 64 KiB window of -lh7-");
+}
+
 TEST(RomScan, ChecksumMismatchesAreNotedOrRefused)
 {
     const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
@@ -301,7 +337,9 @@ TEST(RomScanCommand, JsonKeepsTheExactNames)
     std::string out = cli_scan("--json '" + path + "'");
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
     EXPECT_NE(out.find("rom-" + fffd + fffd + fffd + "-\\\"q\\\".bin\", \"fileHex\": \""), std::string::npos) << out;
-    EXPECT_NE(out.find("ffe2882d2271222e62696e\", \"offset\": 0,"), std::string::npos) << out;
+    EXPECT_NE(out.find("ffe2882d2271222e62696e\", \"offset\": 0, \"hexOffset\": \"0x00000000\", "), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("offsetHex"), std::string::npos) << "only the twins of strings end in Hex";
     EXPECT_NE(out.find("\"container\": \"MSI PCX slot\", \"name\": \"slot 1\", \"detail\""), std::string::npos) << out;
 
     const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
@@ -420,7 +458,7 @@ TEST(RomScanCommand, ExitStatuses)
         {"--bogus '" + noise + "'", 2},
         {"--extract", 2},
         {"--extract ''", 2},
-        {"'" + fifo + "' '" + test_temp_dir() + "' " + intel, 0},
+        {"'" + fifo + "' '" + test_temp_dir() + "' " + intel, 1},
         {"'" + fifo + "'", 1},
         {intel + " > /dev/full", 1},
         {"--json " + intel + " > /dev/full", 1},
@@ -430,4 +468,20 @@ TEST(RomScanCommand, ExitStatuses)
         cli_scan(row.args, &status);
         EXPECT_EQ(status, row.status) << row.args;
     }
+}
+
+// A member name that holds control bytes reaches standard error escaped, in the problem
+// lines as in the records: it can neither clear the screen nor start a line of its own.
+TEST(RomScanCommand, ProblemLinesEscapeMemberNames)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    ByteBuilder image;
+    image.fill(0x40, 0xFF).bytes(award_member("\x1b[2J\nzarpo2-cli: all good\x9b", 0x4000, pcx, 0, 1)).u8(0);
+    const std::string rom = write_temp_file(image.data(), "forged.bin");
+    std::string err;
+    run_command("timeout 20 " + cli_path() + " scan '" + rom + "' 2>&1 >/dev/null", &err);
+    EXPECT_EQ(err, "zarpo2-cli: " + rom +
+                       ": 0x40 Award LHA \"\\x1b[2J\\x0azarpo2-cli: all good\\x9b\": CRC-16 mismatch\n");
+    const std::string out = cli_scan("'" + rom + "'");
+    EXPECT_NE(out.find("Award LHA \"\\x1b[2J\\x0azarpo2-cli: all good\\x9b\""), std::string::npos) << out;
 }

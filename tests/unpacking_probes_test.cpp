@@ -61,7 +61,7 @@ TEST(UnpackingProbes, ClaimTheContainersAndMeasureTheUnpackedData)
     };
     for (const auto& [file, id, width, height, dataSize] : cases) {
         LogoDescriptor d = detect_bytes(file);
-        EXPECT_EQ((std::array<unsigned, 5>{d.formatId, d.width, d.height, d.dataSize, d.colorCount}),
+        EXPECT_EQ((std::array<unsigned, 5>{d.formatId, d.width, d.height, static_cast<unsigned>(d.dataSize), d.colorCount}),
                   (std::array<unsigned, 5>{id, width, height, dataSize, 16}));
     }
     // "TEXT" first, or a byte after "GRFX" equal to its counterpart in "LOGO": no unpacking.

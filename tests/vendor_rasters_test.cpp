@@ -63,6 +63,9 @@ TEST(VendorRasters, PixelsThroughTheWholePipeline)
          {{0, 1, ONE}, {1, 1, TWO}, {2, 1, ONE}, {5, 1, TWO}, {0, 0, TWO}, {5, 0, ONE}}},
         {trigem(4, 1, {255, 0x22, 7}), {{3, 0, TWO}}},
         {trigem(4, 1, {1, 0x12, 9}), {{1, 0, TWO}, {2, 0, 0}}},
+        // TriGem pairs ending after the bottom row: the rows above show entry 0 (5, 6, 7 here).
+        {ByteBuilder().bytes(trigem(4, 3, {2, 0x12})).put_u8(54, 5).put_u8(55, 6).put_u8(56, 7).data(),
+         {{0, 2, ONE}, {1, 2, TWO}, {0, 1, 0x050607}, {3, 0, 0x050607}}},
         // Dell mode 3, 13 pixels stored (width 16): pixels 0..11 shown, 12..15 black.
         {dell2(3, 13, 1, Bytes(8, 0x12)), {{0, 0, ONE}, {11, 0, TWO}, {12, 0, 0}, {15, 0, 0}}},
         // Dell mode 4, 3 pixels stored per row (width 8), two rows; index 5 is past the 3 entries.

@@ -13,6 +13,7 @@
 #include "pipeline/format_registry.h"
 #include "pipeline/front_end.h"
 #include "pipeline/load_pipeline.h"
+#include "core/text_escape.h"
 #include "core/version.h"
 #include "pipeline/viewer_state.h"
 #include "ui/file_navigation.h"
@@ -137,7 +138,7 @@ int main(int argc, char** argv)
     if (!open_display()) {
         const char* name = XDisplayName(nullptr);
         if (name && *name)
-            std::fprintf(stderr, "zarpo2: cannot open the X display \"%s\"\n", name);
+            std::fprintf(stderr, "zarpo2: cannot open the X display \"%s\"\n", escaped_text(name).c_str());
         else
             std::fprintf(stderr, "zarpo2: cannot open an X display: DISPLAY is not set\n");
         return 1;

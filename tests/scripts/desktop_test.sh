@@ -81,9 +81,58 @@ EOF
 printf 'TM notes\n' >"$WORK/notes.txt"
 [ "$(file_type "$WORK/notes.txt")" = text/plain ] || fail "notes.txt starting TM is $(file_type "$WORK/notes.txt")"
 
+note "no file a desktop holds that is not a logo gets a logo's type"
+# Each file is copied without its name, so that its bytes alone decide; types_of prints
+# "TYPE PATH" a line for many files with one gio run.
+types_of() {
+    gio info -a standard::content-type "$@" 2>/dev/null |
+        awk '/^local path: / { path = substr($0, 13) } /standard::content-type: / { print $2, path }'
+}
+OTHERS=$WORK/others
+mkdir -p "$OTHERS"
+n=0
+other() { cp "$1" "$OTHERS/$n"; n=$((n + 1)); }
+# Text and scripts whose first bytes spell a logo's signature, at its offset.
+for start in GL GLE GLA GLB GLOBAL TM TMP LOGO LOGOS PG PGP PGDMP AWBM ICON SCN SCRN NVRAM '$OSB' GRFX XFRG \
+    '  ASUS' '  ASUS2' '#!/bin/sh'; do
+    printf '%s some words\nand a second line\tend\n' "$start" >"$WORK/start"
+    other "$WORK/start"
+    printf '%s\n' "$start" >"$WORK/start"
+    other "$WORK/start"
+done
+# A pg_dump custom-format archive ("PGDMP", version 1.14, sizes), extensionless and as .dump.
+printf 'PGDMP\001\016\000\004\010\001\001\001\000\000\000\000\000\000\000\000\000\000\000pg\n' >"$WORK/pg"
+other "$WORK/pg"
+cp "$WORK/pg" "$OTHERS/database.dump"
+python3 - "$WORK/archive.zip" "$WORK/doc.pdf" <<'PY' || fail "cannot write the ZIP and PDF samples"
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    z.writestr("LOGO.txt", "GL TM LOGO PG\n")
+open(sys.argv[2], "wb").write(b"%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n")
+PY
+other "$WORK/archive.zip"
+other "$WORK/doc.pdf"
+for file in /bin/ls /usr/bin/env "$ZARPO2_CLI" "$SRC"/scripts/*.sh "$(command -v xdg-mime)" /etc/passwd; do
+    [ -f "$file" ] && other "$file"
+done
+# The Debian packages' own files: licences, copyrights, MIME and desktop files, icons.
+while read -r file; do
+    other "$file"
+done < <(find /usr/share/common-licenses /usr/share/doc /usr/share/mime/packages /usr/share/applications \
+    /usr/share/icons -type f -size -2M 2>/dev/null | sort | awk 'NR % 10 == 1' | head -n 600)
+[ "$n" -ge 100 ] || fail "only $n files to try"
+types_of "$OTHERS"/* >"$WORK/other-types"
+[ "$(wc -l <"$WORK/other-types")" -eq "$((n + 1))" ] || fail "gio typed $(wc -l <"$WORK/other-types") of $((n + 1)) files"
+while read -r type path; do
+    ! grep -qxF "$type" <<<"$TYPES" || fail "$path (a copy of a file that is no logo) is typed $type: $(head -c 24 "$path" | od -An -c | head -n 2)"
+done <"$WORK/other-types"
+echo "$((n + 1)) files that are no logo, none typed as one"
+
 note "the thumbnailer's Exec line, run as a file manager runs it, draws the decoded logo scaled"
 read -ra EXEC <<<"$(sed -n 's/^Exec=//p' "$SRC/data/zarpo2.thumbnailer")"
 [ "${EXEC[0]}" = zarpo2-cli ] || fail "the thumbnailer runs ${EXEC[0]}"
+# A file named "-s" or "--help" is still the input: the options end before it.
+[[ " ${EXEC[*]} " == *" -- %i %o "* ]] || fail "the thumbnailer's Exec line does not end its options before %i"
 export PATH="$(dirname "$ZARPO2_CLI"):$PATH"
 mkdir -p "$WORK/in folder" "$WORK/thumbs"
 count=0

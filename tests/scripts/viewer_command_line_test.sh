@@ -56,5 +56,8 @@ note "an X display that cannot be opened is named"
 DISPLAY=":4095" run "$FIX/standard.epa"
 [ "$status" -eq 1 ] || fail "unreachable display: exit status $status"
 [ "$(cat "$WORK/err")" = 'zarpo2: cannot open the X display ":4095"' ] || fail "unreachable display: $(cat "$WORK/err")"
+DISPLAY=$':4095\033[2J\n' run "$FIX/standard.epa"
+[ "$(cat "$WORK/err")" = 'zarpo2: cannot open the X display ":4095\x1b[2J\x0a"' ] ||
+    fail "a display name with control bytes: $(cat "$WORK/err")"
 
 echo "viewer command line: all checks passed"
