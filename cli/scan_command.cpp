@@ -2,7 +2,10 @@
 // --extract writes each logo's unpacked bytes as a file that zarpo2 and png open as they
 // are, --png its PNG files. A logo's files are named after found_logo_name
 // (pipeline/rom_scan.h), with -2, -3, ... added where the run's inputs or the files it
-// wrote for other logos hold that name (output/run_outputs.h).
+// wrote for other logos hold that name (output/run_outputs.h). What the scan dropped or
+// did not look at is a line on standard error each, and with --json a "skipped" record
+// too; a scan that could not look at the whole image (work budget, caps, a file too
+// large) makes the run fail.
 #include "cli/cli_run.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
@@ -136,7 +139,18 @@ std::string json_record(const std::string& rom, const FoundLogo& logo, const Log
         record += ", " + json_member("extracted", files.extracted);
     if (!files.pngs.empty())
         record += ", " + json_member("png", files.pngs);
+    if (logo.path.size() > 1)
+        record += ", " + json_member("path", found_logo_place(logo));
     return record + "}";
+}
+
+// {"file": ..., "skipped": reason, "offset": ..., "hexOffset": ..., "path": ...}
+std::string json_skipped(const std::string& rom, const RomSkipped& skipped)
+{
+    return "{" + json_member("file", rom) + ", " + json_member("skipped", skipped.reason) +
+           format_string(", \"offset\": %llu, \"hexOffset\": \"0x%08llx\", ",
+                         static_cast<unsigned long long>(skipped.offset), static_cast<unsigned long long>(skipped.offset)) +
+           json_member("path", rom_path_text(skipped.path)) + "}";
 }
 
 }  // namespace
@@ -162,7 +176,7 @@ int run_scan(const std::vector<std::string>& args)
     RunOutputs run;
     for (const std::string& file : parsed.files)
         run.add_input(file);
-    bool found = false, writesOk = true, inputsOk = true;
+    bool found = false, writesOk = true, inputsOk = true, complete = true;
     unsigned logoNumber = 0;  // across the run: no two logos share a name, even of one ROM given twice
     for (const std::string& rom : parsed.files) {
         frontEnd.begin_input(rom);
@@ -174,7 +188,16 @@ int run_scan(const std::vector<std::string>& args)
         }
         for (const std::string& problem : scanned.problems)
             report(rom, problem);
-        if (scanned.logos.empty())
+        if (options.json) {
+            for (const RomSkipped& skipped : scanned.skipped) {
+                if (!put_record(json_skipped(rom, skipped))) {
+                    set_front_end(nullptr);
+                    return EXIT_FILE_FAILED;
+                }
+            }
+        }
+        complete = complete && !scanned.incomplete;
+        if (scanned.logos.empty() && !scanned.notScanned)
             report(rom, "no logo found");
         for (const FoundLogo& logo : scanned.logos) {
             found = true;
@@ -195,5 +218,5 @@ int run_scan(const std::vector<std::string>& args)
         }
     }
     set_front_end(nullptr);
-    return found && writesOk && inputsOk ? EXIT_OK : EXIT_FILE_FAILED;
+    return found && writesOk && inputsOk && complete ? EXIT_OK : EXIT_FILE_FAILED;
 }

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -36,10 +38,25 @@ std::size_t grow(std::vector<std::uint8_t>& bytes, std::uint64_t cap)
 // Sets up the raw LZMA1 decoder (with the x86 converter in front when asked) for a stream
 // of known size, its dictionary held to that size: no window larger than the output is
 // allocated whatever the properties claim.
+// liblzma's allocation of the decoded properties, through new and delete so that it is
+// released by name here rather than by a bare free.
+void* lzma_new(void*, std::size_t count, std::size_t size)
+{
+    if (size != 0 && count > SIZE_MAX / size)
+        return nullptr;
+    return ::operator new(count * size, std::nothrow);
+}
+
+void lzma_delete(void*, void* p)
+{
+    ::operator delete(p);
+}
+
 lzma_ret raw_decoder(lzma_stream& stream, std::span<const std::uint8_t> input, std::uint64_t size, bool x86Filter)
 {
+    const lzma_allocator allocator{lzma_new, lzma_delete, nullptr};
     lzma_filter lzma1{LZMA_FILTER_LZMA1, nullptr};
-    lzma_ret ret = lzma_properties_decode(&lzma1, nullptr, input.data(), LZMA_PROPERTIES);
+    lzma_ret ret = lzma_properties_decode(&lzma1, &allocator, input.data(), LZMA_PROPERTIES);
     if (ret != LZMA_OK)
         return ret;
     auto* options = static_cast<lzma_options_lzma*>(lzma1.options);
@@ -47,7 +64,7 @@ lzma_ret raw_decoder(lzma_stream& stream, std::span<const std::uint8_t> input, s
         std::clamp<std::uint64_t>(size, MIN_DICTIONARY, std::max(options->dict_size, MIN_DICTIONARY)));
     lzma_filter chain[3] = {{LZMA_FILTER_X86, nullptr}, lzma1, {LZMA_VLI_UNKNOWN, nullptr}};
     ret = lzma_raw_decoder(&stream, x86Filter ? chain : chain + 1);
-    std::free(lzma1.options);
+    lzma_delete(nullptr, lzma1.options);
     return ret;
 }
 

@@ -26,28 +26,12 @@ constexpr unsigned PLANES = 4;
 constexpr std::size_t MAX_ROW16_BYTES = 0x10000 / 2;
 constexpr std::size_t MAX_ROW256_BYTES = 0x10000;
 
-// The pseudo-random stream that scrambles bit 7 of each run count: the well-known
-// linear congruential generator (multiplier 1103515245, increment 12345) yielding bits
-// 16 to 30 of its state, started from state 1 for every picture.
-class RunScrambler {
-public:
-    std::uint8_t next_mask()
-    {
-        state_ = state_ * 1103515245u + 12345u;
-        std::uint32_t r = (state_ >> 16) & 0x7FFF;
-        return static_cast<std::uint8_t>((r ^ (r << 1)) & 0x80);  // bit 7 of r XOR bit 6 of r
-    }
-
-private:
-    std::uint32_t state_ = 1;
-};
-
 // Unpacks value/count pairs from the reader into out (size bytes, zero-filled); runs are
 // cut at the end of out. Stops at the end of the stream or when out is full; returns the
 // bytes written.
 std::uint64_t unpack_runs(ByteReader& in, std::uint8_t* out, std::uint64_t size)
 {
-    RunScrambler scrambler;
+    AwbmRunScrambler scrambler;
     std::uint64_t filled = 0;
     while (filled < size) {
         int value = in.get();

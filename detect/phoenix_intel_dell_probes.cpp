@@ -8,18 +8,13 @@
 
 #include "core/stream_io.h"
 #include "detect/probe_context.h"
-#include "formats/pg_layout.h"
+#include "formats/picture_extent.h"
 #include "formats/textlogo_layout.h"
 
 namespace {
 
 constexpr std::uint16_t SIXTEEN_COLORS = 16;
 constexpr std::uint16_t ICON_8BIT_COLORS = 256;  // what an icon of any depth but 4 bits declares
-
-// A PG picture with its own palette (byte 3 is PG_OWN_PALETTE) has a table of 4-byte
-// entries from offset 12; its width and height follow the table.
-constexpr std::uint64_t PG_TABLE_OFFSET = 12;
-constexpr std::uint64_t PG_TABLE_ENTRY_SIZE = 4;
 
 // The Intel containers keep their tag and fields from 0x80 on; a file starting "TEXT"
 // is never one of them.
@@ -45,24 +40,13 @@ void claim_single(LogoDescriptor& d, LogoFormatId id, std::uint64_t dataSize, st
 
 bool probe_phoenix_pg(DetectContext& ctx, LogoDescriptor& d)
 {
-    const std::uint8_t* h = ctx.header;
-    if (!bytes_have(h, "PG"))
+    if (!bytes_have(ctx.header, "PG"))
         return false;
-    d.width = rd_u16(h, PG_SIZE_AT);
-    d.height = rd_u16(h, PG_SIZE_AT + 2);
-    PgSubHeader sub;
-    if (h[3] == PG_OWN_PALETTE) {
-        // The value at 10 then counts the palette entries, and the size follows them.
-        std::uint64_t sizeOffset = rd_u16(h, 10) * PG_TABLE_ENTRY_SIZE + PG_TABLE_OFFSET;
-        std::uint8_t size[4];
-        read_at(d.stream, sizeOffset, size, sizeof size);
-        d.width = rd_u16(size, 0);
-        d.height = rd_u16(size, 2);
-        std::rewind(d.stream);
-    } else if (pg_sub_header(h, sub)) {
-        d.width = static_cast<std::uint16_t>(sub.width);  // fits: pg_sub_header checks it
-        d.height = static_cast<std::uint16_t>(sub.rows);
-    }
+    // Standard size at 10 and 12, after its own palette table, or in the sub-header.
+    PgLayout layout = read_pg_layout(LayoutBytes(d.stream, ctx.fileSize));
+    std::rewind(d.stream);
+    d.width = static_cast<std::uint16_t>(layout.width);  // 16-bit fields, or a checked sub-header width
+    d.height = static_cast<std::uint16_t>(layout.height);
     claim_single(d, FORMAT_PHOENIX_PG, ctx.fileSize, SIXTEEN_COLORS);
     return true;
 }

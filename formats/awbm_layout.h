@@ -29,3 +29,19 @@ inline std::uint64_t awbm16_picture_bytes(std::uint16_t width, std::uint16_t hei
 {
     return static_cast<std::uint64_t>(width) * height / 2;
 }
+
+// The pseudo-random stream that scrambles bit 7 of each run count of a compressed AWBM:
+// the well-known linear congruential generator (multiplier 1103515245, increment 12345)
+// yielding bits 16 to 30 of its state, started from state 1 for every picture.
+class AwbmRunScrambler {
+public:
+    std::uint8_t next_mask()
+    {
+        state_ = state_ * 1103515245u + 12345u;
+        std::uint32_t r = (state_ >> 16) & 0x7FFF;
+        return static_cast<std::uint8_t>((r ^ (r << 1)) & 0x80);  // bit 7 of r XOR bit 6 of r
+    }
+
+private:
+    std::uint32_t state_ = 1;
+};

@@ -11,10 +11,10 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
     const RomScanLimits limits;
     std::span<const std::uint8_t> image(data, size);
     std::vector<RomCandidate> candidates = scan_rom_image(image);
-    FUZZ_CHECK(candidates.size() <= limits.maxCandidates);
+    FUZZ_CHECK(candidates.size() <= limits.maxCandidates);  // each one offered counts
     for (const RomCandidate& c : candidates) {
-        FUZZ_CHECK(c.bytes.size() <= std::max<std::uint64_t>(limits.maxModuleSize, limits.maxRawCarve + 0x80));
-        FUZZ_CHECK(c.parent < static_cast<int>(candidates.size()));
+        FUZZ_CHECK(c.bytes.size() <= std::max<std::uint64_t>(limits.maxModuleSize, size + 0x80));
+        FUZZ_CHECK(!c.path.empty() && c.path.size() <= MAX_ROM_NESTING);
     }
     RomScanReport report = scan_rom_bytes(image);
     for (const FoundLogo& logo : report.logos) {

@@ -20,21 +20,19 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
 {
     RomScanLimits limits;
     limits.maxModuleSize = MAX_MODULE;
-    limits.minUnpackBudget = BUDGET;
-    limits.unpackBudgetPerFileByte = 1;
+    limits.minWorkBudget = BUDGET;
+    limits.workBudgetPerFileByte = 1;
     std::span<const std::uint8_t> image(data, size);
     UefiWalkReport walk = walk_uefi_image(image, limits);
     for (const RomCandidate& c : walk.candidates) {
         FUZZ_CHECK(c.container == UEFI_CONTAINER);
-        // A picture has bytes and a kind; a record of notes has neither.
-        FUZZ_CHECK(c.bytes.empty() == c.picture.empty());
-        FUZZ_CHECK(c.bytes.empty() != c.notes.empty());
+        // A picture has bytes and a kind; the notes are skipped records.
+        FUZZ_CHECK(!c.bytes.empty() && !c.picture.empty());
+        FUZZ_CHECK(c.path.size() == 1);
         FUZZ_CHECK(c.bytes.size() <= std::max<std::uint64_t>(size, MAX_MODULE));
     }
     unsigned decoded = 0;
     for (const RomCandidate& c : walk.candidates) {
-        if (c.bytes.empty())
-            continue;
         SilentSink silent;
         HeadlessFrontEnd quiet;
         quiet.quiet = true;
@@ -43,6 +41,7 @@ std::string fuzz_summary(const std::uint8_t* data, std::size_t size)
         decoded += decode_found_logo(load, c.bytes, c.name, quiet, ENGLISH_STRINGS).decoded ? 1 : 0;
     }
     return "volumes=" + std::to_string(walk.volumes) + " files=" + std::to_string(walk.files) +
-           " sections=" + std::to_string(walk.sections) + " records=" + std::to_string(walk.candidates.size()) +
+           " sections=" + std::to_string(walk.sections) + " pictures=" + std::to_string(walk.candidates.size()) +
+           " skipped=" + std::to_string(walk.skipped.size()) +
            " decoded=" + std::to_string(decoded);
 }

@@ -1,20 +1,22 @@
 // Logos inside whole ROM images: the rom/ scanner's candidates, each confirmed by the
-// normal detection and a bounded decode of its unpacked bytes.
+// normal detection and a bounded decode of its unpacked bytes as the scan finds it.
 //
-// A candidate is listed as a logo only when all of these hold:
+// A candidate is listed as a logo when all of these hold:
 //   - detection claims its bytes and the format's decoder runs;
-//   - the picture (or every frame) is not empty, and the declared pixels are within
-//     reach of the bytes (at most 256 pixels a byte, as run-length data can give);
-//   - the pixels are not all one colour (a header over zero fill or erased flash);
-//   - where the format is one the raw sweep measures (PCX rows, BMP, AWBM, PG, GRFX,
-//     ICON, TEXTLOGO, JPEG) and its signature starts the bytes, the picture's data is
-//     all there and takes at least a quarter of the bytes: a header alone, or a small
-//     header at the start of a large code module, is not a logo;
-//   - a logo found inside a module that is itself a listed logo is not listed again.
+//   - the picture (or every frame) is not empty, at most MAX_ROM_CONFIRM_PIXELS pixels,
+//     and the declared pixels are within reach of the bytes (at most 256 pixels a byte,
+//     as run-length data can give);
+//   - where the format has a measuring rule (formats/picture_extent.h), its data is all
+//     in the bytes; padding after it does not matter, as the container or the raw sweep
+//     says where the bytes end;
+//   - the pixels are not all one colour (a header over zero fill or erased flash), except
+//     in a slot its container names a logo slot, which is listed with the note "blank
+//     picture" so that a logo can be put there;
+//   - a raw hit of a two-byte signature (PG) has rows that are not noise.
+// A listed logo claims its byte range: nothing inside it is listed again. Every decode
+// runs with a silent front end, and is charged to the scan's one work budget.
 // A UEFI image's PNG and GIF pictures are confirmed the same way, through
 // detect_found_logo and decode_found_logo (pipeline/decode_logo.h).
-// Every decode runs with a silent front end and the normal load budget; the scan as a
-// whole decodes at most MAX_ROM_CONFIRM_PIXELS pixels and MAX_ROM_CONFIRMATIONS candidates.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +27,8 @@
 #include "core/catalogue.h"
 #include "rom/rom_scan.h"
 
-constexpr std::uint64_t MAX_ROM_CONFIRM_PIXELS = 64ull << 20;
-constexpr std::size_t MAX_ROM_CONFIRMATIONS = 1024;
+constexpr std::uint64_t MAX_ROM_CONFIRM_PIXELS = 16ull << 20;  // per picture, all frames
+constexpr std::uint64_t MAX_ROM_KEPT_BYTES = 64ull << 20;      // bytes of the listed logos, all told
 
 // A confirmed logo: where it was found (the candidate's fields; bytes hold the logo file
 // as zarpo2 opens it) and what detection made of it.
@@ -40,9 +42,13 @@ struct FoundLogo : RomCandidate {
 
 struct RomScanReport {
     std::vector<FoundLogo> logos;        // by file offset
-    std::vector<std::string> problems;   // one line each: records that could not be unpacked, budgets spent
+    std::vector<RomSkipped> skipped;     // what was dropped or not looked at, and why
+    std::size_t skippedNotKept = 0;      // more of them, not kept
+    std::vector<std::string> problems;   // the skipped records as lines of text
     bool opened = true;                  // false when the file could not be read
     std::string openProblem;             // then why: NOT_A_REGULAR_FILE or the system's reason
+    bool incomplete = false;             // part of the image was not looked at (budget, caps, size)
+    bool notScanned = false;             // the file is too large to scan
 };
 
 // Scans an image in memory.
@@ -63,8 +69,14 @@ std::string found_logo_name(const std::string& romPath, const FoundLogo& logo);
 // PNG files are written beside the ROM.
 std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo);
 
-// Where the logo was found, for a line of text: Award LHA "LOGO.BMP" (4000:0000). Names
-// end at a NUL; control bytes, bytes that are not valid UTF-8 (escaped_text), quotes and
-// backslashes in them are \xNN.
+// Where the logo was found, for a line of text: Award LHA "LOGO.BMP" (4000:0000), and for
+// a logo inside unpacked bytes the containers from the file down joined by " > ":
+// LHA archive "BIOS.BIN" > Award LHA "AwardBmp.bmp" (4002:0000). Names end at a NUL;
+// control bytes, bytes that are not valid UTF-8 (escaped_text), quotes
+// and backslashes in them are \xNN.
 // A UEFI picture's place is its section path: UEFI FV 0x80000 > file 7BB28B99-... "Logo" > LZMA > raw.
 std::string found_logo_place(const FoundLogo& logo);
+// The same for a path of containers (a skipped record's).
+std::string rom_path_text(const std::vector<RomContainer>& path);
+// A skipped record as a line of text: "0x00001234 Award LHA "x.bmp" (4000:0000): reason".
+std::string skipped_text(const RomSkipped& skipped);

@@ -3,8 +3,11 @@
 // each module stored or a bare lh5 stream; and the MSI boards' raw PCX slots, a length
 // word and a PCX picture at each 32 KiB boundary, outside the chain.
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
+#include "formats/pcx_layout.h"
+#include "formats/picture_extent.h"
 #include "rom/rom_parts.h"
 
 namespace {
@@ -34,6 +37,18 @@ constexpr unsigned MAX_MODULES = 128;
 constexpr std::uint64_t MSI_SLOT = 0x8000;
 constexpr std::uint64_t MSI_SLOTS_BELOW = 0x40000;  // the slots seen lie in the lower 256 KiB
 constexpr std::uint64_t PCX_SLACK = 64;             // bytes a packer may leave after the rows
+// Module IDs whose names say logo: OEM Logo (0E, 25), Small Logo, Dual Logo, OEM Logo Data,
+// Graphic Logo Data, Action Logo Data, and ASRock's GIF, JPEG and PCX logos (FA .. FD).
+constexpr std::uint8_t LOGO_MODULE_IDS[] = {0x0E, 0x1A, 0x1D, 0x25, 0x31, 0x33, 0x35, 0xFA, 0xFB, 0xFC, 0xFD};
+
+// True when [start, start + length) overlaps a range the buffer's structures claimed.
+bool overlaps(const RomBuffer& buffer, std::uint64_t start, std::uint64_t length)
+{
+    for (const auto& [s, e] : buffer.claims)
+        if (start < e && s < start + length)
+            return true;
+    return false;
+}
 
 bool is_digit(std::uint8_t c)
 {
@@ -79,24 +94,30 @@ std::optional<std::uint64_t> map_pointer(RomBytes image, std::uint16_t segment, 
     return size - ONE_MIB + linear;
 }
 
-void add_module(RomScanState& state, std::uint64_t at, std::uint64_t end)
+void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::uint64_t end)
 {
-    RomBytes image = state.image();
+    RomBytes image = buffer.bytes;
     std::uint8_t id = rom_u8(image, at + ID_AT);
     std::uint8_t flags = rom_u8(image, at + FLAGS_AT);
+    RomContainer module;
+    module.kind = "AMI module";
+    module.name = hex_text(id, 2);
+    module.detail = "flags " + hex_text(flags, 2);
+    module.offset = at;
     RomCandidate c;
-    c.container = "AMI module";
-    c.name = hex_text(id, 2);
-    c.detail = "flags " + hex_text(flags, 2);
-    c.offset = at;
+    c.namedSlot = std::find(std::begin(LOGO_MODULE_IDS), std::end(LOGO_MODULE_IDS), id) != std::end(LOGO_MODULE_IDS);
+    c.endKnown = true;
     if (flags & FLAG_STORED) {
         std::uint64_t size = rom_u16(image, at + CSIZE_AT);
         if ((size == 0 || size == END_OF_CHAIN) && at >= LONG_SIZE_BEFORE)
             size = rom_u32(image, at - LONG_SIZE_BEFORE);
         size = std::min<std::uint64_t>(size, end - at - std::min(end - at, STORED_DATA_AT));
-        c.compression = "none";
-        c.length = STORED_DATA_AT + size;
-        if (size <= state.limits().maxModuleSize && state.charge(size)) {
+        module.compression = "none";
+        module.length = STORED_DATA_AT + size;
+        module.fields = {{"id", id}, {"flags", flags}, {"dataAt", STORED_DATA_AT}, {"size", size}};
+        if (size > state.limits().maxModuleSize)
+            c.notes.push_back("size " + std::to_string(size) + " is over the cap");
+        else if (state.charge(size, buffer, at)) {
             RomBytes data = rom_range(image, at + STORED_DATA_AT, size);
             c.bytes.assign(data.begin(), data.end());
         }
@@ -106,26 +127,30 @@ void add_module(RomScanState& state, std::uint64_t at, std::uint64_t end)
         // The stream is clamped to the end of the image: some cores count the 8 size bytes.
         std::uint64_t start = std::min<std::uint64_t>(at + PACKED_DATA_AT, end);
         packed = std::min(packed, end - start);
-        c.compression = "lh5";
-        c.length = PACKED_DATA_AT + packed;
-        RomUnpacked unpacked = state.unpack_lh(rom_range(image, start, packed), expanded, 5);
+        module.compression = "lh5";
+        module.length = PACKED_DATA_AT + packed;  // the 0x14-byte header and the stream
+        module.fields = {{"id", id}, {"flags", flags}, {"dataAt", PACKED_DATA_AT}, {"packedSize", packed},
+                         {"expandedSize", expanded}};
+        RomUnpacked unpacked = state.unpack_lh(buffer, at, rom_range(image, start, packed), expanded, 5);
         if (unpacked.complete)
             c.bytes = std::move(unpacked.bytes);
-        else
+        else if (expanded > state.limits().maxModuleSize)
+            c.notes.push_back("unpacked size " + std::to_string(expanded) + " is over the cap");
+        else if (!state.stopped())
             c.notes.push_back("could not decompress");
     }
     // Only a module that unpacked claims its bytes: a false chain must not hide the raw
     // pictures behind the range its garbage sizes give.
     if (!c.bytes.empty())
-        state.claim(c.offset, std::min(c.length, end - at));
-    state.add(std::move(c));
+        RomScanState::claim(buffer, module.offset, std::min(module.length, end - at));
+    state.offer(buffer, std::move(module), std::move(c));
 }
 
 }  // namespace
 
-void find_ami_modules(RomScanState& state)
+void find_ami_modules(RomScanState& state, RomBuffer& buffer)
 {
-    RomBytes image = state.image();
+    RomBytes image = buffer.bytes;
     std::optional<std::uint64_t> header = find_ami_header(image);
     if (!header || rom_range(image, *header, AMI_HEADER_SIZE).empty())
         return;
@@ -133,10 +158,10 @@ void find_ami_modules(RomScanState& state)
         map_pointer(image, rom_u16(image, *header + BEGIN_SEGMENT_AT), rom_u16(image, *header + BEGIN_OFFSET_AT));
     // Every step goes to a lower address, so the walk ends; the count caps it too.
     std::uint64_t ceiling = image.size();
-    for (unsigned n = 0; at && n < MAX_MODULES && *at < ceiling && !state.full(); ++n) {
+    for (unsigned n = 0; at && n < MAX_MODULES && *at < ceiling && !state.stopped(); ++n) {
         if (rom_range(image, *at, PACKED_DATA_AT).empty())
             return;
-        add_module(state, *at, image.size());
+        add_module(state, buffer, *at, image.size());
         ceiling = *at;
         std::uint16_t prevOffset = rom_u16(image, *at + PREV_OFFSET_AT);
         std::uint16_t prevSegment = rom_u16(image, *at + PREV_SEGMENT_AT);
@@ -146,28 +171,28 @@ void find_ami_modules(RomScanState& state)
     }
 }
 
-void find_msi_pcx_slots(RomScanState& state)
+void find_msi_pcx_slots(RomScanState& state, RomBuffer& buffer)
 {
-    RomBytes image = state.image();
-    for (std::uint64_t slot = 0; slot < MSI_SLOTS_BELOW && slot < image.size() && !state.full(); slot += MSI_SLOT) {
+    RomBytes image = buffer.bytes;
+    for (std::uint64_t slot = 0; slot < MSI_SLOTS_BELOW && slot < image.size() && !state.stopped(); slot += MSI_SLOT) {
         std::uint64_t length = rom_u16(image, slot);
-        if (length + 2 > MSI_SLOT || rom_u8(image, slot + 2) != 0x0A)
+        if (length + 2 > MSI_SLOT || rom_u8(image, slot + 2) != PCX_MAKER)
             continue;
         // The picture must fill its length word: a header whose rows were overwritten by
         // later data ends somewhere else. It must not reach into a module either.
-        std::uint64_t extent = pcx_extent(rom_range(image, slot + 2, length), 0);
-        bool fills = extent != 0 && extent <= length && length - extent <= PCX_SLACK;
-        if (!fills || state.overlaps_claim(slot, length + 2))
-            continue;
-        RomCandidate c;
-        c.container = "MSI PCX slot";
-        c.name = "slot " + std::to_string(slot / MSI_SLOT);
-        c.compression = "none";
-        c.offset = slot;
-        c.length = length + 2;
         RomBytes data = rom_range(image, slot + 2, length);
+        PictureExtent extent = measure_pcx(LayoutBytes(data));
+        if (!state.charge(extent.walked + length, buffer, slot))
+            return;
+        bool fills = extent.complete && extent.length <= length && length - extent.length <= PCX_SLACK;
+        if (!fills || overlaps(buffer, slot, length + 2))
+            continue;
+        RomContainer container{"MSI PCX slot", "slot " + std::to_string(slot / MSI_SLOT), "", "none", slot, length + 2,
+                               {{"lengthWordAt", 0}, {"length", length}}};
+        RomCandidate c;
         c.bytes.assign(data.begin(), data.end());
-        state.claim(c.offset, c.length);
-        state.add(std::move(c));
+        c.endKnown = true;
+        RomScanState::claim(buffer, slot, length + 2);
+        state.offer(buffer, std::move(container), std::move(c));
     }
 }

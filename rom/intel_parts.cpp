@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "formats/picture_extent.h"
 #include "rom/rom_parts.h"
 
 namespace {
@@ -25,9 +26,6 @@ constexpr std::uint64_t PART_HEADER_ALIGN = 32;
 
 constexpr std::uint64_t LOGO_AT = 4;                  // "LOGO" inside "TEXTLOGO"
 constexpr std::uint64_t HEADER_LENGTH_AT = 4;         // from "LOGO"
-constexpr std::uint64_t GLYPH_BYTES_AT = 8;           // glyph count x 8
-constexpr std::uint64_t COLUMNS_AT = 0x0C;
-constexpr std::uint64_t ROWS_AT = 0x0E;
 constexpr std::uint16_t TEXTLOGO_HEADER_LENGTH = 21;
 constexpr std::uint64_t PICTURE_FILE_BLOCK_AT = 0x80;
 
@@ -60,47 +58,27 @@ std::optional<Part> read_part(RomBytes image)
 
 }  // namespace
 
-std::uint64_t textlogo_extent(RomBytes buffer, std::uint64_t at)
+void find_intel_textlogos(RomScanState& state, RomBuffer& buffer)
 {
-    std::uint64_t logo = at + LOGO_AT;
-    std::uint64_t glyphBytes = rom_u16(buffer, logo + GLYPH_BYTES_AT);
-    std::uint64_t columns = rom_u16(buffer, logo + COLUMNS_AT);
-    std::uint64_t rows = rom_u16(buffer, logo + ROWS_AT);
-    if (!rom_has(buffer, at, "TEXTLOGO", 8) || rom_u16(buffer, logo + HEADER_LENGTH_AT) != TEXTLOGO_HEADER_LENGTH ||
-        columns == 0 || rows == 0 || glyphBytes == 0 || glyphBytes % 8 != 0)
-        return 0;
-    std::uint64_t length = LOGO_AT + TEXTLOGO_HEADER_LENGTH + 2 * glyphBytes + 2 * columns * rows;
-    return rom_range(buffer, at, length).empty() ? 0 : length;
-}
-
-std::vector<std::uint8_t> textlogo_picture_file(RomBytes block)
-{
-    std::vector<std::uint8_t> file(PICTURE_FILE_BLOCK_AT + block.size(), 0);
-    std::copy(block.begin(), block.end(), file.begin() + PICTURE_FILE_BLOCK_AT);
-    return file;
-}
-
-void find_intel_textlogos(RomScanState& state)
-{
-    RomBytes image = state.image();
+    RomBytes image = buffer.bytes;
     std::optional<Part> part = read_part(image);
     if (!part)
         return;
     RomBytes data = rom_range(image, part->dataAt, part->dataLength);
     for (std::uint64_t at : rom_find_all(data, "TEXTLOGO", 8)) {
-        std::uint64_t length = textlogo_extent(data, at);
-        if (state.full())
+        if (state.stopped())
             return;
-        if (length == 0 || !state.charge(PICTURE_FILE_BLOCK_AT + length))
+        PictureExtent block = measure_logo_block(LayoutBytes(data.subspan(static_cast<std::size_t>(at + LOGO_AT))));
+        std::uint64_t length = LOGO_AT + block.length;
+        if (rom_u16(data, at + LOGO_AT + HEADER_LENGTH_AT) != TEXTLOGO_HEADER_LENGTH || !block.complete ||
+            !state.charge(PICTURE_FILE_BLOCK_AT + length, buffer, part->dataAt + at))
             continue;
+        RomContainer container{"Intel part", "TEXTLOGO", part->areaName, "none", part->dataAt + at, length,
+                               {{"partDataAt", part->dataAt}, {"partDataLength", part->dataLength}}};
         RomCandidate c;
-        c.container = "Intel part";
-        c.name = "TEXTLOGO";
-        c.detail = part->areaName;
-        c.compression = "none";
-        c.offset = part->dataAt + at;
-        c.length = length;
         c.bytes = textlogo_picture_file(rom_range(data, at, length));
-        state.add(std::move(c));
+        c.endKnown = true;
+        RomScanState::claim(buffer, container.offset, length);
+        state.offer(buffer, std::move(container), std::move(c));
     }
 }

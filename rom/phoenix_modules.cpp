@@ -1,8 +1,9 @@
 // Phoenix BIOS 4.0 images: the BCP records (BCPSYS with the address of the first module,
-// BCPCMP with the compression and its ring fill byte), the module chain that runs from
-// there to lower addresses, a brute-force search for module headers the chain does not
-// reach (part files, images smaller than the file), fragmented modules, and the BCD6F1
-// blocks of 1995-era images.
+// BCPCMP with the compression and its ring fill byte), every module header found by its
+// 00 31 31 signature (the chain from BCPSYS reaches no module the search does not find, so
+// it is not walked; its first pointer still says where the image ends in the file, as in a
+// 256 KiB file holding a 128 KiB image, and so how fragment pointers map), fragmented
+// modules, and the BCD6F1 blocks of 1995-era images.
 //
 // Module compression codes: 0 stored (an 'L' module may hold an 8-byte LH5 container:
 // packed size, expanded size, bare lh5 stream), 2 LZARI, 3 LZSS, 5 LZINT (a 4-byte size,
@@ -30,7 +31,6 @@ constexpr std::uint8_t DEFAULT_FILL = 0x20;
 
 // Module header, 27 bytes.
 constexpr std::uint64_t MODULE_HEADER_SIZE = 27;
-constexpr std::uint64_t PREVIOUS_AT = 0x00;
 constexpr std::uint64_t SIGNATURE_AT = 0x04;  // 00 31 31
 constexpr std::uint64_t INSTANCE_AT = 0x07;
 constexpr std::uint64_t TYPE_AT = 0x08;
@@ -44,7 +44,6 @@ constexpr std::uint64_t NEXT_FRAGMENT_AT = 0x17;
 constexpr std::uint32_t FRAGMENT_POINTER_MARK = 0xF0000000;  // top nibble F: a next fragment exists
 constexpr std::uint64_t FRAGMENT_HEADER_SIZE = 9;            // next (4), bank (1), length (4)
 constexpr std::uint64_t FRAGMENT_LENGTH_IN_HEADER = 5;
-constexpr unsigned MAX_MODULES = 64;
 constexpr unsigned MAX_FRAGMENTS = 64;
 constexpr std::uint64_t IMAGE_END_STEP = 0x10000;  // images end on 64 KiB boundaries
 constexpr std::uint64_t ADDRESS_SPACE = 0x100000000ull;
@@ -54,6 +53,9 @@ constexpr std::uint8_t CODE_LZARI = 2;
 constexpr std::uint8_t CODE_LZSS = 3;
 constexpr std::uint8_t CODE_LZHUF = 4;
 constexpr std::uint8_t CODE_LZINT = 5;
+constexpr std::uint64_t RING_CODER_COST = 8;   // work units per byte of LZSS and LZARI (LZARI: about 10 ns a byte)
+constexpr std::uint8_t LOGO_TYPE = 'L';
+constexpr std::uint8_t USER_TYPE = 'U';        // a user module also carried a logo
 
 constexpr char BCD6F1_TAG[] = "BC\xD6\xF1\x00\x00\x12";
 constexpr std::size_t BCD6F1_TAG_LENGTH = 7;
@@ -145,12 +147,16 @@ std::optional<std::uint64_t> find_image_end(RomBytes image, std::uint32_t first,
     return std::nullopt;
 }
 
-// The packed bytes of the module at at: its first fragment and any it points on to.
-std::vector<std::uint8_t> gather_fragments(RomBytes image, std::uint64_t at, std::uint64_t end,
-                                           std::vector<std::string>& notes)
+// The packed bytes of the module at at: its first fragment and any it points on to, each
+// charged before it is copied.
+std::vector<std::uint8_t> gather_fragments(RomScanState& state, const RomBuffer& buffer, std::uint64_t at,
+                                           std::uint64_t end, std::vector<std::string>& notes)
 {
+    RomBytes image = buffer.bytes;
     std::uint64_t expanded = rom_u32(image, at + EXPANDED_AT);
     RomBytes first = rom_range(image, at + MODULE_HEADER_SIZE, rom_u32(image, at + FRAGMENT_LENGTH_AT));
+    if (!state.charge(first.size(), buffer, at))
+        return {};
     std::vector<std::uint8_t> data(first.begin(), first.end());
     std::uint32_t next = rom_u32(image, at + NEXT_FRAGMENT_AT);
     std::set<std::uint64_t> visited;
@@ -166,6 +172,8 @@ std::vector<std::uint8_t> gather_fragments(RomBytes image, std::uint64_t at, std
             notes.push_back("fragment chain broken");
             break;
         }
+        if (!state.charge(length, buffer, *f))
+            return {};
         data.insert(data.end(), piece.begin(), piece.end());
         next = rom_u32(image, *f);
     }
@@ -174,8 +182,8 @@ std::vector<std::uint8_t> gather_fragments(RomBytes image, std::uint64_t at, std
 
 // Unpacks data by module compression code (BCD6F1 blocks pass the code their BCPCMP
 // algorithm stands for). Returns the compression's name.
-std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vector<std::uint8_t>& data,
-                          std::uint32_t expanded, std::uint8_t fill, RomCandidate& c)
+std::string unpack_module(RomScanState& state, const RomBuffer& buffer, std::uint64_t where, std::uint8_t code,
+                          std::vector<std::uint8_t>& data, std::uint32_t expanded, std::uint8_t fill, RomCandidate& c)
 {
     RomUnpacked out;
     std::string name;
@@ -183,14 +191,14 @@ std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vec
     case CODE_STORED: {
         std::uint32_t innerPacked = rom_u32(data, 0);
         if (data.size() >= LH5_CONTAINER_HEADER && innerPacked == data.size() - LH5_CONTAINER_HEADER) {
-            out = state.unpack_lh(RomBytes(data).subspan(LH5_CONTAINER_HEADER), rom_u32(data, 4), 5);
+            out = state.unpack_lh(buffer, where, RomBytes(data).subspan(LH5_CONTAINER_HEADER), rom_u32(data, 4), 5);
             if (out.complete) {
                 c.bytes = std::move(out.bytes);
                 return "LH5 container";
             }
         }
-        if (state.charge(data.size()))
-            c.bytes = data;
+        if (data.size() <= state.limits().maxModuleSize)
+            c.bytes = std::move(data);
         return "none";
     }
     case CODE_LZINT: {
@@ -198,14 +206,16 @@ std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vec
         if (size != expanded)
             c.notes.push_back("LZINT size " + std::to_string(size) + " differs from the module's " + std::to_string(expanded));
         RomBytes stream = data.size() > LZINT_SIZE_PREFIX ? RomBytes(data).subspan(LZINT_SIZE_PREFIX) : RomBytes{};
-        out = state.unpack_lh(stream, std::min(size, expanded), 5);
+        out = state.unpack_lh(buffer, where, stream, std::min(size, expanded), 5);
         name = "LZINT";
         break;
     }
     case CODE_LZARI:
     case CODE_LZSS:
         name = code == CODE_LZARI ? "LZARI" : "LZSS";
-        if (expanded <= state.limits().maxModuleSize && state.charge(expanded)) {
+        // The ring coders spend several times an lh5 stream's work per byte out.
+        if (expanded <= state.limits().maxModuleSize &&
+            state.charge(RING_CODER_COST * (std::uint64_t{expanded} + data.size()), buffer, where)) {
             PhoenixUnpacked p;
             if (code == CODE_LZARI) {
                 std::uint32_t size = phoenix_lzari_size(data);
@@ -228,92 +238,96 @@ std::string unpack_module(RomScanState& state, std::uint8_t code, const std::vec
     }
     if (out.complete)
         c.bytes = std::move(out.bytes);
-    else
+    else if (expanded > state.limits().maxModuleSize)
+        c.notes.push_back("unpacked size " + std::to_string(expanded) + " is over the cap");
+    else if (!state.stopped())
         c.notes.push_back("could not decompress");
     return name;
 }
 
-void add_module(RomScanState& state, std::uint64_t at, std::uint64_t end, std::uint8_t fill)
+void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::uint64_t end, std::uint8_t fill)
 {
-    RomBytes image = state.image();
-    RomCandidate c;
-    c.container = "Phoenix module";
-    c.name = std::string(1, static_cast<char>(rom_u8(image, at + TYPE_AT))) + std::to_string(rom_u8(image, at + INSTANCE_AT));
-    c.detail = hex_text(std::uint32_t{rom_u16(image, at + LOAD_SEGMENT_AT)} * 0x1000 & 0xFFFF, 4) + ":" +
-               hex_text(rom_u16(image, at + LOAD_OFFSET_AT), 4);
-    c.offset = at;
-    c.length = MODULE_HEADER_SIZE + rom_u32(image, at + FRAGMENT_LENGTH_AT);
-    std::vector<std::uint8_t> data = gather_fragments(image, at, end, c.notes);
+    RomBytes image = buffer.bytes;
+    std::uint8_t type = rom_u8(image, at + TYPE_AT);
+    RomContainer module;
+    module.kind = "Phoenix module";
+    module.name = std::to_string(rom_u8(image, at + INSTANCE_AT));
+    module.name.insert(module.name.begin(), static_cast<char>(type));
+    module.detail = hex_text(std::uint32_t{rom_u16(image, at + LOAD_SEGMENT_AT)} * 0x1000 & 0xFFFF, 4) + ":" +
+                    hex_text(rom_u16(image, at + LOAD_OFFSET_AT), 4);
+    module.offset = at;
+    module.length = MODULE_HEADER_SIZE + rom_u32(image, at + FRAGMENT_LENGTH_AT);
     std::uint8_t code = rom_u8(image, at + COMPRESSION_AT);
-    c.compression = unpack_module(state, code, data, rom_u32(image, at + EXPANDED_AT), fill, c);
+    module.fields = {{"headerLength", MODULE_HEADER_SIZE}, {"compressionCode", code},
+                     {"expandedSize", rom_u32(image, at + EXPANDED_AT)},
+                     {"fragmentLength", rom_u32(image, at + FRAGMENT_LENGTH_AT)},
+                     {"nextFragment", rom_u32(image, at + NEXT_FRAGMENT_AT)}, {"imageEnd", end}};
+    RomCandidate c;
+    c.namedSlot = type == LOGO_TYPE || type == USER_TYPE;
+    c.endKnown = true;
+    std::vector<std::uint8_t> data = gather_fragments(state, buffer, at, end, c.notes);
+    if (state.stopped())
+        return;
+    module.compression = unpack_module(state, buffer, at, code, data, rom_u32(image, at + EXPANDED_AT), fill, c);
     if (!c.bytes.empty())
-        state.claim(c.offset, c.length);
-    state.add(std::move(c));
+        RomScanState::claim(buffer, module.offset, module.length);
+    state.offer(buffer, std::move(module), std::move(c));
 }
 
-void find_bcd6f1_blocks(RomScanState& state, const Compression& compression)
+void find_bcd6f1_blocks(RomScanState& state, RomBuffer& buffer, const Compression& compression)
 {
-    RomBytes image = state.image();
+    RomBytes image = buffer.bytes;
     for (std::uint64_t at : rom_find_all(image, BCD6F1_TAG, BCD6F1_TAG_LENGTH)) {
-        if (state.full())
+        if (state.stopped())
             return;
         std::uint32_t expanded = rom_u32(image, at + BCD6F1_EXPANDED_AT);
         RomBytes packed = rom_range(image, at + BCD6F1_HEADER_SIZE, rom_u32(image, at + BCD6F1_PACKED_AT));
-        if (packed.empty() || expanded > state.limits().maxModuleSize)
+        if (packed.empty() || expanded > state.limits().maxModuleSize || !state.charge(packed.size(), buffer, at))
             continue;
+        RomContainer block;
+        block.kind = "Phoenix BCD6F1";
+        block.name = hex_text(rom_u16(image, at + BCD6F1_SEGMENT_AT), 4);
+        block.offset = at;
+        block.length = BCD6F1_HEADER_SIZE + packed.size();
+        block.fields = {{"headerLength", BCD6F1_HEADER_SIZE}, {"expandedSize", expanded}, {"packedSize", packed.size()}};
         RomCandidate c;
-        c.container = "Phoenix BCD6F1";
-        c.name = hex_text(rom_u16(image, at + BCD6F1_SEGMENT_AT), 4);
-        c.offset = at;
-        c.length = BCD6F1_HEADER_SIZE + packed.size();
+        c.endKnown = true;
         std::vector<std::uint8_t> data(packed.begin(), packed.end());
         // BCPCMP's algorithm 0 packs with LZSS and a space fill; any other with LZARI.
         std::uint8_t code = compression.algorithm != 0 ? CODE_LZARI : CODE_LZSS;
         std::uint8_t fill = compression.algorithm != 0 ? compression.fill : DEFAULT_FILL;
-        c.compression = unpack_module(state, code, data, expanded, fill, c);
+        block.compression = unpack_module(state, buffer, at, code, data, expanded, fill, c);
         if (!c.bytes.empty())
-            state.claim(c.offset, c.length);
-        state.add(std::move(c));
+            RomScanState::claim(buffer, block.offset, block.length);
+        state.offer(buffer, std::move(block), std::move(c));
     }
 }
 
 }  // namespace
 
-void find_phoenix_modules(RomScanState& state)
+void find_phoenix_modules(RomScanState& state, RomBuffer& buffer)
 {
-    RomBytes image = state.image();
+    RomBytes image = buffer.bytes;
     std::uint32_t maxModule = state.limits().maxModuleSize;
     Compression compression = read_compression(image);
     std::uint64_t segmentAt = 0;
     std::optional<std::uint64_t> sys = find_bcpsys(image, segmentAt);
-    std::set<std::uint64_t> walked;
+    // BCPSYS's first module pointer says where the image ends in the file, which maps the
+    // fragment pointers; the modules themselves are all found by their headers.
     std::uint64_t end = image.size();
     if (sys && rom_u16(image, *sys + BCP_LENGTH_AT) >= BCPSYS_WITH_POINTER) {
         std::uint32_t first = rom_u32(image, *sys + BCPSYS_FIRST_MODULE_AT);
-        std::optional<std::uint64_t> imageEnd = find_image_end(image, first, segmentAt, maxModule);
-        if (imageEnd)
-            end = *imageEnd;
-        std::optional<std::uint64_t> at = imageEnd ? map_at(first, end) : std::nullopt;
-        // Each step goes to a lower address; the count caps the walk too.
-        std::uint64_t ceiling = image.size();
-        for (unsigned n = 0; at && *at < ceiling && n < MAX_MODULES && valid_module(image, *at, maxModule); ++n) {
-            walked.insert(*at);
-            add_module(state, *at, end, compression.fill);
-            ceiling = *at;
-            at = map_at(rom_u32(image, *at + PREVIOUS_AT), end);
-        }
+        end = find_image_end(image, first, segmentAt, maxModule).value_or(end);
     }
-    // Modules no chain reaches: part files, the other half of a larger file.
     // "11" is searched, not the leading 00: images hold long runs of zeros.
     for (std::uint64_t hit : rom_find_all(image, "\x31\x31", 2)) {
-        if (state.full())
+        if (state.stopped())
             return;
         if (hit < SIGNATURE_AT + 1 || image[hit - 1] != 0)
             continue;
         std::uint64_t at = hit - 1 - SIGNATURE_AT;
-        if (walked.count(at) || !valid_module(image, at, maxModule))
-            continue;
-        add_module(state, at, end, compression.fill);
+        if (valid_module(image, at, maxModule))
+            add_module(state, buffer, at, end, compression.fill);
     }
-    find_bcd6f1_blocks(state, compression);
+    find_bcd6f1_blocks(state, buffer, compression);
 }

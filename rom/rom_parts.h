@@ -1,10 +1,10 @@
-// What the container passes of the ROM scanner share: bounded reads over the image, the
-// unpackers, and the list that collects candidates under the scan's budgets.
+// What the container passes of the ROM scanner share: bounded reads over a buffer, the
+// unpackers, and the scan's state: the one work budget, the candidate cap, the skipped
+// records and the ranges of each buffer that structures and listed logos claim.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
-#include <set>
 #include <span>
 #include <string>
 #include <utility>
@@ -14,7 +14,7 @@
 
 using RomBytes = std::span<const std::uint8_t>;
 
-// Little-endian reads that give 0 for every byte past the end of the image.
+// Little-endian reads that give 0 for every byte past the end of the buffer.
 inline std::uint8_t rom_u8(RomBytes b, std::uint64_t at)
 {
     return at < b.size() ? b[at] : 0;
@@ -36,7 +36,7 @@ inline bool rom_has(RomBytes b, std::uint64_t at, const char* text, std::size_t 
     return at <= b.size() && length <= b.size() - at && std::memcmp(b.data() + at, text, length) == 0;
 }
 
-// The bytes [at, at + length) when they lie inside the image, else an empty span.
+// The bytes [at, at + length) when they lie inside the buffer, else an empty span.
 inline RomBytes rom_range(RomBytes b, std::uint64_t at, std::uint64_t length)
 {
     if (at > b.size() || length > b.size() - at)
@@ -44,8 +44,8 @@ inline RomBytes rom_range(RomBytes b, std::uint64_t at, std::uint64_t length)
     return b.subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(length));
 }
 
-// Every offset at which pattern starts (overlapping hits too), found with memchr on one
-// of its bytes and memcmp: about one pass over the image.
+// Every offset at which pattern starts (overlapping hits too: the search steps one byte
+// past each hit), found with memchr on one of its bytes and memcmp.
 std::vector<std::uint64_t> rom_find_all(RomBytes b, const char* pattern, std::size_t length);
 
 // Lower-case hex of value with at least digits digits.
@@ -58,60 +58,69 @@ struct RomUnpacked {
     std::string problem;  // why it is not complete, when that is known
 };
 
-// The candidates of one scan, with the budgets that keep it linear in the image size:
-// unpacked bytes (charged before each unpack is tried), candidate count, and the file
-// ranges the structured passes claimed, which raw signature hits may not overlap.
-class RomScanState {
-public:
-    RomScanState(RomBytes image, const RomScanLimits& limits);
-
-    RomBytes image() const { return image_; }
-    const RomScanLimits& limits() const { return limits_; }
-
-    // Takes size bytes of the unpack budget; false when they are no longer there.
-    bool charge(std::uint64_t size);
-    // Gives back what a charged unpack did not produce.
-    void refund(std::uint64_t size) { budget_ += size; }
-    bool full() const { return candidates_.size() >= limits_.maxCandidates; }
-
-    // Keeps the candidate unless one with the same offset and bytes is already kept;
-    // returns its index, or -1 when it was dropped.
-    int add(RomCandidate candidate);
-    // A structure the walks found in the file: raw hits inside it are not kept.
-    void claim(std::uint64_t start, std::uint64_t length);
-    bool overlaps_claim(std::uint64_t start, std::uint64_t length) const;
-
-    std::vector<RomCandidate>& candidates() { return candidates_; }
-
-    // lh5 family through the codec kernel: method 4 .. 7, expanded bytes out of packed.
-    RomUnpacked unpack_lh(RomBytes packed, std::uint32_t expanded, int method);
-
-private:
-    RomBytes image_;
-    RomScanLimits limits_;
-    std::uint64_t budget_;
-    std::vector<RomCandidate> candidates_;
-    std::set<std::pair<std::uint64_t, std::uint64_t>> seen_;  // (offset, hash of bytes and size)
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> claims_;  // [start, end)
+// One buffer the passes run over: the file, or the unpacked bytes of a container.
+struct RomBuffer {
+    RomBytes bytes;
+    std::vector<RomContainer> path;  // the containers it is the inside of; empty for the file
+    unsigned depth = 0;              // 0 for the file
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> claims;  // [start, end) of structures and listed logos
 };
 
-// The passes, each over the whole image (see the files of the same names).
-void find_lha_members(RomScanState& state);
-void find_ami_modules(RomScanState& state);
-void find_msi_pcx_slots(RomScanState& state);
-void find_phoenix_modules(RomScanState& state);
-void find_intel_textlogos(RomScanState& state);
-// Pictures in the sections of UEFI firmware volumes (uefi_entry.cpp and the uefi_ files).
-void find_uefi_pictures(RomScanState& state);
-// Raw signatures in buffer, which is the image itself (parent -1) or the unpacked bytes
-// of candidate parent.
-void sweep_raw_signatures(RomScanState& state, RomBytes buffer, int parent);
+class RomScanState {
+public:
+    RomScanState(std::uint64_t imageSize, const RomScanLimits& limits, RomLogoCheck* check);
 
-// Length of the PCX picture whose 128-byte header starts at the buffer's offset at: its
-// run-length rows and, for 8-bit pictures, the 769-byte palette trailer. 0 when the
-// header is not a sane PCX header or the rows run past the end.
-std::uint64_t pcx_extent(RomBytes buffer, std::uint64_t at);
-// Length of the TEXTLOGO block at at when its header holds together (see intel_parts.cpp), else 0.
-std::uint64_t textlogo_extent(RomBytes buffer, std::uint64_t at);
+    const RomScanLimits& limits() const { return limits_; }
+    RomWork& work() { return work_; }
+
+    // Takes units of the work budget; false when they are no longer there, after which
+    // every pass stops (stopped()). where names what was not looked at.
+    bool charge(std::uint64_t units, const RomBuffer& buffer, std::uint64_t where);
+    bool stopped() const { return work_.spent() || capReached_; }
+
+    // The candidate found in buffer at container (whose offset and length are in buffer):
+    // confirmed or kept, and its bytes scanned as a ROM again when it is no logo. True
+    // when it was listed as a logo; its range in buffer is claimed then.
+    bool offer(RomBuffer& buffer, RomContainer container, RomCandidate candidate);
+    // A drop with its reason.
+    void skip(const RomBuffer& buffer, const RomContainer* container, std::uint64_t where, const std::string& reason);
+    // A structure the walks found in the buffer: raw hits inside it are not offered.
+    static void claim(RomBuffer& buffer, std::uint64_t start, std::uint64_t length);
+
+    // lh5 family through the codec kernel: method 4 .. 7, expanded bytes out of packed.
+    RomUnpacked unpack_lh(const RomBuffer& buffer, std::uint64_t where, RomBytes packed, std::uint32_t expanded,
+                          int method);
+
+    // Scans buffer: the container passes, then the raw signatures.
+    void scan(RomBuffer& buffer);
+
+    RomScanResult result;
+
+private:
+    RomScanLimits limits_;
+    RomWork work_;
+    RomLogoCheck* check_;
+    std::size_t offered_ = 0;
+    bool capReached_ = false;
+};
+
+// The container passes, run in this order over every buffer (see the files of the same
+// names); a new container kind is one more entry.
+using RomContainerPass = void (*)(RomScanState& state, RomBuffer& buffer);
+void find_lha_members(RomScanState& state, RomBuffer& buffer);
+void find_ami_modules(RomScanState& state, RomBuffer& buffer);
+void find_msi_pcx_slots(RomScanState& state, RomBuffer& buffer);
+void find_phoenix_modules(RomScanState& state, RomBuffer& buffer);
+void find_intel_textlogos(RomScanState& state, RomBuffer& buffer);
+// Pictures in the sections of UEFI firmware volumes (uefi_entry.cpp and the uefi_ files).
+void find_uefi_pictures(RomScanState& state, RomBuffer& buffer);
+inline constexpr RomContainerPass CONTAINER_PASSES[] = {
+    find_lha_members, find_ami_modules, find_msi_pcx_slots, find_phoenix_modules, find_intel_textlogos, find_uefi_pictures,
+};
+
+// Raw signatures in the buffer, in offset order, each cut to the extent its measuring rule
+// (formats/picture_extent.h) gives; hits inside a claimed range are not offered.
+void sweep_raw_signatures(RomScanState& state, RomBuffer& buffer);
+
 // The picture file of a TEXTLOGO block: the block at 0x80, where a part file has it.
 std::vector<std::uint8_t> textlogo_picture_file(RomBytes block);

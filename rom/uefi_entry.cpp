@@ -21,7 +21,6 @@ constexpr unsigned REGION_UNIT_SHIFT = 12;
 constexpr const char* CAPSULE_GUIDS[] = {"3B6686BD-0D76-4030-B70E-B5519E2FC5A0", "6DCBD5ED-E82D-4C44-BDA1-7194199AD92A",
                                          "4A3CA68B-7723-48FB-803D-578CC1FEC44D", "14EEBB90-890A-43DB-AED1-5D3C4588A418"};
 constexpr std::uint64_t CAPSULE_HEADER_SIZE_AT = 0x10;
-constexpr std::size_t MAX_NOTES_PER_RECORD = 16;
 
 }  // namespace
 
@@ -36,10 +35,12 @@ std::string uefi_guid_text(RomBytes b, std::uint64_t at)
 
 void UefiWalker::walk_region(std::uint64_t start, std::uint64_t length)
 {
-    RomBytes image = state_.image();
+    RomBytes image = buffer_.bytes;
     RomBytes region = rom_range(image, start, length);
     std::uint64_t next = 0;  // region offset before which no volume may start: the walk goes forward
     for (std::uint64_t hit : rom_find_all(region, "_FVH", 4)) {
+        if (state_.stopped())
+            return;
         if (hit < FV_SIGNATURE_AT || hit - FV_SIGNATURE_AT < next)
             continue;
         std::uint64_t at = start + hit - FV_SIGNATURE_AT;
@@ -48,51 +49,35 @@ void UefiWalker::walk_region(std::uint64_t start, std::uint64_t length)
         RomBytes bounded = image.first(static_cast<std::size_t>(start + length));
         if (!walk_volume(bounded, at, VolumeScope{"", true, at, 0, "", "", 0}, volumeLength))
             continue;
-        state_.claim(at, volumeLength);
+        RomScanState::claim(buffer_, at, volumeLength);
         next = hit - FV_SIGNATURE_AT + volumeLength;
     }
 }
 
 void UefiWalker::note(std::uint64_t offset, const std::string& label, const std::string& where, const std::string& text)
 {
-    auto [it, added] = notes_.try_emplace(offset);
-    RomCandidate& record = it->second;
-    if (added) {
-        record.container = UEFI_CONTAINER;
-        record.name = label;
-        record.compression = "none";
-        record.offset = offset;
-    }
-    // A crafted image could make a note of every section; a few tell the story.
-    if (record.notes.size() < MAX_NOTES_PER_RECORD)
-        record.notes.push_back(where.empty() ? text : where + ": " + text);
-    else if (record.notes.size() == MAX_NOTES_PER_RECORD)
-        record.notes.push_back("more notes left out");
+    // The record's detail is the path where the walk met it; the scan caps the records.
+    RomContainer record{UEFI_CONTAINER, label, where, "none", offset, 0, {}};
+    state_.skip(buffer_, &record, offset, text);
 }
 
 void UefiWalker::list_pictures(FileScope& file)
 {
     std::string fileText = "file " + file.guid + (file.uiName.empty() ? "" : " \"" + file.uiName + "\"");
     for (PendingPicture& p : file.pictures) {
+        RomContainer container{UEFI_CONTAINER,
+                               file.guid,
+                               file.volumePath + " > " + fileText + (p.sectionPath.empty() ? "" : " > " + p.sectionPath),
+                               p.compression.empty() ? "none" : p.compression,
+                               file.offset,
+                               file.length,
+                               {}};
         RomCandidate c;
-        c.container = UEFI_CONTAINER;
-        c.name = file.guid;
-        c.detail = file.volumePath + " > " + fileText + (p.sectionPath.empty() ? "" : " > " + p.sectionPath);
-        c.compression = p.compression.empty() ? "none" : p.compression;
         c.picture = p.picture;
-        c.offset = file.offset;
-        c.length = file.length;
         c.bytes = std::move(p.bytes);
-        state_.add(std::move(c));
+        state_.offer(buffer_, std::move(container), std::move(c));
     }
     file.pictures.clear();
-}
-
-void UefiWalker::finish()
-{
-    for (auto& [offset, record] : notes_)
-        state_.add(std::move(record));
-    notes_.clear();
 }
 
 namespace {
@@ -134,28 +119,29 @@ void volume_area(UefiWalker& walker, RomBytes image, std::uint64_t& start, std::
 void walk_image(UefiWalker& walker)
 {
     std::uint64_t start = 0, length = 0;
-    volume_area(walker, walker.state().image(), start, length);
+    volume_area(walker, walker.buffer().bytes, start, length);
     walker.walk_region(start, length);
-    walker.finish();
 }
 
 }  // namespace
 
-void find_uefi_pictures(RomScanState& state)
+void find_uefi_pictures(RomScanState& state, RomBuffer& buffer)
 {
-    UefiWalker walker(state);
+    UefiWalker walker(state, buffer);
     walk_image(walker);
 }
 
 UefiWalkReport walk_uefi_image(std::span<const std::uint8_t> image, const RomScanLimits& limits)
 {
-    RomScanState state(image, limits);
-    UefiWalker walker(state);
+    RomScanState state(image.size(), limits, nullptr);
+    RomBuffer file{image, {}, 0, {}};
+    UefiWalker walker(state, file);
     walk_image(walker);
     UefiWalkReport report;
     report.volumes = walker.volumes;
     report.files = walker.files;
     report.sections = walker.sections;
-    report.candidates = std::move(state.candidates());
+    report.candidates = std::move(state.result.candidates);
+    report.skipped = std::move(state.result.skipped);
     return report;
 }

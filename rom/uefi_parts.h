@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -64,8 +63,8 @@ struct SectionScope {
 // Where a volume lies: the path to it and, when it lies in the image itself, its image offset.
 struct VolumeScope {
     std::string path;          // empty at the top; "FV 0x80000 > file ... > LZMA" below
-    bool inImage;              // the buffer is the image: offsets are image offsets
-    std::uint64_t outerOffset; // image offset and length of the outermost record, for nested volumes
+    bool inImage;              // the buffer is the scanned buffer: offsets are its offsets
+    std::uint64_t outerOffset; // scanned buffer's offset and length of the outermost record, for nested volumes
     std::uint64_t outerLength;
     std::string outerLabel;
     std::string compression;   // the unpacking chain that leads to the volume
@@ -74,24 +73,24 @@ struct VolumeScope {
 
 class UefiWalker {
 public:
-    explicit UefiWalker(RomScanState& state) : state_(state) {}
+    UefiWalker(RomScanState& state, RomBuffer& buffer) : state_(state), buffer_(buffer) {}
 
-    // The volumes of a region of the image, found by their signature, walked in order.
+    // The volumes of a region of the buffer, found by their signature, walked in order.
     void walk_region(std::uint64_t start, std::uint64_t length);
     // The volume whose header starts at buffer[at]; false when the header does not hold
     // together. Its length in the buffer goes to length.
     bool walk_volume(RomBytes buffer, std::uint64_t at, const VolumeScope& scope, std::uint64_t& length);
     // The sections of [start, end) of buffer, each 4-byte aligned from start.
     void walk_sections(RomBytes buffer, std::uint64_t start, std::uint64_t end, SectionScope& scope);
-    // Lists a file's pictures; called once the file is walked.
+    // Offers a file's pictures to the scan; called once the file is walked.
     void list_pictures(FileScope& file);
-    // Keeps a note of damage or of something left unopened, against the record at offset.
+    // A skipped record of damage or of something left unopened, against the record at offset.
     void note(std::uint64_t offset, const std::string& label, const std::string& where, const std::string& text);
     // Adds a picture when payload holds one.
     void sniff_picture(RomBytes payload, SectionScope& scope, const std::string& leaf);
 
     RomScanState& state() { return state_; }
-    void finish();  // hands the note records to the scan
+    RomBuffer& buffer() { return buffer_; }
 
     unsigned volumes = 0, files = 0, sections = 0;
 
@@ -110,5 +109,5 @@ private:
     void walk_nested_volume(RomBytes inner, SectionScope& scope);
 
     RomScanState& state_;
-    std::map<std::uint64_t, RomCandidate> notes_;  // by offset: one record per outer record
+    RomBuffer& buffer_;  // the buffer the volumes are searched in: the file, or unpacked bytes
 };

@@ -19,6 +19,7 @@
 
 #include "codec/efi_decompress.h"
 #include "codec/library_decoders.h"
+#include "formats/picture_extent.h"
 #include "rom/uefi_parts.h"
 
 namespace {
@@ -92,17 +93,32 @@ std::string ui_text(RomBytes text)
     return out;
 }
 
+// The pictures the raw sweep measures too: signature, measuring rule, picture format.
+struct MeasuredPicture {
+    const char* magic;
+    std::size_t length;
+    PictureLayout layout;
+    const char* kind;
+};
+constexpr MeasuredPicture MEASURED_PICTURES[] = {
+    {"BM", 2, PictureLayout::bmp, "BMP"},
+    {"\xFF\xD8\xFF", 3, PictureLayout::jpeg, "JPEG"},
+};
+
 // The picture format payload holds and where its file starts in payload; nullptr for none.
 // BMP and JPEG are measured by the raw sweep's rules and cut to their length.
 const char* picture_kind(RomBytes payload, std::uint64_t& start, std::uint64_t& length)
 {
     start = 0;
     length = payload.size();
-    std::string signature;
-    std::uint64_t extent = rom_picture_extent(payload, signature);
-    if ((signature == "BMP" || signature == "JPEG") && extent != 0) {
-        length = extent;
-        return signature == "BMP" ? "BMP" : "JPEG";
+    for (auto [magic, magicLength, layout, kind] : MEASURED_PICTURES) {
+        if (!rom_has(payload, 0, magic, magicLength))
+            continue;
+        PictureExtent extent = measure_picture(layout, LayoutBytes(payload));
+        if (extent.length != 0 && extent.complete) {
+            length = extent.length;
+            return kind;
+        }
     }
     if (payload.size() >= sizeof PNG_MAGIC && std::equal(std::begin(PNG_MAGIC), std::end(PNG_MAGIC), payload.begin()))
         return "PNG";
@@ -162,7 +178,7 @@ void UefiWalker::walk_sections(RomBytes buffer, std::uint64_t start, std::uint64
     std::uint64_t pos = start;
     for (;;) {
         pos = start + align_up(pos - start, SECTION_ALIGNMENT);
-        if (pos >= end || end - pos < SECTION_HEADER)
+        if (pos >= end || end - pos < SECTION_HEADER || state_.stopped())
             return;
         std::uint64_t header = SECTION_HEADER;
         std::uint64_t size = rom_u32(buffer, pos) & 0xFFFFFF;
@@ -279,12 +295,10 @@ void UefiWalker::unpack_and_walk(RomBytes data, int methodNumber, SectionScope& 
                  ": not opened");
         return;
     }
-    if (!state_.charge(declared)) {
-        note(scope.file.offset, scope.file.outerLabel, place, "not opened: the scan's unpacking budget is spent");
+    // Charged before the unpacker allocates; a spent budget is the scan's own skipped record.
+    if (!state_.charge(declared + data.size(), buffer_, scope.file.offset))
         return;
-    }
     Unpacked out = unpack(data, method, declared);
-    state_.refund(declared - std::min<std::uint64_t>(declared, out.bytes.size()));
     if (!out.complete())
         note(scope.file.offset, scope.file.outerLabel, place, out.problem);
     walk_unpacked(out.bytes, name, true, scope);
@@ -321,6 +335,9 @@ void UefiWalker::sniff_picture(RomBytes payload, SectionScope& scope, const std:
     std::uint64_t start = 0, length = 0;
     const char* kind = picture_kind(payload, start, length);
     if (!kind)
+        return;
+    // The copy is charged before it is made.
+    if (!state_.charge(length, buffer_, scope.file.offset))
         return;
     RomBytes picture = payload.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
     scope.file.pictures.push_back(

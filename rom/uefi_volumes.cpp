@@ -104,7 +104,8 @@ void UefiWalker::walk_files(RomBytes buffer, std::uint64_t volumeAt, std::uint64
                             bool ffs3, std::uint8_t erased, const VolumeScope& scope, const std::string& volumePath)
 {
     std::uint64_t pos = volumeAt + firstFile;
-    while (pos < end && end - pos >= FILE_HEADER) {
+    // A spent work budget stops the whole scan, this walk too.
+    while (pos < end && end - pos >= FILE_HEADER && !state_.stopped()) {
         RomBytes header = rom_range(buffer, pos, FILE_HEADER);
         if (std::all_of(header.begin(), header.end(), [erased](std::uint8_t b) { return b == erased; }))
             break;  // free space

@@ -1,6 +1,6 @@
 // UEFI firmware images: the walk that finds the pictures (BMP, JPEG, PNG, GIF) stored in
 // sections of firmware-volume files. The scan runs it as one of its passes
-// (scan_rom_image); walk_uefi_image runs it alone and counts what it went through, for
+// (CONTAINER_PASSES); walk_uefi_image runs it alone and counts what it went through, for
 // tests and tools that compare the walk with other readers of the format.
 #pragma once
 
@@ -24,7 +24,8 @@ struct UefiWalkReport {
     unsigned volumes = 0;   // every volume header that held together, nested ones included
     unsigned files = 0;     // files of FFS2/FFS3 volumes, pad files included
     unsigned sections = 0;  // sections at every depth
-    std::vector<RomCandidate> candidates;  // pictures, and the records that carry the walk's notes
+    std::vector<RomCandidate> candidates;  // the pictures
+    std::vector<RomSkipped> skipped;       // the walk's notes of damage and of what it left unopened
 };
 
 UefiWalkReport walk_uefi_image(std::span<const std::uint8_t> image, const RomScanLimits& limits = {});

@@ -56,6 +56,10 @@ TEST(PcxScanline, CodesRunsAndLineEnds)
         {{0xC0, 0x07, 0x09}, 1, {0x09}},                   // a run of zero writes nothing
         {{0xC5, 0x07, 0x01}, 3, {7, 7, 7}},                 // a run is cut at the line end
         {{0xC4, 0xAA}, 6, {0xAA, 0xAA, 0xAA, 0xAA, 0, 0}},  // the stream ends inside the line
+        {{0xE0, 0x21}, 32, Bytes(32, 0x21)},                // runs of 32 .. 63: bit 5 of the count
+        {{0xFF, 0x5A, 0x01}, 64, [] { Bytes b(63, 0x5A); b.push_back(1); return b; }()},
+        {{0xFF, 0x5A, 0xE1, 0x02}, 40, Bytes(40, 0x5A)},    // a run of 63 cut at 40
+        {{0xF3, 0x7F}, 51, Bytes(51, 0x7F)},
     };
     for (const auto& [packed, length, expected] : cases) {
         SilentSink silent;

@@ -12,7 +12,9 @@
 #include "pipeline/rom_scan.h"
 #include "rom/rom_parts.h"
 #include "support/lh5_writer.h"
+#include "core/stream_io.h"
 #include "support/fixtures.h"
+#include "support/hostile_roms.h"
 
 namespace {
 
@@ -137,6 +139,13 @@ TEST(RomScan, SyntheticImagesGiveExactlyTheirPlantedLogos)
             EXPECT_EQ(f.height, p.height);
             EXPECT_TRUE(f.notes.empty());
             expect_same_picture(f.bytes, p.plain);
+            // An AMI module covers its header (0x14 bytes packed, 0x0C stored) and its data.
+            if (f.container == "AMI module") {
+                const Bytes image = read_file(rom_path(rom));
+                bool stored = image[f.offset + 7] & 0x80;
+                std::uint64_t data = stored ? rd_u16(image.data(), f.offset + 4) : rd_u32(image.data(), f.offset + 0x0C);
+                EXPECT_EQ(f.length, (stored ? 0x0Cu : 0x14u) + data);
+            }
         }
     }
 }
@@ -218,8 +227,9 @@ TEST(RomScan, Lh7WindowAndCopiesPastIt)
     for (unsigned k = 0; k < 18; ++k)
         stream.bits(k == 17 ? 1 : 0, 3);
     const Bytes packed = stream.bytes();
-    RomScanState state(packed, RomScanLimits{});
-    RomUnpacked unpacked = state.unpack_lh(packed, 4, 7);
+    RomScanState state(packed.size(), RomScanLimits{}, nullptr);
+    RomBuffer buffer{packed, {}, 0, {}};
+    RomUnpacked unpacked = state.unpack_lh(buffer, 0, packed, 4, 7);
     EXPECT_FALSE(unpacked.complete);
     EXPECT_EQ(unpacked.problem, "could not decompress: it copies from further back than the 64 KiB window of -lh7-");
 }
@@ -306,6 +316,14 @@ TEST(RomScan, HostileContainersEndQuickly)
         RomScanReport report = scan_rom_bytes(row.rom);
         EXPECT_LE(report.logos.size(), 1u);
     }
+    // 10,000 candidates are past what the budget of a 340 KiB file pays for (and past the
+    // candidate cap): the rest is not looked at, and the scan says so.
+    RomScanReport report = scan_rom_bytes(tiny.data());
+    EXPECT_TRUE(report.incomplete);
+    EXPECT_TRUE(std::any_of(report.problems.begin(), report.problems.end(), [](const std::string& p) {
+        return p.find(": work budget spent: this place and the rest of the scan not looked at") != std::string::npos ||
+               p.find(": candidate cap of 4096 reached: this and the rest not looked at") != std::string::npos;
+    }));
 }
 
 TEST(RomScanCommand, ListsExtractsAndWritesPngs)
@@ -476,12 +494,260 @@ TEST(RomScanCommand, ProblemLinesEscapeMemberNames)
 {
     const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
     ByteBuilder image;
-    image.fill(0x40, 0xFF).bytes(award_member("\x1b[2J\nzarpo2-cli: all good\x9b", 0x4000, pcx, 0, 1)).u8(0);
+    image.fill(0x40, 0xFF).bytes(award_member("\x1b[2J\nzarpo2-cli: all good\x9b", 0x4000, pcx, 1, 1)).u8(0);
     const std::string rom = write_temp_file(image.data(), "forged.bin");
     std::string err;
     run_command("timeout 20 " + cli_path() + " scan '" + rom + "' 2>&1 >/dev/null", &err);
     EXPECT_EQ(err, "zarpo2-cli: " + rom +
-                       ": 0x40 Award LHA \"\\x1b[2J\\x0azarpo2-cli: all good\\x9b\": CRC-16 mismatch\n");
-    const std::string out = cli_scan("'" + rom + "'");
+                       ": 0x00000040 Award LHA \"\\x1b[2J\\x0azarpo2-cli: all good\\x9b\" (4000:0000): header checksum and CRC-16 mismatch: not taken as a member\n");
+    ByteBuilder good;
+    good.fill(0x40, 0xFF).bytes(award_member("\x1b[2J\nzarpo2-cli: all good\x9b", 0x4000, pcx)).u8(0);
+    const std::string out = cli_scan("'" + write_temp_file(good.data(), "forged-good.bin") + "'");
     EXPECT_NE(out.find("Award LHA \"\\x1b[2J\\x0azarpo2-cli: all good\\x9b\""), std::string::npos) << out;
+}
+
+namespace {
+
+// An LHA member of level 0 (extra header bytes after the CRC) or level 1 (one extended
+// header of 261 bytes): both end their summed header on a byte that is not 0.
+Bytes lha_member(unsigned level, const std::string& name, const Bytes& data)
+{
+    std::uint32_t crc = crc16_arc(data);
+    ByteBuilder h;
+    h.u8(0).u8(0).text("-lh0-");
+    const std::size_t extension = 261;
+    h.u32(static_cast<std::uint32_t>(data.size() + (level == 1 ? extension : 0))).u32(static_cast<std::uint32_t>(data.size()));
+    h.u32(0x12345678).u8(0x20).u8(level).u8(static_cast<unsigned>(name.size())).text(name).u16(crc);
+    if (level == 0)
+        h.u8(0x5A).u8(0xA5);  // extension bytes of level 0
+    else
+        h.u8('U').u16(extension);
+    h.put_u8(0, static_cast<unsigned>(h.size() - 2));
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < h.size(); ++i)
+        sum += h.data()[i];
+    h.put_u8(1, sum & 0xFF);
+    if (level == 1)
+        h.u8(0x3F).fill(extension - 3, 0x11).u16(0);
+    return h.bytes(data).data();
+}
+
+// A standard PG picture of one colour (every plane bit 0).
+Bytes blank_pg(unsigned width, unsigned height)
+{
+    ByteBuilder b;
+    b.text("PG").u8(0).u8(0).fill(6, 0).u16(width).u16(height).fill(4, 0);
+    return b.fill(4 * height * ((width + 7) / 8), 0).data();
+}
+
+// A 4-bit ICON of one colour: it draws through an external palette, black without one.
+Bytes blank_icon(unsigned width, unsigned height)
+{
+    ByteBuilder b;
+    b.text("ICON").u8(4).u16(width).u16(height).fill(10, 0);
+    for (unsigned i = 0; i < 16; ++i)
+        b.u8(i);
+    return b.fill((width + 1) / 2 * height, 0).data();
+}
+
+// A stored Phoenix module of the type letter, at 0x1000 of a 64 KiB image of code.
+Bytes phoenix_module_rom(char type, const Bytes& data)
+{
+    ByteBuilder m;
+    m.u32(0).u8(0).u8(0x31).u8(0x31).u8(0).u8(static_cast<unsigned>(type)).u8(27).u8(0).u16(0).u16(0xF);
+    m.u32(static_cast<std::uint32_t>(data.size())).u32(static_cast<std::uint32_t>(data.size())).u32(0).bytes(data);
+    Bytes rom = hostile_roms::code(0x10000, 4);
+    std::copy(m.data().begin(), m.data().end(), rom.begin() + 0x1000);
+    return rom;
+}
+
+std::vector<std::string> notes_of(const RomScanReport& report)
+{
+    std::vector<std::string> notes;
+    for (const FoundLogo& logo : report.logos)
+        notes.insert(notes.end(), logo.notes.begin(), logo.notes.end());
+    return notes;
+}
+
+std::string cli_scan_all(const std::string& args, int* status)
+{
+    std::string text;
+    *status = run_command("timeout 60 " + cli_path() + " scan " + args + " 2>&1", &text);
+    return text;
+}
+
+}  // namespace
+
+// Level 0 and level 1 headers whose summed bytes end on a non-zero byte: the 8-bit sum
+// over all H of them, no note.
+TEST(RomScan, LhaLevelsZeroAndOneSumTheirWholeHeader)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    for (unsigned level : {0u, 1u}) {
+        SCOPED_TRACE(level);
+        ByteBuilder rom;
+        rom.fill(0x40, 0xFF).bytes(lha_member(level, "logo.pcx", pcx)).fill(0x40, 0xFF);
+        std::vector<RomCandidate> found;
+        for (RomCandidate& c : scan_rom_image(rom.data()))
+            if (c.container == "LHA archive")
+                found.push_back(std::move(c));
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].bytes, pcx);
+        EXPECT_TRUE(found[0].notes.empty()) << found[0].notes.front();
+        EXPECT_EQ(found[0].offset, 0x40u);
+    }
+}
+
+// Every offset a pattern starts at, overlapping ones too: the search steps one byte on.
+TEST(RomScan, SignatureSearchStepsOneByte)
+{
+    const std::tuple<std::string, std::string, std::vector<std::uint64_t>> rows[] = {
+        {"--lh5-", "-l", {1}}, {"0111", "11", {1, 2}}, {"AAAA", "AA", {0, 1, 2}}, {"BBM", "BM", {1}},
+        {"PPG", "PG", {1}}, {"$OS$OSB", "$OSB", {3}}, {"xyz", "xyzw", {}},
+    };
+    for (const auto& [text, pattern, hits] : rows) {
+        Bytes bytes(text.begin(), text.end());
+        EXPECT_EQ(rom_find_all(bytes, pattern.data(), pattern.size()), hits) << text;
+    }
+}
+
+// A slot its container names a logo slot is listed even when its picture is one colour;
+// the same bytes elsewhere are not. A logo followed by padding is a logo.
+TEST(RomScan, NamedSlotsBlankPicturesAndPadding)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    Bytes padded = pcx;
+    padded.resize(pcx.size() * 4, 0x00);
+    auto award = [](unsigned segment, const Bytes& data) {
+        return ByteBuilder().fill(0x40, 0xFF).bytes(award_member("slot.bin", segment, data)).fill(0x40, 0xFF).data();
+    };
+    struct Row {
+        const char* what;
+        Bytes rom;
+        std::size_t logos;
+        std::vector<std::string> notes;
+    } rows[] = {
+        {"blank PG in a Phoenix 'L' module", phoenix_module_rom('L', blank_pg(64, 16)), 1, {"blank picture"}},
+        {"blank PG in a Phoenix 'U' module", phoenix_module_rom('U', blank_pg(64, 16)), 1, {"blank picture"}},
+        {"blank PG in a Phoenix 'B' module", phoenix_module_rom('B', blank_pg(64, 16)), 0, {}},
+        {"blank ICON in an Award 0x4002 member", award(0x4002, blank_icon(32, 16)), 1, {"blank picture"}},
+        {"blank ICON in an Award 0x4001 member", award(0x4001, blank_icon(32, 16)), 0, {}},
+        {"PCX and three times its size of padding", award(0x4000, padded), 1, {}},
+        {"PCX and padding in an unnamed member", award(0x4001, padded), 1, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        RomScanReport report = scan_rom_bytes(row.rom);
+        EXPECT_EQ(report.logos.size(), row.logos);
+        EXPECT_EQ(notes_of(report), row.notes);
+    }
+}
+
+// The BCPSYS pointer says where a 128 KiB Phoenix image ends inside a 256 KiB file: the
+// fragment pointers of its modules map through it. Mapped against the file's end, the
+// second fragment would be read from the upper half.
+TEST(RomScan, PhoenixFragmentsMapThroughTheImageEnd)
+{
+    const Bytes pg = read_file(test_data_dir() + "/phoenix/pg-standard.pg");
+    const std::size_t half = pg.size() / 2;
+    ByteBuilder rom;
+    rom.fill(0x4000, 0xFF);
+    rom.u32(0).u8(0).u8(0x31).u8(0x31).u8(0).u8('L').u8(27).u8(0).u16(0).u16(0xF);
+    rom.u32(static_cast<std::uint32_t>(pg.size())).u32(static_cast<std::uint32_t>(half)).u32(0xFFFE8000);
+    rom.bytes(Bytes(pg.begin(), pg.begin() + static_cast<std::ptrdiff_t>(half)));
+    rom.pad_to(0x8000, 0xFF).u32(0).u8(0).u32(static_cast<std::uint32_t>(pg.size() - half));
+    rom.bytes(Bytes(pg.begin() + static_cast<std::ptrdiff_t>(half), pg.end()));
+    rom.pad_to(0x1E000, 0xFF).text("BCPSEGMENT").text("BCPSYS").u8(0).u8(0).u16(0x80);
+    rom.pad_to(0x1E00A + 0x77, 0).u32(0xFFFE4000).pad_to(0x1E00A + 0x80, 0);
+    rom.pad_to(0x40000, 0xFF);
+    RomScanReport report = scan_rom_bytes(rom.data());
+    ASSERT_EQ(report.logos.size(), 1u);
+    EXPECT_EQ(report.logos[0].offset, 0x4000u);
+    EXPECT_EQ(report.logos[0].bytes, pg);
+}
+
+// Raw composites before and after a member: each measured to its real end, each listed
+// once, and the member between them too.
+TEST(RomScan, RawCompositesBesideMembersKeepTheirEnds)
+{
+    const Bytes osbPcx = read_file(test_data_dir() + "/containers/osb-pcx.bin");
+    const Bytes osbBmp = read_file(test_data_dir() + "/containers/osb-bmp.bin");
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-8bit.pcx");
+    ByteBuilder rom;
+    rom.bytes(hostile_roms::code(0x1000, 6)).bytes(osbPcx).bytes(award_member("logo.pcx", 0x4000, pcx)).u8(0);
+    rom.bytes(osbBmp).bytes(hostile_roms::code(0x1000, 7));
+    RomScanReport report = scan_rom_bytes(rom.data());
+    ASSERT_EQ(report.logos.size(), 3u);
+    EXPECT_EQ(report.logos[0].offset, 0x1000u);
+    EXPECT_EQ(report.logos[0].bytes, osbPcx);
+    EXPECT_EQ(report.logos[1].container, "Award LHA");
+    EXPECT_EQ(report.logos[2].bytes, osbBmp);
+}
+
+// What the scan drops it says: a member past the end, one over the size cap.
+TEST(RomScan, DropsAreExplained)
+{
+    const Bytes pcx = read_file(test_data_dir() + "/pcx/netpbm-4plane.pcx");
+    Bytes huge = award_member("x.bmp", 0x4000, pcx);
+    huge[11] = huge[12] = huge[13] = huge[14] = 0xFF;  // original size of 4 GiB, under a right checksum
+    huge[1] = static_cast<std::uint8_t>(huge[1] + 4 * 0xFF - pcx.size() % 256 - (pcx.size() >> 8) % 256 -
+                                        (pcx.size() >> 16) % 256 - (pcx.size() >> 24));
+    struct Row {
+        const char* what;
+        Bytes rom;
+        const char* reason;
+    } rows[] = {
+        {"past the end", ByteBuilder().fill(16, 0xFF).bytes(award_member("x.bmp", 0x4000, pcx, 0, 0, 0x7FFFFFF0)).data(),
+         "runs past the end"},
+        {"over the cap", ByteBuilder().fill(16, 0xFF).bytes(huge).data(), "is over the cap"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        RomScanReport report = scan_rom_bytes(row.rom);
+        ASSERT_EQ(report.skipped.size(), 1u);
+        EXPECT_NE(report.skipped[0].reason.find(row.reason), std::string::npos) << report.skipped[0].reason;
+        EXPECT_EQ(report.skipped[0].offset, 16u);
+        EXPECT_NE(report.problems.at(0).find("0x00000010 Award LHA \"x.bmp\" (4000:0000): "), std::string::npos)
+            << report.problems.at(0);
+    }
+}
+
+// The hostile shapes end inside the budget (run under the sanitizers too): nothing listed,
+// and where the budget ran out the report says so.
+TEST(RomScan, HostileShapesStayInTheirBudget)
+{
+    constexpr std::size_t SIZE = 512 * 1024;
+    const std::tuple<const char*, Bytes, bool> rows[] = {
+        {"LHA extension chains", hostile_roms::lha_chains(SIZE, 500), false},
+        {"PCX header flood", hostile_roms::pcx_flood(SIZE), true},
+        {"Phoenix fragment claims", hostile_roms::phoenix_claims(SIZE), true},
+        {"$OSB flood", hostile_roms::osb_flood(SIZE), false},
+        {"random bytes", hostile_roms::random(SIZE), false},
+        {"code", hostile_roms::code(SIZE), false},
+    };
+    for (const auto& [what, rom, spent] : rows) {
+        SCOPED_TRACE(what);
+        RomScanReport report = scan_rom_bytes(rom);
+        EXPECT_TRUE(report.logos.empty());
+        EXPECT_EQ(report.incomplete, spent);
+        EXPECT_LE(report.skipped.size(), RomScanLimits{}.maxSkipped);
+    }
+}
+
+// A spent budget and a file too large: said on standard error and in JSON, and the run fails.
+TEST(RomScanCommand, IncompleteScansFail)
+{
+    const std::string flood = write_temp_file(hostile_roms::pcx_flood(2u << 20), "flood.bin");
+    int status = -1;
+    std::string out = cli_scan_all("--json '" + flood + "'", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("zarpo2-cli: " + flood + ": 0x"), std::string::npos) << out;
+    EXPECT_NE(out.find(": work budget spent: this place and the rest of the scan not looked at"), std::string::npos) << out;
+    EXPECT_NE(out.find("{\"file\": \"" + flood + "\", \"skipped\": \"work budget spent"), std::string::npos) << out;
+
+    const std::string large = test_temp_dir() + "/large.bin";
+    ASSERT_EQ(run_command("truncate -s 67108865 '" + large + "'"), 0);
+    out = cli_scan_all("'" + large + "'", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out, "zarpo2-cli: " + large + ": larger than 64 MiB: not scanned\n");
 }
