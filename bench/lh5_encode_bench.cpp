@@ -92,7 +92,7 @@ bool pack_with_jlha(FileSet& set, const std::string& name)
     std::string list;
     for (std::size_t i = 0; i < set.paths.size(); ++i) {
         // Zero-padded: jlha lists the members in name order.
-        char file[16];
+        char file[32];  // room for any size_t, as the compiler checks
         std::snprintf(file, sizeof file, "%06zu.bin", i);
         fs::copy_file(set.paths[i], dir / file, fs::copy_options::overwrite_existing);
         list += std::string(" ") + file;

@@ -26,7 +26,7 @@ convert=$(command -v convert-im6.q16 || command -v convert)
 
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZARPO2_BENCH=ON -DZARPO2_GUI=OFF \
     -DZARPO2_TESTS=OFF -DZARPO2_TOOLS=OFF >/dev/null
-cmake --build "$build" -j2 --target zarpo2-cli lzh_bench lh5_encode_bench process_bench rom_scan_bench quantise_bench rom_replace_bench >/dev/null
+cmake --build "$build" -j2 --target zarpo2-cli lzh_bench lh5_encode_bench process_bench rom_scan_bench quantise_bench rom_replace_bench uefi_scan_bench >/dev/null
 
 results=$build/results
 mkdir -p "$results"
@@ -53,6 +53,8 @@ echo "== ROM scanning ($reps repetitions)" >&2
 echo "== quantisation to 16 colours (3 repetitions)" >&2
 ZARPO2_BENCH_CONVERT=$convert ZARPO2_BENCH_OUT=$build/bench-out "$build/bench/quantise_bench" "${common[@]}" \
     --benchmark_repetitions=3 > "$results/quantise.txt"
+echo "== UEFI scanning ($reps repetitions)" >&2
+"$build/bench/uefi_scan_bench" "${common[@]}" --benchmark_repetitions="$reps" > "$results/uefi_scan.txt"
 
 {
     echo "Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -66,4 +68,5 @@ ZARPO2_BENCH_CONVERT=$convert ZARPO2_BENCH_OUT=$build/bench-out "$build/bench/qu
     sed -n '/^scan (1 MiB image)/,$p' "$results/rom_scan.txt"
     echo
     sed -n '/^Quantisation to 16/,$p' "$results/quantise.txt"
+    sed -n '/^UEFI (16 MiB image)/,$p' "$results/uefi_scan.txt"
 } | tee "$results/summary.txt"

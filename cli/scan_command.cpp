@@ -106,8 +106,10 @@ void write_logo_files(const FoundLogo& logo, const std::string& rom, unsigned lo
 
 std::string text_record(const std::string& rom, const FoundLogo& logo, const LogoFiles& files)
 {
+    // A UEFI PNG or GIF picture has no identifier of the catalogue: "[--] PNG picture".
+    std::string id = logo.formatId ? format_string("[%2.2u]", logo.formatId) : "[--]";
     std::string record = rom + ": " + offset_hex(logo) + " " + found_logo_place(logo) + ", " + logo.compression +
-                         format_string(": [%2.2u] ", logo.formatId) + logo.formatName +
+                         ": " + id + " " + logo.formatName +
                          format_string(", %ux%u, %u frame(s)", logo.width, logo.height, logo.frameCount);
     if (!files.extracted.empty())
         record += " -> " + files.extracted;
@@ -131,6 +133,8 @@ std::string json_record(const std::string& rom, const FoundLogo& logo, const Log
                          format_string(", \"width\": %u, \"height\": %u, \"frameCount\": %u, ", logo.width, logo.height,
                                        logo.frameCount) +
                          json_member("notes", logo.notes);
+    if (!logo.picture.empty())
+        record += ", " + json_member("picture", logo.picture);
     if (!files.extracted.empty())
         record += ", " + json_member("extracted", files.extracted);
     if (!files.pngs.empty())

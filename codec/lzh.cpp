@@ -24,6 +24,13 @@ class Window {
 public:
     Window(std::size_t size, std::vector<std::uint8_t>& output) : data_(size, WINDOW_FILL), output_(output) {}
 
+    void literal(std::uint8_t byte) { put(byte); }
+    bool match(std::size_t distance, std::size_t length)
+    {
+        copy(distance, length);
+        return true;
+    }
+
     void put(std::uint8_t byte)
     {
         data_[pos_] = byte;
@@ -79,32 +86,7 @@ LzhResult lzh_decode(const LzhRequest& request, KernelSink& messages)
     unsigned lengthOffset = request.method == METHOD_LH7 ? LH7_LENGTH_OFFSET : LZH_LENGTH_OFFSET;
 
     LzhBitReader in(request.input, request.packedSize);
-    std::uint16_t blockLeft = 0;  // a stored count of 0 serves 65536 symbols
-    // 64 bits: the last match may run up to 255 bytes past the unpacked size.
-    std::uint64_t produced = 0;
-    while (produced < request.unpackedSize) {
-        in.refill();
-        if (blockLeft == 0) {
-            if (!read_block_head(in, codes, blockLeft))
-                break;
-            in.refill();
-        }
-        --blockLeft;
-        unsigned c = decode_literal_length(in, codes);
-        if (c < LZH_LITERALS) {
-            window.put(static_cast<std::uint8_t>(c));
-            ++produced;
-            continue;
-        }
-        std::int32_t position = c < LZH_NC ? decode_position(in, codes) : -1;
-        if (position < 0) {
-            report_bad_table(codes);
-            break;
-        }
-        unsigned length = c - lengthOffset;
-        produced += length;
-        window.copy(static_cast<std::size_t>(position) + 1, length);
-    }
+    decode_lzh_symbols(in, codes, request.unpackedSize, lengthOffset, window);
     result.consumed = in.consumed();
     result.positionsPastWindow = codes.positionsPastClasses;
     return result;

@@ -88,3 +88,38 @@ inline std::int32_t decode_position(LzhBitReader& in, const LzhCodes& codes)
     in.skip(extra);
     return static_cast<std::int32_t>((1u << extra) + low);
 }
+
+// The symbol loop every lh5-kind stream shares: block heads as they come, then literals
+// and matches until `wanted` bytes are produced. out.literal(byte) takes a literal;
+// out.match(distance, length) a match (distance from 1) and returns false to stop there.
+// A code that leads nowhere is reported and ends the loop.
+template <class Output>
+void decode_lzh_symbols(LzhBitReader& in, LzhCodes& codes, std::uint64_t wanted, unsigned lengthOffset, Output& out)
+{
+    std::uint16_t blockLeft = 0;  // a stored count of 0 serves 65536 symbols
+    std::uint64_t produced = 0;
+    while (produced < wanted) {
+        in.refill();
+        if (blockLeft == 0) {
+            if (!read_block_head(in, codes, blockLeft))
+                return;
+            in.refill();
+        }
+        --blockLeft;
+        unsigned c = decode_literal_length(in, codes);
+        if (c < LZH_LITERALS) {
+            out.literal(static_cast<std::uint8_t>(c));
+            ++produced;
+            continue;
+        }
+        std::int32_t position = c < LZH_NC ? decode_position(in, codes) : -1;
+        if (position < 0) {
+            report_bad_table(codes);
+            return;
+        }
+        unsigned length = c - lengthOffset;
+        if (!out.match(static_cast<std::size_t>(position) + 1, length))
+            return;
+        produced += length;
+    }
+}

@@ -2,6 +2,7 @@
 // for the viewer and the command, and what the ROM scanner runs on every candidate.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,3 +38,15 @@ DecodedLogo decode_logo(LoadContext& load, const std::string& name, FrontEnd& fr
 
 // Runs detection alone on the load's input.
 LogoDescriptor detect_logo(LoadContext& load);
+
+// A logo found inside a ROM image comes through these two, the scan's confirmation and
+// load_logo_bytes alike. Bytes that start as a PNG or GIF picture (UEFI firmware's
+// payloads, not formats of the catalogue: formatId stays FORMAT_UNKNOWN and formatName is
+// "PNG picture" or "GIF picture") go to decode/uefi_pictures.h; anything else is loaded
+// from the bytes through detection and decode_logo. The load's input is replaced by the
+// bytes.
+//
+// detect_found_logo gives the descriptor alone (a picture's sizes from its header).
+LogoDescriptor detect_found_logo(LoadContext& load, std::span<const std::uint8_t> bytes);
+DecodedLogo decode_found_logo(LoadContext& load, std::span<const std::uint8_t> bytes, const std::string& name,
+                              FrontEnd& frontEnd, const UiStrings& strings);

@@ -53,12 +53,10 @@ void free_buffers(ViewerState& state)
     state.currentImage = nullptr;
 }
 
-// Decodes the load's input into the viewer state and opens its views; 1 when a decoder ran.
-int show_decoded(LoadContext& load)
+// Puts a decoded logo into the viewer state and opens its views; 1 when a decoder ran.
+int show_decoded(DecodedLogo logo)
 {
     ViewerState& state = viewer_state();
-    clear_descriptor(state.descriptor);
-    DecodedLogo logo = decode_logo(load, state.fileName, front_end(), *state.strings);
     LogoDescriptor& d = state.descriptor;
     d = logo.descriptor;
     state.buffers = std::move(logo.buffers);
@@ -122,7 +120,8 @@ int load_opened_logo(OwnedFile file, const std::string& path)
     state.fileName = path;
     LoadContext load(front_end().messages(), state.verbose != 0);
     load.set_input(std::move(file));
-    return show_decoded(load);
+    clear_descriptor(state.descriptor);
+    return show_decoded(decode_logo(load, state.fileName, front_end(), *state.strings));
 }
 
 int load_logo(const std::string& path)
@@ -136,8 +135,8 @@ int load_logo_bytes(std::vector<std::uint8_t> bytes, const std::string& name)
     ViewerState& state = viewer_state();
     state.fileName = name;
     LoadContext load(front_end().messages(), state.verbose != 0);
-    load.replace_input(std::move(bytes));
-    return show_decoded(load);
+    clear_descriptor(state.descriptor);
+    return show_decoded(decode_found_logo(load, bytes, state.fileName, front_end(), *state.strings));
 }
 
 bool identify_logo(const std::string& path, LogoDescriptor& d, MessageSink& messages, bool verbose,

@@ -24,8 +24,9 @@ OwnedFile open_logo(const std::string& path);
 // Loads the file open_logo opened for path, as load_logo does.
 int load_opened_logo(OwnedFile file, const std::string& path);
 
-// Loads a logo held in memory (one found inside a ROM image) like load_logo; name stands
-// for the file name in the views, the trace lines and the PNG names.
+// Loads a logo held in memory (one found inside a ROM image) like load_logo, through
+// decode_found_logo (so a UEFI image's PNG and GIF pictures load too); name stands for the
+// file name in the views, the trace lines and the PNG names.
 int load_logo_bytes(std::vector<std::uint8_t> bytes, const std::string& name);
 
 // Runs detection alone on the file at path and fills d (its buffers and stream stay null);

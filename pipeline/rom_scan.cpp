@@ -9,12 +9,14 @@
 #include "core/load_context.h"
 #include "core/owned.h"
 #include "core/text_escape.h"
+#include "decode/uefi_pictures.h"
 #include "formats/pcx_layout.h"
 #include "formats/picture_extent.h"
 #include "pipeline/decode_logo.h"
 #include "pipeline/front_end.h"
 #include "pipeline/input_file.h"
 #include "pipeline/ui_strings.h"
+#include "rom/uefi_walk.h"
 
 namespace {
 
@@ -128,11 +130,6 @@ bool weak_signature(const std::string& signature)
     return signature == "PG";
 }
 
-std::FILE* memory_input(LoadContext& load, std::span<const std::uint8_t> bytes)
-{
-    return load.replace_input(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-}
-
 // The scan's confirmation: detection and a decode of each candidate, the logos kept.
 class Confirmer : public RomLogoCheck {
 public:
@@ -152,11 +149,10 @@ bool Confirmer::is_logo(const RomCandidate& candidate, RomWork& work)
     LogoDescriptor d;
     {
         LoadContext load(silent, false);
-        if (!memory_input(load, bytes))
-            return false;
-        d = detect_logo(load);
+        d = detect_found_logo(load, bytes);
     }
-    if (d.formatId == FORMAT_UNKNOWN || d.width == 0 || d.height == 0)
+    bool known = d.formatId != FORMAT_UNKNOWN || uefi_picture_kind(bytes) != UefiPicture::none;
+    if (!known || d.width == 0 || d.height == 0)
         return false;
     std::uint64_t pixels = std::uint64_t{d.width} * d.height * (d.frameCount ? d.frameCount : 1);
     if (pixels > MAX_ROM_CONFIRM_PIXELS || (pixels > SMALL_PICTURE_PIXELS && pixels / MAX_PIXELS_PER_BYTE > bytes.size()))
@@ -172,9 +168,7 @@ bool Confirmer::is_logo(const RomCandidate& candidate, RomWork& work)
     quiet.quiet = true;
     quiet.sink = &silent;
     LoadContext load(silent, false);
-    if (!memory_input(load, bytes))
-        return false;
-    DecodedLogo logo = decode_logo(load, candidate.name, quiet, ENGLISH_STRINGS);
+    DecodedLogo logo = decode_found_logo(load, bytes, candidate.name, quiet, ENGLISH_STRINGS);
     if (!logo.decoded)
         return false;
     bool blank = !picture_has_two_colours(logo);
@@ -261,6 +255,12 @@ std::string rom_path_text(const std::vector<RomContainer>& path)
     for (const RomContainer& step : path) {
         if (!text.empty())
             text += " > ";
+        // A UEFI step's detail is the section path the walk built of GUIDs, kinds and
+        // escaped UI names.
+        if (step.kind == UEFI_CONTAINER) {
+            text += step.kind + " " + step.detail;
+            continue;
+        }
         text += step.kind + " \"" + shown_name(step.name) + "\"";
         if (!step.detail.empty())
             text += " (" + shown_name(step.detail) + ")";

@@ -15,6 +15,8 @@
 //   - a raw hit of a two-byte signature (PG) has rows that are not noise.
 // A listed logo claims its byte range: nothing inside it is listed again. Every decode
 // runs with a silent front end, and is charged to the scan's one work budget.
+// A UEFI image's PNG and GIF pictures are confirmed the same way, through
+// detect_found_logo and decode_found_logo (pipeline/decode_logo.h).
 #pragma once
 
 #include <cstdint>
@@ -75,6 +77,7 @@ std::string found_logo_stem(const std::string& romPath, const FoundLogo& logo);
 // LHA archive "BIOS.BIN" > Award LHA "AwardBmp.bmp" (4002:0000). Names end at a NUL;
 // control bytes, bytes that are not valid UTF-8 (escaped_text), quotes
 // and backslashes in them are \xNN.
+// A UEFI picture's place is its section path: UEFI FV 0x80000 > file 7BB28B99-... "Logo" > LZMA > raw.
 std::string found_logo_place(const FoundLogo& logo);
 // The same for a path of containers (a skipped record's).
 std::string rom_path_text(const std::vector<RomContainer>& path);

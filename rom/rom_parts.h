@@ -124,8 +124,10 @@ void find_ami_modules(RomScanState& state, RomBuffer& buffer);
 void find_msi_pcx_slots(RomScanState& state, RomBuffer& buffer);
 void find_phoenix_modules(RomScanState& state, RomBuffer& buffer);
 void find_intel_textlogos(RomScanState& state, RomBuffer& buffer);
+// Pictures in the sections of UEFI firmware volumes (uefi_entry.cpp and the uefi_ files).
+void find_uefi_pictures(RomScanState& state, RomBuffer& buffer);
 inline constexpr RomContainerPass CONTAINER_PASSES[] = {
-    find_lha_members, find_ami_modules, find_msi_pcx_slots, find_phoenix_modules, find_intel_textlogos,
+    find_lha_members, find_ami_modules, find_msi_pcx_slots, find_phoenix_modules, find_intel_textlogos, find_uefi_pictures,
 };
 
 // Raw signatures in the buffer, in offset order, each cut to the extent its measuring rule

@@ -172,8 +172,8 @@ bool RomScanState::offer(RomBuffer& buffer, RomContainer container, RomCandidate
     }
     if (check_ && !c.notes.empty() && c.container != "raw")
         skip(buffer, &own, own.offset, joined(c.notes));
-    // Raw pictures are leaves; members and modules are ROMs of their own.
-    if (c.container != "raw" && buffer.depth + 1 < MAX_ROM_NESTING) {
+    // Raw hits and UEFI pictures are leaves; members and modules are ROMs of their own.
+    if (c.container != "raw" && c.picture.empty() && buffer.depth + 1 < MAX_ROM_NESTING) {
         RomBuffer inner{c.bytes, c.path, buffer.depth + 1, {}};
         if (charge(inner.bytes.size(), buffer, own.offset))
             scan(inner);

@@ -24,7 +24,7 @@ constexpr unsigned MAX_ROM_NESTING = 3;  // the file, and members of members of 
 // One container on the way from the file to a candidate: a node of the scan's tree.
 struct RomContainer {
     std::string kind;          // "Award LHA", "LHA archive", "AMI module", "MSI PCX slot", "Phoenix module",
-                               // "Phoenix BCD6F1", "Intel part", "raw"
+                               // "Phoenix BCD6F1", "Intel part", "UEFI", "raw"
     std::string name;          // member name as stored, AMI module ID, Phoenix type letter and instance, ...
     std::string detail;        // Award load address, Phoenix load address, AMI flags, ...
     std::string compression;   // "none", "lh0", "lh5", "LZSS", "LZARI", "LZINT", "LH5 container" ...
@@ -49,6 +49,7 @@ struct RomCandidate {
     bool namedSlot = false;  // the container declares a logo (Award 0x4000/0x4002/0x4011, Phoenix 'L'/'U', AMI logo IDs)
     bool endKnown = false;   // the container says where its data ends (an LHA member with a valid CRC, a module)
     std::string signature;   // raw hits: the signature found ("PCX", "PG", ...)
+    std::string picture;     // a UEFI payload's picture format: "BMP", "JPEG", "PNG", "GIF"
 };
 
 // Something the scan did not look at, or dropped, and why.

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <set>
 
+#include "decode/uefi_pictures.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -79,8 +80,13 @@ TEST(GoldenManifest, TruncatedFixturesLoadOrAreRefused)
         for (std::size_t i = 0; whole.size() > EVERY_LENGTH_BELOW && i < SPREAD_LENGTHS; ++i)
             lengths.push_back(EVERY_LENGTH_BELOW + (whole.size() - EVERY_LENGTH_BELOW) * i / SPREAD_LENGTHS);
         for (std::size_t n : lengths) {
-            LoadResult r = load_bytes(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)));
-            EXPECT_EQ(r.loaded != 0, r.descriptor.formatId != 0) << path << " cut to " << n;
+            const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+            LoadResult r = load_bytes(cut);
+            // Bytes found in a ROM load as a PNG or GIF picture too, which has no identifier
+            // (cut short, it may load or be refused).
+            if (uefi_picture_kind(cut) == UefiPicture::none) {
+                EXPECT_EQ(r.loaded != 0, r.descriptor.formatId != 0) << path << " cut to " << n;
+            }
         }
     }
 }

@@ -228,7 +228,7 @@ TEST(RomScan, Lh7WindowAndCopiesPastIt)
         stream.bits(k == 17 ? 1 : 0, 3);
     const Bytes packed = stream.bytes();
     RomScanState state(packed.size(), RomScanLimits{}, nullptr);
-    RomBuffer buffer{packed};
+    RomBuffer buffer{packed, {}, 0, {}};
     RomUnpacked unpacked = state.unpack_lh(buffer, 0, packed, 4, 7);
     EXPECT_FALSE(unpacked.complete);
     EXPECT_EQ(unpacked.problem, "could not decompress: it copies from further back than the 64 KiB window of -lh7-");

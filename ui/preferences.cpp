@@ -1,12 +1,12 @@
 #include "ui/preferences.h"
 
-#include <cstdlib>
 #include <map>
 #include <memory>
 
 #include <FL/Fl_Preferences.H>
 
 #include "core/format_string.h"
+#include "core/owned.h"
 
 namespace {
 
@@ -82,10 +82,10 @@ void load_preferences(bool clean)
     for (int i = 0; i < prefs.file->entries(); ++i) {
         const char* key = prefs.file->entry(i);
         char* text = nullptr;
-        if (key && prefs.file->get(key, text, "")) {
+        const bool found = key && prefs.file->get(key, text, "");
+        const std::unique_ptr<char, FreeDeleter> owned(text);  // the toolkit allocates the copy
+        if (found && text)
             prefs.values[key] = text;
-        }
-        std::free(text);
     }
 }
 

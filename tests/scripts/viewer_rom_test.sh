@@ -3,16 +3,17 @@
 # logos, the rows those of "zarpo2-cli scan"; the second logo, chosen with Enter, shows the
 # picture "scan --png" writes, and its title, status line and PNG file are named after the
 # ROM, the offset and the member; a double click chooses another and the list stays; a ROM
-# dropped on the list replaces its rows; File > Open ROM lists a logo file as the one logo
-# it holds.
+# dropped on the list replaces its rows; a UEFI image's rows show their section paths and
+# its PNG picture opens; File > Open ROM lists a logo file as the one logo it holds.
 . "$(dirname "$0")/viewer_lib.sh"
 [ -x "${ZARPO2_XDND:-}" ] || { echo "SKIP: the XDND drop client was not built"; exit 77; }
 start_x
 LIST="Logos in ROM"
 mkdir "$WORK/roms" "$WORK/open-rom"
-cp "$ZARPO2_SOURCE/tests/data/roms/award.bin" "$ZARPO2_SOURCE/tests/data/roms/phoenix.bin" "$WORK/roms/"
+cp "$ZARPO2_SOURCE/tests/data/roms/award.bin" "$ZARPO2_SOURCE/tests/data/roms/phoenix.bin" \
+    "$ZARPO2_SOURCE/tests/data/uefi/synthetic.bin" "$WORK/roms/"
 cp "$FIX/awbm256-16x16.bin" "$WORK/open-rom/"
-for rom in award phoenix; do
+for rom in award phoenix synthetic; do
     "$ZARPO2_CLI" scan --json "$WORK/roms/$rom.bin" >"$WORK/$rom.json" &&
         "$ZARPO2_CLI" scan --png "$WORK/cli" "$WORK/roms/$rom.bin" >"$WORK/$rom.scan" || fail "zarpo2-cli scan $rom.bin failed"
 done
@@ -28,6 +29,8 @@ text = sys.stdin.buffer.read().decode()
 rows = text[text.index("\"") + 1:text.rindex("\"")].replace("\\t", "\t").replace("\\n", "\n").replace("\\\"", "\"")
 def row(logo):
     place = "%s \"%s\"" % (logo["container"], logo["name"]) + (" (%s)" % logo["detail"] if logo["detail"] else "")
+    if logo["container"] == "UEFI":
+        place = "UEFI " + logo["detail"]
     return "\t".join([logo["hexOffset"], place, logo["compression"], logo["formatName"],
                       "%u \u00d7 %u" % (logo["width"], logo["height"]), str(max(logo["frameCount"], 1))]) + "\n"
 records = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
@@ -82,6 +85,19 @@ xdotool key Down Return
 logo=$(placed "LOGO .* $stem" 0 260) || exit 1
 wait_picture "$logo" "$WORK/cli/$stem.png" 64x24+5+50
 wait_status "$logo" 'phoenix.bin, 0x00002642: Phoenix module \"L1\" (f000:0000)'
+
+note "a UEFI image dropped on the list: its pictures by section path; the third, a PNG in a Tiano section"
+"$ZARPO2_XDND" "$list" 100 100 "$WORK/roms/synthetic.bin" || fail "the drop on the list failed"
+wait_title "$list" "$LIST — synthetic.bin"
+wait_rows "$list" synthetic
+save_artifact "$list" rom-list-uefi.png
+stem=$(png_stem synthetic 3)
+[ "$stem" = "synthetic_bin-00010ad8-5A5A5A5A-0002-4000-8000-00000000CAFE" ] || fail "zarpo2-cli scan named the PNG $stem"
+focus_window "$list"
+xdotool key Down Down Return
+logo=$(placed "LOGO .* $stem" 0 260) || exit 1
+wait_picture "$logo" "$WORK/cli/$stem.png" 48x32+5+50
+wait_status "$logo" 'synthetic.bin, 0x00010ad8: UEFI FV 0x10000 > file 5A5A5A5A-0002-4000-8000-00000000CAFE > Tiano > raw'
 
 note "File > Open ROM on a logo file: the list of the one logo it holds, raw at 0"
 cd "$WORK/open-rom" || fail "no folder"

@@ -8,7 +8,8 @@
 
 constexpr unsigned NT_COUNT_BITS = 5;  // the length code's count field
 constexpr unsigned NC_COUNT_BITS = 9;  // the literal/length code's count field
-constexpr unsigned NP_COUNT_BITS = 4;  // lh5's position-code count field
+constexpr unsigned NP_COUNT_BITS = 4;  // lh5's and EFI's position-code count field
+constexpr unsigned TIANO_NP_COUNT_BITS = 5;
 
 class Lh5Writer {
 public:
@@ -29,10 +30,11 @@ public:
     // A block of `count` symbols (0: 65,536) whose three codes are single values: every symbol
     // is `symbol` (256 + k: a match of length k + 3, k + 2 for lh7) from position class
     // `positionClass`, and none takes a bit.
-    Lh5Writer& single_value_block(unsigned count, unsigned symbol, unsigned positionClass = 0)
+    Lh5Writer& single_value_block(unsigned count, unsigned symbol, unsigned positionClass = 0,
+                                  unsigned positionCountBits = NP_COUNT_BITS)
     {
         bits(count, 16).single(0, NT_COUNT_BITS).single(symbol, NC_COUNT_BITS);
-        return single(positionClass, NP_COUNT_BITS);
+        return single(positionClass, positionCountBits);
     }
 
 private:
