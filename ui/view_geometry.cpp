@@ -25,10 +25,12 @@ std::optional<KeptView>& kept_view()
 
 // The size and zoom each kind of window was built with: only what the user changed is
 // remembered, so that a window left alone does not hand its logo's size to the next.
+// Never destroyed: the exit handler that saves the windows' sizes reads it after the
+// function-local statics of this file would be gone.
 std::map<std::string, ViewGeometry>& built_views()
 {
-    static std::map<std::string, ViewGeometry> built;
-    return built;
+    static auto* built = new std::map<std::string, ViewGeometry>;
+    return *built;
 }
 
 ViewGeometry geometry_of(Fl_Window* window, const ZoomView* view)
