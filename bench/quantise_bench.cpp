@@ -229,5 +229,9 @@ int main(int argc, char** argv)
     }
     QuantiseReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (!std::getenv("ZARPO2_BENCH_OUT")) {  // our own scratch folder: leave nothing behind
+        std::error_code ignored;
+        fs::remove_all(scratch(), ignored);
+    }
     return 0;
 }
