@@ -83,14 +83,10 @@ bool same_file(const std::string& a, const std::string& b)
 // Why the decoded file differs from what was encoded, or empty.
 std::string read_back_problem(const EncodedLogo& encoded, const TargetInfo& info)
 {
-    SilentSink silent;
-    HeadlessFrontEnd quiet;
-    quiet.quiet = true;
-    quiet.sink = &silent;
-    LoadContext load(silent, false);
-    if (!load.replace_input(encoded.bytes))
+    QuietLoad quiet;
+    if (!quiet.load.replace_input(encoded.bytes))
         return "out of memory while checking the file";
-    DecodedLogo logo = decode_logo(load, "converted", quiet, ENGLISH_STRINGS);
+    DecodedLogo logo = decode_logo(quiet.load, "converted", quiet.frontEnd, ENGLISH_STRINGS);
     const LogoDescriptor& d = logo.descriptor;
     const bool sameFormat = d.formatId == info.readsAs || (is_epa(info.readsAs) && is_epa(d.formatId));
     if (!logo.decoded || !sameFormat)

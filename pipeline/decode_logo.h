@@ -30,6 +30,19 @@ struct DecodedLogo {
     LogoFrame* frames() { return buffers.frames.empty() ? nullptr : buffers.frames.data(); }
 };
 
+// A load that says nothing and asks nothing, for decoding bytes on the side (read-backs,
+// the past-end check, previews): its messages are dropped, its front end is quiet.
+struct QuietLoad {
+    SilentSink silent;
+    HeadlessFrontEnd frontEnd;
+    LoadContext load{silent, false};
+    QuietLoad()
+    {
+        frontEnd.quiet = true;
+        frontEnd.sink = &silent;
+    }
+};
+
 // Detects the logo that the load's input holds and decodes it. name is the file name the
 // trace lines give. A picture or panel that cannot be allocated is told through frontEnd's
 // alert (with strings' text); an ICON's palette file is asked of frontEnd. The input is

@@ -114,13 +114,9 @@ bool picture_needs_bytes_past_end(const std::string& path, const LogoDescriptor&
     OwnedFile padded = open_padded(path);
     if (!padded)
         return false;
-    SilentSink silent;
-    HeadlessFrontEnd quiet;
-    quiet.quiet = true;
-    quiet.sink = &silent;
-    LoadContext load(silent, false);
-    load.set_input(std::move(padded));
-    DecodedLogo again = decode_logo(load, path, quiet, ENGLISH_STRINGS);
+    QuietLoad quiet;
+    quiet.load.set_input(std::move(padded));
+    DecodedLogo again = decode_logo(quiet.load, path, quiet.frontEnd, ENGLISH_STRINGS);
     const LogoDescriptor& d = again.descriptor;
     if (!again.decoded || d.formatId != shown.formatId)
         return false;

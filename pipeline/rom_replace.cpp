@@ -22,14 +22,10 @@ namespace {
 DrawnLogo draw_logo_bytes(std::span<const std::uint8_t> bytes)
 {
     DrawnLogo drawn;
-    SilentSink silent;
-    HeadlessFrontEnd quiet;
-    quiet.quiet = true;
-    quiet.sink = &silent;
-    LoadContext load(silent, false);
-    if (!load.replace_input(std::vector<std::uint8_t>(bytes.begin(), bytes.end())))
+    QuietLoad quiet;
+    if (!quiet.load.replace_input(std::vector<std::uint8_t>(bytes.begin(), bytes.end())))
         return drawn;
-    DecodedLogo logo = decode_logo(load, "replacement", quiet, ENGLISH_STRINGS);
+    DecodedLogo logo = decode_logo(quiet.load, "replacement", quiet.frontEnd, ENGLISH_STRINGS);
     if (!logo.decoded)
         return drawn;
     const LogoDescriptor& d = logo.descriptor;

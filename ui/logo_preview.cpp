@@ -22,13 +22,9 @@ Fl_Image* logo_preview(const char* name, uchar*, int)
     OwnedFile file = open_input_file(name, problem);
     if (!file)
         return nullptr;
-    SilentSink silent;
-    HeadlessFrontEnd quiet;
-    quiet.quiet = true;
-    quiet.sink = &silent;
-    LoadContext load(silent, false);
-    load.set_input(std::move(file));
-    DecodedLogo logo = decode_logo(load, name, quiet, ENGLISH_STRINGS);
+    QuietLoad quiet;
+    quiet.load.set_input(std::move(file));
+    DecodedLogo logo = decode_logo(quiet.load, name, quiet.frontEnd, ENGLISH_STRINGS);
     if (!logo.decoded)
         return nullptr;
     const ThumbnailSource source = thumbnail_source(logo.descriptor, logo.frames(), logo.buffers.image.get());
