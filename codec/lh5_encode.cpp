@@ -1,19 +1,20 @@
 // The lh5 encoder. For each 1 MiB of input:
-//  1. LZ77 parse: the hash-chain matches of every position (lz_matches.h), taken longest
-//     first with lazy matching (a match is put off by a byte when the next byte starts a
-//     longer one);
+//  1. LZ77 parse: the matches of every position (lz_matches.h), taken longest first with
+//     lazy matching (a match is put off by a byte when the next byte starts a longer one);
 //  2. block split: the symbols are cut where separate Huffman codes cost fewer bits than
-//     one code, head included (a block holds at most 65,535 symbols);
-//  3. optimal parse, twice: the cheapest path through every match found, each symbol
-//     priced by the codes of its block in the split before; then split again. The
-//     cheapest of the parses is kept.
-// Then the symbols of the whole input are split into blocks once more, and
+//     one code, by an estimate of the bits (a block holds at most 65,535 symbols); the
+//     blocks get their codes;
+//  3. optimal parse: the cheapest path through every match found, each symbol priced by
+//     the codes of its block in the split before; then split again. The cheaper of the
+//     two parses is kept, with its blocks and codes.
+// Then
 //  4. each block goes out as its symbol count, its three codes (plain Huffman lengths, or
 //     package-merge where those pass 16 bits) and its symbols.
 #include "codec/lh5_encode.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "codec/lh5_encode_tables.h"
@@ -27,11 +28,11 @@ constexpr std::uint32_t FAR_SHORT_MATCH = 4096;  // a 3-byte match further back 
 constexpr std::size_t MAX_BLOCK_SYMBOLS = 0xFFFF;
 constexpr std::size_t MIN_SPLIT_SYMBOLS = 1024;  // blocks are not cut below this
 constexpr unsigned SPLIT_CANDIDATES = 15;        // cut points tried per block
-constexpr unsigned CHAIN = 64;                   // candidates tried per position ...
-constexpr unsigned SHORT_INPUT_CHAIN = 256;      // ... and for inputs of up to 64 KiB, where
-constexpr std::size_t SHORT_INPUT = 64 * 1024;   // every byte saved counts (small logos)
+// Candidates tried per position: the search trees find the longest matches in a few
+// steps, so a shallow search loses little (about 1% of the packed size of pictures
+// against 256 steps) and keeps the rate above 20 MB/s.
+constexpr unsigned SEARCH_DEPTH = 16;
 constexpr unsigned NICE_LENGTH = LZH_MAX_MATCH;  // a match this long is taken whole, its bytes not searched
-constexpr unsigned OPTIMAL_PASSES = 2;
 // The parse takes the input 1 MiB at a time (each piece searching the window before it),
 // so its tables stay bounded however large the input.
 constexpr std::size_t SEGMENT = std::size_t{1} << 20;
@@ -60,48 +61,97 @@ void count(const Token& t, Lh5Counts& counts)
         counts.position[lh5_position_class(t.position)]++;
 }
 
-// Blocks as the ends of their symbol runs.
+// n log2 n, from a table for the small counts that most symbols have.
+double n_log2_n(std::uint32_t n)
+{
+    constexpr std::uint32_t TABLE_SIZE = 4096;
+    static const auto table = [] {
+        std::array<float, TABLE_SIZE> t{};
+        for (std::uint32_t i = 1; i < TABLE_SIZE; ++i)
+            t[i] = static_cast<float>(i * std::log2(i));
+        return t;
+    }();
+    return n < TABLE_SIZE ? table[n] : n * std::log2(static_cast<double>(n));
+}
+
+// Blocks: where each one's symbols end, and its codes.
+struct Block {
+    std::size_t end;
+    Lh5BlockCodes codes;
+};
 struct BlockPlan {
-    std::vector<std::size_t> ends;
+    std::vector<Block> blocks;
     std::uint64_t bits = 0;  // the whole stream
 };
 
-// Pass 2: cuts the symbols into blocks.
+// Pass 2: cuts the symbols into blocks. The cut points are chosen by an estimate of the
+// bits (the symbols' entropy and a head priced by the symbols in use), which costs a
+// fraction of building the codes; the blocks chosen then get their exact codes.
 class BlockSplitter {
 public:
     BlockSplitter(const std::vector<Token>& tokens, const LzhWindowShape& shape) : tokens_(tokens), shape_(shape) {}
 
-    // Block ends, in order, and the bits of all blocks.
+    // Blocks, in order, with their codes, and the bits of all blocks.
     BlockPlan split()
     {
+        std::vector<std::size_t> ends;
+        split(0, tokens_.size(), ends);
         BlockPlan plan;
-        split(0, tokens_.size(), plan);
+        plan.blocks.reserve(ends.size());
+        std::size_t begin = 0;
+        for (std::size_t end : ends) {
+            Lh5Counts counts;
+            for (std::size_t i = begin; i < end; ++i)
+                count(tokens_[i], counts);
+            Block& block = plan.blocks.emplace_back(Block{end, {}});
+            builder_.build(counts, shape_.positionClasses, shape_.positionCountBits, block.codes);
+            plan.bits += block.codes.headBits + block.codes.bodyBits;
+            begin = end;
+        }
         return plan;
     }
 
 private:
-    std::uint64_t cost(const Lh5Counts& counts)
+    // About the bits of a block with these counts: n log2(total / n) per symbol, and each
+    // symbol in use sends its code length.
+    double estimate(const Lh5Counts& counts) const
     {
-        builder_.build(counts, shape_.positionClasses, shape_.positionCountBits, codes_);
-        return codes_.headBits + codes_.bodyBits;
+        constexpr double HEAD_BITS = 3 * LZH_BLOCK_SIZE_BITS;  // the counts and the code-length code
+        constexpr double BITS_PER_SENT_LENGTH = 4;
+        auto entropy = [](const std::uint32_t* n, unsigned size, double& used) {
+            std::uint32_t total = 0;
+            double sum = 0;
+            for (unsigned s = 0; s < size; ++s) {
+                if (n[s] == 0)
+                    continue;
+                used += 1;
+                total += n[s];
+                sum -= n_log2_n(n[s]);
+            }
+            return sum + n_log2_n(total);
+        };
+        double used = 0;
+        double bits = entropy(counts.literalLength.data(), LZH_NC, used) +
+                      entropy(counts.position.data(), shape_.positionClasses, used);
+        for (unsigned k = 2; k < shape_.positionClasses; ++k)
+            bits += static_cast<double>(counts.position[k]) * (k - 1);
+        return bits + HEAD_BITS + BITS_PER_SENT_LENGTH * used;
     }
 
     // Cuts [begin, end) at the candidate point that saves most, and the halves in turn;
     // a run too long for one block is cut in the middle whatever it saves.
-    void split(std::size_t begin, std::size_t end, BlockPlan& plan)
+    void split(std::size_t begin, std::size_t end, std::vector<std::size_t>& ends)
     {
         static_assert(2 * MIN_SPLIT_SYMBOLS <= MAX_BLOCK_SYMBOLS);
         std::size_t size = end - begin;
+        if (size < 2 * MIN_SPLIT_SYMBOLS) {
+            ends.push_back(end);
+            return;
+        }
         Lh5Counts whole;
         for (std::size_t i = begin; i < end; ++i)
             count(tokens_[i], whole);
-        std::uint64_t wholeCost = size > MAX_BLOCK_SYMBOLS ? UINT64_MAX : cost(whole);
-        if (size < 2 * MIN_SPLIT_SYMBOLS) {
-            plan.ends.push_back(end);
-            plan.bits += wholeCost;
-            return;
-        }
-        std::uint64_t best = wholeCost;
+        double best = size > MAX_BLOCK_SYMBOLS ? HUGE_VAL : estimate(whole);
         std::size_t bestCut = 0;
         Lh5Counts left;
         std::size_t at = begin;
@@ -113,25 +163,23 @@ private:
                 continue;
             Lh5Counts right = whole;
             right -= left;
-            std::uint64_t both = cost(left) + cost(right);
+            double both = estimate(left) + estimate(right);
             if (both < best) {
                 best = both;
                 bestCut = cut;
             }
         }
         if (bestCut == 0) {
-            plan.ends.push_back(end);
-            plan.bits += wholeCost;
+            ends.push_back(end);
             return;
         }
-        split(begin, bestCut, plan);
-        split(bestCut, end, plan);
+        split(begin, bestCut, ends);
+        split(bestCut, end, ends);
     }
 
     const std::vector<Token>& tokens_;
     LzhWindowShape shape_;
     Lh5CodeBuilder builder_;
-    Lh5BlockCodes codes_;
 };
 
 // Bits of each symbol under one block's codes, a position's extra bits included. A symbol
@@ -156,24 +204,19 @@ template <std::size_t N, unsigned M> void price(const Lh5Code<M>& code, std::arr
 
 std::vector<CostModel> cost_models(const std::vector<Token>& tokens, const BlockPlan& plan, const LzhWindowShape& shape)
 {
-    std::vector<CostModel> models(plan.ends.size());
-    Lh5CodeBuilder builder;
-    Lh5BlockCodes codes;
+    std::vector<CostModel> models(plan.blocks.size());
     std::size_t begin = 0, inputAt = 0;
-    for (std::size_t b = 0; b < plan.ends.size(); ++b) {
-        Lh5Counts counts;
-        for (std::size_t i = begin; i < plan.ends[b]; ++i) {
-            count(tokens[i], counts);
+    for (std::size_t b = 0; b < plan.blocks.size(); ++b) {
+        const Block& block = plan.blocks[b];
+        for (std::size_t i = begin; i < block.end; ++i)
             inputAt += tokens[i].symbol < LZH_LITERALS ? 1 : tokens[i].symbol - LZH_LENGTH_OFFSET;
-        }
-        builder.build(counts, shape.positionClasses, shape.positionCountBits, codes);
         CostModel& m = models[b];
-        price(codes.literalLength, m.symbol, LZH_NC);
-        price(codes.position, m.position, shape.positionClasses);
+        price(block.codes.literalLength, m.symbol, LZH_NC);
+        price(block.codes.position, m.position, shape.positionClasses);
         for (unsigned k = 2; k < shape.positionClasses; ++k)
             m.position[k] += k - 1;
         m.end = inputAt;
-        begin = plan.ends[b];
+        begin = block.end;
     }
     models.back().end = SIZE_MAX;
     return models;
@@ -183,8 +226,7 @@ std::vector<CostModel> cost_models(const std::vector<Token>& tokens, const Block
 // The bytes after `history` of piece, matches reaching into the history too.
 LzMatchTable find_matches(std::span<const std::uint8_t> piece, std::size_t history, std::uint32_t maxDistance)
 {
-    unsigned chain = piece.size() - history <= SHORT_INPUT ? SHORT_INPUT_CHAIN : CHAIN;
-    return LzMatchTable(piece, history, {maxDistance, LZH_MAX_MATCH, chain, NICE_LENGTH});
+    return LzMatchTable(piece, history, {maxDistance, LZH_MAX_MATCH, SEARCH_DEPTH, NICE_LENGTH});
 }
 
 // Pass 1: the longest matches with lazy matching (a match is put off by a byte while the
@@ -215,11 +257,15 @@ std::vector<Token> lazy_parse(std::span<const std::uint8_t> input, const LzMatch
 std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMatchTable& table,
                                  const std::vector<CostModel>& models)
 {
+    // The cheapest way found to each position: its bits, and the last symbol, 8 bytes in
+    // all since this array spans the piece. Bits fit 32 bits: at most about 40 per byte of
+    // a 1 MiB piece.
     struct Step {
-        std::uint64_t cost = UINT64_MAX;
-        std::uint32_t distance = 0;  // 0: a literal
-        std::uint16_t length = 0;
+        std::uint32_t cost = UINT32_MAX;
+        std::uint32_t distance : 23 = 0;  // 0: a literal; a window is at most 2^19 bytes
+        std::uint32_t length : 9 = 0;
     };
+    static_assert(sizeof(Step) == 8 && (SEGMENT >> 20) * 40 < UINT32_MAX >> 20);
     std::vector<Step> best(input.size() + 1);
     best[0].cost = 0;
     std::size_t block = 0;
@@ -227,20 +273,20 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMa
         while (i >= models[block].end)
             ++block;
         const CostModel& m = models[block];
-        std::uint64_t here = best[i].cost;
-        std::uint64_t viaLiteral = here + m.symbol[input[i]];
+        std::uint32_t here = best[i].cost;
+        std::uint32_t viaLiteral = here + m.symbol[input[i]];
         if (viaLiteral < best[i + 1].cost)
             best[i + 1] = {viaLiteral, 0, 1};
         std::span<const LzMatch> matches = table.at(i);
         unsigned shorter = LZH_MIN_MATCH - 1;
         for (std::size_t k = 0; k < matches.size(); ++k) {
             const LzMatch& match = matches[k];
-            std::uint64_t base = here + m.position[lh5_position_class(match.distance - 1)];
+            std::uint32_t base = here + m.position[lh5_position_class(match.distance - 1)];
             unsigned from = table.whole(i) && k + 1 == matches.size() ? match.length : shorter + 1;
             for (unsigned len = from; len <= match.length; ++len) {
-                std::uint64_t cost = base + m.symbol[len + LZH_LENGTH_OFFSET];
+                std::uint32_t cost = base + m.symbol[len + LZH_LENGTH_OFFSET];
                 if (cost < best[i + len].cost)
-                    best[i + len] = {cost, match.distance, static_cast<std::uint16_t>(len)};
+                    best[i + len] = {cost, match.distance, len};
             }
             shorter = match.length;
         }
@@ -252,33 +298,27 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMa
     return tokens;
 }
 
-// Passes 1 to 3 over the bytes after `history` of piece: the cheapest parse found.
-std::vector<Token> parse(std::span<const std::uint8_t> piece, std::size_t history, std::uint32_t maxDistance,
-                         const LzhWindowShape& shape)
+struct Parse {
+    std::vector<Token> tokens;
+    BlockPlan plan;
+};
+
+// Passes 1 to 3 over the bytes after `history` of piece: the cheapest parse found, in blocks.
+Parse parse(std::span<const std::uint8_t> piece, std::size_t history, std::uint32_t maxDistance,
+            const LzhWindowShape& shape)
 {
     std::span<const std::uint8_t> data = piece.subspan(history);
     LzMatchTable table = find_matches(piece, history, maxDistance);
-    std::vector<Token> tokens = lazy_parse(data, table);
-    BlockPlan plan = BlockSplitter(tokens, shape).split();
-    for (unsigned pass = 0; pass < OPTIMAL_PASSES; ++pass) {
-        std::vector<Token> cheaper = optimal_parse(data, table, cost_models(tokens, plan, shape));
-        BlockPlan cheaperPlan = BlockSplitter(cheaper, shape).split();
-        if (cheaperPlan.bits >= plan.bits)
-            break;
-        tokens.swap(cheaper);
-        plan = std::move(cheaperPlan);
-    }
-    return tokens;
+    Parse lazy{lazy_parse(data, table), {}};
+    lazy.plan = BlockSplitter(lazy.tokens, shape).split();
+    Parse optimal{optimal_parse(data, table, cost_models(lazy.tokens, lazy.plan, shape)), {}};
+    optimal.plan = BlockSplitter(optimal.tokens, shape).split();
+    return optimal.plan.bits < lazy.plan.bits ? std::move(optimal) : std::move(lazy);
 }
 
 // Pass 4: one block.
-void write_block(Lh5BitWriter& out, std::span<const Token> block, const LzhWindowShape& shape, Lh5CodeBuilder& builder,
-                 Lh5BlockCodes& codes)
+void write_block(Lh5BitWriter& out, std::span<const Token> block, const Lh5BlockCodes& codes)
 {
-    Lh5Counts counts;
-    for (const Token& t : block)
-        count(t, counts);
-    builder.build(counts, shape.positionClasses, shape.positionCountBits, codes);
     write_lh5_block_head(out, codes, static_cast<unsigned>(block.size()));
     const auto& c = codes.literalLength;
     const auto& p = codes.position;
@@ -305,23 +345,26 @@ std::vector<std::uint8_t> lh5_encode(std::span<const std::uint8_t> input, const 
     // whole window back before overwriting it, but one that copies ahead of its reads
     // would not.
     auto maxDistance = static_cast<std::uint32_t>((std::uint32_t{1} << shape.windowBits) - 1);
+    // Each piece's blocks end where the piece does: one block more per MiB at most.
     std::vector<Token> tokens;
+    std::vector<Block> blocks;
     for (std::size_t start = 0; start < input.size(); start += SEGMENT) {
         std::size_t history = std::min<std::size_t>(start, maxDistance);
         std::size_t size = std::min(SEGMENT, input.size() - start);
-        std::vector<Token> piece = parse(input.subspan(start - history, history + size), history, maxDistance, shape);
-        tokens.insert(tokens.end(), piece.begin(), piece.end());
+        Parse piece = parse(input.subspan(start - history, history + size), history, maxDistance, shape);
+        for (Block& block : piece.plan.blocks) {
+            block.end += tokens.size();
+            blocks.push_back(std::move(block));
+        }
+        tokens.insert(tokens.end(), piece.tokens.begin(), piece.tokens.end());
     }
-    BlockPlan plan = BlockSplitter(tokens, shape).split();
 
     out.reserve(input.size() / 2 + 64);
     Lh5BitWriter bits(&out);
-    Lh5CodeBuilder builder;
-    Lh5BlockCodes codes;
     std::size_t begin = 0;
-    for (std::size_t end : plan.ends) {
-        write_block(bits, std::span(tokens).subspan(begin, end - begin), shape, builder, codes);
-        begin = end;
+    for (const Block& block : blocks) {
+        write_block(bits, std::span(tokens).subspan(begin, block.end - begin), block.codes);
+        begin = block.end;
     }
     bits.finish();
     return out;

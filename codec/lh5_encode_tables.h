@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -89,10 +90,7 @@ struct Lh5BlockCodes {
 // Position class of a position (distance - 1): 0, 1, then k for 2^(k-1) .. 2^k - 1.
 inline unsigned lh5_position_class(std::uint32_t position)
 {
-    unsigned k = 0;
-    while (position >> k)
-        ++k;
-    return k;
+    return static_cast<unsigned>(std::bit_width(position));
 }
 
 // Builds the codes of lzh_format.h's block head; scratch space is kept between blocks.

@@ -1,13 +1,44 @@
 #include "codec/lz_matches.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace {
 
 constexpr unsigned MAX_HASH_BITS = 15;  // short inputs get smaller hash tables, down to 2^10
 constexpr unsigned MIN_HASH_BITS = 10;
+// The trees sort positions by their first 64 bytes at most: a candidate that shares them
+// all ends the search (its match is then compared on to its full length), which keeps
+// long repeats, as pictures have, from costing a long compare at every step.
+constexpr unsigned SORTED_LENGTH = 64;
 
-// Hash chains over 3-byte prefixes; positions are inserted in order, each at most once.
+// How many of the first limit bytes of a and b agree, compared a word at a time.
+unsigned common_length(const std::uint8_t* a, const std::uint8_t* b, unsigned limit)
+{
+    unsigned n = 0;
+    for (; n + sizeof(std::uint64_t) <= limit; n += sizeof(std::uint64_t)) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + n, sizeof x);
+        std::memcpy(&y, b + n, sizeof y);
+        if (x != y) {
+            // The first byte that differs: the lowest in a little-endian word, the highest otherwise.
+            std::uint64_t diff = x ^ y;
+            int bit = std::endian::native == std::endian::little ? std::countr_zero(diff) : std::countl_zero(diff);
+            return n + static_cast<unsigned>(bit) / 8;
+        }
+    }
+    while (n < limit && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+// A binary search tree per hash of 3-byte prefixes over the positions in the window, rebuilt at each
+// position (the nearest position becomes the root, the others split into the ones that
+// sort before and after it): every search walks from the nearest candidate outwards and
+// skips whole subtrees that cannot share more bytes, so it finds the longest matches in
+// a few steps where a hash chain would try every position with the prefix. Positions are
+// inserted in order, each at most once.
 class MatchFinder {
 public:
     MatchFinder(std::span<const std::uint8_t> bytes, const LzMatchLimits& limits)
@@ -15,57 +46,77 @@ public:
     {
         while (hashBits_ < MAX_HASH_BITS && (std::size_t{1} << hashBits_) < bytes.size())
             ++hashBits_;
-        head_.assign(std::size_t{1} << hashBits_, -1);
-        // The chains by position modulo a power of two above the window: a slot is
-        // reused only by a position beyond the window's reach from the one it held.
+        head_.assign(std::size_t{1} << hashBits_, NONE);
+        // The nodes by position modulo a power of two above the window: a node is reused
+        // only by a position beyond the window's reach from the one it held.
         std::size_t slots = 1;
         while (slots < bytes.size() && slots <= limits.maxDistance)
             slots *= 2;
-        prevMask_ = slots - 1;
-        prev_.assign(slots, -1);
+        nodeMask_ = slots - 1;
+        children_.assign(2 * slots, NONE);
     }
 
-    void insert(std::size_t pos)
+    // Inserts pos, and appends to out (when there is one) every length's nearest match at
+    // pos, in increasing length. Returns the longest length, 0 for none.
+    unsigned insert(std::size_t pos, std::vector<LzMatch>* out)
     {
         if (pos + LZ_MIN_MATCH > in_.size())
-            return;
-        std::uint32_t h = hash(pos);
-        prev_[pos & prevMask_] = head_[h];
-        head_[h] = static_cast<std::int32_t>(pos);
-    }
-
-    // Every length's nearest match at pos, before pos is inserted, appended to out in
-    // increasing length. Returns the longest length, 0 for none.
-    unsigned candidates(std::size_t pos, std::vector<LzMatch>& out) const
-    {
-        std::size_t limit = std::min<std::size_t>(limits_.maxLength, in_.size() - pos);
-        if (limit < LZ_MIN_MATCH)
             return 0;
+        auto reach = static_cast<unsigned>(std::min<std::size_t>(limits_.maxLength, in_.size() - pos));
+        unsigned limit = std::min(reach, SORTED_LENGTH);
         const std::uint8_t* here = in_.data() + pos;
+        std::uint32_t& root = head_[hash(pos)];
+        std::uint32_t cand = root;
+        root = static_cast<std::uint32_t>(pos);
+        // The links still to fill: where the next candidate sorting after pos goes (the
+        // right child of the last one that sorted before), and where the next one sorting
+        // before pos goes; and how many bytes those candidates are known to share.
+        std::uint32_t* after = &children_[2 * (pos & nodeMask_) + 1];
+        std::uint32_t* before = &children_[2 * (pos & nodeMask_)];
+        unsigned afterShared = 0, beforeShared = 0;
         unsigned best = LZ_MIN_MATCH - 1;
-        std::int32_t cand = head_[hash(pos)];
-        for (unsigned chain = limits_.chain; cand >= 0 && chain > 0; --chain) {
-            auto c = static_cast<std::size_t>(cand);
-            if (pos - c > limits_.maxDistance)
+        for (unsigned steps = limits_.chain; cand != NONE; --steps) {
+            std::size_t c = cand;
+            if (steps == 0 || pos - c > limits_.maxDistance)
                 break;
             const std::uint8_t* there = in_.data() + c;
-            if (there[best] == here[best]) {
-                unsigned n = 0;
-                while (n < limit && there[n] == here[n])
-                    ++n;
-                if (n > best) {
-                    best = n;
-                    out.push_back({n, static_cast<std::uint32_t>(pos - c)});
-                    if (n == limit || n >= limits_.niceLength)
-                        break;
+            unsigned shared = std::min(afterShared, beforeShared);
+            if (there[shared] == here[shared])  // most steps end at the first byte compared
+                shared += common_length(here + shared, there + shared, limit - shared);
+            std::uint32_t* node = &children_[2 * (c & nodeMask_)];
+            if (shared > best) {
+                best = shared;
+                if (shared == limit)
+                    best += common_length(here + limit, there + limit, reach - limit);
+                if (out)
+                    out->push_back({best, static_cast<std::uint32_t>(pos - c)});
+                if (shared == limit) {
+                    // The candidate's bytes equal pos's as far as can be told: pos takes
+                    // its place in the tree, with its subtrees.
+                    *before = node[0];
+                    *after = node[1];
+                    return best;
                 }
             }
-            cand = prev_[c & prevMask_];
+            if (shared < limit && there[shared] < here[shared]) {
+                *before = static_cast<std::uint32_t>(c);
+                before = &node[1];
+                beforeShared = shared;
+                cand = node[1];
+            } else {
+                *after = static_cast<std::uint32_t>(c);
+                after = &node[0];
+                afterShared = shared;
+                cand = node[0];
+            }
         }
+        *before = *after = NONE;
         return best >= LZ_MIN_MATCH ? best : 0;
     }
 
 private:
+    static constexpr std::uint32_t NONE = UINT32_MAX;
+
     std::uint32_t hash(std::size_t pos) const
     {
         std::uint32_t v = in_[pos] | in_[pos + 1] << 8 | in_[pos + 2] << 16;
@@ -75,9 +126,9 @@ private:
     std::span<const std::uint8_t> in_;
     LzMatchLimits limits_;
     unsigned hashBits_;
-    std::vector<std::int32_t> head_;
-    std::vector<std::int32_t> prev_;  // the previous position of the same hash, by position & prevMask_
-    std::size_t prevMask_ = 0;
+    std::vector<std::uint32_t> head_;      // the nearest position of each hash: the tree's root
+    std::vector<std::uint32_t> children_;  // a node's subtrees (before, after), by position & nodeMask_
+    std::size_t nodeMask_ = 0;
 };
 
 }  // namespace
@@ -97,11 +148,10 @@ LzMatchTable::LzMatchTable(std::span<const std::uint8_t> bytes, std::size_t hist
     matches_.reserve(size);
     MatchFinder finder(bytes, limits);
     for (std::size_t p = 0; p < history; ++p)
-        finder.insert(p);
+        finder.insert(p, nullptr);
     for (std::size_t i = 0; i < size;) {
         first_[i] = static_cast<std::uint32_t>(matches_.size());
-        unsigned longest = finder.candidates(history + i, matches_);
-        finder.insert(history + i);
+        unsigned longest = finder.insert(history + i, &matches_);
         if (longest < limits.niceLength) {
             ++i;
             continue;
@@ -114,7 +164,7 @@ LzMatchTable::LzMatchTable(std::span<const std::uint8_t> bytes, std::size_t hist
                 matches_.push_back({m.length - k, m.distance});
                 whole_[i + k] = 1;
             }
-            finder.insert(history + i + k);
+            finder.insert(history + i + k, nullptr);
         }
         i += m.length;
     }

@@ -1,5 +1,6 @@
-// Match finding for the LZ77 encoders (lh5, Phoenix LZSS and LZARI): hash chains over
-// 3-byte prefixes, and a table of every position's matches for their parsers.
+// Match finding for the LZ77 encoders (lh5, Phoenix LZSS and LZARI): binary search trees
+// over the positions in the window, and a table of every position's matches for their
+// parsers.
 #pragma once
 
 #include <cstddef>
