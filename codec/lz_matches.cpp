@@ -14,7 +14,7 @@ constexpr unsigned MIN_HASH_BITS = 10;
 constexpr unsigned SORTED_LENGTH = 64;
 
 // How many of the first limit bytes of a and b agree, compared a word at a time.
-unsigned common_length(const std::uint8_t* a, const std::uint8_t* b, unsigned limit)
+inline unsigned common_length(const std::uint8_t* a, const std::uint8_t* b, unsigned limit)
 {
     unsigned n = 0;
     for (; n + sizeof(std::uint64_t) <= limit; n += sizeof(std::uint64_t)) {
