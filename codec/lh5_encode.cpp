@@ -308,7 +308,11 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMa
             shorter = match.length;
         }
     }
+    std::size_t count = 0;
+    for (std::size_t i = input.size(); i > 0; i -= best[i].length)
+        ++count;
     std::vector<Token> tokens;
+    tokens.reserve(count);
     for (std::size_t i = input.size(); i > 0; i -= best[i].length)
         tokens.push_back(best[i].distance ? match_token({best[i].length, best[i].distance}) : literal(input[i - 1]));
     std::reverse(tokens.begin(), tokens.end());
@@ -374,7 +378,10 @@ std::vector<std::uint8_t> lh5_encode(std::span<const std::uint8_t> input, const 
             block.end += tokens.size();
             blocks.push_back(std::move(block));
         }
-        tokens.insert(tokens.end(), piece.tokens.begin(), piece.tokens.end());
+        if (tokens.empty())
+            tokens = std::move(piece.tokens);
+        else
+            tokens.insert(tokens.end(), piece.tokens.begin(), piece.tokens.end());
     }
 
     out.reserve(input.size() / 2 + 64);

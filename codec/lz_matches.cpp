@@ -8,6 +8,7 @@ namespace {
 
 constexpr unsigned MAX_HASH_BITS = 15;  // short inputs get smaller hash tables, down to 2^10
 constexpr unsigned MIN_HASH_BITS = 10;
+constexpr std::size_t MATCHES_RESERVED_PER_POSITION = 4;
 // The trees sort positions by their first 64 bytes at most: a candidate that shares them
 // all ends the search (its match is then compared on to its full length), which keeps
 // long repeats, as pictures have, from costing a long compare at every step.
@@ -145,7 +146,9 @@ LzMatchTable::LzMatchTable(std::span<const std::uint8_t> bytes, std::size_t hist
     std::size_t size = bytes.size() - history;
     first_.assign(size + 1, 0);
     whole_.assign(size, 0);
-    matches_.reserve(size);
+    // Room for a few matches a position, more than most inputs have: growing the table
+    // would copy it into fresh memory, which costs more than the search on large inputs.
+    matches_.reserve(size * MATCHES_RESERVED_PER_POSITION);
     MatchFinder finder(bytes, limits);
     for (std::size_t p = 0; p < history; ++p)
         finder.insert(p, nullptr);
