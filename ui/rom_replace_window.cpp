@@ -232,9 +232,8 @@ void RomReplaceWindow::save_as()
         return;
     const ViewerTexts& t = texts();
     // Proposed: the ROM's name with "-new" before its extension, beside it.
-    const std::size_t slash = romPath_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : romPath_.substr(0, slash);
-    const std::string leaf = slash == std::string::npos ? romPath_ : romPath_.substr(slash + 1);
+    const std::string folder = folder_of(romPath_);
+    const std::string leaf = leaf_name(romPath_);
     const std::size_t dot = leaf.rfind('.');
     const std::string suggested = dot == std::string::npos ? leaf + "-new" : leaf.substr(0, dot) + "-new" + leaf.substr(dot);
     const std::string filter = std::string(t.romImages) + " (*)";
