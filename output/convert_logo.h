@@ -1,6 +1,7 @@
 // Converting a picture into a firmware logo file: what `zarpo2-cli convert` and the
 // viewer's Export As share. The picture is the loaded logo (or a frame of it) or a file
-// (read_picture_file, which replace and the viewer's Replace window read too); the file is encoded (encode/), read back through detection and the decoders to
+// (read_picture_file, through which replace and the viewer's Replace window read theirs
+// too); the file is encoded (encode/), read back through detection and the decoders to
 // check that it shows the encoded picture, then written through a temporary file renamed
 // into place, never over the input.
 #pragma once

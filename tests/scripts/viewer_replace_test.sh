@@ -112,7 +112,11 @@ focus_window "$window"
 xdotool key ctrl+s
 sleep 1
 has_window "Save ROM As" && fail "Save As was offered after a refusal"
-ls "$WORK/roms" | cmp -s - "$WORK/roms-before" || fail "the refusal wrote a file"
+"$ZARPO2_XDND" "$window" 300 100 "$WORK/cli" || fail "the drop of a folder failed"
+wait_for "the folder was not refused ($(replace_text "$window"))" text_has "$window" \
+    "Cannot use $WORK/cli as the new logo: not a regular file"
+answer_dialog Return
+ls "$WORK/roms" | cmp -s - "$WORK/roms-before" || fail "a refusal wrote a file"
 
 note "a JPEG chosen in the chooser: previewed, saved, the command's image"
 cli_replace "$WORK/magick.jpg"
