@@ -4,7 +4,7 @@
 bool ami_dword_sum(RomBytes image, std::uint64_t header, std::uint32_t& sum)
 {
     std::uint64_t end = header + AMI_HEADER_SIZE;
-    std::uint64_t length = std::uint64_t{rom_u16(image, header + AMI_SUM_LENGTH_AT)} * 8;
+    std::uint64_t length = std::uint64_t{rom_u16(image, header + AMI_SUM_LENGTH_AT)} * AMI_SUM_UNIT;
     if (end > image.size() || length > end)
         return false;
     sum = 0;

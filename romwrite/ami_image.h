@@ -6,11 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "formats/ami_layout.h"
 #include "rom/rom_parts.h"
-
-constexpr std::uint64_t AMI_SUM_LENGTH_AT = 0x0C;
-constexpr std::uint64_t AMI_SUM_AT = 0x0E;
-constexpr std::uint64_t AMI_HEADER_SIZE = 0x16;
 
 // The sum of the u32 words of the range the header's L names; false when the range lies
 // outside the image.

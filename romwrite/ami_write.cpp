@@ -12,24 +12,8 @@
 
 namespace {
 
-constexpr std::uint64_t BEGIN_OFFSET_AT = 0x12;
-constexpr std::uint64_t VERSION_AT = 0x08;
-constexpr std::uint64_t PREV_AT = 0x00;           // offset word, then segment word
-constexpr std::uint64_t CSIZE_AT = 0x04;
-constexpr std::uint64_t FLAGS_AT = 0x07;
-constexpr std::uint64_t PACKED_SIZE_AT = 0x0C;
-constexpr std::uint64_t EXPANDED_SIZE_AT = 0x10;
-constexpr std::uint64_t STORED_DATA_AT = 0x0C;
-constexpr std::uint64_t PACKED_DATA_AT = 0x14;
-constexpr std::uint64_t SIZE_BYTES_COUNTED = 8;   // 0627/0631: PackedSize counts the two size fields
-constexpr std::uint8_t FLAG_STORED = 0x80;
-constexpr std::uint16_t END_OF_CHAIN = 0xFFFF;
-constexpr std::uint16_t LONG_SIZE = 0xFFFF;       // a stored CSize this large (or 0) means a size kept elsewhere
-constexpr unsigned MAX_MODULES = 128;
-constexpr std::uint64_t ONE_MIB = 0x100000;
-constexpr std::uint8_t PADDING = '0';             // fills the summed range below the lowest module
+constexpr std::uint64_t SIZE_BYTES_COUNTED = 8;  // 0627/0631: PackedSize counts the two size fields
 constexpr std::uint8_t FILL = 0xFF;
-constexpr std::uint64_t SUM_UNIT = 8;             // L counts 8-byte units
 
 struct Module {
     std::uint64_t at = 0;
@@ -44,32 +28,32 @@ struct Chain {
 
 std::uint64_t occupied(RomBytes image, std::uint64_t at)
 {
-    if (rom_u8(image, at + FLAGS_AT) & FLAG_STORED) {
-        std::uint16_t size = rom_u16(image, at + CSIZE_AT);
-        return size == 0 || size == LONG_SIZE ? 0 : STORED_DATA_AT + size;
+    if (rom_u8(image, at + AMI_FLAGS_AT) & AMI_FLAG_STORED) {
+        std::uint16_t size = rom_u16(image, at + AMI_CSIZE_AT);
+        return size == 0 || size == AMI_LONG_SIZE ? 0 : AMI_STORED_DATA_AT + size;
     }
-    std::uint64_t packed = rom_u32(image, at + PACKED_SIZE_AT);
-    return packed < SIZE_BYTES_COUNTED ? 0 : STORED_DATA_AT + packed;
+    std::uint64_t packed = rom_u32(image, at + AMI_PACKED_SIZE_AT);
+    return packed < SIZE_BYTES_COUNTED ? 0 : AMI_STORED_DATA_AT + packed;
 }
 
 Chain walk_chain(RomBytes image)
 {
     Chain chain;
     std::optional<std::uint64_t> header = find_ami_header(image);
-    if (!header || image.size() > ONE_MIB || *header + AMI_HEADER_SIZE > image.size()) {
+    if (!header || image.size() > AMI_REAL_MODE_TOP || *header + AMI_HEADER_SIZE > image.size()) {
         chain.problem = "no AMIBIOSC header in an image of at most 1 MiB";
         return chain;
     }
     chain.header = *header;
-    if (!rom_has(image, *header + VERSION_AT, "0627", 4) && !rom_has(image, *header + VERSION_AT, "0631", 4)) {
+    if (!rom_has(image, *header + AMI_VERSION_AT, "0627", 4) && !rom_has(image, *header + AMI_VERSION_AT, "0631", 4)) {
         chain.problem = "only the 0627 and 0631 cores are written; this image's modules follow other size rules";
         return chain;
     }
     std::uint64_t expected = *header;  // where the next module must end
-    std::uint64_t pointerAt = *header + BEGIN_OFFSET_AT;
-    for (unsigned n = 0; n < MAX_MODULES; ++n) {
+    std::uint64_t pointerAt = *header + AMI_BEGIN_OFFSET_AT;
+    for (unsigned n = 0; n < AMI_MAX_MODULES; ++n) {
         std::uint16_t offset = rom_u16(image, pointerAt), segment = rom_u16(image, pointerAt + 2);
-        if (offset == END_OF_CHAIN || segment == END_OF_CHAIN)
+        if (offset == AMI_END_OF_CHAIN || segment == AMI_END_OF_CHAIN)
             return chain;
         std::optional<std::uint64_t> at = map_ami_pointer(image, segment, offset);
         std::uint64_t length = at ? occupied(image, *at) : 0;
@@ -80,7 +64,7 @@ Chain walk_chain(RomBytes image)
         }
         chain.modules.push_back({*at, length});
         expected = *at;
-        pointerAt = *at + PREV_AT;
+        pointerAt = *at + AMI_PREV_OFFSET_AT;
     }
     chain.problem = "the module chain runs past 128 modules";
     return chain;
@@ -90,7 +74,7 @@ Chain walk_chain(RomBytes image)
 // kept where the offset fits in it.
 void aim_pointer(RomImageBytes& out, std::uint64_t pointerAt, std::uint64_t target)
 {
-    std::uint64_t linear = ((ONE_MIB - out.size()) & (ONE_MIB - 1)) + target;
+    std::uint64_t linear = ((AMI_REAL_MODE_TOP - out.size()) & (AMI_REAL_MODE_TOP - 1)) + target;
     std::uint64_t segment = rom_u16(out, pointerAt + 2);
     if (linear < segment * 16 || linear - segment * 16 > 0xFFFF)
         segment = linear >> 4;
@@ -102,14 +86,15 @@ void aim_pointer(RomImageBytes& out, std::uint64_t pointerAt, std::uint64_t targ
 std::vector<std::uint8_t> rebuild_module(RomBytes image, const Module& old, std::span<const std::uint8_t> payload,
                                          const RomPackers& packers, std::string& problem)
 {
-    bool stored = rom_u8(image, old.at + FLAGS_AT) & FLAG_STORED;
-    std::vector<std::uint8_t> m(image.begin() + old.at, image.begin() + old.at + (stored ? STORED_DATA_AT : PACKED_DATA_AT));
+    bool stored = rom_u8(image, old.at + AMI_FLAGS_AT) & AMI_FLAG_STORED;
+    std::vector<std::uint8_t> m(image.begin() + old.at,
+                                image.begin() + old.at + (stored ? AMI_STORED_DATA_AT : AMI_PACKED_DATA_AT));
     if (stored) {
-        if (payload.size() >= LONG_SIZE) {
+        if (payload.size() >= AMI_LONG_SIZE) {
             problem = "a stored module holds less than 64 KiB";
             return {};
         }
-        put_le16(m, CSIZE_AT, static_cast<std::uint16_t>(payload.size()));
+        put_le16(m, AMI_CSIZE_AT, static_cast<std::uint16_t>(payload.size()));
         m.insert(m.end(), payload.begin(), payload.end());
         return m;
     }
@@ -119,9 +104,9 @@ std::vector<std::uint8_t> rebuild_module(RomBytes image, const Module& old, std:
         return {};
     }
     std::uint32_t packed = static_cast<std::uint32_t>(stream.size() + SIZE_BYTES_COUNTED);
-    put_le16(m, CSIZE_AT, static_cast<std::uint16_t>(packed));
-    put_le32(m, PACKED_SIZE_AT, packed);
-    put_le32(m, EXPANDED_SIZE_AT, static_cast<std::uint32_t>(payload.size()));
+    put_le16(m, AMI_CSIZE_AT, static_cast<std::uint16_t>(packed));
+    put_le32(m, AMI_PACKED_SIZE_AT, packed);
+    put_le32(m, AMI_EXPANDED_SIZE_AT, static_cast<std::uint32_t>(payload.size()));
     m.insert(m.end(), stream.begin(), stream.end());
     return m;
 }
@@ -189,13 +174,14 @@ RomWriteResult write_ami_module(RomBytes image, const RomCandidate& target, std:
     // The modules from k down move by shift; the sum range and padding follow the lowest.
     const std::uint64_t end = chain.header + AMI_HEADER_SIZE;
     const std::uint64_t oldLowest = chain.modules.back().at;
-    const std::uint64_t oldRangeStart = end - std::uint64_t{rom_u16(image, chain.header + AMI_SUM_LENGTH_AT)} * SUM_UNIT;
+    const std::uint64_t oldRangeStart =
+        end - std::uint64_t{rom_u16(image, chain.header + AMI_SUM_LENGTH_AT)} * AMI_SUM_UNIT;
     std::uint64_t freeStart = std::min(oldLowest, oldRangeStart);
     while (freeStart > 0 && image[freeStart - 1] == FILL)
         --freeStart;
     // The lowest module may go down to where the range of 8-byte units, counted from the
     // header's end, still starts inside the free area.
-    const std::uint64_t minLowest = end - (end - freeStart) / SUM_UNIT * SUM_UNIT;
+    const std::uint64_t minLowest = end - (end - freeStart) / AMI_SUM_UNIT * AMI_SUM_UNIT;
     const std::uint64_t ceiling = oldLowest + old.length;  // the lowest start were the target alone
     r.report.oldPacked = old.length;
     r.report.newPacked = rebuilt.size();
@@ -204,10 +190,10 @@ RomWriteResult write_ami_module(RomBytes image, const RomCandidate& target, std:
         return refuse(r, too_large(rebuilt.size(), r.report.room, freeStart));
     const std::int64_t shift = static_cast<std::int64_t>(old.length) - static_cast<std::int64_t>(rebuilt.size());
     const std::uint64_t newLowest = ceiling - rebuilt.size();
-    const std::uint64_t units = (end - newLowest + SUM_UNIT - 1) / SUM_UNIT;
+    const std::uint64_t units = (end - newLowest + AMI_SUM_UNIT - 1) / AMI_SUM_UNIT;
     if (units > 0xFFFF)
         return refuse(r, "the checksum range would be longer than its 16-bit length counts");
-    const std::uint64_t newRangeStart = end - units * SUM_UNIT;
+    const std::uint64_t newRangeStart = end - units * AMI_SUM_UNIT;
 
     RomImageBytes out(image.begin(), image.end());
     // Clear the old stack below the target (and its padding), then lay the new one.
@@ -226,10 +212,10 @@ RomWriteResult write_ami_module(RomBytes image, const RomCandidate& target, std:
         std::copy(image.begin() + m.at, image.begin() + m.at + m.length, out.begin() + below);
         newStarts[i] = below;
     }
-    std::fill(out.begin() + newRangeStart, out.begin() + newLowest, PADDING);
+    std::fill(out.begin() + newRangeStart, out.begin() + newLowest, AMI_SUM_PADDING);
     // Pointers: the one aimed at the target (Begin or the Prev above it) and every moved module's.
     for (std::size_t i = k; i < chain.modules.size(); ++i) {
-        std::uint64_t pointerAt = i == 0 ? chain.header + BEGIN_OFFSET_AT : newStarts[i - 1] + PREV_AT;
+        std::uint64_t pointerAt = i == 0 ? chain.header + AMI_BEGIN_OFFSET_AT : newStarts[i - 1] + AMI_PREV_OFFSET_AT;
         aim_pointer(out, pointerAt, newStarts[i]);
     }
     put_le16(out, chain.header + AMI_SUM_LENGTH_AT, static_cast<std::uint16_t>(units));
@@ -244,7 +230,8 @@ RomWriteResult write_ami_module(RomBytes image, const RomCandidate& target, std:
     r.report.shift = shift;
     r.report.touched.push_back({clearFrom, old.at + old.length});
     if (k > 0)
-        r.report.touched.push_back({old.at + old.length + PREV_AT, old.at + old.length + PREV_AT + 4});
+        r.report.touched.push_back(
+            {old.at + old.length + AMI_PREV_OFFSET_AT, old.at + old.length + AMI_PREV_OFFSET_AT + 4});
     r.report.touched.push_back({chain.header, end});  // L, C and Begin
     r.report.amiHeader = chain.header;
     r.report.amiSumFixed = true;
