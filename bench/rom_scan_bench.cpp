@@ -145,30 +145,6 @@ void whole_scan(benchmark::State& state, const std::string& name)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
 }
 
-// After the console table: MiB/s and milliseconds per 1 MiB image, median of the repetitions.
-class ScanReporter : public SummaryReporter {
-public:
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        std::printf("\n%-28s %10s %12s\n", "scan (1 MiB image)", "MiB/s", "ms/image");
-        for (const auto& [name, speeds] : speeds_) {
-            double mib = median(speeds) / (1024.0 * 1024.0);
-            std::printf("%-28s %10.1f %12.2f\n", name.c_str(), mib, mib > 0 ? 1000.0 / mib : 0.0);
-        }
-    }
-
-protected:
-    void collect(const Run& run) override
-    {
-        auto it = run.counters.find("bytes_per_second");
-        if (it != run.counters.end())
-            speeds_[run.run_name.function_name].push_back(it->second);
-    }
-
-private:
-    std::map<std::string, std::vector<double>> speeds_;
-};
 
 // The shapes at any size, for --shapes.
 const std::vector<std::pair<std::string, std::function<Bytes(std::size_t)>>>& shapes()
@@ -248,7 +224,7 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(("scan/" + name).c_str(), whole_scan, name)->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
-    ScanReporter reporter;
+    ScanSpeedReporter reporter("scan (1 MiB image)", 1);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

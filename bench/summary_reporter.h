@@ -5,6 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
 #include <vector>
 
 // Median of the repetitions of one benchmark; 0 when there are none.
@@ -33,4 +36,34 @@ public:
 
 protected:
     virtual void collect(const Run& run) = 0;
+};
+
+// After the console table: MiB/s and milliseconds per image, median of the repetitions, one
+// row per benchmark function. `title` heads the table (bench/run.sh cuts the output there).
+class ScanSpeedReporter : public SummaryReporter {
+public:
+    ScanSpeedReporter(std::string title, double imageMiB) : title_(std::move(title)), imageMiB_(imageMiB) {}
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-28s %10s %12s\n", title_.c_str(), "MiB/s", "ms/image");
+        for (const auto& [name, speeds] : speeds_) {
+            double mib = median(speeds) / (1024.0 * 1024.0);
+            std::printf("%-28s %10.1f %12.2f\n", name.c_str(), mib, mib > 0 ? 1000.0 * imageMiB_ / mib : 0.0);
+        }
+    }
+
+protected:
+    void collect(const Run& run) override
+    {
+        auto it = run.counters.find("bytes_per_second");
+        if (it != run.counters.end())
+            speeds_[run.run_name.function_name].push_back(it->second);
+    }
+
+private:
+    std::string title_;
+    double imageMiB_;
+    std::map<std::string, std::vector<double>> speeds_;
 };

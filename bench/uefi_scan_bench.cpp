@@ -90,30 +90,6 @@ void whole_scan(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
 }
 
-// After the console table: MiB/s and milliseconds per 16 MiB image, median of the repetitions.
-class ScanReporter : public SummaryReporter {
-public:
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        std::printf("\n%-28s %10s %12s\n", "UEFI (16 MiB image)", "MiB/s", "ms/image");
-        for (const auto& [name, speeds] : speeds_) {
-            double mib = median(speeds) / (1024.0 * 1024.0);
-            std::printf("%-28s %10.1f %12.1f\n", name.c_str(), mib, mib > 0 ? 16000.0 / mib : 0.0);
-        }
-    }
-
-protected:
-    void collect(const Run& run) override
-    {
-        auto it = run.counters.find("bytes_per_second");
-        if (it != run.counters.end())
-            speeds_[run.run_name.function_name].push_back(it->second);
-    }
-
-private:
-    std::map<std::string, std::vector<double>> speeds_;
-};
 
 }  // namespace
 
@@ -122,7 +98,7 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("uefi_walk", walk_only)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("whole_scan", whole_scan)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
-    ScanReporter reporter;
+    ScanSpeedReporter reporter("UEFI (16 MiB image)", 16);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

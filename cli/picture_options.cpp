@@ -6,7 +6,6 @@
 #include "cli/cli_run.h"
 #include "core/format_string.h"
 #include "output/convert_logo.h"
-#include "pipeline/load_pipeline.h"
 #include "pipeline/viewer_state.h"
 
 namespace {
@@ -60,24 +59,11 @@ bool parse_dither(const std::string& text, float& level)
 // Reads IN as a PNG picture or loads it as a logo; false after the reason was reported.
 bool read_source(const std::string& input, unsigned frame, SourcePicture& source, std::vector<std::uint8_t>& epaMark)
 {
+    const ViewerState& state = viewer_state();
+    LoadContext load(front_end().messages(), state.verbose != 0);
     std::string why;
-    if (is_png_file(input)) {
-        if (frame > 0)
-            why = format_string("a PNG picture has no frame %u", frame);
-        else if (read_png_picture(input, source, why))
-            return true;
-        report(input, why);
-        return false;
-    }
-    ViewerState& state = viewer_state();
-    state.loaded = load_logo(input);
-    if (!state.loaded)
-        return false;  // cannot_open or the unknown-format message said why
-    const bool ok = loaded_picture(frame, source, why);
-    epaMark = loaded_epa_mark();
-    unload_logo();
-    if (!ok)
-        report(input, why);
-    return ok;
+    if (read_picture_file(input, frame, load, front_end(), *state.strings, source, epaMark, why))
+        return true;
+    report(input, why);
+    return false;
 }
-

@@ -81,8 +81,13 @@ bool probe_asus_dynamic_v3(DetectContext& ctx, LogoDescriptor& d)
     // The zero bytes must be in the file: an empty file is not a logo.
     if (ctx.fileSize < DYNAMIC_V3_SIGNATURE_SIZE || ctx.header[0] != 0 || ctx.header[1] != 0 || ctx.header[2] != 0)
         return false;
-    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO (3)\n");
+    // Three zero bytes alone say little: a UEFI firmware volume starts with sixteen. Without
+    // one "IMG" record at 0x40 the file is no such logo, and the later probes (QDI's BMP
+    // among them) or the ROM scan get their turn.
     AsusChain chain = walk_dynamic_v3_chain(d.stream, MAX_FRAMES);
+    if (chain.records.empty())
+        return false;
+    ctx.load.trace("==>>>DETECT: ASUS Dynamic LOGO (3)\n");
     merge_img_records(d, chain, false);
     claim(ctx, d, FORMAT_ASUS_DYNAMIC_3, chain.records.size());
     return true;

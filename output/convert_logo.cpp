@@ -186,22 +186,22 @@ bool read_png_picture(const std::string& path, SourcePicture& out, std::string& 
     return true;
 }
 
-bool loaded_picture(unsigned frame, SourcePicture& out, std::string& why)
+namespace {
+
+// Frame `frame` of a decoded logo (d with its frame table and colour map panel) as a
+// picture to encode: its own palette and indices where its decoder keeps the palette, its
+// cells' colours for a character-cell logo.
+bool decoded_picture(const LogoDescriptor& d, const LogoFrame* frames, const std::uint8_t* colorMap, unsigned frame,
+                     SourcePicture& out, std::string& why)
 {
-    const ViewerState& state = viewer_state();
-    const LogoDescriptor& d = state.descriptor;
     out = SourcePicture{};
-    if (!state.loaded) {
-        why = "no logo is loaded";
-        return false;
-    }
     const std::uint8_t* pixels = nullptr;
     if (d.frameCount > 0) {
-        if (frame >= d.frameCount || !state.frames) {
+        if (frame >= d.frameCount || !frames) {
             why = format_string("the logo has %u frames; frame %u is not one of them", d.frameCount, frame);
             return false;
         }
-        const LogoFrame& f = state.frames[frame];
+        const LogoFrame& f = frames[frame];
         out.width = f.width;
         out.height = f.height;
         pixels = f.pixels;
@@ -229,19 +229,18 @@ bool loaded_picture(unsigned frame, SourcePicture& out, std::string& why)
             out.indices.clear();
         }
     }
-    if (d.frameCount == 0 && state.colorMapPanel && (is_epa(d.formatId) || d.formatId == FORMAT_INTEL_TEXTLOGO))
-        out.cellColors = cell_colors(state.colorMapPanel, out.width, out.height,
-                                     is_epa(d.formatId) ? EPA_CELL_HEIGHT : TEXTLOGO_GLYPH_HEIGHT);
+    if (d.frameCount == 0 && colorMap && (is_epa(d.formatId) || d.formatId == FORMAT_INTEL_TEXTLOGO))
+        out.cellColors =
+            cell_colors(colorMap, out.width, out.height, is_epa(d.formatId) ? EPA_CELL_HEIGHT : TEXTLOGO_GLYPH_HEIGHT);
     return true;
 }
 
-std::vector<std::uint8_t> loaded_epa_mark()
+// The 70-byte mark that ends the EPA logo file at path (the mark alone, when the file is
+// only the mark); empty when it cannot be read.
+std::vector<std::uint8_t> epa_mark_of_file(const std::string& path)
 {
-    const ViewerState& state = viewer_state();
-    if (!state.loaded || !is_epa(state.descriptor.formatId))
-        return {};
     std::string problem;
-    OwnedFile file = open_input_file(state.fileName, problem);
+    OwnedFile file = open_input_file(path, problem);
     if (!file)
         return {};
     const std::uint64_t size = stream_size(file.get());
@@ -251,6 +250,58 @@ std::vector<std::uint8_t> loaded_epa_mark()
     if (read_at(file.get(), size - MINI_LOGO_SIZE, mark.data(), mark.size()) != mark.size())
         return {};
     return mark;
+}
+
+}  // namespace
+
+bool loaded_picture(unsigned frame, SourcePicture& out, std::string& why)
+{
+    const ViewerState& state = viewer_state();
+    if (!state.loaded) {
+        out = SourcePicture{};
+        why = "no logo is loaded";
+        return false;
+    }
+    return decoded_picture(state.descriptor, state.frames, state.colorMapPanel, frame, out, why);
+}
+
+std::vector<std::uint8_t> loaded_epa_mark()
+{
+    const ViewerState& state = viewer_state();
+    if (!state.loaded || !is_epa(state.descriptor.formatId))
+        return {};
+    return epa_mark_of_file(state.fileName);
+}
+
+bool read_picture_file(const std::string& path, unsigned frame, LoadContext& load, FrontEnd& frontEnd,
+                       const UiStrings& strings, SourcePicture& out, std::vector<std::uint8_t>& epaMark,
+                       std::string& why)
+{
+    out = SourcePicture{};
+    epaMark.clear();
+    if (is_png_file(path)) {
+        if (frame == 0)
+            return read_png_picture(path, out, why);
+        why = format_string("a PNG picture has no frame %u", frame);
+        return false;
+    }
+    std::string problem;
+    OwnedFile file = open_input_file(path, problem);
+    if (!file) {
+        why = problem == NOT_A_REGULAR_FILE ? problem : "cannot open: " + problem;
+        return false;
+    }
+    load.set_input(std::move(file));
+    DecodedLogo logo = decode_logo(load, path, frontEnd, strings);
+    if (!logo.decoded) {
+        why = strings.unknownType;
+        return false;
+    }
+    if (!decoded_picture(logo.descriptor, logo.frames(), logo.buffers.colorMap.get(), frame, out, why))
+        return false;
+    if (is_epa(logo.descriptor.formatId))
+        epaMark = epa_mark_of_file(path);
+    return true;
 }
 
 EncodedLogo encode_checked(const SourcePicture& source, const EncodeOptions& options)

@@ -1,6 +1,7 @@
 // Converting a picture into a firmware logo file: what `zarpo2-cli convert` and the
-// viewer's Export As share. The picture is the loaded logo (or a frame of it) or a PNG
-// file; the file is encoded (encode/), read back through detection and the decoders to
+// viewer's Export As share. The picture is the loaded logo (or a frame of it) or a file
+// (read_picture_file, through which replace and the viewer's Replace window read theirs
+// too); the file is encoded (encode/), read back through detection and the decoders to
 // check that it shows the encoded picture, then written through a temporary file renamed
 // into place, never over the input.
 #pragma once
@@ -9,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "core/load_context.h"
 #include "encode/encode_logo.h"
+#include "pipeline/front_end.h"
+#include "pipeline/ui_strings.h"
 
 // True when the file starts with the PNG signature.
 bool is_png_file(const std::string& path);
@@ -27,6 +31,17 @@ bool loaded_picture(unsigned frame, SourcePicture& out, std::string& why);
 // The 70-byte Award mark that ends the loaded logo's file when that is an EPA (the mark
 // alone, when the file is only the mark); empty otherwise.
 std::vector<std::uint8_t> loaded_epa_mark();
+
+// Reads the picture to encode from the file at path, as convert, replace and the viewer's
+// Replace window take one: a PNG picture, or frame `frame` of any logo zarpo2 loads (the
+// JPEG and BMP pictures among them), decoded on its own, apart from the viewer's loaded
+// logo; epaMark gets the 70-byte mark of an EPA logo. load carries the messages (its input
+// is replaced); frontEnd and strings serve the decoders as in decode_logo. false, with why:
+// the file cannot be opened (NOT_A_REGULAR_FILE, or "cannot open: " and the system's
+// reason), is of no known format (strings' unknownType), or holds no such picture.
+bool read_picture_file(const std::string& path, unsigned frame, LoadContext& load, FrontEnd& frontEnd,
+                       const UiStrings& strings, SourcePicture& out, std::vector<std::uint8_t>& epaMark,
+                       std::string& why);
 
 // Encodes the picture as options ask and checks the result by decoding it as a file
 // would be loaded; the refusal (or the mismatch) is in the result's refusal.

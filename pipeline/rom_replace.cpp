@@ -210,27 +210,26 @@ RomReplacement replace_rom_logo(std::span<const std::uint8_t> image, const Found
     return r;
 }
 
-std::vector<std::string> replacement_report(const RomReplacement& r)
+std::vector<std::string> replacement_report(const RomReplacement& r, const ReplacementReportTexts& texts)
 {
     std::vector<std::string> lines;
     const RomWriteReport& w = r.write.report;
     if (!w.slot.empty())
-        lines.push_back("slot: " + w.slot);
+        lines.push_back(format_string(texts.slot, w.slot.c_str()));
     if (!r.write.ok)
         return lines;
     long long left = static_cast<long long>(w.room) - static_cast<long long>(w.newPacked);
-    lines.push_back(format_string("packed size: %llu -> %llu bytes; room %llu, %lld left",
-                                  static_cast<unsigned long long>(w.oldPacked),
+    lines.push_back(format_string(texts.packedSize, static_cast<unsigned long long>(w.oldPacked),
                                   static_cast<unsigned long long>(w.newPacked),
                                   static_cast<unsigned long long>(w.room), left));
     if (w.moved != 0)
-        lines.push_back(format_string("moved: %llu container(s) after it by %+lld bytes",
-                                      static_cast<unsigned long long>(w.moved), static_cast<long long>(w.shift)));
+        lines.push_back(
+            format_string(texts.moved, static_cast<unsigned long long>(w.moved), static_cast<long long>(w.shift)));
     for (const std::string& fixed : w.fixed)
-        lines.push_back("fixed: " + fixed);
+        lines.push_back(format_string(texts.fixed, fixed.c_str()));
     for (const std::string& failure : r.verification.failures)
-        lines.push_back("verification failed: " + failure);
+        lines.push_back(format_string(texts.verificationFailed, failure.c_str()));
     if (r.verification.ok)
-        lines.push_back(format_string("verified: %zu checks held", r.verification.passed.size()));
+        lines.push_back(format_string(texts.verified, r.verification.passed.size()));
     return lines;
 }

@@ -50,6 +50,19 @@ RomPackers default_rom_packers();
 RomReplacement replace_rom_logo(std::span<const std::uint8_t> image, const FoundLogo& target,
                                 std::span<const std::uint8_t> newLogo, const RomPackers& packers);
 
+// The texts of the report's lines, printf formats whose values come in the order the
+// English ones take them; the command's are the English ones, the viewer passes its language's.
+struct ReplacementReportTexts {
+    const char* slot = "slot: %s";
+    const char* packedSize = "packed size: %llu -> %llu bytes; room %llu, %lld left";
+    const char* moved = "moved: %llu container(s) after it by %+lld bytes";
+    const char* fixed = "fixed: %s";
+    const char* verificationFailed = "verification failed: %s";
+    const char* verified = "verified: %zu checks held";
+};
+
 // The report's lines (the slot alone for a refusal): slot, old -> new packed size, room left, moves, checksums fixed,
-// then the verification (one line per failed check, or one line that all held).
-std::vector<std::string> replacement_report(const RomReplacement& replacement);
+// then the verification (one line per failed check, or one line that all held). What the
+// lower layers name (the slot, the checksums, the failed checks) stays as they word it.
+std::vector<std::string> replacement_report(const RomReplacement& replacement,
+                                            const ReplacementReportTexts& texts = ReplacementReportTexts{});

@@ -6,35 +6,13 @@
 #include <iterator>
 #include <optional>
 
+#include "formats/ami_layout.h"
 #include "formats/pcx_layout.h"
 #include "formats/picture_extent.h"
 #include "rom/rom_parts.h"
 
 namespace {
 
-constexpr char AMI_TAG[] = "AMIBIOSC";
-constexpr std::size_t AMI_TAG_LENGTH = 8;
-constexpr std::uint64_t BEGIN_OFFSET_AT = 0x12;   // Begin pointer: offset, then segment
-constexpr std::uint64_t BEGIN_SEGMENT_AT = 0x14;
-constexpr std::uint64_t AMI_HEADER_SIZE = 0x16;
-constexpr std::uint64_t ONE_MIB = 0x100000;       // real-mode images end at linear 1 MiB
-
-// Module header fields.
-constexpr std::uint64_t PREV_OFFSET_AT = 0x00;
-constexpr std::uint64_t PREV_SEGMENT_AT = 0x02;
-constexpr std::uint64_t CSIZE_AT = 0x04;
-constexpr std::uint64_t ID_AT = 0x06;
-constexpr std::uint64_t FLAGS_AT = 0x07;
-constexpr std::uint64_t PACKED_SIZE_AT = 0x0C;
-constexpr std::uint64_t EXPANDED_SIZE_AT = 0x10;
-constexpr std::uint64_t STORED_DATA_AT = 0x0C;
-constexpr std::uint64_t PACKED_DATA_AT = 0x14;
-constexpr std::uint8_t FLAG_STORED = 0x80;
-constexpr std::uint16_t END_OF_CHAIN = 0xFFFF;
-constexpr std::uint64_t LONG_SIZE_BEFORE = 8;     // a stored module of CSize 0 or FFFF keeps its size 8 bytes before
-constexpr unsigned MAX_MODULES = 128;
-
-constexpr std::uint64_t MSI_SLOT = 0x8000;
 constexpr std::uint64_t MSI_SLOTS_BELOW = 0x40000;  // the slots seen lie in the lower 256 KiB
 constexpr std::uint64_t PCX_SLACK = 64;             // bytes a packer may leave after the rows
 // Module IDs whose names say logo: OEM Logo (0E, 25), Small Logo, Dual Logo, OEM Logo Data,
@@ -58,8 +36,8 @@ bool is_digit(std::uint8_t c)
 void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::uint64_t end)
 {
     RomBytes image = buffer.bytes;
-    std::uint8_t id = rom_u8(image, at + ID_AT);
-    std::uint8_t flags = rom_u8(image, at + FLAGS_AT);
+    std::uint8_t id = rom_u8(image, at + AMI_ID_AT);
+    std::uint8_t flags = rom_u8(image, at + AMI_FLAGS_AT);
     RomContainer module;
     module.kind = "AMI module";
     module.name = hex_text(id, 2);
@@ -68,29 +46,29 @@ void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::u
     RomCandidate c;
     c.namedSlot = std::find(std::begin(LOGO_MODULE_IDS), std::end(LOGO_MODULE_IDS), id) != std::end(LOGO_MODULE_IDS);
     c.endKnown = true;
-    if (flags & FLAG_STORED) {
-        std::uint64_t size = rom_u16(image, at + CSIZE_AT);
-        if ((size == 0 || size == END_OF_CHAIN) && at >= LONG_SIZE_BEFORE)
-            size = rom_u32(image, at - LONG_SIZE_BEFORE);
-        size = std::min<std::uint64_t>(size, end - at - std::min(end - at, STORED_DATA_AT));
+    if (flags & AMI_FLAG_STORED) {
+        std::uint64_t size = rom_u16(image, at + AMI_CSIZE_AT);
+        if ((size == 0 || size == AMI_LONG_SIZE) && at >= AMI_LONG_SIZE_BEFORE)
+            size = rom_u32(image, at - AMI_LONG_SIZE_BEFORE);
+        size = std::min<std::uint64_t>(size, end - at - std::min(end - at, AMI_STORED_DATA_AT));
         module.compression = "none";
-        module.length = STORED_DATA_AT + size;
-        module.fields = {{"id", id}, {"flags", flags}, {"dataAt", STORED_DATA_AT}, {"size", size}};
+        module.length = AMI_STORED_DATA_AT + size;
+        module.fields = {{"id", id}, {"flags", flags}, {"dataAt", AMI_STORED_DATA_AT}, {"size", size}};
         if (size > state.limits().maxModuleSize)
             c.notes.push_back("size " + std::to_string(size) + " is over the cap");
         else if (state.charge(size, buffer, at)) {
-            RomBytes data = rom_range(image, at + STORED_DATA_AT, size);
+            RomBytes data = rom_range(image, at + AMI_STORED_DATA_AT, size);
             c.bytes.assign(data.begin(), data.end());
         }
     } else {
-        std::uint64_t packed = rom_u32(image, at + PACKED_SIZE_AT);
-        std::uint32_t expanded = rom_u32(image, at + EXPANDED_SIZE_AT);
+        std::uint64_t packed = rom_u32(image, at + AMI_PACKED_SIZE_AT);
+        std::uint32_t expanded = rom_u32(image, at + AMI_EXPANDED_SIZE_AT);
         // The stream is clamped to the end of the image: some cores count the 8 size bytes.
-        std::uint64_t start = std::min<std::uint64_t>(at + PACKED_DATA_AT, end);
+        std::uint64_t start = std::min<std::uint64_t>(at + AMI_PACKED_DATA_AT, end);
         packed = std::min(packed, end - start);
         module.compression = "lh5";
-        module.length = PACKED_DATA_AT + packed;  // the 0x14-byte header and the stream
-        module.fields = {{"id", id}, {"flags", flags}, {"dataAt", PACKED_DATA_AT}, {"packedSize", packed},
+        module.length = AMI_PACKED_DATA_AT + packed;  // the 0x14-byte header and the stream
+        module.fields = {{"id", id}, {"flags", flags}, {"dataAt", AMI_PACKED_DATA_AT}, {"packedSize", packed},
                          {"expandedSize", expanded}};
         RomUnpacked unpacked = state.unpack_lh(buffer, at, rom_range(image, start, packed), expanded, 5);
         if (unpacked.complete)
@@ -129,8 +107,8 @@ std::optional<std::uint64_t> map_ami_pointer(RomBytes image, std::uint16_t segme
 {
     std::uint64_t size = image.size();
     std::uint64_t linear = std::uint64_t{segment} * 16 + offset;
-    if (size <= ONE_MIB) {
-        std::uint64_t base = (ONE_MIB - size) & (ONE_MIB - 1);
+    if (size <= AMI_REAL_MODE_TOP) {
+        std::uint64_t base = (AMI_REAL_MODE_TOP - size) & (AMI_REAL_MODE_TOP - 1);
         if (linear < base || linear - base >= size)
             return std::nullopt;
         return linear - base;
@@ -138,9 +116,9 @@ std::optional<std::uint64_t> map_ami_pointer(RomBytes image, std::uint16_t segme
     std::uint64_t wide = (std::uint64_t{segment} << 16) + offset;
     if (wide < size)
         return wide;
-    if (linear >= ONE_MIB)
+    if (linear >= AMI_REAL_MODE_TOP)
         return std::nullopt;
-    return size - ONE_MIB + linear;
+    return size - AMI_REAL_MODE_TOP + linear;
 }
 
 void find_ami_modules(RomScanState& state, RomBuffer& buffer)
@@ -149,18 +127,18 @@ void find_ami_modules(RomScanState& state, RomBuffer& buffer)
     std::optional<std::uint64_t> header = find_ami_header(image);
     if (!header || rom_range(image, *header, AMI_HEADER_SIZE).empty())
         return;
-    std::optional<std::uint64_t> at =
-        map_ami_pointer(image, rom_u16(image, *header + BEGIN_SEGMENT_AT), rom_u16(image, *header + BEGIN_OFFSET_AT));
+    std::optional<std::uint64_t> at = map_ami_pointer(image, rom_u16(image, *header + AMI_BEGIN_SEGMENT_AT),
+                                                      rom_u16(image, *header + AMI_BEGIN_OFFSET_AT));
     // Every step goes to a lower address, so the walk ends; the count caps it too.
     std::uint64_t ceiling = image.size();
-    for (unsigned n = 0; at && n < MAX_MODULES && *at < ceiling && !state.stopped(); ++n) {
-        if (rom_range(image, *at, PACKED_DATA_AT).empty())
+    for (unsigned n = 0; at && n < AMI_MAX_MODULES && *at < ceiling && !state.stopped(); ++n) {
+        if (rom_range(image, *at, AMI_PACKED_DATA_AT).empty())
             return;
         add_module(state, buffer, *at, image.size());
         ceiling = *at;
-        std::uint16_t prevOffset = rom_u16(image, *at + PREV_OFFSET_AT);
-        std::uint16_t prevSegment = rom_u16(image, *at + PREV_SEGMENT_AT);
-        if (prevOffset == END_OF_CHAIN || prevSegment == END_OF_CHAIN)
+        std::uint16_t prevOffset = rom_u16(image, *at + AMI_PREV_OFFSET_AT);
+        std::uint16_t prevSegment = rom_u16(image, *at + AMI_PREV_SEGMENT_AT);
+        if (prevOffset == AMI_END_OF_CHAIN || prevSegment == AMI_END_OF_CHAIN)
             return;
         at = map_ami_pointer(image, prevSegment, prevOffset);
     }
@@ -171,23 +149,23 @@ void find_msi_pcx_slots(RomScanState& state, RomBuffer& buffer)
     RomBytes image = buffer.bytes;
     for (std::uint64_t slot = 0; slot < MSI_SLOTS_BELOW && slot < image.size() && !state.stopped(); slot += MSI_SLOT) {
         std::uint64_t length = rom_u16(image, slot);
-        if (length + 2 > MSI_SLOT || rom_u8(image, slot + 2) != PCX_MAKER)
+        if (length + MSI_LENGTH_WORD > MSI_SLOT || rom_u8(image, slot + MSI_LENGTH_WORD) != PCX_MAKER)
             continue;
         // The picture must fill its length word: a header whose rows were overwritten by
         // later data ends somewhere else. It must not reach into a module either.
-        RomBytes data = rom_range(image, slot + 2, length);
+        RomBytes data = rom_range(image, slot + MSI_LENGTH_WORD, length);
         PictureExtent extent = measure_pcx(LayoutBytes(data));
         if (!state.charge(extent.walked + length, buffer, slot))
             return;
         bool fills = extent.complete && extent.length <= length && length - extent.length <= PCX_SLACK;
-        if (!fills || overlaps(buffer, slot, length + 2))
+        if (!fills || overlaps(buffer, slot, length + MSI_LENGTH_WORD))
             continue;
-        RomContainer container{"MSI PCX slot", "slot " + std::to_string(slot / MSI_SLOT), "", "none", slot, length + 2,
-                               {{"lengthWordAt", 0}, {"length", length}}};
+        RomContainer container{"MSI PCX slot", "slot " + std::to_string(slot / MSI_SLOT), "", "none", slot,
+                               length + MSI_LENGTH_WORD, {{"lengthWordAt", 0}, {"length", length}}};
         RomCandidate c;
         c.bytes.assign(data.begin(), data.end());
         c.endKnown = true;
-        RomScanState::claim(buffer, slot, length + 2);
+        RomScanState::claim(buffer, slot, length + MSI_LENGTH_WORD);
         state.offer(buffer, std::move(container), std::move(c));
     }
 }

@@ -15,58 +15,23 @@
 #include "codec/lh5_frames.h"
 #include "codec/phoenix_lzari.h"
 #include "codec/phoenix_lzss.h"
+#include "formats/phoenix_layout.h"
 #include "rom/rom_parts.h"
 
 namespace {
 
-constexpr std::size_t BCP_RECORD_HEADER = 10;  // name (6), revision (2), length (2)
-constexpr std::uint64_t BCP_LENGTH_AT = 8;
-constexpr std::uint64_t BCPSYS_FIRST_MODULE_AT = 0x77;
-constexpr std::uint64_t BCPSYS_WITH_POINTER = 0x7B;
-constexpr std::uint64_t BCPCMP_ALGORITHM_AT = 0x0B;
-constexpr std::uint64_t BCPCMP_FILL_AT = 0x1A;
-constexpr std::uint64_t BCPCMP_OLD_FILL_AT = 0x14;  // revision 0.0 records
 constexpr unsigned MAX_BCP_RECORDS = 256;
-constexpr std::uint8_t DEFAULT_FILL = 0x20;
-
-// Module header, 27 bytes.
-constexpr std::uint64_t MODULE_HEADER_SIZE = 27;
-constexpr std::uint64_t SIGNATURE_AT = 0x04;  // 00 31 31
-constexpr std::uint64_t INSTANCE_AT = 0x07;
-constexpr std::uint64_t TYPE_AT = 0x08;
-constexpr std::uint64_t HEADER_LENGTH_AT = 0x09;
-constexpr std::uint64_t COMPRESSION_AT = 0x0A;
-constexpr std::uint64_t LOAD_OFFSET_AT = 0x0B;
-constexpr std::uint64_t LOAD_SEGMENT_AT = 0x0D;  // segment / 0x1000
-constexpr std::uint64_t EXPANDED_AT = 0x0F;
-constexpr std::uint64_t FRAGMENT_LENGTH_AT = 0x13;
-constexpr std::uint64_t NEXT_FRAGMENT_AT = 0x17;
-constexpr std::uint32_t FRAGMENT_POINTER_MARK = 0xF0000000;  // top nibble F: a next fragment exists
-constexpr std::uint64_t FRAGMENT_HEADER_SIZE = 9;            // next (4), bank (1), length (4)
-constexpr std::uint64_t FRAGMENT_LENGTH_IN_HEADER = 5;
 constexpr unsigned MAX_FRAGMENTS = 64;
 constexpr std::uint64_t IMAGE_END_STEP = 0x10000;  // images end on 64 KiB boundaries
 constexpr std::uint64_t ADDRESS_SPACE = 0x100000000ull;
 
-constexpr std::uint8_t CODE_STORED = 0;
-constexpr std::uint8_t CODE_LZARI = 2;
-constexpr std::uint8_t CODE_LZSS = 3;
-constexpr std::uint8_t CODE_LZHUF = 4;
-constexpr std::uint8_t CODE_LZINT = 5;
 constexpr std::uint64_t RING_CODER_COST = 8;   // work units per byte of LZSS and LZARI (LZARI: about 10 ns a byte)
 constexpr std::uint8_t LOGO_TYPE = 'L';
 constexpr std::uint8_t USER_TYPE = 'U';        // a user module also carried a logo
 
-constexpr char BCD6F1_TAG[] = "BC\xD6\xF1\x00\x00\x12";
-constexpr std::size_t BCD6F1_TAG_LENGTH = 7;
-constexpr std::uint64_t BCD6F1_SEGMENT_AT = 0x08;
-constexpr std::uint64_t BCD6F1_EXPANDED_AT = 0x0A;
-constexpr std::uint64_t BCD6F1_PACKED_AT = 0x0E;
-constexpr std::uint64_t BCD6F1_HEADER_SIZE = 0x12;
-
 struct Compression {
     std::uint8_t algorithm = 0;  // BCPCMP: 0 LZSS, 1 LZARI, 2 LZHUF, 3 LZINT
-    std::uint8_t fill = DEFAULT_FILL;
+    std::uint8_t fill = PHOENIX_DEFAULT_FILL;
 };
 
 // File offset of a 32-bit pointer into an image that ends at file offset end.
@@ -86,14 +51,15 @@ bool is_letter(std::uint8_t c)
 // The rules a module header must pass (the chain's, the brute force's alike).
 bool valid_module(RomBytes image, std::uint64_t at, std::uint32_t maxModule)
 {
-    if (!rom_has(image, at + SIGNATURE_AT, "\x00\x31\x31", 3))
+    if (!rom_has(image, at + PHOENIX_SIGNATURE_AT, "\x00\x31\x31", 3))
         return false;
-    std::uint8_t code = rom_u8(image, at + COMPRESSION_AT);
-    std::uint64_t fragment = rom_u32(image, at + FRAGMENT_LENGTH_AT);
-    return is_letter(rom_u8(image, at + TYPE_AT)) && rom_u8(image, at + HEADER_LENGTH_AT) == MODULE_HEADER_SIZE &&
-           (code == CODE_STORED || (code >= CODE_LZARI && code <= CODE_LZINT)) &&
-           rom_u32(image, at + EXPANDED_AT) <= maxModule && fragment <= maxModule &&
-           !rom_range(image, at + MODULE_HEADER_SIZE, fragment).empty();
+    std::uint8_t code = rom_u8(image, at + PHOENIX_COMPRESSION_AT);
+    std::uint64_t fragment = rom_u32(image, at + PHOENIX_FRAGMENT_LENGTH_AT);
+    return is_letter(rom_u8(image, at + PHOENIX_TYPE_AT)) &&
+           rom_u8(image, at + PHOENIX_HEADER_LENGTH_AT) == PHOENIX_MODULE_HEADER_SIZE &&
+           (code == PHOENIX_CODE_STORED || (code >= PHOENIX_CODE_LZARI && code <= PHOENIX_CODE_LZINT)) &&
+           rom_u32(image, at + PHOENIX_EXPANDED_AT) <= maxModule && fragment <= maxModule &&
+           !rom_range(image, at + PHOENIX_MODULE_HEADER_SIZE, fragment).empty();
 }
 
 Compression read_compression(RomBytes image)
@@ -104,8 +70,8 @@ Compression read_compression(RomBytes image)
         return c;
     std::uint64_t at = hits.front();
     bool oldRevision = rom_u8(image, at + 6) == 0 && rom_u8(image, at + 7) == 0;
-    c.algorithm = rom_u8(image, at + BCPCMP_ALGORITHM_AT);
-    c.fill = rom_u8(image, at + (oldRevision ? BCPCMP_OLD_FILL_AT : BCPCMP_FILL_AT));
+    c.algorithm = rom_u8(image, at + PHOENIX_BCPCMP_ALGORITHM_AT);
+    c.fill = rom_u8(image, at + (oldRevision ? PHOENIX_BCPCMP_OLD_FILL_AT : PHOENIX_BCPCMP_FILL_AT));
     return c;
 }
 
@@ -117,8 +83,8 @@ std::optional<std::uint64_t> find_bcpsys(RomBytes image, std::uint64_t& segmentA
         segmentAt = segments.front();
         std::uint64_t at = segmentAt + 10;
         for (unsigned n = 0; n < MAX_BCP_RECORDS; ++n) {
-            std::uint16_t length = rom_u16(image, at + BCP_LENGTH_AT);
-            if (rom_u8(image, at) == 0 || length < BCP_RECORD_HEADER || rom_range(image, at, length).empty())
+            std::uint16_t length = rom_u16(image, at + PHOENIX_BCP_LENGTH_AT);
+            if (rom_u8(image, at) == 0 || length < PHOENIX_BCP_RECORD_HEADER || rom_range(image, at, length).empty())
                 break;
             if (rom_has(image, at, "BCPSYS", 6))
                 return at;
@@ -153,21 +119,21 @@ std::vector<std::uint8_t> gather_fragments(RomScanState& state, const RomBuffer&
                                            std::uint64_t end, std::vector<std::string>& notes)
 {
     RomBytes image = buffer.bytes;
-    std::uint64_t expanded = rom_u32(image, at + EXPANDED_AT);
-    RomBytes first = rom_range(image, at + MODULE_HEADER_SIZE, rom_u32(image, at + FRAGMENT_LENGTH_AT));
+    std::uint64_t expanded = rom_u32(image, at + PHOENIX_EXPANDED_AT);
+    RomBytes first = rom_range(image, at + PHOENIX_MODULE_HEADER_SIZE, rom_u32(image, at + PHOENIX_FRAGMENT_LENGTH_AT));
     if (!state.charge(first.size(), buffer, at))
         return {};
     std::vector<std::uint8_t> data(first.begin(), first.end());
-    std::uint32_t next = rom_u32(image, at + NEXT_FRAGMENT_AT);
+    std::uint32_t next = rom_u32(image, at + PHOENIX_NEXT_FRAGMENT_AT);
     std::set<std::uint64_t> visited;
-    for (unsigned n = 0; (next & FRAGMENT_POINTER_MARK) == FRAGMENT_POINTER_MARK; ++n) {
+    for (unsigned n = 0; (next & PHOENIX_FRAGMENT_POINTER_MARK) == PHOENIX_FRAGMENT_POINTER_MARK; ++n) {
         std::optional<std::uint64_t> f = map_at(next, end);
         if (n == MAX_FRAGMENTS || !f || !visited.insert(*f).second) {
             notes.push_back("fragment chain broken");
             break;
         }
-        std::uint64_t length = rom_u32(image, *f + FRAGMENT_LENGTH_IN_HEADER);
-        RomBytes piece = rom_range(image, *f + FRAGMENT_HEADER_SIZE, length);
+        std::uint64_t length = rom_u32(image, *f + PHOENIX_FRAGMENT_LENGTH_IN_HEADER);
+        RomBytes piece = rom_range(image, *f + PHOENIX_FRAGMENT_HEADER_SIZE, length);
         if (piece.empty() || data.size() + length > expanded) {
             notes.push_back("fragment chain broken");
             break;
@@ -188,7 +154,7 @@ std::string unpack_module(RomScanState& state, const RomBuffer& buffer, std::uin
     RomUnpacked out;
     std::string name;
     switch (code) {
-    case CODE_STORED: {
+    case PHOENIX_CODE_STORED: {
         std::uint32_t innerPacked = rom_u32(data, 0);
         if (data.size() >= LH5_CONTAINER_HEADER && innerPacked == data.size() - LH5_CONTAINER_HEADER) {
             out = state.unpack_lh(buffer, where, RomBytes(data).subspan(LH5_CONTAINER_HEADER), rom_u32(data, 4), 5);
@@ -201,7 +167,7 @@ std::string unpack_module(RomScanState& state, const RomBuffer& buffer, std::uin
             c.bytes = std::move(data);
         return "none";
     }
-    case CODE_LZINT: {
+    case PHOENIX_CODE_LZINT: {
         std::uint32_t size = rom_u32(data, 0);
         if (size != expanded)
             c.notes.push_back("LZINT size " + std::to_string(size) + " differs from the module's " + std::to_string(expanded));
@@ -210,14 +176,14 @@ std::string unpack_module(RomScanState& state, const RomBuffer& buffer, std::uin
         name = "LZINT";
         break;
     }
-    case CODE_LZARI:
-    case CODE_LZSS:
-        name = code == CODE_LZARI ? "LZARI" : "LZSS";
+    case PHOENIX_CODE_LZARI:
+    case PHOENIX_CODE_LZSS:
+        name = code == PHOENIX_CODE_LZARI ? "LZARI" : "LZSS";
         // The ring coders spend several times an lh5 stream's work per byte out.
         if (expanded <= state.limits().maxModuleSize &&
             state.charge(RING_CODER_COST * (std::uint64_t{expanded} + data.size()), buffer, where)) {
             PhoenixUnpacked p;
-            if (code == CODE_LZARI) {
+            if (code == PHOENIX_CODE_LZARI) {
                 std::uint32_t size = phoenix_lzari_size(data);
                 if (size != expanded)
                     c.notes.push_back("LZARI size " + std::to_string(size) + " differs from the module's " +
@@ -230,7 +196,7 @@ std::string unpack_module(RomScanState& state, const RomBuffer& buffer, std::uin
             out.bytes = std::move(p.bytes);
         }
         break;
-    case CODE_LZHUF:
+    case PHOENIX_CODE_LZHUF:
         c.notes.push_back("LZHUF is not unpacked");
         return "LZHUF";
     default:
@@ -248,27 +214,28 @@ std::string unpack_module(RomScanState& state, const RomBuffer& buffer, std::uin
 void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::uint64_t end, std::uint8_t fill)
 {
     RomBytes image = buffer.bytes;
-    std::uint8_t type = rom_u8(image, at + TYPE_AT);
+    std::uint8_t type = rom_u8(image, at + PHOENIX_TYPE_AT);
     RomContainer module;
     module.kind = "Phoenix module";
-    module.name = std::to_string(rom_u8(image, at + INSTANCE_AT));
+    module.name = std::to_string(rom_u8(image, at + PHOENIX_INSTANCE_AT));
     module.name.insert(module.name.begin(), static_cast<char>(type));
-    module.detail = hex_text(std::uint32_t{rom_u16(image, at + LOAD_SEGMENT_AT)} * 0x1000 & 0xFFFF, 4) + ":" +
-                    hex_text(rom_u16(image, at + LOAD_OFFSET_AT), 4);
+    module.detail = hex_text(std::uint32_t{rom_u16(image, at + PHOENIX_LOAD_SEGMENT_AT)} * 0x1000 & 0xFFFF, 4) + ":" +
+                    hex_text(rom_u16(image, at + PHOENIX_LOAD_OFFSET_AT), 4);
     module.offset = at;
-    module.length = MODULE_HEADER_SIZE + rom_u32(image, at + FRAGMENT_LENGTH_AT);
-    std::uint8_t code = rom_u8(image, at + COMPRESSION_AT);
-    module.fields = {{"headerLength", MODULE_HEADER_SIZE}, {"compressionCode", code},
-                     {"expandedSize", rom_u32(image, at + EXPANDED_AT)},
-                     {"fragmentLength", rom_u32(image, at + FRAGMENT_LENGTH_AT)},
-                     {"nextFragment", rom_u32(image, at + NEXT_FRAGMENT_AT)}, {"imageEnd", end}};
+    module.length = PHOENIX_MODULE_HEADER_SIZE + rom_u32(image, at + PHOENIX_FRAGMENT_LENGTH_AT);
+    std::uint8_t code = rom_u8(image, at + PHOENIX_COMPRESSION_AT);
+    module.fields = {{"headerLength", PHOENIX_MODULE_HEADER_SIZE}, {"compressionCode", code},
+                     {"expandedSize", rom_u32(image, at + PHOENIX_EXPANDED_AT)},
+                     {"fragmentLength", rom_u32(image, at + PHOENIX_FRAGMENT_LENGTH_AT)},
+                     {"nextFragment", rom_u32(image, at + PHOENIX_NEXT_FRAGMENT_AT)}, {"imageEnd", end}};
     RomCandidate c;
     c.namedSlot = type == LOGO_TYPE || type == USER_TYPE;
     c.endKnown = true;
     std::vector<std::uint8_t> data = gather_fragments(state, buffer, at, end, c.notes);
     if (state.stopped())
         return;
-    module.compression = unpack_module(state, buffer, at, code, data, rom_u32(image, at + EXPANDED_AT), fill, c);
+    module.compression =
+        unpack_module(state, buffer, at, code, data, rom_u32(image, at + PHOENIX_EXPANDED_AT), fill, c);
     if (!c.bytes.empty())
         RomScanState::claim(buffer, module.offset, module.length);
     state.offer(buffer, std::move(module), std::move(c));
@@ -277,25 +244,27 @@ void add_module(RomScanState& state, RomBuffer& buffer, std::uint64_t at, std::u
 void find_bcd6f1_blocks(RomScanState& state, RomBuffer& buffer, const Compression& compression)
 {
     RomBytes image = buffer.bytes;
-    for (std::uint64_t at : rom_find_all(image, BCD6F1_TAG, BCD6F1_TAG_LENGTH)) {
+    for (std::uint64_t at : rom_find_all(image, PHOENIX_BCD6F1_TAG, PHOENIX_BCD6F1_TAG_LENGTH)) {
         if (state.stopped())
             return;
-        std::uint32_t expanded = rom_u32(image, at + BCD6F1_EXPANDED_AT);
-        RomBytes packed = rom_range(image, at + BCD6F1_HEADER_SIZE, rom_u32(image, at + BCD6F1_PACKED_AT));
+        std::uint32_t expanded = rom_u32(image, at + PHOENIX_BCD6F1_EXPANDED_AT);
+        RomBytes packed =
+            rom_range(image, at + PHOENIX_BCD6F1_HEADER_SIZE, rom_u32(image, at + PHOENIX_BCD6F1_PACKED_AT));
         if (packed.empty() || expanded > state.limits().maxModuleSize || !state.charge(packed.size(), buffer, at))
             continue;
         RomContainer block;
         block.kind = "Phoenix BCD6F1";
-        block.name = hex_text(rom_u16(image, at + BCD6F1_SEGMENT_AT), 4);
+        block.name = hex_text(rom_u16(image, at + PHOENIX_BCD6F1_SEGMENT_AT), 4);
         block.offset = at;
-        block.length = BCD6F1_HEADER_SIZE + packed.size();
-        block.fields = {{"headerLength", BCD6F1_HEADER_SIZE}, {"expandedSize", expanded}, {"packedSize", packed.size()}};
+        block.length = PHOENIX_BCD6F1_HEADER_SIZE + packed.size();
+        block.fields = {{"headerLength", PHOENIX_BCD6F1_HEADER_SIZE}, {"expandedSize", expanded},
+                        {"packedSize", packed.size()}};
         RomCandidate c;
         c.endKnown = true;
         std::vector<std::uint8_t> data(packed.begin(), packed.end());
         // BCPCMP's algorithm 0 packs with LZSS and a space fill; any other with LZARI.
-        std::uint8_t code = compression.algorithm != 0 ? CODE_LZARI : CODE_LZSS;
-        std::uint8_t fill = compression.algorithm != 0 ? compression.fill : DEFAULT_FILL;
+        std::uint8_t code = compression.algorithm != 0 ? PHOENIX_CODE_LZARI : PHOENIX_CODE_LZSS;
+        std::uint8_t fill = compression.algorithm != 0 ? compression.fill : PHOENIX_DEFAULT_FILL;
         block.compression = unpack_module(state, buffer, at, code, data, expanded, fill, c);
         if (!c.bytes.empty())
             RomScanState::claim(buffer, block.offset, block.length);
@@ -315,17 +284,17 @@ void find_phoenix_modules(RomScanState& state, RomBuffer& buffer)
     // BCPSYS's first module pointer says where the image ends in the file, which maps the
     // fragment pointers; the modules themselves are all found by their headers.
     std::uint64_t end = image.size();
-    if (sys && rom_u16(image, *sys + BCP_LENGTH_AT) >= BCPSYS_WITH_POINTER) {
-        std::uint32_t first = rom_u32(image, *sys + BCPSYS_FIRST_MODULE_AT);
+    if (sys && rom_u16(image, *sys + PHOENIX_BCP_LENGTH_AT) >= PHOENIX_BCPSYS_WITH_POINTER) {
+        std::uint32_t first = rom_u32(image, *sys + PHOENIX_BCPSYS_FIRST_MODULE_AT);
         end = find_image_end(image, first, segmentAt, maxModule).value_or(end);
     }
     // "11" is searched, not the leading 00: images hold long runs of zeros.
     for (std::uint64_t hit : rom_find_all(image, "\x31\x31", 2)) {
         if (state.stopped())
             return;
-        if (hit < SIGNATURE_AT + 1 || image[hit - 1] != 0)
+        if (hit < PHOENIX_SIGNATURE_AT + 1 || image[hit - 1] != 0)
             continue;
-        std::uint64_t at = hit - 1 - SIGNATURE_AT;
+        std::uint64_t at = hit - 1 - PHOENIX_SIGNATURE_AT;
         if (valid_module(image, at, maxModule))
             add_module(state, buffer, at, end, compression.fill);
     }

@@ -2,13 +2,12 @@
 // AMI module area. The new PCX must be of the kind already there (bits per pixel, planes,
 // size), and its length word and data must end inside the slot and before the first byte
 // after the old picture that is not 0xFF fill. No known checksum covers the slots.
+#include "formats/ami_layout.h"
 #include "formats/pcx_layout.h"
 #include "romwrite/rom_write_parts.h"
 
 namespace {
 
-constexpr std::uint64_t MSI_SLOT = 0x8000;
-constexpr std::uint64_t LENGTH_WORD = 2;
 constexpr std::uint64_t PCX_PLANES_AT = 65;
 constexpr std::uint8_t FILL = 0xFF;
 
@@ -20,10 +19,10 @@ RomWriteResult write_msi_slot(RomBytes image, const RomCandidate& target, std::s
     const std::uint64_t slot = target.offset;
     r.report.slot = "MSI PCX " + target.name + " at " + offset_text(slot);
     std::uint64_t oldLength = rom_u16(image, slot);
-    std::uint64_t oldEnd = slot + LENGTH_WORD + oldLength;
-    if (slot % MSI_SLOT != 0 || oldEnd > image.size() || oldLength + LENGTH_WORD > MSI_SLOT)
+    std::uint64_t oldEnd = slot + MSI_LENGTH_WORD + oldLength;
+    if (slot % MSI_SLOT != 0 || oldEnd > image.size() || oldLength + MSI_LENGTH_WORD > MSI_SLOT)
         return refuse(r, "the slot at " + offset_text(slot) + " no longer holds a length word and its picture");
-    RomBytes old = rom_range(image, slot + LENGTH_WORD, oldLength);
+    RomBytes old = rom_range(image, slot + MSI_LENGTH_WORD, oldLength);
     if (newLogo.size() < PCX_HEADER_SIZE || newLogo[0] != PCX_MAKER || old.size() < PCX_HEADER_SIZE)
         return refuse(r, "an MSI slot holds a PCX picture; the new logo is none");
     PcxGeometry was = pcx_geometry(old.data()), now = pcx_geometry(newLogo.data());
@@ -35,14 +34,14 @@ RomWriteResult write_msi_slot(RomBytes image, const RomCandidate& target, std::s
         ++limit;
     r.report.oldPacked = oldLength;
     r.report.newPacked = newLogo.size();
-    r.report.room = limit - slot - LENGTH_WORD;
+    r.report.room = limit - slot - MSI_LENGTH_WORD;
     if (newLogo.size() > r.report.room)
         return refuse(r, too_large(newLogo.size(), r.report.room, limit));
 
     RomImageBytes out(image.begin(), image.end());
     put_le16(out, slot, static_cast<std::uint16_t>(newLogo.size()));
-    std::copy(newLogo.begin(), newLogo.end(), out.begin() + slot + LENGTH_WORD);
-    std::uint64_t newEnd = slot + LENGTH_WORD + newLogo.size();
+    std::copy(newLogo.begin(), newLogo.end(), out.begin() + slot + MSI_LENGTH_WORD);
+    std::uint64_t newEnd = slot + MSI_LENGTH_WORD + newLogo.size();
     if (newEnd < oldEnd)
         std::fill(out.begin() + newEnd, out.begin() + oldEnd, FILL);
     r.report.newOffset = slot;

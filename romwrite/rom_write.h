@@ -7,8 +7,9 @@
 //   Award LHA      the member (level 1, -lh5-; name, load address, attribute and OS ID kept),
 //                  the members after it in its run with their separators, 0xFF fill to the
 //                  old end of the run, byte A where it held in the input, then byte B;
-//   AMI module     the module's stream (bare lh5 or stored), the modules below it moved,
-//                  their Prev pointers, the AMIBIOSC length and dword checksum;
+//   AMI module     the module's stream (bare lh5 or stored; cores 0627, 0631, 0700, 0800),
+//                  the modules below it moved (0800: 4-byte padding kept), their Prev
+//                  pointers, the AMIBIOSC length (kept on 0700) and dword checksum;
 //   MSI PCX slot   the length word and the PCX, inside the slot's 32 KiB;
 //   Phoenix module the module in place (LZSS, LZARI, LZINT or stored) when it is not larger.
 // Nothing else of the image changes: every writer names the ranges it may touch, and the
@@ -90,7 +91,7 @@ struct RomVerification {
 // changed; the new image, scanned again, holds the target's container with exactly newLogo
 // unpacked, and every other container the old image held unpacks to the same bytes; every
 // Award member passes its header sum and CRC-16; bytes A and B, and the AMI dword sum, hold
-// where the write fixed them.
+// where the write fixed them; an AMI chain lies where its core's size rules put it.
 RomVerification verify_rom_write(std::span<const std::uint8_t> oldImage, std::span<const std::uint8_t> newImage,
                                  const RomCandidate& target, std::span<const std::uint8_t> newLogo,
                                  const RomWriteReport& report);

@@ -1,7 +1,7 @@
 // The check after every write: the new image is compared byte for byte with the old one
 // outside the ranges the writer named, scanned again and compared container by container,
-// and the family's own rules (Award header sums, CRC-16, runs, bytes A and B; the AMI dword
-// sum) are tested on it.
+// and the family's own rules (Award header sums, CRC-16, runs, bytes A and B; the AMI chain
+// by its core's size rules and the dword sum) are tested on it.
 #include <map>
 #include <tuple>
 
@@ -166,8 +166,13 @@ RomVerification verify_rom_write(std::span<const std::uint8_t> oldImage, std::sp
     check_containers(checks, oldImage, newImage, target, newLogo, report);
     if (target.container == "Award LHA")
         check_award(checks, newImage, report);
-    if (report.amiSumFixed)
+    if (report.amiSumFixed) {
+        AmiChain chain = walk_ami_chain(newImage);
+        checks.check(chain.problem.empty(), chain.problem.empty()
+                                                ? "the module chain lies where its core's size rules put it"
+                                                : "the module chain: " + chain.problem);
         checks.check(ami_dword_sum_holds(newImage, report.amiHeader), "the AMIBIOSC dword sum holds");
+    }
     checks.result.ok = checks.result.failures.empty();
     return checks.result;
 }

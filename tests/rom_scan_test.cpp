@@ -39,6 +39,12 @@ const Planted PLANTED[] = {
     {"ami.bin", 0x1c501, "AMI module", "0e", "lh5", 8, 40, 12, "intel/grfx.bin"},
     {"ami.bin", 0x1c599, "AMI module", "31", "none", 6, 48, 16, "phoenix/pg-own-palette.pg"},
     {"ami.bin", 0x1c779, "AMI module", "20", "lh5", 16, 37, 23, "pcx/ami-option-rom.bin"},
+    {"ami0700.bin", 0x1c4fa, "AMI module", "0e", "lh5", 8, 40, 12, "intel/grfx.bin"},
+    {"ami0700.bin", 0x1c592, "AMI module", "31", "none", 6, 48, 16, "phoenix/pg-own-palette.pg"},
+    {"ami0700.bin", 0x1c772, "AMI module", "20", "lh5", 16, 37, 23, "pcx/ami-option-rom.bin"},
+    {"ami0800.bin", 0x1c4fc, "AMI module", "0e", "lh5", 8, 40, 12, "intel/grfx.bin"},
+    {"ami0800.bin", 0x1c594, "AMI module", "31", "none", 6, 48, 16, "phoenix/pg-own-palette.pg"},
+    {"ami0800.bin", 0x1c774, "AMI module", "20", "lh5", 16, 37, 23, "pcx/ami-option-rom.bin"},
     {"msi.bin", 0x0, "MSI PCX slot", "slot 0", "none", 27, 37, 23, "pcx/netpbm-8bit.pcx"},
     {"msi.bin", 0x8000, "MSI PCX slot", "slot 1", "none", 25, 37, 23, "pcx/netpbm-4plane.pcx"},
     {"msi.bin", 0x1c8a0, "AMI module", "0e", "lh5", 28, 192, 64, "award/awbm256-compressed.bin"},
@@ -118,7 +124,8 @@ std::string cli_scan(const std::string& args, int* status = nullptr)
 
 TEST(RomScan, SyntheticImagesGiveExactlyTheirPlantedLogos)
 {
-    for (const char* rom : {"award.bin", "ami.bin", "msi.bin", "phoenix.bin", "intel.bi1", "archive.lzh"}) {
+    for (const char* rom :
+         {"award.bin", "ami.bin", "ami0700.bin", "ami0800.bin", "msi.bin", "phoenix.bin", "intel.bi1", "archive.lzh"}) {
         SCOPED_TRACE(rom);
         RomScanReport report = scan_rom(rom_path(rom));
         std::vector<const Planted*> expected;

@@ -1,9 +1,13 @@
 // Writing a new logo into whole ROM images: every planted logo of the synthetic images
 // replaced by a picture of the same size, a smaller and a larger one, each result checked
 // by the verification and by independent oracles (lhasa on every Award member, the A/B and
-// dword-sum rules recomputed here); too-large logos refused with the right shortfall;
-// negative controls (a flipped byte, an A that did not hold); hostile runs.
+// dword-sum rules and each AMIBIOSC core's module layout recomputed here); too-large logos
+// refused with the right shortfall; negative controls (a flipped byte, an A that did not
+// hold); hostile runs and chains.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
 
 #include "romwrite/rom_write.h"
 #include "support/rom_write_support.h"
@@ -202,17 +206,91 @@ TEST(RomWriteAward, HostileRunsAreRefused)
 
 namespace {
 
+// An AMIBIOSC image as the tests read it, from the layout facts alone: the header, its core,
+// and the chain's modules (start, and bytes up to the end of the stream or stored data).
+struct AmiImage {
+    std::size_t header = 0;
+    std::size_t end = 0;  // E, the header's end
+    std::string core;
+    unsigned align = 1;  // 0800 pads each module to a multiple of 4
+    std::vector<std::pair<std::size_t, std::size_t>> modules;  // highest first
+};
+
+AmiImage read_ami(const Bytes& image)
+{
+    AmiImage a;
+    std::string text(image.begin(), image.end());
+    a.header = text.find("AMIBIOSC0");
+    if (a.header == std::string::npos)
+        return a;
+    a.end = a.header + 22;
+    a.core = text.substr(a.header + 8, 4);
+    a.align = a.core == "0800" ? 4 : 1;
+    const std::size_t base = 0x100000 - image.size();  // the image ends at linear 1 MiB
+    std::size_t pointer = a.header + 0x12;
+    for (int n = 0; n < 64; ++n) {
+        std::size_t offset = rd_u16(image.data(), pointer), segment = rd_u16(image.data(), pointer + 2);
+        if (offset == 0xFFFF || segment * 16 + offset < base || segment * 16 + offset - base >= image.size())
+            break;
+        std::size_t at = segment * 16 + offset - base;
+        bool stored = image[at + 7] & 0x80;
+        // 0627 and 0631 count the 8 size bytes in PackedSize; 0700 and 0800 the stream alone.
+        std::size_t bytes = stored ? 12 + rd_u16(image.data(), at + 4)
+                                   : 0x14 + rd_u32(image.data(), at + 12) - (a.core < "0700" ? 8 : 0);
+        a.modules.push_back({at, bytes});
+        pointer = at;
+    }
+    return a;
+}
+
+std::size_t round_up(std::size_t v, std::size_t unit)
+{
+    return (v + unit - 1) / unit * unit;
+}
+
 // The AMIBIOSC dword rule recomputed: the u32 words of the L x 8 bytes below the header's end sum to 0.
 bool ami_sum_holds(const Bytes& image)
 {
-    std::size_t header = std::string(image.begin(), image.end()).find("AMIBIOSC0627");
-    if (header == std::string::npos)
+    AmiImage a = read_ami(image);
+    if (a.core.empty())
         return false;
-    std::size_t end = header + 22, length = std::size_t{rd_u16(image.data() + header, 12)} * 8;
+    std::size_t length = std::size_t{rd_u16(image.data() + a.header, 12)} * 8;
     std::uint32_t sum = 0;
-    for (std::size_t at = end - length; at < end; at += 4)
+    for (std::size_t at = a.end - length; at < a.end; at += 4)
         sum += rd_u32(image.data() + at, 0);
     return sum == 0;
+}
+
+// The written image lays its modules as its core does: each ends (0800: after 0x00 padding
+// to a multiple of 4) where the one above begins, the highest as far below the header as
+// before; L kept on 0700, elsewhere reaching 0-7 bytes of '0' below the lowest module.
+void expect_core_layout(const Bytes& before, const Bytes& after)
+{
+    AmiImage was = read_ami(before), now = read_ami(after);
+    ASSERT_EQ(now.modules.size(), was.modules.size());
+    ASSERT_FALSE(now.modules.empty());
+    auto top_end = [](const AmiImage& a) { return a.modules[0].first + round_up(a.modules[0].second, a.align); };
+    EXPECT_EQ(top_end(now), top_end(was));
+    for (std::size_t i = 0; i < now.modules.size(); ++i) {
+        auto [at, bytes] = now.modules[i];
+        std::size_t span = round_up(bytes, now.align);
+        if (i > 0) {
+            EXPECT_EQ(at + span, now.modules[i - 1].first) << "module " << i;
+        }
+        for (std::size_t p = at + bytes; p < at + span; ++p)
+            EXPECT_EQ(after[p], 0x00) << "padding at " << p;  // the fixture's own padding byte
+    }
+    std::size_t units = rd_u16(after.data(), now.header + 12);
+    if (now.core == "0700") {
+        EXPECT_EQ(units, rd_u16(before.data(), was.header + 12));
+    } else {
+        std::size_t rangeStart = now.end - units * 8, lowest = now.modules.back().first;
+        ASSERT_LE(rangeStart, lowest);
+        EXPECT_LT(lowest - rangeStart, 8u);
+        for (std::size_t p = rangeStart; p < lowest; ++p)
+            EXPECT_EQ(after[p], '0');
+    }
+    EXPECT_TRUE(ami_sum_holds(after));
 }
 
 struct FamilyCase {
@@ -232,6 +310,23 @@ const FamilyCase FAMILY_CASES[] = {
     {"ami.bin", 2, 16, 8, false, ""},
     {"ami.bin", 3, 37, 23, false, ""},                      // the PCX inside an option-ROM module, in place
     {"ami.bin", 3, 37, 23, true, "not larger"},
+    {"ami0700.bin", 1, 40, 12, false, ""},                  // the same on the 0700 core (L kept)
+    {"ami0700.bin", 1, 16, 6, false, ""},
+    {"ami0700.bin", 1, 200, 120, true, ""},
+    {"ami0700.bin", 1, 640, 480, true, "bytes short"},
+    {"ami0700.bin", 2, 48, 16, true, ""},
+    {"ami0700.bin", 2, 16, 8, false, ""},
+    {"ami0700.bin", 3, 37, 23, false, ""},
+    {"ami0700.bin", 3, 37, 23, true, "not larger"},
+    {"ami0800.bin", 1, 40, 12, false, ""},                  // and on 0800, whose modules are padded
+    {"ami0800.bin", 1, 16, 6, false, ""},
+    {"ami0800.bin", 1, 44, 13, false, ""},
+    {"ami0800.bin", 1, 200, 120, true, ""},
+    {"ami0800.bin", 1, 640, 480, true, "bytes short"},
+    {"ami0800.bin", 2, 48, 16, true, ""},
+    {"ami0800.bin", 2, 24, 8, false, ""},
+    {"ami0800.bin", 3, 37, 23, false, ""},
+    {"ami0800.bin", 3, 37, 23, true, "not larger"},
     {"msi.bin", 1, 37, 23, false, ""},                      // 8-bit PCX slot
     {"msi.bin", 1, 37, 23, true, ""},
     {"msi.bin", 2, 37, 23, true, ""},                       // 4-bit PCX slot
@@ -267,9 +362,16 @@ TEST(RomWriteFamilies, PlantedLogosAreReplacedOrRefused)
         for (const std::string& failure : r.verification.failures)
             ADD_FAILURE() << failure;
         EXPECT_EQ(r.write.image.size(), image.size());
-        EXPECT_EQ(scan_rom_bytes(r.write.image).logos.size(), scanned.logos.size());
+        // Every logo is listed again; space a write frees may uncover a raw picture whose
+        // data ran into the old modules (the decoy PCX of msi.bin).
+        auto structured = [](const RomScanReport& report) {
+            return std::count_if(report.logos.begin(), report.logos.end(),
+                                 [](const FoundLogo& l) { return l.container != "raw"; });
+        };
+        EXPECT_EQ(structured(scan_rom_bytes(r.write.image)), structured(scanned));
         if (slot.container == "AMI module") {
             EXPECT_TRUE(ami_sum_holds(r.write.image));
+            expect_core_layout(image, r.write.image);
         }
         bool phoenix = std::string(c.rom) == "phoenix.bin";
         bool warned = std::find(r.write.report.notices.begin(), r.write.report.notices.end(),
@@ -307,6 +409,157 @@ TEST(RomWriteFamilies, HostileAmiChainsAreRefused)
         EXPECT_FALSE(w.ok);
         EXPECT_TRUE(w.image.empty());
         EXPECT_NE(w.refusal.find("chain"), std::string::npos) << w.refusal;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The GRFX logo module of each AMIBIOSC fixture, the first logo its scan lists.
+const char* const AMI_CORE_ROMS[] = {"ami.bin", "ami0700.bin", "ami0800.bin"};
+
+// A logo too large for the room below the chain is refused with the shortfall: the new
+// module (0800: padded to 4) against what the logo's module and the free space below the
+// lowest module give (0800: in multiples of 4; where the sum covers the modules, the '0'
+// range must still start in the free space, so the lowest module starts on a multiple of
+// 8 counted from E).
+TEST(RomWriteAmiCores, TooLargeIsRefusedWithTheShortfall)
+{
+    for (const char* rom : AMI_CORE_ROMS) {
+        SCOPED_TRACE(rom);
+        Bytes image = read_file(rom_path(rom));
+        RomScanReport scanned = scan_rom_bytes(image);
+        ASSERT_FALSE(scanned.logos.empty());
+        const FoundLogo& slot = scanned.logos.front();
+        Bytes logo = slot_logo(image, slot, 640, 480, 21, true);
+        ASSERT_FALSE(logo.empty());
+        AmiImage a = read_ami(image);
+        auto target = std::find_if(a.modules.begin(), a.modules.end(), [&](auto m) { return m.first == slot.offset; });
+        ASSERT_NE(target, a.modules.end());
+        std::size_t newSpan = round_up(0x14 + test_packers().lh5(logo).size(), a.align);
+        std::size_t oldSpan = round_up(target->second, a.align);
+        std::size_t lowest = a.modules.back().first;
+        std::size_t units = rd_u16(image.data(), a.header + 12);
+        std::size_t free = a.core == "0700" ? lowest : std::min(lowest, a.end - units * 8);
+        while (image[free - 1] == 0xFF)
+            --free;
+        std::size_t minLowest = a.core == "0700" ? free : a.end - (a.end - free) / 8 * 8;
+        std::size_t room = (lowest - minLowest + oldSpan) / a.align * a.align;
+        ASSERT_GT(newSpan, room);
+        RomReplacement r = replace_rom_logo(image, slot, logo, test_packers());
+        ASSERT_FALSE(r.write.ok);
+        EXPECT_TRUE(r.write.image.empty());
+        EXPECT_NE(r.write.refusal.find("for " + with_commas(room) + " (up to"), std::string::npos) << r.write.refusal;
+        EXPECT_NE(r.write.refusal.find(with_commas(newSpan - room) + " bytes short"), std::string::npos)
+            << r.write.refusal;
+    }
+}
+
+// One flipped byte anywhere the write put something, or anywhere it must not have touched,
+// fails the verification.
+TEST(RomWriteAmiCores, VerificationCatchesAFlippedByte)
+{
+    for (const char* rom : AMI_CORE_ROMS) {
+        SCOPED_TRACE(rom);
+        Bytes image = read_file(rom_path(rom));
+        RomScanReport scanned = scan_rom_bytes(image);
+        const FoundLogo& slot = scanned.logos.front();
+        Bytes logo = slot_logo(image, slot, 64, 20, 22, true);  // larger: the modules below move down
+        RomWriteResult w = write_logo_into_rom(image, slot, logo, test_packers());
+        ASSERT_TRUE(w.ok) << w.refusal;
+        ASSERT_LT(w.report.shift, 0);
+        RomVerification v = verify_rom_write(image, w.image, slot, logo, w.report);
+        for (const std::string& failure : v.failures)
+            ADD_FAILURE() << failure;
+        AmiImage a = read_ami(w.image);
+        ASSERT_GE(a.modules.size(), 2u);
+        std::size_t lowest = a.modules.back().first;  // a packed code module, moved
+        std::size_t aboveLowest = a.modules[a.modules.size() - 2].first;
+        const struct {
+            std::size_t at;
+            const char* what;
+        } flips[] = {
+            {w.report.newOffset + 0x14 + 5, "a byte of the new stream"},
+            {w.report.newOffset + 0x0C, "the new PackedSize"},
+            {lowest + 0x0C, "a moved module's PackedSize"},
+            {lowest + 0x30, "a moved module's stream"},
+            {aboveLowest, "the Prev pointer aimed at a moved module"},
+            {a.header + 0x0E, "C"},
+            {a.header - 1, "the gap above the highest module"},
+            {a.modules.back().first - 0x40, "the free space below the chain"},
+        };
+        for (const auto& f : flips) {
+            SCOPED_TRACE(f.what);
+            Bytes bad = w.image;
+            bad[f.at] ^= 0x01;
+            EXPECT_FALSE(verify_rom_write(image, bad, slot, logo, w.report).ok);
+        }
+    }
+}
+
+// On 0800 the bytes that pad a rebuilt module copy the image's own padding; an image whose
+// padding shows no single value gets 0xFF, the erased-flash value.
+TEST(RomWriteAmiCores, PaddingCopiesTheImagesConvention)
+{
+    Bytes image = read_file(rom_path("ami0800.bin"));
+    AmiImage a = read_ami(image);
+    Bytes mixed = image;
+    for (auto [at, bytes] : a.modules)
+        for (std::size_t p = at + bytes, n = 0; p < at + round_up(bytes, 4); ++p, ++n)
+            mixed[p] = n % 2 ? 0x00 : 0x5A;
+    const struct {
+        const Bytes* rom;
+        std::uint8_t padding;
+    } cases[] = {{&image, 0x00}, {&mixed, 0xFF}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.padding);
+        FoundLogo slot = scan_rom_bytes(*c.rom).logos.front();
+        unsigned padded = 0;
+        for (unsigned width = 24; width < 64; width += 2) {
+            Bytes logo = slot_logo(*c.rom, slot, width, 12, width, false);
+            RomWriteResult w = write_logo_into_rom(*c.rom, slot, logo, test_packers());
+            ASSERT_TRUE(w.ok) << w.refusal;
+            std::size_t at = w.report.newOffset, bytes = 0x14 + rd_u32(w.image.data(), at + 12);
+            for (std::size_t p = at + bytes; p < at + round_up(bytes, 4); ++p, ++padded)
+                EXPECT_EQ(w.image[p], c.padding);
+            EXPECT_EQ(w.report.newPacked, round_up(bytes, 4));
+            EXPECT_TRUE(verify_rom_write(*c.rom, w.image, slot, logo, w.report).ok);
+        }
+        EXPECT_GT(padded, 0u);
+    }
+}
+
+// Images of the new cores that break their layout are refused, nothing written.
+TEST(RomWriteAmiCores, BrokenLayoutsAreRefused)
+{
+    const struct {
+        const char* rom;
+        const char* what;
+        std::function<void(Bytes&, const AmiImage&)> damage;
+        const char* reason;
+    } cases[] = {
+        {"ami0800.bin", "an unknown core", [](Bytes& b, const AmiImage& a) { b[a.header + 9] = '9'; },
+         "only the 0627, 0631, 0700 and 0800 cores"},
+        {"ami0700.bin", "a module that does not end where the one above begins",
+         [](Bytes& b, const AmiImage& a) { b[a.modules[3].first + 0x0C] += 1; }, "as the 0700 core lays it"},
+        {"ami0800.bin", "a packed module padded past the next multiple of 4",
+         [](Bytes& b, const AmiImage& a) { b[a.modules[3].first + 0x0C] -= 4; }, "as the 0800 core lays it"},
+        {"ami0700.bin", "the highest module more than 10 bytes below the header",
+         [](Bytes& b, const AmiImage& a) { b[a.modules[0].first + 0x0C] -= 4; }, "as the 0700 core lays it"},
+        {"ami0800.bin", "data instead of '0' padding below the lowest module",
+         [](Bytes& b, const AmiImage& a) { b[a.modules.back().first - 1] = 'D'; }, "not '0' padding"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.rom) + ": " + c.what);
+        Bytes image = read_file(rom_path(c.rom));
+        FoundLogo slot = scan_rom_bytes(image).logos.front();
+        Bytes logo = slot_logo(image, slot, 200, 120, 23, true);  // larger: the modules below move
+        c.damage(image, read_ami(image));
+        RomWriteResult w = write_logo_into_rom(image, slot, logo, test_packers());
+        EXPECT_FALSE(w.ok);
+        EXPECT_TRUE(w.image.empty());
+        EXPECT_NE(w.refusal.find(c.reason), std::string::npos) << w.refusal;
     }
 }
 

@@ -7,7 +7,13 @@
 //                4002/4011/400E/1000, 0x00 separators, the system BIOS checksum byte,
 //                0xFF runs, a code member named asus.bmp at a 4 KiB boundary.
 //   ami.bin      AMIBIOSC 0627 chain ending at a 4 KiB boundary: bare lh5 logo modules
-//                (GRFX, an option ROM with its PCX), a stored PG module, code modules.
+//                (GRFX, an option ROM with its PCX), a stored PG module, code modules; L
+//                and C left 0.
+//   ami0700.bin  The same modules as the 0700 core lays them: PackedSize the stream alone,
+//                back to back, the highest 7 bytes below the header, L = 4 and C holding.
+//   ami0800.bin  And as the 0800 core does: every module padded with 0x00 to a multiple of
+//                4, the highest 2 bytes below the header, L reaching 4 bytes of '0'
+//                below the lowest module, C holding.
 //   msi.bin      MSI: raw PCX slots at 0x0 and 0x8000, a decoy slot at 0x10000 whose rows
 //                are overwritten by the AMI module area.
 //   phoenix.bin  Phoenix 4.0: BCPSEGMENT, BCPSYS, BCPCMP, a module chain with LZINT, LZSS
@@ -253,14 +259,28 @@ void make_award(const std::string& out)
     write_file(out, image);
 }
 
-// AMI module headers of core 0627: compressed modules count the 8 size bytes in PackedSize.
+// How an AMIBIOSC core lays its modules, as the images of each core show it.
+struct AmiCore {
+    const char* version;
+    unsigned packedExtra;  // bytes PackedSize counts beyond the stream: the 8 size bytes on 0627
+    unsigned align;        // 0800: every module padded to a multiple of 4 ...
+    std::uint8_t pad;      // ... with this byte
+    unsigned topGap;       // bytes between the highest module and the header (0x00 bytes)
+    unsigned sumUnits;     // L: 0 leaves L and C 0; COVER_MODULES reaches 0-7 bytes below the lowest module
+};
+
+constexpr unsigned COVER_MODULES = 0xFFFF;
+constexpr AmiCore CORE_0627{"0627", 8, 1, 0, 0, 0};
+constexpr AmiCore CORE_0700{"0700", 0, 1, 0, 7, 4};                 // L = 4: the 32 bytes ending at the header's end
+constexpr AmiCore CORE_0800{"0800", 0, 4, 0x00, 2, COVER_MODULES};  // the gap below the lowest module '0' padding
+
 struct AmiModule {
     unsigned id;
     Bytes data;
     bool stored;
 };
 
-Bytes ami_module_bytes(const AmiModule& m)
+Bytes ami_module_bytes(const AmiModule& m, const AmiCore& core)
 {
     Bytes b = le32(0);  // Prev, set when the chain is laid out
     if (m.stored) {
@@ -269,41 +289,47 @@ Bytes ami_module_bytes(const AmiModule& m)
         b.push_back(0x80);
         append(b, le32(0));
         append(b, m.data);
-        return b;
+    } else {
+        Bytes stream = jlha_lh5(m.data);
+        std::uint32_t packed = static_cast<std::uint32_t>(stream.size() + core.packedExtra);
+        append(b, le16(packed & 0xFFFF));
+        b.push_back(static_cast<std::uint8_t>(m.id));
+        b.push_back(0x00);
+        append(b, le32(0));
+        append(b, le32(packed));
+        append(b, le32(static_cast<std::uint32_t>(m.data.size())));
+        append(b, stream);
     }
-    Bytes stream = jlha_lh5(m.data);
-    std::uint32_t packed = static_cast<std::uint32_t>(stream.size() + 8);
-    append(b, le16(packed & 0xFFFF));
-    b.push_back(static_cast<std::uint8_t>(m.id));
-    b.push_back(0x00);
-    append(b, le32(0));
-    append(b, le32(packed));
-    append(b, le32(static_cast<std::uint32_t>(m.data.size())));
-    append(b, stream);
+    while (b.size() % core.align != 0)
+        b.push_back(core.pad);
     return b;
 }
 
-// Lays the modules out back to back below the AMIBIOSC header at 0x1CFEA of a 128 KiB
-// image (so its 22 bytes end at 0x1D000), the first module lowest; the chain starts at
-// the last one and runs down. filler, when not 0, is the ID of a stored module sized so
-// that the lowest module starts at base.
-void lay_out_ami(Bytes& image, std::vector<AmiModule> modules, std::size_t base)
+// Lays the modules out downward below the AMIBIOSC header at 0x1CFEA of a 128 KiB image
+// (so its 22 bytes end at 0x1D000), the first module lowest, the highest core.topGap bytes
+// below the header; the chain starts at the last one and runs down. filler, when not 0,
+// is the ID of a stored module sized so that the lowest module starts at base. Then L and
+// the dword checksum C as the core has them.
+void lay_out_ami(Bytes& image, std::vector<AmiModule> modules, std::size_t base, const AmiCore& core)
 {
     constexpr std::size_t HEADER_AT = 0x1CFEA;
+    constexpr std::size_t HEADER_END = HEADER_AT + 22;
     constexpr std::uint32_t IMAGE_BASE = 0xE0000;  // a 128 KiB image ends at linear 1 MiB
+    const std::size_t top = HEADER_AT - core.topGap;
     std::vector<Bytes> laid;
     std::size_t total = 0;
     for (const AmiModule& m : modules) {
-        laid.push_back(ami_module_bytes(m));
+        laid.push_back(ami_module_bytes(m, core));
         total += laid.back().size();
     }
     if (base != 0) {
         // A stored module of zeros takes up the room below the others.
-        std::size_t room = HEADER_AT - base - total;
-        laid.insert(laid.begin(), ami_module_bytes({0x22, Bytes(room - 12, 0), true}));
-        total = HEADER_AT - base;
+        std::size_t room = top - base - total;
+        laid.insert(laid.begin(), ami_module_bytes({0x22, Bytes(room - 12, 0), true}, core));
+        total = top - base;
     }
-    std::size_t at = HEADER_AT - total;
+    std::size_t at = top - total;
+    const std::size_t lowest = at;
     std::uint32_t prev = 0xFFFFFFFF;
     for (Bytes& m : laid) {
         std::copy(reinterpret_cast<std::uint8_t*>(&prev), reinterpret_cast<std::uint8_t*>(&prev) + 4, m.begin());
@@ -312,27 +338,43 @@ void lay_out_ami(Bytes& image, std::vector<AmiModule> modules, std::size_t base)
         put(image, at, m);
         at += m.size();
     }
-    Bytes header = text("AMIBIOSC0627");
-    append(header, le16(0));
+    put(image, top, Bytes(core.topGap, 0x00));
+    unsigned units = core.sumUnits;
+    if (units == COVER_MODULES) {
+        units = static_cast<unsigned>((HEADER_END - lowest + 7) / 8);
+        put(image, HEADER_END - units * 8, Bytes(lowest - (HEADER_END - units * 8), '0'));
+    }
+    Bytes header = text("AMIBIOSC" + std::string(core.version));
+    append(header, le16(units));
     append(header, le32(0));
     append(header, le32(prev));  // Begin: the highest module
     put(image, HEADER_AT, header);
+    std::uint32_t sum = 0;
+    for (std::size_t i = HEADER_END - units * 8; i < HEADER_END; i += 4)
+        sum += image[i] | (image[i + 1] << 8) | (image[i + 2] << 16) | (std::uint32_t{image[i + 3]} << 24);
+    put_u32(image, HEADER_AT + 14, 0u - sum);
     put(image, 0x20000 - 11, text("07/25/00"));
     image.resize(0x20000, 0xFF);
 }
 
-void make_ami(const std::string& out)
+// The modules of ami.bin, lowest first; the images of the other cores hold the same.
+std::vector<AmiModule> ami_modules()
+{
+    return {
+        {0x00, code_like(8 * 1024, 12), false},
+        {0x0C, text("0123ABCD"), true},
+        {0x0E, fixture("intel/grfx.bin"), false},
+        {0x31, fixture("phoenix/pg-own-palette.pg"), true},
+        {0x20, fixture("pcx/ami-option-rom.bin"), false},
+        {0x11, code_like(2048, 13), false},
+    };
+}
+
+void make_ami(const std::string& out, const AmiCore& core)
 {
     Bytes image = code_like(0x4000, 11);
     image.resize(0x1D000, 0xFF);
-    lay_out_ami(image,
-                {{0x00, code_like(8 * 1024, 12), false},
-                 {0x0C, text("0123ABCD"), true},
-                 {0x0E, fixture("intel/grfx.bin"), false},
-                 {0x31, fixture("phoenix/pg-own-palette.pg"), true},
-                 {0x20, fixture("pcx/ami-option-rom.bin"), false},
-                 {0x11, code_like(2048, 13), false}},
-                0);
+    lay_out_ami(image, ami_modules(), 0, core);
     write_file(out, image);
 }
 
@@ -353,7 +395,7 @@ void make_msi(const std::string& out)
                 {{0x00, code_like(6 * 1024, 21), false},
                  {0x0E, fixture("award/awbm256-compressed.bin"), false},
                  {0x11, code_like(1024, 22), false}},
-                0x10100);
+                0x10100, CORE_0627);
     write_file(out, image);
 }
 
@@ -571,7 +613,9 @@ int main(int argc, char** argv)
     std::string dir = g_root + "/tests/data/roms/";
     try {
         make_award(dir + "award.bin");
-        make_ami(dir + "ami.bin");
+        make_ami(dir + "ami.bin", CORE_0627);
+        make_ami(dir + "ami0700.bin", CORE_0700);
+        make_ami(dir + "ami0800.bin", CORE_0800);
         make_msi(dir + "msi.bin");
         make_phoenix(dir + "phoenix.bin");
         make_intel(dir + "intel.bi1");

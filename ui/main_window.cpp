@@ -34,9 +34,6 @@ constexpr Fl_Color MENU_TEXT_COLOR = 216;  // blue
 constexpr const char* ICON_LABEL = "ZARPO G2";
 // The toolkit's file choosers label their file-name field with this text.
 constexpr const char* FILENAME_LABEL = "Hello";
-// The extensions logo files come with (and those firmware dumps are saved as), for the
-// Open LOGO chooser's second filter.
-constexpr const char* LOGO_EXTENSIONS = "*.{epa,bin,bmp,pli,rom,pcx,awbm,pgx,img,jpg,jpeg,gfx,scr,scn,osb,logo,fd,cap}";
 
 // Remembers the file the user picked, or nothing when the chooser holds no file.
 void chooser_picked(Fl_File_Chooser* chooser, void*)
@@ -89,7 +86,7 @@ void build_file_chooser()
     const UiStrings& strings = *viewer_state().strings;
     // The language's own filter first, then all logo files and all files.
     const std::string filters = std::string(strings.chooserPattern) + "\t" + texts().allLogoFiles + " (" +
-                                LOGO_EXTENSIONS + ")\t" + texts().allFiles + " (*)";
+                                LOGO_FILE_PATTERN + ")\t" + texts().allFiles + " (*)";
     const std::string folder = remembered_folder(OPEN_LOGO_DIALOG);
     auto* chooser = new Fl_File_Chooser(folder.empty() ? "." : folder.c_str(), filters.c_str(),
                                         Fl_File_Chooser::SINGLE, strings.chooserTitle);

@@ -3,6 +3,11 @@
 
 #include <FL/Fl_Window.H>
 
+// The extensions logo files come with (the BMP and JPEG pictures among them, and those
+// firmware dumps are saved as), for the choosers' "All logo files" filter.
+inline constexpr const char* LOGO_FILE_PATTERN =
+    "*.{epa,bin,bmp,pli,rom,pcx,awbm,pgx,img,jpg,jpeg,gfx,scr,scn,osb,logo,fd,cap}";
+
 class ZARPO_Main_Window : public Fl_Window {
 public:
     ZARPO_Main_Window(int width, int height, const char* title);

@@ -143,7 +143,7 @@ RomListWindow::RomListWindow() : PictureWindow(WINDOW_W, WINDOW_H)
     // The bottom row: the count takes what the width gives or takes, the buttons keep theirs.
     auto* row = new Fl_Group(MARGIN, rowY, WINDOW_W - 2 * MARGIN, BUTTON_H);
     footer_ = new Fl_Box(MARGIN, rowY, WINDOW_W - 4 * MARGIN - 2 * BUTTON_W, BUTTON_H);
-    replace_ = new Fl_Button(WINDOW_W - 2 * MARGIN - 2 * BUTTON_W, rowY, BUTTON_W, BUTTON_H, "&Replace...");
+    replace_ = new Fl_Button(WINDOW_W - 2 * MARGIN - 2 * BUTTON_W, rowY, BUTTON_W, BUTTON_H);
     replace_->callback(on_replace, this);
     footer_->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_CLIP);
     footer_->labelsize(TEXT_SIZE);
@@ -177,6 +177,7 @@ void RomListWindow::fill(const std::string& romPath, RomScanReport report)
         problems += (problems.empty() ? "" : "\n") + problem;
     footer_->copy_tooltip(problems.empty() ? nullptr : problems.c_str());
     open_->label(texts().open);
+    replace_->label(texts().replaceEntry);
     redraw();
     show();
     list_->take_focus();

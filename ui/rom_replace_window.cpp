@@ -6,14 +6,20 @@
 #include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_RGB_Image.H>
+#include <FL/fl_ask.H>
 
 #include "core/format_string.h"
 #include "output/convert_logo.h"
 #include "output/png_file.h"
 #include "output/run_outputs.h"
+#include "pipeline/decode_logo.h"
+#include "pipeline/input_file.h"
+#include "pipeline/viewer_state.h"
 #include "ui/drag_drop.h"
+#include "ui/main_window.h"
 #include "ui/status_line.h"
 #include "ui/ui_state.h"
+#include "ui/viewer_texts.h"
 
 namespace {
 
@@ -26,9 +32,6 @@ constexpr int BUTTON_W = 120;
 constexpr int BUTTON_H = 25;
 constexpr Fl_Fontsize TEXT_SIZE = 12;
 constexpr const char* TEXT_PROPERTY = "_ZARPO2_REPLACE";
-constexpr const char* TITLE = "Replace logo";
-constexpr const char* PICTURE_CHOOSER_TITLE = "Choose a PNG picture";
-constexpr const char* SAVE_CHOOSER_TITLE = "Save ROM As";
 
 bool is_drag(int event)
 {
@@ -69,8 +72,7 @@ std::string chosen_file(const char* title, int type, const char* filter, const s
 {
     Fl_File_Chooser chooser(folder.c_str(), filter, type, title);
     chooser.preview(0);
-    if (!suggested.empty())
-        chooser.value((folder + "/" + suggested).c_str());
+    chooser.value((folder + "/" + suggested).c_str());  // the folder alone ends in "/"
     chooser.show();
     if (auto* field = dynamic_cast<Fl_Input*>(Fl::focus()))
         field->position(field->size(), static_cast<int>(folder.size()) + 1);
@@ -79,12 +81,17 @@ std::string chosen_file(const char* title, int type, const char* filter, const s
     return chooser.count() == 1 && chooser.value() ? chooser.value() : "";
 }
 
+// Tells, in a message box as the viewer tells a file it cannot open, once the event that
+// brought the file (a drop, whose sender waits for its end) is over.
+void alert_later(void* text)
+{
+    std::unique_ptr<std::string> owned(static_cast<std::string*>(text));
+    fl_alert("%s", owned->c_str());
+}
+
 void on_choose(Fl_Widget*, void* window)
 {
-    std::string path =
-        chosen_file(PICTURE_CHOOSER_TITLE, Fl_File_Chooser::SINGLE, "PNG pictures (*.png)\tAll files (*)", ".", "");
-    if (!path.empty())
-        static_cast<RomReplaceWindow*>(window)->choose_picture(path);
+    static_cast<RomReplaceWindow*>(window)->ask_picture();
 }
 
 void on_save(Fl_Widget*, void* window)
@@ -94,7 +101,7 @@ void on_save(Fl_Widget*, void* window)
 
 }  // namespace
 
-RomReplaceWindow::RomReplaceWindow() : PictureWindow(WINDOW_W, WINDOW_H, TITLE)
+RomReplaceWindow::RomReplaceWindow() : PictureWindow(WINDOW_W, WINDOW_H)
 {
     current_ = new DropBox(FL_DOWN_BOX, MARGIN, MARGIN, PICTURE_W, PICTURE_H, nullptr);
     preview_ = new DropBox(FL_DOWN_BOX, 2 * MARGIN + PICTURE_W, MARGIN, PICTURE_W, PICTURE_H, nullptr);
@@ -103,9 +110,9 @@ RomReplaceWindow::RomReplaceWindow() : PictureWindow(WINDOW_W, WINDOW_H, TITLE)
     info_->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_WRAP | FL_ALIGN_CLIP);
     info_->labelsize(TEXT_SIZE);
     const int rowY = WINDOW_H - MARGIN - BUTTON_H;
-    choose_ = new Fl_Button(MARGIN, rowY, BUTTON_W, BUTTON_H, "&Picture...");
+    choose_ = new Fl_Button(MARGIN, rowY, BUTTON_W, BUTTON_H);
     choose_->callback(on_choose, this);
-    save_ = new Fl_Button(WINDOW_W - MARGIN - BUTTON_W, rowY, BUTTON_W, BUTTON_H, "&Save As...");
+    save_ = new Fl_Button(WINDOW_W - MARGIN - BUTTON_W, rowY, BUTTON_W, BUTTON_H);
     save_->shortcut(FL_CTRL + 's');
     save_->callback(on_save, this);
     end();
@@ -135,31 +142,48 @@ void RomReplaceWindow::start(const std::string& romPath, const FoundLogo& slot)
     preview_->image(nullptr);
     previewImage_.reset();
     save_->deactivate();
-    copy_label((std::string(TITLE) + " \u2014 " + found_logo_place(slot)).c_str());
+    // The texts of the language chosen last.
+    const ViewerTexts& t = texts();
+    copy_label((std::string(t.replaceTitle) + " \u2014 " + found_logo_place(slot)).c_str());
+    choose_->label(t.replacePicture);
+    save_->label(t.replaceSaveAs);
     show();  // the text's property needs the window on the server
-    show_text(format_string("Slot: %s, %s, %ux%u. Choose a PNG picture, or drop one here.",
-                            found_logo_place(slot).c_str(), slot.formatName.c_str(), slot.width, slot.height));
+    show_text(format_string(t.replaceSlot, found_logo_place(slot).c_str(), slot.formatName.c_str(), slot.width,
+                            slot.height));
+}
+
+void RomReplaceWindow::refuse_picture(const std::string& path, const std::string& why)
+{
+    const std::string reason = why == NOT_A_REGULAR_FILE ? texts().notRegular : why;
+    const std::string text = format_string(texts().cannotUsePicture, path.c_str(), reason.c_str());
+    show_text(text);
+    Fl::add_timeout(0.0, alert_later, new std::string(text));
 }
 
 void RomReplaceWindow::choose_picture(const std::string& path)
 {
+    const ViewerTexts& t = texts();
     picturePath_ = path;
     written_.clear();
     save_->deactivate();
     preview_->image(nullptr);
-    SourcePicture source;
-    std::string why;
+    previewImage_.reset();
     if (image_.empty()) {
-        show_text("The ROM image cannot be read again.");
+        show_text(format_string(t.romNotReadable, romPath_.c_str()));
         return;
     }
-    if (!read_png_picture(path, source, why)) {
-        show_text(path + ": " + why);
+    // Read as zarpo2-cli replace reads its PICTURE; the window tells what went wrong itself.
+    QuietLoad quiet;
+    SourcePicture source;
+    std::vector<std::uint8_t> pictureMark;  // the slot keeps its own mark
+    std::string why;
+    if (!read_picture_file(path, 0, quiet.load, quiet.frontEnd, *viewer_state().strings, source, pictureMark, why)) {
+        refuse_picture(path, why);
         return;
     }
     SlotTarget target = choose_slot_target(image_, slot_, nullptr);
     if (!target.target) {
-        show_text(target.refusal);
+        show_text(format_string(t.replaceRefused, target.refusal.c_str()));
         return;
     }
     EncodeOptions options;
@@ -169,21 +193,19 @@ void RomReplaceWindow::choose_picture(const std::string& path)
     options.epaMarkTail = slot_epa_mark(slot_);
     EncodedLogo encoded = encode_checked(source, options);
     if (!encoded.ok()) {
-        show_text(encoded.refusal);
+        refuse_picture(path, encoded.refusal);
         return;
     }
     previewImage_ = picture_image(encoded.rgb, static_cast<int>(encoded.width), static_cast<int>(encoded.height));
     preview_->image(previewImage_.get());
     RomReplacement replaced = replace_rom_logo(image_, slot_, encoded.bytes, default_rom_packers());
     std::string text;
-    for (const std::string& line : replacement_report(replaced))
+    for (const std::string& line : replacement_report(replaced, t.replaceReport))
         text += line + "\n";
     for (const std::string& notice : replaced.write.report.notices)
-        text += "Note: " + notice + "\n";
+        text += format_string(t.replaceNote, notice.c_str()) + "\n";
     if (!replaced.write.ok)
-        text += "Refused: " + replaced.write.refusal + "\n";
-    for (const std::string& failure : replaced.verification.failures)
-        text += "Verification failed: " + failure + "\n";
+        text += format_string(t.replaceRefused, replaced.write.refusal.c_str()) + "\n";
     if (replaced.ok()) {
         written_ = std::move(replaced.write.image);
         save_->activate();
@@ -191,17 +213,31 @@ void RomReplaceWindow::choose_picture(const std::string& path)
     show_text(text);
 }
 
+void RomReplaceWindow::ask_picture()
+{
+    // Every file first: any logo file is a picture here, whatever its name. The chooser
+    // opens where the last picture came from, else beside the ROM.
+    const ViewerTexts& t = texts();
+    const std::string filters = std::string(t.allFiles) + " (*)\t" + t.pngFiles + " (*.png)\t" + t.allLogoFiles +
+                                " (" + LOGO_FILE_PATTERN + ")";
+    const std::string folder = folder_of(picturePath_.empty() ? romPath_ : picturePath_);
+    const std::string path = chosen_file(t.pictureChooserTitle, Fl_File_Chooser::SINGLE, filters.c_str(), folder, "");
+    if (!path.empty())
+        choose_picture(path);
+}
+
 void RomReplaceWindow::save_as()
 {
     if (written_.empty())
         return;
+    const ViewerTexts& t = texts();
     // Proposed: the ROM's name with "-new" before its extension, beside it.
-    const std::size_t slash = romPath_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : romPath_.substr(0, slash);
-    const std::string leaf = slash == std::string::npos ? romPath_ : romPath_.substr(slash + 1);
+    const std::string folder = folder_of(romPath_);
+    const std::string leaf = leaf_name(romPath_);
     const std::size_t dot = leaf.rfind('.');
     const std::string suggested = dot == std::string::npos ? leaf + "-new" : leaf.substr(0, dot) + "-new" + leaf.substr(dot);
-    std::string path = chosen_file(SAVE_CHOOSER_TITLE, Fl_File_Chooser::CREATE, "ROM images (*)", folder, suggested);
+    const std::string filter = std::string(t.romImages) + " (*)";
+    std::string path = chosen_file(t.saveRomTitle, Fl_File_Chooser::CREATE, filter.c_str(), folder, suggested);
     if (path.empty())
         return;
     RunOutputs run;
@@ -209,16 +245,16 @@ void RomReplaceWindow::save_as()
     run.add_input(picturePath_);
     std::string why;
     if (run.choose(romPath_, {path}, {path}).names.empty())
-        show_text("Not written: " + path + " is the opened ROM or the picture.");
+        show_text(format_string(t.notOverInput, path.c_str()));
     else if (!write_file_atomically(path, written_, why))
-        show_text("Cannot write " + path + ": " + why);
+        show_text(format_string(t.cannotWrite, path.c_str(), why.c_str()));
     else
-        show_text("Wrote " + path);
+        show_text(wrote_file_text(leaf_name(path), folder_of(path)));
 }
 
 int RomReplaceWindow::handle(int event)
 {
-    // A PNG dropped here is the new picture, not a file to open. The toolkit gives the drop's
+    // A file dropped here is the new picture, not a file to open. The toolkit gives the drop's
     // data to the widget it last saw under the pointer: the window takes that place.
     if (is_drag(event)) {
         if (event != FL_DND_LEAVE)

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -25,14 +24,6 @@
 namespace {
 
 constexpr double MS_PER_SECOND = 1000.0;
-
-std::string folder_of(const std::string& path)
-{
-    std::size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    char absolute[PATH_MAX];
-    return realpath(folder.c_str(), absolute) ? absolute : folder;
-}
 
 bool exists(const std::string& path)
 {

@@ -1,6 +1,8 @@
 #include "ui/status_line.h"
 
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -87,6 +89,14 @@ std::string leaf_name(const std::string& path)
 {
     std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folder_of(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    char absolute[PATH_MAX];
+    return realpath(folder.c_str(), absolute) ? absolute : folder;
 }
 
 bool loaded_picture_is_empty()

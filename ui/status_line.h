@@ -29,6 +29,8 @@ void set_text_property(Fl_Window* window, const char* property, const std::strin
 
 // The file's own name, without its folder.
 std::string leaf_name(const std::string& path);
+// The folder that holds path, made absolute where it exists ("." for a bare name).
+std::string folder_of(const std::string& path);
 
 // True when the loaded logo holds no pixels at all (an empty picture, no frame decoded).
 bool loaded_picture_is_empty();

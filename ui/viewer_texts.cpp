@@ -54,6 +54,19 @@ const ViewerTexts ENGLISH_TEXTS = {
     "Open ROM image",
     "ROM images",
     "ROM image: %s\nFound at 0x%08llx: %s, %s",
+    "&Replace...",
+    "Replace logo",
+    "&Picture...",
+    "&Save As...",
+    "Slot: %s, %s, %ux%u. Choose a picture or logo file, or drop one here.",
+    "Choose a picture or logo file",
+    "Save ROM As",
+    "The ROM image %s cannot be read again.",
+    "Cannot use %s as the new logo: %s",
+    "Note: %s",
+    "Refused: %s",
+    "Not written: %s is the opened ROM or the picture.",
+    {},
 };
 
 const ViewerTexts GERMAN_TEXTS = {
@@ -101,6 +114,21 @@ const ViewerTexts GERMAN_TEXTS = {
     "ROM-Abbild \u00f6ffnen",
     "ROM-Abbilder",
     "ROM-Abbild: %s\nGefunden bei 0x%08llx: %s, %s",
+    "&Ersetzen...",
+    "Logo ersetzen",
+    "&Bild...",
+    "&Speichern als...",
+    "Platz: %s, %s, %ux%u. Ein Bild oder eine Logo-Datei w\u00e4hlen oder hierher ziehen.",
+    "Bild oder Logo-Datei w\u00e4hlen",
+    "ROM speichern als",
+    "Das ROM-Abbild %s l\u00e4sst sich nicht noch einmal lesen.",
+    "%s taugt nicht als neues Logo: %s",
+    "Hinweis: %s",
+    "Abgelehnt: %s",
+    "Nicht geschrieben: %s ist das ge\u00f6ffnete ROM oder das Bild.",
+    {"Platz: %s", "gepackte Gr\u00f6\u00dfe: %llu -> %llu Bytes; Raum %llu, %lld frei",
+     "verschoben: %llu Container dahinter um %+lld Bytes", "korrigiert: %s", "Pr\u00fcfung fehlgeschlagen: %s",
+     "gepr\u00fcft: %zu Pr\u00fcfungen bestanden"},
 };
 
 const ViewerTexts RUSSIAN_TEXTS = {
@@ -148,6 +176,21 @@ const ViewerTexts RUSSIAN_TEXTS = {
     "Открыть образ ПЗУ",
     "Образы ПЗУ",
     "Образ ПЗУ: %s\nНайден по смещению 0x%08llx: %s, %s",
+    "&Заменить...",
+    "Замена логотипа",
+    "&Картинка...",
+    "&Сохранить как...",
+    "Ячейка: %s, %s, %ux%u. Выберите картинку или файл логотипа либо перетащите его сюда.",
+    "Выбор картинки или файла логотипа",
+    "Сохранить образ ПЗУ как",
+    "Образ ПЗУ %s не удалось прочитать ещё раз.",
+    "%s не годится как новый логотип: %s",
+    "Примечание: %s",
+    "Отказано: %s",
+    "Не записано: %s — это открытый образ ПЗУ или картинка.",
+    {"ячейка: %s", "упакованный размер: %llu -> %llu байт; место %llu, осталось %lld",
+     "сдвинуто контейнеров за ним: %llu, на %+lld байт", "исправлено: %s", "проверка не прошла: %s",
+     "проверено, пройдено проверок: %zu"},
 };
 
 const ViewerTexts& texts()

@@ -1,9 +1,11 @@
 // The viewer's own texts beyond the menus and the load messages: the status line, the
-// save and file messages, the Save As, palette and ROM list windows, in English, German
-// and Russian.
+// save and file messages, the Save As, palette, ROM list and Replace windows, in English,
+// German and Russian.
 #pragma once
 
 #include <string>
+
+#include "pipeline/rom_replace.h"
 
 struct ViewerTexts {
     const char* paletteColours;  // "%u-colour palette": the palette the format declares
@@ -51,6 +53,20 @@ struct ViewerTexts {
     const char* openRomTitle;  // the Open ROM chooser
     const char* romImages;     // its filter's name
     const char* romOrigin;     // Info lines: the ROM; the offset, where found, the compression
+    // Replace... of the ROM list, and its window.
+    const char* replaceEntry;       // the list's button
+    const char* replaceTitle;       // the window's title, before the slot's place
+    const char* replacePicture;     // its buttons
+    const char* replaceSaveAs;
+    const char* replaceSlot;        // "Slot: %s, %s, %ux%u. ...": place, format, size
+    const char* pictureChooserTitle;
+    const char* saveRomTitle;       // the chooser of the new ROM file
+    const char* romNotReadable;     // "The ROM image %s cannot be read again."
+    const char* cannotUsePicture;   // "Cannot use %s as the new logo: %s"
+    const char* replaceNote;        // "Note: %s": what the writer noticed
+    const char* replaceRefused;     // "Refused: %s": why the writer or the encoder refused
+    const char* notOverInput;       // "Not written: %s is the opened ROM or the picture."
+    ReplacementReportTexts replaceReport;  // the room, size and check lines
 };
 
 extern const ViewerTexts ENGLISH_TEXTS;
