@@ -105,20 +105,11 @@ public:
     // Blocks, in order, with their codes, and the bits of all blocks.
     BlockPlan split()
     {
-        std::vector<std::size_t> ends;
-        split(0, tokens_.size(), ends);
+        Lh5Counts all;
+        for (const Token& t : tokens_)
+            count(t, all);
         BlockPlan plan;
-        plan.blocks.reserve(ends.size());
-        std::size_t begin = 0;
-        for (std::size_t end : ends) {
-            Lh5Counts counts;
-            for (std::size_t i = begin; i < end; ++i)
-                count(tokens_[i], counts);
-            Block& block = plan.blocks.emplace_back(Block{end, {}});
-            builder_.build(counts, shape_.positionClasses, shape_.positionCountBits, block.codes);
-            plan.bits += block.codes.headBits + block.codes.bodyBits;
-            begin = end;
-        }
+        split(0, tokens_.size(), all, plan);
         return plan;
     }
 
@@ -149,22 +140,28 @@ private:
         return bits + HEAD_BITS + BITS_PER_SENT_LENGTH * used;
     }
 
-    // Cuts [begin, end) at the candidate point that saves most, and the halves in turn;
-    // a run too long for one block is cut in the middle whatever it saves.
-    void split(std::size_t begin, std::size_t end, std::vector<std::size_t>& ends)
+    // The block [begin, end), whose symbols have these counts, with its codes.
+    void add_block(std::size_t end, const Lh5Counts& counts, BlockPlan& plan)
+    {
+        Block& block = plan.blocks.emplace_back(Block{end, {}});
+        builder_.build(counts, shape_.positionClasses, shape_.positionCountBits, block.codes);
+        plan.bits += block.codes.headBits + block.codes.bodyBits;
+    }
+
+    // Cuts [begin, end), whose symbols have the counts whole, at the candidate point that
+    // saves most, and the halves in turn; a run too long for one block is cut in the
+    // middle whatever it saves. Each half's counts come from the cut's, not counted again.
+    void split(std::size_t begin, std::size_t end, const Lh5Counts& whole, BlockPlan& plan)
     {
         static_assert(2 * MIN_SPLIT_SYMBOLS <= MAX_BLOCK_SYMBOLS);
         std::size_t size = end - begin;
         if (size < 2 * MIN_SPLIT_SYMBOLS) {
-            ends.push_back(end);
+            add_block(end, whole, plan);
             return;
         }
-        Lh5Counts whole;
-        for (std::size_t i = begin; i < end; ++i)
-            count(tokens_[i], whole);
         double best = size > MAX_BLOCK_SYMBOLS ? HUGE_VAL : estimate(whole);
         std::size_t bestCut = 0;
-        Lh5Counts left;
+        Lh5Counts left, bestLeft;
         std::size_t at = begin;
         for (unsigned c = 1; c <= SPLIT_CANDIDATES; ++c) {
             std::size_t cut = begin + size * c / (SPLIT_CANDIDATES + 1);
@@ -178,14 +175,17 @@ private:
             if (both < best) {
                 best = both;
                 bestCut = cut;
+                bestLeft = left;
             }
         }
         if (bestCut == 0) {
-            ends.push_back(end);
+            add_block(end, whole, plan);
             return;
         }
-        split(begin, bestCut, ends);
-        split(bestCut, end, ends);
+        Lh5Counts right = whole;
+        right -= bestLeft;
+        split(begin, bestCut, bestLeft, plan);
+        split(bestCut, end, right, plan);
     }
 
     const std::vector<Token>& tokens_;
@@ -278,7 +278,8 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMa
         std::uint32_t length : 9 = 0;
     };
     static_assert(sizeof(Step) == 8 && SEGMENT * 40 < UINT32_MAX);
-    std::vector<Step> best(input.size() + 1);
+    // Copies of one Step: a plain fill, where value-initialising sets each bit field in turn.
+    std::vector<Step> best(input.size() + 1, Step{});
     best[0].cost = 0;
     std::size_t block = 0;
     for (std::size_t i = 0; i < input.size(); ++i) {
