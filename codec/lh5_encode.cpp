@@ -269,36 +269,41 @@ std::vector<Token> lazy_parse(std::span<const std::uint8_t> input, const LzMatch
 std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMatchTable& table,
                                  const std::vector<CostModel>& models, unsigned everyLength)
 {
-    // The cheapest way found to each position: its bits, and the last symbol, 8 bytes in
-    // all since this array spans the piece. Bits fit 32 bits: at most about 40 per byte of
-    // a 1 MiB piece.
-    struct Step {
-        std::uint32_t cost = UINT32_MAX;
-        std::uint32_t distance : 23 = 0;  // 0: a literal; a window is at most 2^19 bytes
-        std::uint32_t length : 9 = 0;
-    };
-    static_assert(sizeof(Step) == 8 && SEGMENT * 40 < UINT32_MAX);
-    // Copies of one Step: a plain fill, where value-initialising sets each bit field in turn.
-    std::vector<Step> best(input.size() + 1, Step{});
-    best[0].cost = 0;
+    // The cheapest way found to each position: its bits, and the last symbol (its distance,
+    // 0 for a literal, above its length), 8 bytes in all since these arrays span the piece.
+    // The bits apart from the symbols, so that the loop over a match's lengths reads 4
+    // bytes a length. Bits fit 32 bits: at most about 40 per byte of a 1 MiB piece.
+    constexpr unsigned LENGTH_BITS = 9;
+    static_assert(LZH_MAX_MATCH < (1u << LENGTH_BITS) && SEGMENT * 40 < UINT32_MAX);
+    std::vector<std::uint32_t> bits(input.size() + 1, UINT32_MAX);
+    std::vector<std::uint32_t> last(input.size() + 1, 0);
+    bits[0] = 0;
     std::size_t block = 0;
     for (std::size_t i = 0; i < input.size(); ++i) {
         while (i >= models[block].end)
             ++block;
         const CostModel& m = models[block];
-        std::uint32_t here = best[i].cost;
+        std::uint32_t here = bits[i];
         std::uint32_t viaLiteral = here + m.symbol[input[i]];
-        if (viaLiteral < best[i + 1].cost)
-            best[i + 1] = {viaLiteral, 0, 1};
+        if (viaLiteral < bits[i + 1]) {
+            bits[i + 1] = viaLiteral;
+            last[i + 1] = 1;
+        }
         std::span<const LzMatch> matches = table.at(i);
+        std::uint32_t* arrivalBits = bits.data() + i;
+        std::uint32_t* arrivalLast = last.data() + i;
+        const std::uint32_t* lengthBits = m.symbol.data() + LZH_LENGTH_OFFSET;
         unsigned shorter = LZH_MIN_MATCH - 1;
         for (std::size_t k = 0; k < matches.size(); ++k) {
             const LzMatch& match = matches[k];
             std::uint32_t base = here + m.position[lh5_position_class(match.distance - 1)];
+            std::uint32_t symbol = match.distance << LENGTH_BITS;
             auto arrive = [&](unsigned len) {
-                std::uint32_t cost = base + m.symbol[len + LZH_LENGTH_OFFSET];
-                if (cost < best[i + len].cost)
-                    best[i + len] = {cost, match.distance, len};
+                std::uint32_t cost = base + lengthBits[len];
+                if (cost < arrivalBits[len]) {
+                    arrivalBits[len] = cost;
+                    arrivalLast[len] = symbol | len;
+                }
             };
             unsigned from = table.whole(i) && k + 1 == matches.size() ? match.length : shorter + 1;
             unsigned lastStepped = std::min(match.length, std::max(everyLength, from - 1));
@@ -309,13 +314,16 @@ std::vector<Token> optimal_parse(std::span<const std::uint8_t> input, const LzMa
             shorter = match.length;
         }
     }
+    constexpr std::uint32_t LENGTH_MASK = (1u << LENGTH_BITS) - 1;
     std::size_t count = 0;
-    for (std::size_t i = input.size(); i > 0; i -= best[i].length)
+    for (std::size_t i = input.size(); i > 0; i -= last[i] & LENGTH_MASK)
         ++count;
     std::vector<Token> tokens;
     tokens.reserve(count);
-    for (std::size_t i = input.size(); i > 0; i -= best[i].length)
-        tokens.push_back(best[i].distance ? match_token({best[i].length, best[i].distance}) : literal(input[i - 1]));
+    for (std::size_t i = input.size(); i > 0; i -= last[i] & LENGTH_MASK) {
+        std::uint32_t distance = last[i] >> LENGTH_BITS;
+        tokens.push_back(distance ? match_token({last[i] & LENGTH_MASK, distance}) : literal(input[i - 1]));
+    }
     std::reverse(tokens.begin(), tokens.end());
     return tokens;
 }
