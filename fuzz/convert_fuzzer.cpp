@@ -24,20 +24,14 @@ constexpr std::size_t CONTROL_SIZE = 4;
 constexpr std::uint64_t MAX_SOURCE_PIXELS = 256 * 256;
 
 
-// Reads the file as convert does; false when it holds no picture.
+// Reads the file as convert, replace and the viewer's Replace window do; false when it
+// holds no picture.
 bool read_source(SourcePicture& source, std::vector<std::uint8_t>& mark)
 {
+    const ViewerState& state = viewer_state();
+    LoadContext load(front_end().messages(), false);
     std::string why;
-    if (is_png_file(fuzz_input_path()))
-        return read_png_picture(fuzz_input_path(), source, why);
-    ViewerState& state = viewer_state();
-    state.loaded = load_logo(fuzz_input_path());
-    if (!state.loaded)
-        return false;
-    const bool ok = loaded_picture(0, source, why);
-    mark = loaded_epa_mark();
-    unload_logo();
-    return ok;
+    return read_picture_file(fuzz_input_path(), 0, load, front_end(), *state.strings, source, mark, why);
 }
 
 }  // namespace
