@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 
 #include "codec/phoenix_lzari_encode.h"
 #include "codec/phoenix_lzss_encode.h"
 #include "pipeline/rom_scan.h"
 #include "support/fixtures.h"
+#include "support/hostile_roms.h"
 #include "support/lha_archive.h"
 
 namespace {
@@ -32,23 +32,6 @@ const char* const SIGNED_FIXTURES[] = {
 };
 
 constexpr std::size_t ROM_SIZE = 0x10000;
-
-// Real-mode-code-like bytes: common opcodes with operands, no structure.
-Bytes code_bytes(std::size_t n, unsigned seed)
-{
-    static const std::vector<Bytes> OPS = {{0x55}, {0x8B, 0xEC}, {0x50}, {0x1E}, {0x5D}, {0xC3}, {0xB8}, {0xE8},
-                                           {0xE9}, {0x74}, {0xEB}, {0xCD, 0x10}, {0x8E, 0xD8}, {0x66, 0x60}, {0xEE}};
-    std::mt19937 rng(seed);
-    Bytes out;
-    while (out.size() < n) {
-        const Bytes& op = OPS[rng() % OPS.size()];
-        out.insert(out.end(), op.begin(), op.end());
-        for (unsigned k = rng() % 3; k > 0; --k)
-            out.push_back(static_cast<std::uint8_t>(rng()));
-    }
-    out.resize(n);
-    return out;
-}
 
 Bytes planted(Bytes rom, std::size_t at, const Bytes& what)
 {
@@ -87,7 +70,8 @@ Bytes award_member(const std::string& name, unsigned segment, const Bytes& data,
 // A code ROM with the picture as an Award logo member at 0x2000, stored or packed.
 Bytes award_rom(const Bytes& picture, const std::string& method, const Bytes& packed)
 {
-    return planted(code_bytes(ROM_SIZE, 1), 0x2000, award_member("AwardBmp.bmp", 0x4002, picture, method, packed));
+    return planted(hostile_roms::code(ROM_SIZE, 1), 0x2000,
+                   award_member("AwardBmp.bmp", 0x4002, picture, method, packed));
 }
 
 // A 128 KiB AMIBIOSC image whose chain is one module at 0x10000 (linear F000:0000).
@@ -103,7 +87,7 @@ Bytes ami_image(const Bytes& data, const Bytes* packed)
     }
     ByteBuilder header;
     header.text("AMIBIOSC0627").u16(0).u32(0).u16(0x0000).u16(0xF000);
-    Bytes rom = planted(code_bytes(0x20000, 2), 0x10000, m.data());
+    Bytes rom = planted(hostile_roms::code(0x20000, 2), 0x10000, m.data());
     return planted(rom, 0x1CFEA, header.data());
 }
 
@@ -113,7 +97,7 @@ Bytes phoenix_image(std::uint8_t code, std::uint32_t expanded, const Bytes& stre
     ByteBuilder m;
     m.u32(0).u8(0).u8(0x31).u8(0x31).u8(0).u8('L').u8(27).u8(code).u16(0).u16(0xF);
     m.u32(expanded).u32(static_cast<std::uint32_t>(stream.size())).u32(0).bytes(stream);
-    return planted(code_bytes(ROM_SIZE, 3), 0x4000, m.data());
+    return planted(hostile_roms::code(ROM_SIZE, 3), 0x4000, m.data());
 }
 
 // Packs the files with one jlha run (lh5, level-2 headers); the packed stream of each by
@@ -166,7 +150,7 @@ struct Placement {
 // Every placement of one fixture; the lh5 ones only where jlha packed it (lh5 given).
 std::vector<Placement> placements(const Bytes& picture, const Bytes* lh5)
 {
-    const Bytes code = code_bytes(ROM_SIZE, 1);
+    const Bytes code = hostile_roms::code(ROM_SIZE, 1);
     std::vector<Placement> out = {
         {"raw at 0", planted(code, 0, picture), 1},
         {"raw at 0x1235", planted(code, 0x1235, picture), 1},
