@@ -11,8 +11,10 @@
 
 namespace {
 
-// Loads the fixture as the viewer does and asks the check; -1 when it does not load.
-int needs_bytes_past_end(const std::string& relativePath)
+// Loads the fixture as the viewer does, silently, and hands the loaded state to `use`
+// (not called when the file does not load).
+template <typename Use>
+void with_loaded_fixture(const std::string& relativePath, Use use)
 {
     HeadlessFrontEnd frontEnd;
     frontEnd.quiet = true;
@@ -22,9 +24,19 @@ int needs_bytes_past_end(const std::string& relativePath)
     const std::string path = test_data_dir() + "/" + relativePath;
     ViewerState& state = viewer_state();
     state.loaded = load_logo(path);
-    int answer = state.loaded ? picture_needs_bytes_past_end(path, state.descriptor, state.buffers) : -1;
+    if (state.loaded)
+        use(path, state);
     unload_logo();
     set_front_end(nullptr);
+}
+
+// Asks the check of the loaded fixture; -1 when it does not load.
+int needs_bytes_past_end(const std::string& relativePath)
+{
+    int answer = -1;
+    with_loaded_fixture(relativePath, [&](const std::string& path, ViewerState& state) {
+        answer = picture_needs_bytes_past_end(path, state.descriptor, state.buffers);
+    });
     return answer;
 }
 
@@ -73,23 +85,15 @@ struct LoadedRows {
 
 LoadedRows load_rows(const std::string& relativePath)
 {
-    HeadlessFrontEnd frontEnd;
-    frontEnd.quiet = true;
-    SilentSink silent;
-    frontEnd.sink = &silent;
-    set_front_end(&frontEnd);
-    const std::string path = test_data_dir() + "/" + relativePath;
-    ViewerState& state = viewer_state();
     LoadedRows loaded;
-    state.loaded = load_logo(path);
-    if (state.loaded && state.currentImage) {
+    with_loaded_fixture(relativePath, [&](const std::string& path, ViewerState& state) {
+        if (!state.currentImage)
+            return;
         const LogoDescriptor& d = state.descriptor;
         for (std::uint32_t y = 0; y < d.height; ++y)
             loaded.rows.emplace_back(state.currentImage + y * d.width * 3, state.currentImage + (y + 1) * d.width * 3);
         picture_needs_bytes_past_end(path, state.descriptor, state.buffers, &loaded.cut);
-    }
-    unload_logo();
-    set_front_end(nullptr);
+    });
     return loaded;
 }
 
